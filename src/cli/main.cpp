@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+    std::cout << "usage: velkreport-cli DATAFILE\n";
+    return 0;
+}

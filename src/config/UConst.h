@@ -1,0 +1,21 @@
+#pragma once
+// Program-wide constants: version texts, the names of the output files, and
+// the marks that gap rows carry.
+
+constexpr bool DebugMode = false; // build-time switch: shows the debug menu
+
+inline constexpr const char* kAppTitle = "VelkReport";
+inline constexpr const char* kMainCaption = "VelkReport Vertion 0.12";
+inline constexpr const char* kAboutVersion = "Version 0.12";
+inline constexpr const char* kCliVersion = "VelkReport 0.12";
+
+inline constexpr const char* kDefaultDataFile = "velkdata.csv";
+inline constexpr const char* kReport10File = "report10.csv";
+inline constexpr const char* kReport60File = "report60.csv";
+inline constexpr const char* kReportTextFile = "velkreport.txt";
+inline constexpr const char* kRmobFile = "rmob.txt";
+inline constexpr const char* kNoObsFile = "NoObsList.txt";
+inline constexpr const char* kTempFile = "TMPReport.$$$";
+
+inline constexpr const char* kGapFileName = "NoFile";  // FileName of a gap row
+inline constexpr const char* kGapRemark = "NoObserve"; // Remark of a gap row

@@ -1,0 +1,25 @@
+#include "shared/Messages.h"
+
+#include "shared/ShiftJis.h"
+
+#include <iostream>
+#include <utility>
+
+namespace {
+MessageHandler& installedHandler() {
+    static MessageHandler handler;
+    return handler;
+}
+} // namespace
+
+MessageHandler SetMessageHandler(MessageHandler handler) {
+    return std::exchange(installedHandler(), std::move(handler));
+}
+
+void ShowMessage(const std::string& cp932Text) {
+    if (const MessageHandler& handler = installedHandler()) {
+        handler(cp932Text);
+        return;
+    }
+    std::cerr << CrToLf(Cp932ToUtf8(cp932Text)) << '\n';
+}

@@ -1,0 +1,144 @@
+#include "shared/NumberFormat.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Rounds the decimal value given by 18 significant digits at `decimals` places
+// after the point, halves away from zero, and returns the integer of
+// value * 10^decimals as a decimal digit string (no sign).
+std::string roundDigits(double magnitude, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", magnitude);
+    // buf: d.ddddddddddddddddde[+-]XX
+    std::string digits;
+    digits.push_back(buf[0]);
+    digits.append(buf + 2, 17);
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    // digits[i] has weight 10^(exponent - i); keep weights >= 10^-decimals.
+    const int keep = exponent + 1 + decimals;
+    if (keep < 0) {
+        return "0";
+    }
+    std::string kept;
+    for (int i = 0; i < keep; ++i) {
+        kept.push_back(i < 18 ? digits[static_cast<size_t>(i)] : '0');
+    }
+    const bool roundUp = keep < 18 && digits[static_cast<size_t>(keep)] >= '5';
+    if (kept.empty()) {
+        kept = "0";
+    }
+    if (roundUp) {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[static_cast<size_t>(i)] == '9') {
+            kept[static_cast<size_t>(i)] = '0';
+            --i;
+        }
+        if (i < 0) {
+            kept.insert(kept.begin(), '1');
+        } else {
+            ++kept[static_cast<size_t>(i)];
+        }
+    }
+    size_t first = kept.find_first_not_of('0');
+    return first == std::string::npos ? "0" : kept.substr(first);
+}
+
+void appendCents(std::string& out, bool negative, std::uint64_t cents) {
+    if (negative && cents != 0) {
+        out.push_back('-');
+    }
+    char buf[32];
+    char* p = buf + sizeof buf;
+    const unsigned frac = static_cast<unsigned>(cents % 100);
+    std::uint64_t whole = cents / 100;
+    *--p = static_cast<char>('0' + frac % 10);
+    *--p = static_cast<char>('0' + frac / 10);
+    *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    out.append(p, static_cast<size_t>(buf + sizeof buf - p));
+}
+
+} // namespace
+
+std::string FormatFixed2Exact(double value) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+    }
+    const bool negative = std::signbit(value);
+    std::string digits = roundDigits(std::fabs(value), 2);
+    std::string out;
+    if (negative && digits != "0") {
+        out.push_back('-');
+    }
+    if (digits.size() < 3) {
+        digits.insert(0, 3 - digits.size(), '0');
+    }
+    out.append(digits, 0, digits.size() - 2);
+    out.push_back('.');
+    out.append(digits, digits.size() - 2, 2);
+    return out;
+}
+
+void AppendFixed2(std::string& out, double value) {
+    const double magnitude = std::fabs(value);
+    // Fast path: below 10^12 the product carries an error of at most a few
+    // ulps (< 1e-3 of a cent), and the 18-digit rounding moves the value by far
+    // less. Only a fraction that close to a half can round differently; those
+    // few go the exact way.
+    if (magnitude < 1e12) {
+        const double scaled = magnitude * 100.0;
+        const double whole = std::floor(scaled);
+        const double frac = scaled - whole;
+        const double guard = scaled * 1e-15 + 1e-9;
+        if (std::fabs(frac - 0.5) > guard) {
+            std::uint64_t cents = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+            appendCents(out, std::signbit(value), cents);
+            return;
+        }
+    }
+    out += FormatFixed2Exact(value);
+}
+
+std::string FormatFixed2(double value) {
+    std::string out;
+    AppendFixed2(out, value);
+    return out;
+}
+
+void AppendInt(std::string& out, std::int64_t value) {
+    char buf[24];
+    char* p = buf + sizeof buf;
+    std::uint64_t magnitude =
+        value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *--p = '-';
+    }
+    out.append(p, static_cast<size_t>(buf + sizeof buf - p));
+}
+
+std::int64_t RoundHalfAway(double value) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 9e15)) {
+        return value < 0 ? INT64_MIN : INT64_MAX; // out of any real range; saturate
+    }
+    const double whole = std::floor(magnitude);
+    const double frac = magnitude - whole;
+    std::int64_t result;
+    if (std::fabs(frac - 0.5) > magnitude * 1e-15 + 1e-9) {
+        result = static_cast<std::int64_t>(whole) + (frac > 0.5 ? 1 : 0);
+    } else {
+        result = std::strtoll(roundDigits(magnitude, 0).c_str(), nullptr, 10);
+    }
+    return value < 0 ? -result : result;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Number texts of the report files. Two decimals: the value is first taken to 18
+// significant decimal digits, then that digit string is rounded at the second
+// decimal with halves away from zero (0.625 gives 0.63, 0.285 gives 0.28 since
+// the double lies below it). Runs millions of times on a decade of data, so the
+// common case avoids printf.
+
+#include <cstdint>
+#include <string>
+
+// Appends the value with exactly two decimals; "-" only when the written value
+// is not zero.
+void AppendFixed2(std::string& out, double value);
+std::string FormatFixed2(double value);
+
+// The exact reference of AppendFixed2: formats through the 18-digit string
+// every time. Tests prove the fast path against it.
+std::string FormatFixed2Exact(double value);
+
+// Appends a whole number in decimal, "-" before a negative one.
+void AppendInt(std::string& out, std::int64_t value);
+
+// Rounds to a whole number with halves away from zero, on the same 18-digit
+// decimal view as AppendFixed2 (so 12.5 gives 13 and 2.4999999999999999 stays 2).
+std::int64_t RoundHalfAway(double value);

@@ -1,0 +1,132 @@
+#include "shared/TextFile.h"
+
+#include "shared/Errors.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+bool FileExists(const std::string& name) {
+    std::error_code ec;
+    return !name.empty() && std::filesystem::is_regular_file(name, ec);
+}
+
+std::string ReadWholeFile(const std::string& name) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+        throwIoError("Cannot read", name, EISDIR);
+    }
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) {
+        throwIoError("Cannot open", name, errno);
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    std::string data;
+    char chunk[1 << 16];
+    for (;;) {
+        size_t got = std::fread(chunk, 1, sizeof chunk, f);
+        data.append(chunk, got);
+        if (got < sizeof chunk) {
+            if (std::ferror(f)) {
+                throwIoError("Cannot read", name, errno);
+            }
+            break;
+        }
+    }
+    return data;
+}
+
+size_t CountLines(std::string_view text) {
+    size_t count = 0;
+    ForEachLine(text, false, [&](std::string_view) { ++count; });
+    return count;
+}
+
+std::string_view FirstLine(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
+std::string_view LastLine(std::string_view text) {
+    size_t end = text.size();
+    // Drop the last line end: the line after it is the uncounted empty one.
+    if (end > 0 && text[end - 1] == '\n') {
+        --end;
+        if (end > 0 && text[end - 1] == '\r') {
+            --end;
+        }
+    } else if (end > 0 && text[end - 1] == '\r') {
+        --end;
+    }
+    size_t start = end;
+    while (start > 0 && text[start - 1] != '\r' && text[start - 1] != '\n') {
+        --start;
+    }
+    return text.substr(start, end - start);
+}
+
+TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+        throwIoError("Cannot create", name, EISDIR);
+    }
+    file_ = std::fopen(name.c_str(), "wb");
+    if (!file_) {
+        throwIoError("Cannot create", name, errno);
+    }
+    buffer_.reserve(1 << 16);
+}
+
+TextFileWriter::~TextFileWriter() {
+    if (file_) {
+        std::fclose(file_);
+    }
+}
+
+void TextFileWriter::write(std::string_view bytes) {
+    if (buffer_.size() + bytes.size() > (1 << 16)) {
+        flushBuffer();
+        if (bytes.size() > (1 << 16)) {
+            if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+                throwIoError("Cannot write", name_, errno);
+            }
+            return;
+        }
+    }
+    buffer_.append(bytes);
+}
+
+void TextFileWriter::flushBuffer() {
+    if (!buffer_.empty()) {
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+            throwIoError("Cannot write", name_, errno);
+        }
+        buffer_.clear();
+    }
+}
+
+void TextFileWriter::close() {
+    if (!file_) {
+        return;
+    }
+    flushBuffer();
+    std::FILE* f = std::exchange(file_, nullptr);
+    const bool flushed = std::fflush(f) == 0;
+    const int flushErr = errno;
+    if (std::fclose(f) != 0 || !flushed) {
+        throwIoError("Cannot write", name_, flushed ? errno : flushErr);
+    }
+}
+
+void WriteLinesToFile(const std::string& name, const std::vector<std::string>& lines) {
+    TextFileWriter out(name);
+    for (const std::string& line : lines) {
+        out.writeLine(line);
+    }
+    out.close();
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Date-time conventions shared by the whole program, and the backup rule.
+//
+// A date-time value counts days since 30 December 1899 00:00 as a double; the
+// fraction is the time of day. The encoding is linear on both sides of that
+// day (days + time of day), so adding a ten-minute step always moves forward.
+// Date-time text is read in year/month/day order with "/" and ":" separators.
+// Slots are compared by their whole-second text: two values are the same slot
+// exactly when they agree to the second after rounding to the millisecond.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+using TDateTime = double;
+
+constexpr double kMinutesPerDay = 1440.0;
+constexpr TDateTime kTenMinutes = 10.0 / kMinutesPerDay; // 1/144 of a day
+
+// Raised when a text or an hour key is not a valid date and time.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads "yyyy/mm/dd[ hh[:nn[:ss]]]" after optional blanks, or a time alone
+// (which lands on day 0). After a date and a complete time the rest is not
+// examined. Returns nothing for text of another shape or an invalid date/time.
+std::optional<TDateTime> TryStrToDateTime(std::string_view text);
+TDateTime StrToDateTime(std::string_view text); // throws EConvertError
+
+// Builds the value of a calendar date and a time of day; nothing when invalid.
+std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hour, int minute,
+                                           int second);
+
+struct DateTimeParts {
+    int year, month, day, hour, minute, second, millisecond;
+};
+// Splits a value into calendar fields after rounding to the nearest millisecond.
+DateTimeParts DecodeDateTime(TDateTime value);
+
+// Whole seconds since 30 December 1899 of the comparison text: equal exactly
+// when the comparison texts are equal.
+std::int64_t DateTimeToSecondKey(TDateTime value);
+// The value of a comparison text read back: the key's second, cut to it.
+TDateTime SecondKeyToDateTime(std::int64_t key);
+// The comparison text itself: "yyyy/mm/dd" plus " hh:nn:ss" unless midnight.
+std::string DateTimeToCompareStr(TDateTime value);
+
+// "yyyy/mm/dd hh:nn": seconds dropped, not rounded into the minute.
+std::string DateTimeToRepStr(TDateTime value);
+void AppendRepStr(std::string& out, TDateTime value);
+
+// The hour key "yyyymmddhh" of a value.
+std::string DateTimeToHourKey(TDateTime value);
+// The start of the hour named by a key; EConvertError for a key that is no
+// valid date and hour (shorter than ten characters, a non-digit, month 13, hour 24).
+TDateTime HourKeyToDateTime(std::string_view key);
+
+// Month names used by "mmmm" and "mmm", indexed 0 (January) to 11.
+extern std::array<std::string, 12> LongMonthNames;
+extern std::array<std::string, 12> ShortMonthNames;
+// Installs the English names whatever the system language says.
+void InstallEnglishMonthNames();
+
+// The backup name of a file: its extension (from the last "." after the last
+// path separator) replaced by ".bak", or ".bak" appended.
+std::string BackupFileName(const std::string& name);
+// Moves an existing file aside to its backup name, deleting an older backup
+// first. Does nothing when no such file (a directory does not count) exists.
+// Failures are ignored: the caller's own create then fails or overwrites.
+void BackupFile(const std::string& name);
