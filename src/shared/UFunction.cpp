@@ -12,7 +12,9 @@ constexpr std::int64_t kMsPerDay = 86400000;
 // sys_days counts from 1970-01-01, which is day 25569 of our epoch.
 constexpr int kEpochOffset = 25569;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads up to nine digits at pos; nothing if there is no digit or too many.
 std::optional<int> readNumber(std::string_view text, size_t& pos) {
@@ -110,7 +112,8 @@ std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hou
         minute < 0 || minute > 59 || second < 0 || second > 59) {
         return std::nullopt;
     }
-    const year_month_day ymd{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+    const year_month_day ymd{std::chrono::year{year},
+                             std::chrono::month{static_cast<unsigned>(month)},
                              std::chrono::day{static_cast<unsigned>(day)}};
     if (!ymd.ok()) {
         return std::nullopt;
@@ -200,7 +203,9 @@ DateTimeParts DecodeDateTime(TDateTime value) {
     return p;
 }
 
-std::int64_t DateTimeToSecondKey(TDateTime value) { return floorDiv(roundToMs(value), 1000); }
+std::int64_t DateTimeToSecondKey(TDateTime value) {
+    return floorDiv(roundToMs(value), 1000);
+}
 
 TDateTime SecondKeyToDateTime(std::int64_t key) {
     // Exactly what reading the comparison text back gives: date plus time of day.
@@ -282,9 +287,9 @@ TDateTime HourKeyToDateTime(std::string_view key) {
     throw EConvertError("'" + std::string(key) + "' is not a valid hour key");
 }
 
-std::array<std::string, 12> LongMonthNames = {"January", "February", "March",     "April",
-                                              "May",     "June",     "July",      "August",
-                                              "September", "October", "November", "December"};
+std::array<std::string, 12> LongMonthNames = {"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
 std::array<std::string, 12> ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 

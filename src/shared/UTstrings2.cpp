@@ -5,7 +5,9 @@
 
 TStringRecordList NoObsLines;
 
-TStringRecordList::~TStringRecordList() { releaseChain(Top); }
+TStringRecordList::~TStringRecordList() {
+    releaseChain(Top);
+}
 
 void TStringRecordList::Init() {
     releaseChain(Top);

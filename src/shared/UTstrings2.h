@@ -8,7 +8,7 @@
 #include <string>
 
 struct TStringRecord {
-    std::string Str;                    // one line, bytes unchanged, no line end
+    std::string Str;                     // one line, bytes unchanged, no line end
     std::unique_ptr<TStringRecord> Next; // unset only in the end node
 };
 

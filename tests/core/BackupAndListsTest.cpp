@@ -116,7 +116,9 @@ TEST(ForEachLine, AllThreeLineEndsAndCtrlZ) {
     ForEachLine("a\r\n\r\nb\r\n", true, collect);
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b"}));
     lines.clear();
-    ForEachLine("a\r\nbc\x1A" "d\r\ne", true, collect);
+    ForEachLine("a\r\nbc\x1A"
+                "d\r\ne",
+                true, collect);
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "bc"}));
 }
 
