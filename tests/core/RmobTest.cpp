@@ -1,0 +1,163 @@
+#include "reports/Rmob.h"
+#include "reports/ViewFile.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t longEcho,
+                    std::int64_t other, std::int64_t obs, std::string remark = "") {
+    TCSVDataRecord r;
+    r.Time = StrToDateTime(time);
+    r.Echo = echo;
+    r.LongEcho = longEcho;
+    r.OtherData = other;
+    r.ObsTime = obs;
+    r.Remark = std::move(remark);
+    return r;
+}
+
+TCnfData defaults() {
+    TCnfData c;
+    c.RTZ = -9;
+    c.nd = 20;
+    c.RMOBLE = true;
+    c.LongTLE = 10;
+    c.LongTOD = 20;
+    return c;
+}
+
+const std::string kHead =
+    "| 00h| 01h| 02h| 03h| 04h| 05h| 06h| 07h| 08h| 09h| 10h| 11h| 12h| 13h| 14h| 15h| 16h| 17h| "
+    "18h| 19h| 20h| 21h| 22h| 23h|UT";
+
+std::string cells(int from, int to) {
+    std::string s;
+    for (int i = from; i < to; ++i) {
+        s += "??? |";
+    }
+    return s;
+}
+
+struct RmobFixture : ::testing::Test {
+    TReportDataList data;
+    TCnfData cnf = defaults();
+    std::vector<std::string> view{"RMOB_View"};
+    void SetUp() override { data.Init(); }
+};
+
+} // namespace
+
+using BuildRmob_ = RmobFixture;
+
+TEST_F(BuildRmob_, WorkedExampleWithDateRollToTheYearBefore) {
+    cnf.LongFLE = true;
+    data.AddRecord(slot("2006/01/01 08:00", 40, 3, 0, 60));
+    // 09h: remark AB from a ten-minute row, then the gap marker.
+    data.AddRecord(slot("2006/01/01 09:00", 7, 1, 0, 15, "AB"));
+    data.AddRecord(slot("2006/01/01 09:10", 0, 0, 0, 0, "NoObserve"));
+    data.AddRecord(slot("2006/01/01 10:00", 9, 2, 0, 45));
+    BuildRmob(data, cnf, view);
+    const std::vector<std::string> expected = {
+        "Total number of echoes",
+        "",
+        "Dec" + kHead,
+        "31 |" + cells(0, 23) + " 40 |",
+        "Jan" + kHead,
+        "01 | AB | 12 |" + cells(2, 24),
+        "",
+        "",
+        "Echoes longer than 10 seconds",
+        "",
+        "Dec" + kHead,
+        "31 |" + cells(0, 23) + "  3 |",
+        "Jan" + kHead,
+        "01 | AB |  2 |" + cells(2, 24),
+    };
+    EXPECT_EQ(view, expected);
+    EXPECT_EQ(view[2].size(), 126u);
+    EXPECT_EQ(view[3].size(), 124u);
+}
+
+TEST_F(BuildRmob_, ZeroTimeZoneKeepsLocalKeys) {
+    cnf.RTZ = 0;
+    cnf.RMOBLE = false;
+    data.AddRecord(slot("2006/01/01 08:00", 40, 3, 0, 60));
+    BuildRmob(data, cnf, view);
+    ASSERT_EQ(view.size(), 4u);
+    EXPECT_EQ(view[2], "Jan" + kHead);
+    EXPECT_EQ(view[3], "01 |" + cells(0, 8) + " 40 |" + cells(9, 24));
+}
+
+TEST_F(BuildRmob_, NoiseGapAndWideCells) {
+    cnf.RTZ = 0;
+    cnf.RMOBLE = false;
+    data.AddRecord(slot("2006/03/05 00:00", 5, 0, 0, 20, "NoObservexyzw")); // noise: remark
+    data.AddRecord(slot("2006/03/05 01:00", 5, 0, 0, 20, "z"));             // one char + blank
+    data.AddRecord(slot("2006/03/05 02:00", 0, 0, 0, 0, "NoObserve"));      // gap only
+    data.AddRecord(slot("2006/03/05 03:00", 5, 0, 0, 20));                  // noise, no remark
+    data.AddRecord(slot("2006/03/05 04:00", 5, 0, 0, 21));                  // one minute more
+    data.AddRecord(slot("2006/03/05 05:00", 1000, 0, 0, 60));               // four digits
+    data.AddRecord(slot("2006/03/05 06:00", 2, 0, 0, 60));
+    BuildRmob(data, cnf, view);
+    ASSERT_EQ(view.size(), 4u);
+    EXPECT_EQ(view[3], "05 | xy | z  |??? |??? | 14 |1000 |  2 |" + cells(7, 24));
+}
+
+TEST_F(BuildRmob_, TwoRowsOfOneUtHourTheLaterWins) {
+    cnf.RTZ = 0;
+    cnf.RMOBLE = false;
+    data.AddRecord(slot("2006/03/05 06:00", 2, 0, 0, 60));
+    data.AddRecord(slot("2006/03/05 07:00", 3, 0, 0, 60));
+    // Local hour rows are unique, but two can land on one UT hour when the
+    // keys were edited or the clock jumped; the later row fills the cell.
+    data.Top->Next->Time = "2006030506";
+    BuildRmob(data, cnf, view);
+    ASSERT_EQ(view.size(), 4u);
+    EXPECT_EQ(view[3], "05 |" + cells(0, 6) + "  3 |" + cells(7, 24));
+}
+
+TEST_F(BuildRmob_, HeadingsCarryXXWhenDurationsAreUnknown) {
+    cnf.RMOBOD = true;
+    data.AddRecord(slot("2006/03/05 12:00", 2, 1, 4, 60));
+    BuildRmob(data, cnf, view);
+    EXPECT_EQ(view[6], "Echoes longer than XX seconds");
+    EXPECT_EQ(view[12], "Echoes longer than XX seconds");
+    EXPECT_EQ(view[15], "05 |" + cells(0, 3) + "  4 |" + cells(4, 24));
+    cnf.LongFOD = true;
+    cnf.LongTOD = 25;
+    BuildRmob(data, cnf, view);
+    EXPECT_EQ(view[12], "Echoes longer than 25 seconds");
+}
+
+TEST_F(BuildRmob_, SameMonthOfALaterYearGetsNoNewHeader) {
+    cnf.RTZ = 0;
+    cnf.RMOBLE = false;
+    data.AddRecord(slot("2006/03/05 12:00", 2, 0, 0, 60));
+    data.AddRecord(slot("2007/03/06 12:00", 2, 0, 0, 60));
+    BuildRmob(data, cnf, view);
+    ASSERT_EQ(view.size(), 5u);
+    EXPECT_EQ(view[3].substr(0, 2), "05");
+    EXPECT_EQ(view[4].substr(0, 2), "06");
+}
+
+TEST_F(BuildRmob_, NoHourRowsReplacesTheViewWithTitlesOnly) {
+    view = {"old table"};
+    BuildRmob(data, cnf, view);
+    EXPECT_EQ(view, (std::vector<std::string>{"Total number of echoes", "", "", "",
+                                              "Echoes longer than XX seconds", ""}));
+}
+
+TEST(WriteViewFile, BacksUpAndEndsWithAnEmptyLine) {
+    TempDir dir;
+    const std::string name = dir.file("rmob.txt");
+    writeFile(name, "previous");
+    writeFile(dir.file("rmob.bak"), "older");
+    WriteViewFile(name, {"a", "", "b"});
+    EXPECT_EQ(readFile(name), "a\r\n\r\nb\r\n\r\n");
+    EXPECT_EQ(readFile(dir.file("rmob.bak")), "previous");
+    WriteViewFile(name, {});
+    EXPECT_EQ(readFile(name), "\r\n");
+}
