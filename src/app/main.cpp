@@ -1,11 +1,20 @@
+// Program entry: the application titled "VelkReport", the main window (its
+// start-up runs as it is created), the about box created hidden, then the
+// event loop until the main window closes. Settings are not saved on the way out.
+
+#include "app/UAboutBox.h"
+#include "app/Unit1.h"
+#include "config/UConst.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("VelkReport Vertion 0.12");
-    w.resize(706, 530);
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    TForm1 Form1;
+    TAboutBox AboutBox;
+    Form1.setAboutBox(&AboutBox);
+    Form1.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,24 @@
+#pragma once
+// Every message box of the window goes through here: the core's messages (code
+// page 932, lines separated by CR), the error box for a failed action, and the
+// window's own notes. Tests install a hook that records the boxes instead of
+// showing them.
+
+#include <QMessageBox>
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+using MessageBoxHook = std::function<void(QMessageBox::Icon icon, const QString& text)>;
+
+// Installs the hook and returns the one it replaces; an empty hook shows boxes.
+MessageBoxHook setMessageBoxHook(MessageBoxHook hook);
+
+// A modal box over parent; the user closes it with OK.
+void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);
+// A core message: decoded exactly, each CR (or CR LF) made a line break.
+void showCp932Message(QWidget* parent, const std::string& cp932Text);
+// The box for an action that failed: the error's UTF-8 message.
+void showErrorBox(QWidget* parent, const std::exception& error);

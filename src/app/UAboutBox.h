@@ -1,0 +1,54 @@
+#pragma once
+// The about box: product name, version, author and address with two pictures.
+// Created hidden at program start and shown modally by the main window's
+// "バージョン情報"; it lives until the program ends.
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// A picture that reports clicks.
+class ClickableLabel;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    void FormCreate();
+    void ProgramIconClick();
+    void BitBtn1Click();
+
+    QFrame* Panel1;
+    QLabel* Image1;
+    QLabel* ProductName;
+    QLabel* Version;
+    ClickableLabel* ProgramIcon;
+    QLabel* Copyright; // author
+    QLabel* Comments;  // e-mail address
+    QPushButton* BitBtn1;
+};
+
+class ClickableLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClickableLabel(QWidget* parent = nullptr);
+
+    void setPixmap(const QPixmap& pixmap);
+    // Stretched to the label's frame, or at its natural size, centred.
+    void setStretched(bool stretched);
+    bool isStretched() const { return stretched_; }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap pixmap_;
+    bool stretched_ = true;
+};

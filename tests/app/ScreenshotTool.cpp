@@ -1,0 +1,60 @@
+// Grabs every page of the main window, the about box and the help dialog as
+// PNG files, for the README and for looking at the layout by eye:
+//   velkreport-screenshots DATAFILE OUTDIR
+// Run it under a real X server (Xvfb) so that the fonts render as users see them.
+
+#include "app/HelpDialog.h"
+#include "app/UAboutBox.h"
+#include "app/Unit1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+void save(QWidget* widget, const QString& path) {
+    QApplication::processEvents();
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    }
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("VelkReport"));
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s DATAFILE OUTDIR\n", argv[0]);
+        return 2;
+    }
+    const QString dataFile = QString::fromLocal8Bit(argv[1]);
+    const QDir out(QString::fromLocal8Bit(argv[2]));
+    QDir().mkpath(out.path());
+
+    TForm1 form;
+    TAboutBox about;
+    form.setAboutBox(&about);
+    form.openDialog = [dataFile](QWidget*) { return std::optional<QString>(dataFile); };
+    form.show();
+    form.Button5->click();
+    const QStringList names = {"main", "csv", "report", "report10", "report60", "noobs", "rmob"};
+    for (int i = 0; i < form.PageControl1->count(); ++i) {
+        form.PageControl1->setCurrentIndex(i);
+        save(&form, out.filePath(QStringLiteral("%1-%2.png").arg(i + 1).arg(names.value(i))));
+    }
+    form.PageControl1->setCurrentIndex(0);
+    about.show();
+    save(&about, out.filePath(QStringLiteral("8-about.png")));
+    about.ProgramIconClick();
+    save(&about, out.filePath(QStringLiteral("9-about-natural.png")));
+    about.hide();
+    HelpDialog help(&form);
+    help.setFont(form.font());
+    help.show();
+    save(&help, out.filePath(QStringLiteral("10-help.png")));
+    return 0;
+}
