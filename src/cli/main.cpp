@@ -1,6 +1,300 @@
-#include <iostream>
+// Command-line front end: the same pipeline as the window, for observers who
+// run their daily reports from a script. Messages that the window shows in
+// boxes go to standard error in UTF-8; the summary goes to standard output.
 
-int main() {
-    std::cout << "usage: velkreport-cli DATAFILE\n";
+#include "config/UConfig.h"
+#include "config/UConst.h"
+#include "pipeline/Recompute.h"
+#include "shared/Errors.h"
+#include "shared/Messages.h"
+#include "shared/ShiftJis.h"
+#include "shared/TextFile.h"
+#include "shared/UFunction.h"
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR] DATAFILE\n"
+    "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --write-settings FILE\n"
+    "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --show-settings\n"
+    "       velkreport-cli --help | --version\n"
+    "\n"
+    "Reads DATAFILE and writes report10.csv, report60.csv, velkreport.txt, rmob.txt and\n"
+    "NoObsList.txt into the current folder (or DIR), keeping the previous versions of the\n"
+    "first four as .bak files. Prints the summary as NAME=VALUE lines.\n"
+    "\n"
+    "  --settings FILE        settings file to use (default: the one beside the program)\n"
+    "  --set NAME=VALUE       override one setting; booleans 0, 1, true or false\n"
+    "                         (MLong MOData RepTOF Rep1l1 Rep1OF Rep6l1 Rep6OF RMOBF RMOBLE\n"
+    "                         RMOBOD LongFLE LongFOD HR), integers in decimal\n"
+    "                         (RTZ LongTLE LongTOD nd)\n"
+    "  -C DIR                 write the outputs into DIR\n"
+    "  --write-settings FILE  write the effective settings as a settings file and exit\n"
+    "  --show-settings        print the effective settings and exit\n";
+
+struct UsageError {
+    std::string message;
+};
+
+// Prints on standard output as UTF-8 (the program's texts are code page 932).
+class CliView : public RecomputeView {
+public:
+    Summary summary;
+    std::vector<std::string> textReport;
+    std::vector<std::string> rmob;
+
+    void setDataFileName(const std::string&) override {}
+    void setRecomputeCaption(const std::string&) override {}
+    void showRawData(const std::string&) override {}
+    void clearPage(Page) override {}
+    void loadPage(Page, const std::string&) override {}
+    void setSummary(const Summary& s) override { summary = s; }
+    std::vector<std::string> textReportLines() override { return textReport; }
+    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
+    std::vector<std::string> rmobLines() override { return rmob; }
+    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
+};
+
+std::optional<bool> parseBool(const std::string& v) {
+    if (v == "1" || v == "true") {
+        return true;
+    }
+    if (v == "0" || v == "false") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> parseInt(const std::string& v) {
+    std::int32_t out = 0;
+    const char* end = v.data() + v.size();
+    auto [ptr, ec] = std::from_chars(v.data(), end, out);
+    if (v.empty() || ec != std::errc() || ptr != end) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+void applySetting(TCnfData& cnf, const std::string& assignment) {
+    const size_t eq = assignment.find('=');
+    if (eq == std::string::npos) {
+        throw UsageError{"--set needs NAME=VALUE, got '" + assignment + "'"};
+    }
+    const std::string name = assignment.substr(0, eq);
+    const std::string value = assignment.substr(eq + 1);
+    struct BoolField {
+        const char* name;
+        bool TCnfData::*field;
+    };
+    struct IntField {
+        const char* name;
+        std::int32_t TCnfData::*field;
+    };
+    static const BoolField bools[] = {{"MLong", &TCnfData::MLong},
+                                      {"MOData", &TCnfData::MOData},
+                                      {"RepTOF", &TCnfData::RepTOF},
+                                      {"Rep1l1", &TCnfData::Rep1l1},
+                                      {"Rep1OF", &TCnfData::Rep1OF},
+                                      {"Rep6l1", &TCnfData::Rep6l1},
+                                      {"Rep6OF", &TCnfData::Rep6OF},
+                                      {"RMOBF", &TCnfData::RMOBF},
+                                      {"RMOBLE", &TCnfData::RMOBLE},
+                                      {"RMOBOD", &TCnfData::RMOBOD},
+                                      {"LongFLE", &TCnfData::LongFLE},
+                                      {"LongFOD", &TCnfData::LongFOD},
+                                      {"HR", &TCnfData::HR}};
+    static const IntField ints[] = {{"RTZ", &TCnfData::RTZ},
+                                    {"LongTLE", &TCnfData::LongTLE},
+                                    {"LongTOD", &TCnfData::LongTOD},
+                                    {"nd", &TCnfData::nd}};
+    for (const BoolField& f : bools) {
+        if (name == f.name) {
+            auto b = parseBool(value);
+            if (!b) {
+                throw UsageError{"setting " + name + " takes 0, 1, true or false, got '" + value +
+                                 "'"};
+            }
+            cnf.*f.field = *b;
+            return;
+        }
+    }
+    for (const IntField& f : ints) {
+        if (name == f.name) {
+            auto i = parseInt(value);
+            if (!i) {
+                throw UsageError{"setting " + name + " takes a whole number, got '" + value + "'"};
+            }
+            cnf.*f.field = *i;
+            return;
+        }
+    }
+    throw UsageError{"unknown setting '" + name + "'"};
+}
+
+struct Options {
+    std::optional<std::string> settingsFile;
+    std::vector<std::string> sets;
+    std::optional<std::string> outputDir;
+    std::optional<std::string> writeSettings;
+    bool showSettings = false;
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> dataFile;
+};
+
+Options parseArgs(int argc, char* argv[]) {
+    Options o;
+    auto needValue = [&](int& i, const std::string& opt) -> std::string {
+        if (i + 1 >= argc) {
+            throw UsageError{opt + " needs a value"};
+        }
+        return argv[++i];
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else if (arg == "--settings") {
+            o.settingsFile = needValue(i, arg);
+        } else if (arg == "--set") {
+            o.sets.push_back(needValue(i, arg));
+        } else if (arg == "-C") {
+            o.outputDir = needValue(i, arg);
+        } else if (arg == "--write-settings") {
+            o.writeSettings = needValue(i, arg);
+        } else if (arg == "--show-settings") {
+            o.showSettings = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw UsageError{"unknown option '" + arg + "'"};
+        } else if (o.dataFile) {
+            throw UsageError{"only one DATAFILE may be given"};
+        } else {
+            o.dataFile = arg;
+        }
+    }
+    const int modes = (o.dataFile ? 1 : 0) + (o.writeSettings ? 1 : 0) + (o.showSettings ? 1 : 0);
+    if (!o.help && !o.version && modes != 1) {
+        throw UsageError{modes == 0 ? "no DATAFILE given"
+                                    : "give one of DATAFILE, --write-settings, --show-settings"};
+    }
+    if (o.outputDir && !o.dataFile) {
+        throw UsageError{"-C goes with a DATAFILE"};
+    }
+    return o;
+}
+
+void printMessage(const std::string& cp932) {
+    std::cerr << CrToLf(Cp932ToUtf8(cp932)) << std::endl;
+}
+
+int run(const Options& o) {
+    SetMessageHandler(printMessage);
+    InstallEnglishMonthNames();
+
+    CnfSetDefault(CnfData);
+    if (o.settingsFile) {
+        if (!FileExists(*o.settingsFile)) {
+            std::error_code ec;
+            throwIoError("Cannot read settings file", *o.settingsFile,
+                         std::filesystem::exists(*o.settingsFile, ec) ? EISDIR : ENOENT);
+        }
+        CnfData.CnfFileName = *o.settingsFile;
+    }
+    CnfLoad(CnfData);
+    for (const std::string& s : o.sets) {
+        applySetting(CnfData, s);
+    }
+
+    if (o.writeSettings) {
+        TCnfData out = CnfData;
+        out.CnfFileName = *o.writeSettings;
+        CnfSave(out);
+        return 0;
+    }
+    if (o.showSettings) {
+        std::cout << CrToLf(Cp932ToUtf8(CnfShowText(CnfData)));
+        return 0;
+    }
+
+    // Every output is written, as the window does with every always-write
+    // setting on.
+    CnfData.RepTOF = CnfData.Rep1OF = CnfData.Rep6OF = CnfData.RMOBF = true;
+
+    const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
+    if (!FileExists(dataFile)) {
+        std::error_code ec;
+        throwIoError("Cannot read data file", *o.dataFile,
+                     std::filesystem::exists(dataFile, ec) ? EISDIR : ENOENT);
+    }
+    if (o.outputDir) {
+        std::error_code ec;
+        std::filesystem::current_path(*o.outputDir, ec);
+        if (ec) {
+            throwIoError("Cannot change to folder", *o.outputDir, ec.value());
+        }
+    }
+
+    CSVData.Init();
+    ReportData.Init();
+    NoObsLines.Init();
+    ReportDirty = true;
+
+    CliView view;
+    Recompute recompute(AppState::globals(), view);
+    recompute.Button6Click(dataFile);
+
+    const Summary& s = view.summary;
+    std::string out;
+    for (auto [name, value] :
+         {std::pair<const char*, const std::string*>{"StartData", &s.StartData},
+          {"StartDay", &s.StartDay},
+          {"InData", &s.InData},
+          {"AllData", &s.AllData},
+          {"EndData", &s.EndData},
+          {"EndDay", &s.EndDay},
+          {"NGData", &s.NGData},
+          {"NotData", &s.NotData}}) {
+        out += name;
+        out += '=';
+        out += *value;
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0) {
+        throwIoError("Cannot write", "standard output", errno);
+    }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        const Options o = parseArgs(argc, argv);
+        if (o.help) {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (o.version) {
+            std::cout << kCliVersion << '\n';
+            return 0;
+        }
+        return run(o);
+    } catch (const UsageError& e) {
+        std::cerr << "velkreport-cli: " << e.message << "\n\n" << kUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "velkreport-cli: " << e.what() << '\n';
+        return 1;
+    }
 }

@@ -70,6 +70,8 @@ public:
     void SaveReport10(const std::string& name, bool formatLine);
 
 private:
+    // AddLine's work on a line that already lies in Texts (LoadText's lines).
+    void handleLine(std::string_view keptLine);
     void appendRejected(std::string_view line);
     std::string_view keep(std::string text);
 

@@ -1,0 +1,389 @@
+#include "data/UnitCSV.h"
+
+#include "shared/LinkedList.h"
+#include "shared/Messages.h"
+#include "shared/NumberFormat.h"
+#include "shared/ShiftJis.h"
+#include "shared/TextFile.h"
+
+#include <cmath>
+#include <exception>
+#include <optional>
+
+TCSVDataList CSVData;
+
+namespace {
+
+// Gap insertion adds one row per missing slot, so one mistyped year (2104 for
+// 2014) would add millions of rows and a year 9999 billions. A row this far
+// after the row before it is set aside instead of being reached by gap rows.
+constexpr std::int64_t kMaxGapSeconds = std::int64_t{3653} * 86400;
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Reads a count column: blanks in front, then an optionally signed decimal
+// number, or an unsigned hexadecimal one after "$", "x" or "0x" with at most
+// eight digits, taken as 32-bit two's complement ($FFFFFFFF is -1). Anything
+// after the digits and a value outside 32 bits fail. A negative count fails
+// too: it has no square root, and a rate pass that met one would leave every
+// later row without rates.
+bool readCount(std::string_view s, std::int64_t& out) {
+    size_t i = 0;
+    const size_t n = s.size();
+    while (i < n && s[i] == ' ') {
+        ++i;
+    }
+    bool negative = false;
+    bool hex = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    } else if (i < n && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i == n) {
+        return false;
+    }
+    if (hex) {
+        if (n - i > 8) {
+            return false;
+        }
+        std::uint32_t value = 0;
+        for (; i < n; ++i) {
+            const int d = hexDigit(s[i]);
+            if (d < 0) {
+                return false;
+            }
+            value = (value << 4) | static_cast<std::uint32_t>(d);
+        }
+        if (value > 0x7FFFFFFFu) {
+            return false; // negative as 32-bit two's complement
+        }
+        out = static_cast<std::int64_t>(value);
+        return true;
+    }
+    std::int64_t value = 0;
+    for (; i < n; ++i) {
+        const char c = s[i];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+        if (value > 0x7FFFFFFF) {
+            return false; // outside 32 bits, or (with "-") negative
+        }
+    }
+    if (negative && value != 0) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+// Splits off the text before the next comma. Every column up to ObsTime must
+// end in a comma, so without one the column counts as unreadable.
+bool takeColumn(std::string_view& work, std::string_view& column) {
+    const size_t comma = work.find(',');
+    if (comma == std::string_view::npos) {
+        return false;
+    }
+    column = work.substr(0, comma);
+    work.remove_prefix(comma + 1);
+    return true;
+}
+
+// Parses one data line into row (the list's end node); false when a column
+// cannot be read.
+bool parseLine(std::string_view line, TCSVDataRecord& row) {
+    std::string_view work = line;
+    std::string_view column;
+    // A line without any comma has neither a file name nor a date column.
+    if (!takeColumn(work, column)) {
+        return false;
+    }
+    row.FileName.assign(column);
+
+    const size_t comma = work.find(',');
+    if (comma == std::string_view::npos) {
+        return false;
+    }
+    std::optional<TDateTime> time;
+    const size_t colon = work.find(':');
+    if (colon != std::string_view::npos && comma < colon) {
+        // Date and time in two columns: joined by a blank into one text.
+        const size_t end = work.find(',', comma + 1);
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        static thread_local std::string joined;
+        joined.assign(work.substr(0, comma));
+        joined.push_back(' ');
+        joined.append(work.substr(comma + 1, end - comma - 1));
+        time = TryStrToDateTime(joined);
+        work.remove_prefix(end + 1);
+    } else {
+        time = TryStrToDateTime(work.substr(0, comma));
+        work.remove_prefix(comma + 1);
+    }
+    if (!time) {
+        return false;
+    }
+    row.Time = *time;
+
+    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
+        if (!takeColumn(work, column) || !readCount(column, *count)) {
+            return false;
+        }
+    }
+    row.Remark.assign(work);
+    return true;
+}
+
+const std::string& implausiblePrefix() {
+    static const std::string text =
+        Utf8ToCp932("データが不正です。") + '\r' +
+        Utf8ToCp932("観測時間が「０」なのにエコー数が記録されています。 ") + "\r[ ";
+    return text;
+}
+
+const std::string& unexpectedErrorText() {
+    static const std::string text = Utf8ToCp932("予想外のエラーが発生しました??");
+    return text;
+}
+
+void makeGapRow(TCSVDataRecord& row, TDateTime time) {
+    row.FileName = "NoFile";
+    row.Time = time;
+    row.Echo = row.LongEcho = row.OtherData = row.ObsTime = 0;
+    row.Remark = "NoObserve";
+    row.Line = {};
+}
+
+void mergeInto(TCSVDataRecord& into, const TCSVDataRecord& row) {
+    into.FileName.push_back('&');
+    into.FileName += row.FileName;
+    into.Echo += row.Echo;
+    into.LongEcho += row.LongEcho;
+    into.OtherData += row.OtherData;
+    into.ObsTime += row.ObsTime;
+    into.Remark += row.Remark;
+}
+
+void setRates(TCSVDataRecord& row) {
+    if (row.ObsTime == 0) {
+        row.RateEcho = row.RateLongEcho = row.RateOtherData = 0;
+        row.ErrEcho = row.ErrLongEcho = row.ErrOtherData = 0;
+        return;
+    }
+    const double k = 10.0 / static_cast<double>(row.ObsTime);
+    const auto echo = static_cast<double>(row.Echo);
+    const auto longEcho = static_cast<double>(row.LongEcho);
+    const auto otherData = static_cast<double>(row.OtherData);
+    row.RateEcho = echo * k;
+    row.RateLongEcho = longEcho * k;
+    row.RateOtherData = otherData * k;
+    row.ErrEcho = std::sqrt(echo) * k;
+    row.ErrLongEcho = std::sqrt(longEcho) * k;
+    row.ErrOtherData = std::sqrt(otherData) * k;
+}
+
+} // namespace
+
+TCSVDataList::~TCSVDataList() {
+    releaseChain(Top);
+    releaseChain(NoTimeTop);
+}
+
+void TCSVDataList::Init() {
+    releaseChain(Top);
+    releaseChain(NoTimeTop);
+    Texts.clear();
+    Top = std::make_unique<TCSVDataRecord>();
+    Cur = Last = Top.get();
+    NoTimeTop = std::make_unique<TNoTimeDataRecord>();
+    NoTimeCur = NoTimeLast = NoTimeTop.get();
+}
+
+void TCSVDataList::Clear() {
+    if (!Top || !NoTimeTop) {
+        Init();
+        return;
+    }
+    releaseBeforeEnd(Top);
+    Cur = Last = Top.get();
+    Last->Line = {}; // Texts is emptied below
+    releaseBeforeEnd(NoTimeTop);
+    NoTimeCur = NoTimeLast = NoTimeTop.get();
+    Texts.clear();
+}
+
+void TCSVDataList::LoadFile(const std::string& name) {
+    if (!FileExists(name)) {
+        return;
+    }
+    LoadText(ReadWholeFile(name));
+}
+
+void TCSVDataList::LoadText(std::string text) {
+    Clear();
+    const std::string_view all = keep(std::move(text));
+    ForEachLine(all, /*stopAtCtrlZ=*/true, [this](std::string_view line) { handleLine(line); });
+}
+
+void TCSVDataList::AddLine(std::string_view line) {
+    if (line.empty()) {
+        return;
+    }
+    std::string_view kept;
+    try {
+        kept = keep(std::string(line));
+    } catch (const std::exception&) {
+        ShowMessage(unexpectedErrorText());
+        return;
+    }
+    handleLine(kept);
+}
+
+void TCSVDataList::handleLine(std::string_view line) {
+    if (line.empty()) {
+        return;
+    }
+    if (!Top) {
+        Init();
+    }
+    try {
+        Cur = Last;
+        TCSVDataRecord& row = *Last;
+        if (!parseLine(line, row)) {
+            appendRejected(line);
+            return;
+        }
+        if (row.ObsTime == 0 && row.Echo + row.LongEcho > 0) {
+            std::string message = implausiblePrefix();
+            message.append(line);
+            message.append(" ]");
+            ShowMessage(message);
+            appendRejected(line);
+            return;
+        }
+        auto end = std::make_unique<TCSVDataRecord>();
+        row.Line = line;
+        Last = end.get();
+        row.Next = std::move(end);
+    } catch (const std::exception&) {
+        ShowMessage(unexpectedErrorText());
+    }
+}
+
+void TCSVDataList::appendRejected(std::string_view line) {
+    auto end = std::make_unique<TNoTimeDataRecord>();
+    NoTimeLast->Line.assign(line);
+    NoTimeCur = NoTimeLast;
+    NoTimeLast->Next = std::move(end);
+    NoTimeLast = NoTimeLast->Next.get();
+}
+
+std::string_view TCSVDataList::keep(std::string text) {
+    // A deque never moves its elements, so views into them stay valid.
+    Texts.push_back(std::move(text));
+    return Texts.back();
+}
+
+void TCSVDataList::Normalize() {
+    if (!Top) {
+        return;
+    }
+    Cur = Top.get();
+    TCSVDataRecord* prev = nullptr;
+    std::int64_t prevKey = 0;
+    std::int64_t expected = Cur->Next ? DateTimeToSecondKey(Cur->Time) : 0;
+    while (Cur->Next) {
+        std::int64_t curKey = DateTimeToSecondKey(Cur->Time);
+        if (curKey == expected) {
+            // the slot that was due
+        } else if (prev && curKey == prevKey) {
+            mergeInto(*prev, *Cur);
+            std::unique_ptr<TCSVDataRecord> gone = std::move(prev->Next);
+            prev->Next = std::move(gone->Next);
+            Cur = prev;
+        } else if (curKey < expected || (prev && curKey - prevKey > kMaxGapSeconds)) {
+            // Out of order, off the grid, or absurdly far ahead: gap rows can
+            // never reach this row. It joins the rejected lines as read.
+            appendRejected(Cur->Line);
+            std::unique_ptr<TCSVDataRecord>& link = prev ? prev->Next : Top;
+            std::unique_ptr<TCSVDataRecord> gone = std::move(link);
+            link = std::move(gone->Next);
+            Cur = link.get();
+            continue;
+        } else {
+            // A slot is missing before this row: the row moves on into a new
+            // node and its old node becomes the gap row in front of it.
+            auto moved = std::make_unique<TCSVDataRecord>(std::move(*Cur));
+            makeGapRow(*Cur, SecondKeyToDateTime(expected));
+            Cur->Next = std::move(moved);
+            curKey = DateTimeToSecondKey(Cur->Time);
+        }
+        expected = DateTimeToSecondKey(Cur->Time + kTenMinutes);
+        prev = Cur;
+        prevKey = curKey;
+        Cur = Cur->Next.get();
+    }
+
+    for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
+        setRates(*Cur);
+    }
+}
+
+void TCSVDataList::SaveReport10(const std::string& name, bool formatLine) {
+    TextFileWriter out(name);
+    if (formatLine) {
+        out.writeLine(kReport10FormatLine);
+    }
+    if (Top) {
+        std::string line;
+        for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
+            line.clear();
+            AppendCSVRecord(line, *Cur);
+            out.writeLine(line);
+        }
+    }
+    out.close();
+}
+
+void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
+    out += row.FileName;
+    out.push_back(',');
+    AppendRepStr(out, row.Time);
+    for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
+        out.push_back(',');
+        AppendInt(out, count);
+    }
+    for (double value : {row.RateEcho, row.RateLongEcho, row.RateOtherData, row.ErrEcho,
+                         row.ErrLongEcho, row.ErrOtherData}) {
+        out.push_back(',');
+        AppendFixed2(out, value);
+    }
+    out.push_back(',');
+    out += row.Remark;
+}
+
+std::string CSVRecordToStr(const TCSVDataRecord& row) {
+    std::string out;
+    AppendCSVRecord(out, row);
+    return out;
+}

@@ -1,0 +1,179 @@
+#include "pipeline/Recompute.h"
+
+#include "shared/Errors.h"
+#include "shared/Messages.h"
+#include "shared/ShiftJis.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// Records what the pipeline shows, reading each loaded file at once as a
+// window does (the temporary file is gone afterwards).
+class FakeView : public RecomputeView {
+public:
+    std::string dataFileName;
+    std::vector<std::string> captions;
+    std::string raw;
+    std::map<Page, std::string> pages;
+    Summary summary;
+    std::vector<std::string> textReport{"Report View"};
+    std::vector<std::string> rmob{"RMOB_View"};
+    int textReportBuilds = 0;
+
+    void setDataFileName(const std::string& name) override { dataFileName = name; }
+    void setRecomputeCaption(const std::string& c) override { captions.push_back(c); }
+    void showRawData(const std::string& bytes) override { raw = bytes; }
+    void clearPage(Page p) override { pages[p].clear(); }
+    void loadPage(Page p, const std::string& name) override { pages[p] = readFile(name); }
+    void setSummary(const Summary& s) override { summary = s; }
+    std::vector<std::string> textReportLines() override { return textReport; }
+    void setTextReportLines(const std::vector<std::string>& l) override {
+        textReport = l;
+        ++textReportBuilds;
+    }
+    std::vector<std::string> rmobLines() override { return rmob; }
+    void setRmobLines(const std::vector<std::string>& l) override { rmob = l; }
+};
+
+const char* kData = "#head\r\n"
+                    "a.dat,2004/01/05 09:30:00,12,3,1,10,\r\n"
+                    "d.dat,2004/01/05 10:10:00,7,0,2,10,\r\n";
+
+struct RecomputeFixture : ::testing::Test {
+    TempDir dir;
+    ChangeDir inDir{dir.path()};
+    TCSVDataList csv;
+    TReportDataList report;
+    TStringRecordList noObs;
+    TCnfData cnf;
+    bool reportDirty = true;
+    bool rmobDirty = false;
+    FakeView view;
+    Recompute recompute{AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view};
+    MessageHandler previous = SetMessageHandler([](const std::string&) {});
+
+    void SetUp() override {
+        csv.Init();
+        report.Init();
+        noObs.Init();
+        cnf.Rep1l1 = cnf.Rep6l1 = cnf.MLong = cnf.HR = true;
+        cnf.nd = 20;
+        cnf.RTZ = -9;
+        writeFile("velkdata.csv", kData);
+    }
+    void TearDown() override { SetMessageHandler(previous); }
+};
+
+} // namespace
+
+using Button6Click = RecomputeFixture;
+
+TEST_F(Button6Click, ShownOnlyTablesLeaveNoFilesBehind) {
+    ASSERT_TRUE(recompute.Button6Click("velkdata.csv"));
+    EXPECT_FALSE(std::filesystem::exists("report10.csv"));
+    EXPECT_FALSE(std::filesystem::exists("report60.csv"));
+    EXPECT_FALSE(std::filesystem::exists("velkreport.txt"));
+    EXPECT_FALSE(std::filesystem::exists("rmob.txt"));
+    EXPECT_FALSE(std::filesystem::exists("TMPReport.$$$"));
+    EXPECT_TRUE(std::filesystem::exists("NoObsList.txt"));
+    EXPECT_NE(view.pages[Page::Report10].find("d.dat,2004/01/05 10:10"), std::string::npos);
+    EXPECT_NE(view.pages[Page::Report60].find("2004010510,7,0,2,"), std::string::npos);
+    EXPECT_EQ(view.pages[Page::NoObsList], readFile("NoObsList.txt"));
+    EXPECT_EQ(view.raw, kData);
+    EXPECT_EQ(view.captions,
+              (std::vector<std::string>{Utf8ToCp932("計算中"), Utf8ToCp932("再計算")}));
+    // Both pages are left to be built when next shown.
+    EXPECT_TRUE(reportDirty);
+    EXPECT_TRUE(rmobDirty);
+    EXPECT_EQ(view.textReportBuilds, 0);
+}
+
+TEST_F(Button6Click, SummaryCountsLinesRowsGapsAndRejects) {
+    recompute.Button6Click("velkdata.csv");
+    EXPECT_EQ(view.summary.StartData, "#head");
+    EXPECT_EQ(view.summary.StartDay, "2004/01/05 09:30");
+    EXPECT_EQ(view.summary.InData, "3");
+    EXPECT_EQ(view.summary.AllData, "5"); // 09:30, three gaps, 10:10
+    EXPECT_EQ(view.summary.EndData, "d.dat,2004/01/05 10:10:00,7,0,2,10,");
+    EXPECT_EQ(view.summary.EndDay, "2004/01/05 10:10");
+    EXPECT_EQ(view.summary.NGData, "1");
+    EXPECT_EQ(view.summary.NotData, "3");
+}
+
+TEST_F(Button6Click, MissingFileOnlyShowsTheName) {
+    EXPECT_FALSE(recompute.Button6Click("absent.csv"));
+    EXPECT_EQ(view.dataFileName, "absent.csv");
+    EXPECT_TRUE(view.captions.empty());
+    EXPECT_FALSE(std::filesystem::exists("NoObsList.txt"));
+}
+
+TEST_F(Button6Click, FileWithoutRowsRunsToTheEndWithEmptyTimes) {
+    writeFile("bad.csv", "#only a heading\r\n\r\nnot a line\r\n");
+    ASSERT_TRUE(recompute.Button6Click("bad.csv"));
+    EXPECT_EQ(view.summary.StartDay, "");
+    EXPECT_EQ(view.summary.EndDay, "");
+    EXPECT_EQ(view.summary.AllData, "0");
+    EXPECT_EQ(view.summary.NGData, "2");
+    EXPECT_EQ(readFile("NoObsList.txt"), "#only a heading\r\nnot a line\r\n");
+}
+
+TEST_F(Button6Click, AlwaysWriteSettingsWriteEveryOutputWithBackups) {
+    cnf.Rep1OF = cnf.Rep6OF = cnf.RepTOF = cnf.RMOBF = true;
+    writeFile("report10.csv", "old");
+    recompute.Button6Click("velkdata.csv");
+    EXPECT_EQ(readFile("report10.bak"), "old");
+    for (const char* f : {"report10.csv", "report60.csv", "velkreport.txt", "rmob.txt"}) {
+        EXPECT_TRUE(std::filesystem::exists(f)) << f;
+    }
+    EXPECT_FALSE(reportDirty);
+    EXPECT_FALSE(rmobDirty);
+    EXPECT_EQ(view.textReportBuilds, 1);
+}
+
+TEST_F(Button6Click, FailedWriteEndsTheRunAndKeepsTheBusyCaption) {
+    cnf.Rep1OF = true;
+    std::filesystem::create_directory("report10.csv");
+    EXPECT_THROW(recompute.Button6Click("velkdata.csv"), IoError);
+    EXPECT_EQ(view.captions.back(), Utf8ToCp932("計算中"));
+    EXPECT_EQ(view.summary.AllData, "5"); // finished steps remain
+}
+
+TEST_F(Button6Click, SecondRunReplacesEverything) {
+    recompute.Button6Click("velkdata.csv");
+    writeFile("velkdata.csv", "a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n");
+    recompute.Button6Click("velkdata.csv");
+    EXPECT_EQ(view.summary.AllData, "1");
+    EXPECT_EQ(view.summary.NGData, "0");
+    EXPECT_EQ(readFile("NoObsList.txt"), "");
+}
+
+using ShowReport = RecomputeFixture;
+
+TEST_F(ShowReport, RebuildsOnlyWhileDirty) {
+    recompute.Button6Click("velkdata.csv");
+    recompute.ShowReport();
+    recompute.ShowReport();
+    EXPECT_EQ(view.textReportBuilds, 1);
+    EXPECT_FALSE(reportDirty);
+    view.textReport.push_back("user edit");
+    recompute.Button4Click(); // writes what the view holds
+    EXPECT_NE(readFile("velkreport.txt").find("user edit\r\n\r\n"), std::string::npos);
+}
+
+using OutPutReport60File = RecomputeFixture;
+
+TEST_F(OutPutReport60File, ComputesRatesWithTheCurrentThresholdAndStaysDirty) {
+    recompute.Button6Click("velkdata.csv");
+    cnf.nd = 5;
+    reportDirty = true;
+    recompute.OutPutReport60File();
+    EXPECT_TRUE(reportDirty);
+    ASSERT_TRUE(report.Top->Next);
+    EXPECT_TRUE(report.Top->AboveNoise); // 10 minutes > 5
+    EXPECT_EQ(view.pages[Page::Report60], readFile("report60.csv"));
+}

@@ -1,0 +1,234 @@
+#include "data/UnitCSV.h"
+#include "shared/Errors.h"
+
+#include "CSVTestSupport.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// "データが不正です。" CR "観測時間が「０」なのにエコー数が記録されています。 " CR "[ "
+const std::string kImplausiblePrefix =
+    "\x83\x66\x81\x5b\x83\x5e\x82\xaa\x95\x73\x90\xb3\x82\xc5\x82\xb7\x81\x42"
+    "\r"
+    "\x8a\xcf\x91\xaa\x8e\x9e\x8a\xd4\x82\xaa\x81\x75\x82\x4f\x81\x76\x82\xc8\x82\xcc\x82\xc9"
+    "\x83\x47\x83\x52\x81\x5b\x90\x94\x82\xaa\x8b\x4c\x98\x5e\x82\xb3\x82\xea\x82\xc4\x82\xa2"
+    "\x82\xdc\x82\xb7\x81\x42 "
+    "\r[ ";
+// "予想外のエラーが発生しました??"
+const std::string kUnexpectedError = "\x97\x5c\x91\x7a\x8a\x4f\x82\xcc\x83\x47\x83\x89\x81\x5b"
+                                     "\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd??";
+
+TDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
+    return *TryEncodeDateTime(year, month, day, hour, minute, second);
+}
+
+struct Loaded {
+    Loaded() { list.Init(); }
+    TCSVDataList list;
+    MessageCapture messages;
+};
+
+} // namespace
+
+TEST(AddLine, ReadsEveryColumn) {
+    Loaded l;
+    l.list.AddLine("a.dat,2004/01/05 09:30:00,12,3,1,10,");
+    l.list.AddLine("b.dat,2004/01/05,09:40:00,7,0,2,10,x,y");
+    l.list.AddLine(",2004/01/05 09:50,1,0,0,10,");
+    ASSERT_EQ(rowsOf(l.list).size(), 3u);
+    const TCSVDataRecord& a = *rowsOf(l.list)[0];
+    EXPECT_EQ(a.FileName, "a.dat");
+    EXPECT_EQ(a.Time, at(2004, 1, 5, 9, 30));
+    EXPECT_EQ(a.Echo, 12);
+    EXPECT_EQ(a.LongEcho, 3);
+    EXPECT_EQ(a.OtherData, 1);
+    EXPECT_EQ(a.ObsTime, 10);
+    EXPECT_EQ(a.Remark, "");
+    EXPECT_EQ(a.Line, "a.dat,2004/01/05 09:30:00,12,3,1,10,");
+    // Date and time in two columns; the remark keeps its commas.
+    const TCSVDataRecord& b = *rowsOf(l.list)[1];
+    EXPECT_EQ(b.Time, at(2004, 1, 5, 9, 40));
+    EXPECT_EQ(b.Echo, 7);
+    EXPECT_EQ(b.OtherData, 2);
+    EXPECT_EQ(b.Remark, "x,y");
+    EXPECT_EQ(rowsOf(l.list)[2]->FileName, "");
+    EXPECT_TRUE(rejectedOf(l.list).empty());
+    EXPECT_TRUE(l.messages.texts.empty());
+}
+
+TEST(AddLine, CountsReadLikeThirtyTwoBitNumbers) {
+    Loaded l;
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"  12", 12},
+        {"+5", 5},
+        {"-0", 0},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"$7FFFFFFF", 2147483647},
+        {"x1f", 31},
+        {"X1F", 31},
+        {"0x1F", 31},
+        {"0X0000001f", 31},
+        {"$0", 0},
+    };
+    for (const auto& [text, value] : cases) {
+        l.list.Clear();
+        l.list.AddLine(std::string("a,2004/01/05 09:30:00,") + text + ",0,0,10,");
+        ASSERT_EQ(rowsOf(l.list).size(), 1u) << text;
+        EXPECT_EQ(rowsOf(l.list)[0]->Echo, value) << text;
+    }
+}
+
+TEST(AddLine, UnreadableLinesAreRejectedSilently) {
+    Loaded l;
+    const std::vector<std::string> bad = {
+        "a.dat,2004/01/05 09:30:00,12,3,1,10", // no comma after ObsTime
+        "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo)",
+        "   ",
+        "no comma at all",
+        "a.dat,2004/02/30 09:30:00,1,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,12 ,3,1,10,", // blank after the digits
+        "a.dat,2004/01/05 09:30:00,,3,1,10,",
+        "a.dat,2004/01/05 09:30:00,1.5,3,1,10,",
+        "a.dat,2004/01/05 09:30:00,2147483648,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,$100000000,0,0,10,", // nine hex digits
+        "a.dat,2004/01/05 09:30:00,$,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,0x,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,1,0,0,0x1G,",
+        // Negative counts have no square root for the rates.
+        "a.dat,2004/01/05 09:30:00,-1,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,0,-1,0,10,",
+        "a.dat,2004/01/05 09:30:00,0,0,-1,10,",
+        "a.dat,2004/01/05 09:30:00,1,0,0,-10,",
+        "a.dat,2004/01/05 09:30:00,$FFFFFFFF,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,0,0,0,x80000000,",
+        "a.dat,2004/01/05 09:30:00,-2147483648,0,0,10,",
+    };
+    for (const std::string& line : bad) {
+        l.list.AddLine(line);
+    }
+    l.list.AddLine(""); // leaves no trace at all
+    EXPECT_TRUE(rowsOf(l.list).empty());
+    EXPECT_EQ(rejectedOf(l.list), bad);
+    EXPECT_TRUE(l.messages.texts.empty());
+    // The parse buffer's leftovers never turn into a row.
+    l.list.AddLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    ASSERT_EQ(rowsOf(l.list).size(), 1u);
+    EXPECT_EQ(rowsOf(l.list)[0]->Echo, 1);
+}
+
+TEST(AddLine, ImplausibleLineShowsTheLineAsRead) {
+    Loaded l;
+    l.list.AddLine("a.dat,2004/01/05 09:30:00,0,0,5,0,"); // other data alone passes
+    const std::string line = "a.dat,2004/01/05 09:40:00,0,1,0,0,\x83\x81\x83\x82";
+    l.list.AddLine(line);
+    ASSERT_EQ(l.messages.texts.size(), 1u);
+    EXPECT_EQ(l.messages.texts[0], kImplausiblePrefix + line + " ]");
+    ASSERT_EQ(rowsOf(l.list).size(), 1u);
+    EXPECT_EQ(rowsOf(l.list)[0]->OtherData, 5);
+    EXPECT_EQ(rejectedOf(l.list), std::vector<std::string>{line});
+}
+
+TEST(AddLine, UnexpectedFailureDropsTheLine) {
+    TCSVDataList list;
+    list.Init();
+    std::vector<std::string> shown;
+    MessageHandler previous = SetMessageHandler([&](const std::string& text) {
+        shown.push_back(text);
+        if (shown.size() == 1) {
+            throw std::runtime_error("message box failed");
+        }
+    });
+    list.AddLine("a.dat,2004/01/05 09:30:00,0,1,0,0,");
+    list.AddLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    SetMessageHandler(std::move(previous));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], kUnexpectedError);
+    EXPECT_TRUE(rejectedOf(list).empty());
+    EXPECT_EQ(rowsOf(list).size(), 1u);
+}
+
+TEST(LoadText, EveryLineEndEndsALine) {
+    const std::string a = "a.dat,2004/01/05 09:30:00,1,0,0,10,";
+    const std::string b = "b.dat,2004/01/05 09:40:00,2,0,0,10,";
+    const std::string c = "c.dat,2004/01/05 09:50:00,3,0,0,10,";
+    for (const std::string& text : {a + "\r\n" + b + "\r\n" + c + "\r\n", a + "\n" + b + "\n" + c,
+                                    a + "\r" + b + "\r" + c + "\r", a + "\r\n" + b + "\n" + c,
+                                    "\r\n" + a + "\r\n\r\n" + b + "\n\n" + c + "\r\n\r\n"}) {
+        Loaded l;
+        l.list.LoadText(text);
+        ASSERT_EQ(rowsOf(l.list).size(), 3u);
+        EXPECT_EQ(rowsOf(l.list)[0]->Remark, "");
+        EXPECT_EQ(rowsOf(l.list)[2]->Line, c);
+        EXPECT_TRUE(rejectedOf(l.list).empty());
+    }
+}
+
+TEST(LoadText, CtrlZEndsTheFile) {
+    Loaded l;
+    l.list.LoadText("a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n"
+                    "b.dat,2004/01/05 09:40:00,2,0,0,10,x\x1Ay\r\n"
+                    "c.dat,2004/01/05 09:50:00,3,0,0,10,\r\n");
+    ASSERT_EQ(rowsOf(l.list).size(), 2u);
+    EXPECT_EQ(rowsOf(l.list)[1]->Remark, "x");
+}
+
+TEST(LoadFile, MissingFileKeepsTheListsAndASecondFileReplacesThem) {
+    TempDir dir;
+    writeFile(dir.file("one.csv"), "#header\r\na.dat,2004/01/05 09:30:00,1,0,0,10,\r\n");
+    writeFile(dir.file("two.csv"), "b.dat,2004/01/06 09:30:00,2,0,0,10,\r\n"
+                                   "c.dat,2004/01/06 09:40:00,3,0,0,10,\r\n");
+    Loaded l;
+    l.list.LoadFile(dir.file("one.csv"));
+    l.list.LoadFile(dir.file("missing.csv"));
+    l.list.LoadFile(dir.path().string()); // a folder is no data file
+    ASSERT_EQ(rowsOf(l.list).size(), 1u);
+    EXPECT_EQ(rejectedOf(l.list), std::vector<std::string>{"#header"});
+    l.list.LoadFile(dir.file("two.csv"));
+    ASSERT_EQ(rowsOf(l.list).size(), 2u);
+    EXPECT_EQ(rowsOf(l.list)[0]->FileName, "b.dat");
+    EXPECT_TRUE(rejectedOf(l.list).empty());
+}
+
+TEST(TCSVDataList, MillionNodesReleaseWithoutRecursion) {
+    TCSVDataList list;
+    list.Init();
+    std::string text;
+    for (int i = 0; i < 1'000'000; ++i) {
+        text += "x\n";
+    }
+    list.LoadText(std::move(text)); // a million rejected lines
+    for (int i = 0; i < 1'000'000; ++i) {
+        auto node = std::make_unique<TCSVDataRecord>();
+        node->Next = std::move(list.Top);
+        list.Top = std::move(node);
+    }
+    list.Clear();
+    EXPECT_FALSE(list.Top->Next);
+    EXPECT_EQ(list.Top.get(), list.Last);
+    EXPECT_FALSE(list.NoTimeTop->Next);
+}
+
+TEST(SaveReport10, WritesEveryRowWithCrLf) {
+    TempDir dir;
+    Loaded l;
+    l.list.LoadText("a.dat,2004/01/05 09:30:45,1,0,0,16,x,y\r\n"
+                    "b.dat,2004/01/05 09:40:45,0,0,3,0,\r\n");
+    l.list.Normalize();
+    writeFile(dir.file("report10.csv"), "previous content that is longer");
+    l.list.SaveReport10(dir.file("report10.csv"), false);
+    EXPECT_EQ(readFile(dir.file("report10.csv")),
+              "a.dat,2004/01/05 09:30,1,0,0,16,0.63,0.00,0.00,0.63,0.00,0.00,x,y\r\n"
+              "b.dat,2004/01/05 09:40,0,0,3,0,0.00,0.00,0.00,0.00,0.00,0.00,\r\n");
+
+    l.list.Clear();
+    l.list.SaveReport10(dir.file("report10.csv"), true);
+    EXPECT_EQ(readFile(dir.file("report10.csv")), std::string(kReport10FormatLine) + "\r\n");
+    l.list.SaveReport10(dir.file("report10.csv"), false);
+    EXPECT_EQ(readFile(dir.file("report10.csv")), "");
+    EXPECT_THROW(l.list.SaveReport10(dir.file("no/such/folder.csv"), true), IoError);
+}
