@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -65,11 +64,11 @@ QLabel* makeHeading(QWidget* parent, const QString& caption) {
 }
 
 // A page with one text view and, optionally, a panel of controls at its right.
-QWidget* makeViewPage(QPlainTextEdit*& view, const QString& initial, QWidget* sidePanel) {
+QWidget* makeViewPage(TextView*& view, const QString& initial, QWidget* sidePanel) {
     auto* page = new QWidget;
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
-    view = makeTextView(page, initial);
+    view = new TextView(initial, page);
     layout->addWidget(view, 1);
     if (sidePanel) {
         sidePanel->setParent(page);
@@ -318,8 +317,8 @@ QWidget* TForm1::buildMainPage() {
     row6->addWidget(Button6);
     row6->addSpacing(24);
     row6->addWidget(Button9);
-    bands->addWidget(band6);
     bands->addStretch(1);
+    bands->addWidget(band6);
 
     for (QPushButton* button :
          {Button1, Button2, Button5, Button6, Button7, Button8, Button9, Button10}) {
@@ -632,7 +631,7 @@ void TForm1::SEODChange() {
 
 // ---------------------------------------------------------------- the view
 
-QPlainTextEdit* TForm1::pageView(Page page) const {
+TextView* TForm1::pageView(Page page) const {
     switch (page) {
     case Page::Report10:
         return REReport10;
@@ -653,14 +652,14 @@ void TForm1::setRecomputeCaption(const std::string& caption) {
 }
 
 void TForm1::showRawData(const std::string& bytes) {
-    setViewText(csv_org, bytes);
+    csv_org->setBytes(bytes);
 }
 void TForm1::clearPage(Page page) {
-    clearView(pageView(page));
+    pageView(page)->clearText();
 }
 
 void TForm1::loadPage(Page page, const std::string& fileName) {
-    loadViewFile(pageView(page), fileName);
+    pageView(page)->loadFile(fileName);
 }
 
 void TForm1::setSummary(const Summary& summary) {
@@ -679,14 +678,14 @@ void TForm1::setSummary(const Summary& summary) {
 }
 
 std::vector<std::string> TForm1::textReportLines() {
-    return viewLines(Report_View);
+    return Report_View->lines();
 }
 void TForm1::setTextReportLines(const std::vector<std::string>& lines) {
-    setViewLines(Report_View, lines);
+    Report_View->setLines(lines);
 }
 std::vector<std::string> TForm1::rmobLines() {
-    return viewLines(RMOB_View);
+    return RMOB_View->lines();
 }
 void TForm1::setRmobLines(const std::vector<std::string>& lines) {
-    setViewLines(RMOB_View, lines);
+    RMOB_View->setLines(lines);
 }

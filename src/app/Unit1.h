@@ -25,10 +25,10 @@ class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class TAboutBox;
+class TextView;
 class WholeSpinBox;
 
 class TForm1 : public QMainWindow, public RecomputeView {
@@ -110,12 +110,12 @@ public:
     QWidget* TabSheetReport60_csv;
     QWidget* TabSheetNoObsList;
     QWidget* TabSheetRMOB;
-    QPlainTextEdit* csv_org;
-    QPlainTextEdit* Report_View;
-    QPlainTextEdit* REReport10;
-    QPlainTextEdit* REReport60;
-    QPlainTextEdit* NoObsList;
-    QPlainTextEdit* RMOB_View;
+    TextView* csv_org;
+    TextView* Report_View;
+    TextView* REReport10;
+    TextView* REReport60;
+    TextView* NoObsList;
+    TextView* RMOB_View;
 
     // Band 1: data file and summary.
     QLineEdit* csvfilename;
@@ -179,7 +179,7 @@ private:
     void buildMenus();
     void connectHandlers();
     void pageShown(int index);
-    QPlainTextEdit* pageView(Page page) const;
+    TextView* pageView(Page page) const;
     Recompute pipeline();
 
     // Runs a handler; an error that leaves it is shown in the error box.

@@ -4,7 +4,6 @@
 #include "shared/TextFile.h"
 
 #include <QFontDatabase>
-#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -12,13 +11,6 @@ namespace {
 
 // Undo history of a decade of data would hold the whole text a second time.
 constexpr qsizetype kUndoLimit = 4 * 1024 * 1024;
-
-void setViewString(QPlainTextEdit* view, const std::u16string& text) {
-    const QString shown = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    view->setUndoRedoEnabled(false);
-    view->setPlainText(shown);
-    view->setUndoRedoEnabled(shown.size() < kUndoLimit);
-}
 
 QFont pixelFont(const QString& family, QFontDatabase::SystemFont fallback) {
     QFont font = QFontDatabase::families().contains(family) ? QFont(family)
@@ -51,18 +43,40 @@ QFont windowFont() {
     return pixelFont(QStringLiteral("IPAPGothic"), QFontDatabase::GeneralFont);
 }
 
-QPlainTextEdit* makeTextView(QWidget* parent, const QString& initialText) {
-    auto* view = new QPlainTextEdit(parent);
-    view->setFont(viewFont());
-    view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    view->setWordWrapMode(QTextOption::NoWrap);
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    view->setPlainText(initialText);
-    return view;
+TextView::TextView(const QString& initialText, QWidget* parent) : QPlainTextEdit(parent) {
+    setFont(viewFont());
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setPlainText(initialText);
 }
 
-void setViewLines(QPlainTextEdit* view, const std::vector<std::string>& lines) {
+void TextView::setText(std::u16string text) {
+    waiting_ = std::move(text);
+    if (isVisible() || waiting_->size() < kDeferredSize) {
+        fill();
+    }
+}
+
+void TextView::fill() {
+    if (!waiting_) {
+        return;
+    }
+    const std::u16string text = std::move(*waiting_);
+    waiting_.reset();
+    const QString shown = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    setUndoRedoEnabled(false);
+    setPlainText(shown);
+    setUndoRedoEnabled(shown.size() < kUndoLimit);
+}
+
+void TextView::showEvent(QShowEvent* event) {
+    fill();
+    QPlainTextEdit::showEvent(event);
+}
+
+void TextView::setLines(const std::vector<std::string>& lines) {
     size_t total = 0;
     for (const std::string& line : lines) {
         total += line.size() + 1;
@@ -73,38 +87,40 @@ void setViewLines(QPlainTextEdit* view, const std::vector<std::string>& lines) {
         AppendDecodedCp932(text, line);
         text.push_back(u'\n');
     }
-    setViewString(view, text);
+    setText(std::move(text));
 }
 
-std::vector<std::string> viewLines(const QPlainTextEdit* view) {
-    std::vector<std::string> lines;
-    const QTextDocument* doc = view->document();
-    lines.reserve(static_cast<size_t>(doc->blockCount()));
+std::vector<std::string> TextView::lines() {
+    fill();
+    std::vector<std::string> result;
+    const QTextDocument* doc = document();
+    result.reserve(static_cast<size_t>(doc->blockCount()));
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         // QTextBlock::text() keeps every character as stored; the document's
         // plain text would turn non-breaking spaces into blanks.
-        lines.push_back(qStringToCp932(block.text()));
+        result.push_back(qStringToCp932(block.text()));
     }
-    if (!lines.empty() && lines.back().empty()) {
-        lines.pop_back();
+    if (!result.empty() && result.back().empty()) {
+        result.pop_back();
     }
-    return lines;
+    return result;
 }
 
-void setViewText(QPlainTextEdit* view, std::string_view bytes) {
+void TextView::setBytes(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size() + 1);
     ForEachLine(bytes, false, [&](std::string_view line) {
         AppendDecodedCp932(text, line);
         text.push_back(u'\n');
     });
-    setViewString(view, text);
+    setText(std::move(text));
 }
 
-void loadViewFile(QPlainTextEdit* view, const std::string& fileName) {
-    setViewText(view, ReadWholeFile(fileName));
+void TextView::loadFile(const std::string& fileName) {
+    setBytes(ReadWholeFile(fileName));
 }
 
-void clearView(QPlainTextEdit* view) {
-    view->clear();
+void TextView::clearText() {
+    waiting_.reset();
+    clear();
 }

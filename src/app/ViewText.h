@@ -8,29 +8,53 @@
 // a line. So n lines in give the same n lines out, and a view that the user
 // ends with Enter has no extra empty line.
 
+#include <QPlainTextEdit>
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class QFont;
-class QPlainTextEdit;
-class QWidget;
-
 QString cp932ToQString(std::string_view bytes);
 std::string qStringToCp932(QStringView text);
 
-// A text view as the pages use it: fixed-pitch font, no wrap, both scroll bars.
-QPlainTextEdit* makeTextView(QWidget* parent, const QString& initialText);
 QFont viewFont();
 QFont windowFont();
 
-void setViewLines(QPlainTextEdit* view, const std::vector<std::string>& lines);
-std::vector<std::string> viewLines(const QPlainTextEdit* view);
-// Replaces the content with a text of any line ends (CR LF, CR or LF).
-void setViewText(QPlainTextEdit* view, std::string_view bytes);
-// Replaces the content with a file's text; IoError when it cannot be read.
-void loadViewFile(QPlainTextEdit* view, const std::string& fileName);
-void clearView(QPlainTextEdit* view);
+// A page's text view: fixed-pitch font, no wrap, both scroll bars, editable.
+//
+// Filling a text document costs some four seconds per ten million characters,
+// so a decade of data would freeze the window for half a minute if every page
+// were filled during the recompute. A big text given to a hidden view waits
+// until the view is first shown, or until its text is read, whichever comes
+// first; small texts and visible views are filled at once.
+class TextView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TextView(const QString& initialText, QWidget* parent = nullptr);
+
+    void setLines(const std::vector<std::string>& lines);
+    std::vector<std::string> lines();
+    // Replaces the content with a text of any line ends (CR LF, CR or LF).
+    void setBytes(std::string_view bytes);
+    // Replaces the content with a file's text; IoError when it cannot be read.
+    void loadFile(const std::string& fileName);
+    void clearText();
+
+    // Puts a waiting text into the document now.
+    void fill();
+    bool isWaiting() const { return waiting_.has_value(); }
+
+    // Texts of at least this many characters wait for a hidden view's showing.
+    static constexpr size_t kDeferredSize = 2 * 1024 * 1024;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setText(std::u16string text);
+
+    std::optional<std::u16string> waiting_;
+};

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -64,7 +63,9 @@ QByteArray defaultSettingsBytes() {
     return QByteArray(bytes, 40);
 }
 
-QStringList viewText(const QPlainTextEdit* view) {
+// What the page shows, as a user would see it on the page.
+QStringList viewText(TextView* view) {
+    view->fill();
     QStringList lines = view->toPlainText().split(u'\n');
     if (!lines.isEmpty() && lines.back().isEmpty()) {
         lines.pop_back();
@@ -129,6 +130,7 @@ private slots:
     void cancellingTheOpenDialogChangesNothing();
     void confirmingAMissingFileOnlyShowsItsName();
     void viewsGiveBackTheBytesTheyWereGiven();
+    void aBigTextWaitsForItsPageToBeShown();
 };
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm() {
@@ -578,6 +580,25 @@ void TestMainWindow::viewsGiveBackTheBytesTheyWereGiven() {
     QCOMPARE(viewText(form->REReport10),
              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
                           QStringLiteral("four")}));
+}
+
+void TestMainWindow::aBigTextWaitsForItsPageToBeShown() {
+    auto form = makeForm();
+    const std::string line(99, 'x');
+    const std::vector<std::string> big(TextView::kDeferredSize / 100 + 1, line);
+    form->REReport60->setLines(big);
+    QVERIFY(form->REReport60->isWaiting());
+    QCOMPARE(form->REReport60->toPlainText(), QStringLiteral("Report60 CSV"));
+    showPage(*form, form->TabSheetReport60_csv);
+    QVERIFY(!form->REReport60->isWaiting());
+    QCOMPARE(form->REReport60->document()->blockCount(), int(big.size()) + 1);
+
+    // A visible page fills at once, and reading a hidden one fills it first.
+    form->REReport60->setLines(big);
+    QVERIFY(!form->REReport60->isWaiting());
+    form->setRmobLines(big);
+    QVERIFY(form->RMOB_View->isWaiting());
+    QCOMPARE(form->rmobLines().size(), big.size());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,11 +4,13 @@
 // Run it under a real X server (Xvfb) so that the fonts render as users see them.
 
 #include "app/HelpDialog.h"
+#include "app/MessageBoxes.h"
 #include "app/UAboutBox.h"
 #include "app/Unit1.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -35,15 +37,27 @@ int main(int argc, char* argv[]) {
     const QDir out(QString::fromLocal8Bit(argv[2]));
     QDir().mkpath(out.path());
 
+    // Message boxes would wait for a click that never comes.
+    setMessageBoxHook([](QMessageBox::Icon, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    });
     TForm1 form;
     TAboutBox about;
     form.setAboutBox(&about);
     form.openDialog = [dataFile](QWidget*) { return std::optional<QString>(dataFile); };
     form.show();
+    QElapsedTimer timer;
+    timer.start();
     form.Button5->click();
+    std::fprintf(stderr, "recompute with all pages loaded: %lld ms\n",
+                 static_cast<long long>(timer.elapsed()));
     const QStringList names = {"main", "csv", "report", "report10", "report60", "noobs", "rmob"};
     for (int i = 0; i < form.PageControl1->count(); ++i) {
+        timer.restart();
         form.PageControl1->setCurrentIndex(i);
+        QApplication::processEvents();
+        std::fprintf(stderr, "page %d shown: %lld ms\n", i + 1,
+                     static_cast<long long>(timer.elapsed()));
         save(&form, out.filePath(QStringLiteral("%1-%2.png").arg(i + 1).arg(names.value(i))));
     }
     form.PageControl1->setCurrentIndex(0);
