@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <map>
+#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -127,6 +128,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 int DaysInMonth(UtMonth month) {
     using namespace std::chrono;
+    if (month.Month < 1 || month.Month > 12) {
+        throw std::out_of_range("month " + std::to_string(month.Month) + " does not exist");
+    }
     const year_month_day_last last{
         year{month.Year}, month_day_last{std::chrono::month{static_cast<unsigned>(month.Month)}}};
     return static_cast<int>(static_cast<unsigned>(last.day()));
@@ -187,7 +191,7 @@ std::vector<UtMonth> RmobMonthlyMonths(TReportDataList& data, const TCnfData& cn
 }
 
 std::string RmobMonthlyHeadLine(int month) {
-    std::string line = kMonthAbbrev[static_cast<size_t>(month - 1)];
+    std::string line = kMonthAbbrev.at(static_cast<size_t>(month - 1));
     for (int h = 0; h < 24; ++h) {
         line += "| ";
         appendTwoDigits(line, h);

@@ -44,7 +44,8 @@ std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TC
 // The UT months the hour rows touch, ascending.
 std::vector<UtMonth> RmobMonthlyMonths(TReportDataList& data, const TCnfData& cnf);
 
-// The number of days of a month (28 to 31).
+// The number of days of a month (28 to 31). Here and below a month outside
+// 1 to 12 is std::out_of_range.
 int DaysInMonth(UtMonth month);
 
 // "jan| 00h| 01h| ... | 23h|".
