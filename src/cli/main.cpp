@@ -6,6 +6,8 @@
 #include "config/UConfig.h"
 #include "config/UConst.h"
 #include "pipeline/Recompute.h"
+#include "reports/Colorgramme.h"
+#include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
 #include "shared/Errors.h"
 #include "shared/Messages.h"
@@ -26,7 +28,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR]\n"
-    "                      [--rmob-monthly [--station FILE]] DATAFILE\n"
+    "                      [--rmob-monthly [--station FILE]] [--colorgramme [--max N]]\n"
+    "                      DATAFILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --write-settings FILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --show-settings\n"
     "       velkreport-cli --help | --version\n"
@@ -45,6 +48,9 @@ constexpr const char* kUsage =
     "                         (<Observer>_<MMYYYY>rmob.TXT)\n"
     "  --station FILE         station information for those files (default: the\n"
     "                         .station file beside the settings file)\n"
+    "  --colorgramme          also write one colorgramme image per UT month\n"
+    "                         (colorgramme_YYYYMM.png)\n"
+    "  --max N                fixed top of the colour scale (default: each month's maximum)\n"
     "  --write-settings FILE  write the effective settings as a settings file and exit\n"
     "  --show-settings        print the effective settings and exit\n";
 
@@ -154,6 +160,8 @@ struct Options {
     std::optional<std::string> writeSettings;
     bool showSettings = false;
     bool rmobMonthly = false;
+    bool colorgramme = false;
+    std::optional<double> manualMaximum;
     std::optional<std::string> stationFile;
     bool help = false;
     bool version = false;
@@ -184,6 +192,15 @@ Options parseArgs(int argc, char* argv[]) {
             o.writeSettings = needValue(i, arg);
         } else if (arg == "--rmob-monthly") {
             o.rmobMonthly = true;
+        } else if (arg == "--colorgramme") {
+            o.colorgramme = true;
+        } else if (arg == "--max") {
+            const std::string v = needValue(i, arg);
+            auto n = parseInt(v);
+            if (!n || *n <= 0) {
+                throw UsageError{"--max takes a positive whole number, got '" + v + "'"};
+            }
+            o.manualMaximum = *n;
         } else if (arg == "--station") {
             o.stationFile = needValue(i, arg);
         } else if (arg == "--show-settings") {
@@ -206,6 +223,12 @@ Options parseArgs(int argc, char* argv[]) {
     }
     if ((o.rmobMonthly || o.stationFile) && !o.dataFile) {
         throw UsageError{"--rmob-monthly and --station go with a DATAFILE"};
+    }
+    if ((o.colorgramme || o.manualMaximum) && !o.dataFile) {
+        throw UsageError{"--colorgramme goes with a DATAFILE"};
+    }
+    if (o.manualMaximum && !o.colorgramme) {
+        throw UsageError{"--max goes with --colorgramme"};
     }
     if (o.stationFile && !o.rmobMonthly) {
         throw UsageError{"--station goes with --rmob-monthly"};
@@ -288,6 +311,9 @@ int run(const Options& o) {
             std::cerr << warning << std::endl;
         }
         WriteRmobMonthlyFiles(ReportData, CnfData, station, "");
+    }
+    if (o.colorgramme) {
+        WriteColorgrammes(BuildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
     }
 
     const Summary& s = view.summary;

@@ -103,6 +103,21 @@ expect_grep "Observer" "$WORK/e" "missing station fields named"
 "$CLI" --station "$DATA/station.txt" "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
 expect_status 2 $? "--station without --rmob-monthly"
 
+# --- colorgramme images, one per UT month, without a display ---
+mkdir "$WORK/pictures"
+env -u DISPLAY "$CLI" --settings "$WORK/defaults.ini" --colorgramme -C "$WORK/pictures" \
+    "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
+expect_status 0 $? "colorgramme run"
+for m in 202312 202401; do
+    png="$WORK/pictures/colorgramme_$m.png"
+    if [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ]; then ok; else
+        bad "colorgramme_$m.png is no PNG"
+    fi
+done
+[ "$(ls "$WORK/pictures"/colorgramme_*.png | wc -l)" = 2 ] && ok || bad "not one image per month"
+"$CLI" --colorgramme --max 0 "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
+expect_status 2 $? "--max 0"
+
 # --- exit statuses ---
 "$CLI" --version >"$WORK/v"; expect_status 0 $? "--version"
 expect_grep "^VelkReport 0.12$" "$WORK/v" "version text"
