@@ -1,5 +1,6 @@
 #include "shared/PngWriter.h"
 
+#include "shared/Deflate.h"
 #include "shared/TextFile.h"
 
 #include <algorithm>
@@ -32,7 +33,6 @@ constexpr CrcTables makeCrcTables() {
 
 constexpr CrcTables kCrc = makeCrcTables();
 
-constexpr std::size_t kStoredBlockMax = 65535;
 // The largest chunk length the format allows.
 constexpr std::uint64_t kChunkMax = 0x7FFFFFFF;
 
@@ -110,15 +110,20 @@ std::string EncodePng(const RgbImage& img) {
         throw std::invalid_argument("a PNG image needs at least one pixel");
     }
     // Each row starts with its filter type byte (0: none).
-    const std::uint64_t raw = h * (1 + 3 * w);
-    const std::uint64_t blocks = (raw + kStoredBlockMax - 1) / kStoredBlockMax;
-    const std::uint64_t zlibSize = 2 + raw + 5 * blocks + 4;
-    if (w > kChunkMax || h > kChunkMax || zlibSize > kChunkMax) {
-        throw std::invalid_argument("image too large for a PNG of stored blocks");
+    const std::uint64_t rawSize = h * (1 + 3 * w);
+    if (w > kChunkMax || h > kChunkMax || rawSize > kChunkMax) {
+        throw std::invalid_argument("image too large for one PNG data chunk");
+    }
+    std::string raw;
+    raw.reserve(static_cast<std::size_t>(rawSize));
+    const auto* pixels = reinterpret_cast<const char*>(img.data());
+    const std::size_t rowBytes = static_cast<std::size_t>(img.bytesPerLine());
+    for (std::size_t y = 0; y < static_cast<std::size_t>(h); ++y) {
+        raw += '\0';
+        raw.append(pixels + y * rowBytes, rowBytes);
     }
 
     std::string out;
-    out.reserve(static_cast<std::size_t>(zlibSize) + 64);
     out.append("\x89PNG\r\n\x1A\n", 8);
     putChunk(out, "IHDR", [&](std::string& o) {
         putU32(o, static_cast<std::uint32_t>(w));
@@ -134,37 +139,8 @@ std::string EncodePng(const RgbImage& img) {
         // multiple of 31 and claims the fastest level, which is honest here.
         o += '\x78';
         o += '\x01';
-        std::uint32_t adler = 1;
-        std::uint64_t left = raw;
-        std::size_t blockLeft = 0;
-        auto put = [&](std::string_view bytes) {
-            adler = Adler32(bytes, adler);
-            while (!bytes.empty()) {
-                if (blockLeft == 0) {
-                    blockLeft =
-                        static_cast<std::size_t>(std::min<std::uint64_t>(left, kStoredBlockMax));
-                    const auto len = static_cast<std::uint16_t>(blockLeft);
-                    const auto nlen = static_cast<std::uint16_t>(~len);
-                    o += static_cast<char>(blockLeft == left ? 1 : 0); // BFINAL, BTYPE 00
-                    o += static_cast<char>(len & 0xFF);
-                    o += static_cast<char>(len >> 8);
-                    o += static_cast<char>(nlen & 0xFF);
-                    o += static_cast<char>(nlen >> 8);
-                }
-                const std::size_t k = std::min(bytes.size(), blockLeft);
-                o.append(bytes.substr(0, k));
-                bytes.remove_prefix(k);
-                blockLeft -= k;
-                left -= k;
-            }
-        };
-        const auto* pixels = reinterpret_cast<const char*>(img.data());
-        const std::size_t rowBytes = static_cast<std::size_t>(img.bytesPerLine());
-        for (std::size_t y = 0; y < static_cast<std::size_t>(h); ++y) {
-            put(std::string_view("\0", 1));
-            put(std::string_view(pixels + y * rowBytes, rowBytes));
-        }
-        putU32(o, adler);
+        o += DeflateFixed(raw);
+        putU32(o, Adler32(raw));
     });
     putChunk(out, "IEND", [](std::string&) {});
     return out;

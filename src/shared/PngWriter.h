@@ -1,8 +1,6 @@
 #pragma once
 // PNG files of RgbImage rasters, written without any library: 8-bit RGB, one
-// IDAT chunk holding a zlib stream of stored (uncompressed) deflate blocks.
-// Files are larger than compressed ones, but every byte is plain to check and
-// the writer stays a few dozen lines of standard C++.
+// IDAT chunk holding a zlib stream of one fixed-Huffman deflate block.
 
 #include "shared/RgbImage.h"
 
