@@ -2,15 +2,20 @@
 // run their daily reports from a script. Messages that the window shows in
 // boxes go to standard error in UTF-8; the summary goes to standard output.
 
+#include "config/StationInfo.h"
 #include "config/UConfig.h"
 #include "config/UConst.h"
 #include "pipeline/Recompute.h"
+#include "reports/Colorgramme.h"
+#include "reports/ColorgrammeImage.h"
+#include "reports/RmobMonthly.h"
 #include "shared/Errors.h"
 #include "shared/Messages.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 #include "shared/UFunction.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +27,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR] DATAFILE\n"
+    "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR]\n"
+    "                      [--rmob-monthly [--station FILE]] [--colorgramme [--max N]]\n"
+    "                      DATAFILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --write-settings FILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --show-settings\n"
     "       velkreport-cli --help | --version\n"
@@ -37,6 +44,13 @@ constexpr const char* kUsage =
     "                         RMOBOD LongFLE LongFOD HR), integers in decimal\n"
     "                         (RTZ LongTLE LongTOD nd)\n"
     "  -C DIR                 write the outputs into DIR\n"
+    "  --rmob-monthly         also write one RMOB submission file per UT month\n"
+    "                         (<Observer>_<MMYYYY>rmob.TXT)\n"
+    "  --station FILE         station information for those files (default: the\n"
+    "                         .station file beside the settings file)\n"
+    "  --colorgramme          also write one colorgramme image per UT month\n"
+    "                         (colorgramme_YYYYMM.png)\n"
+    "  --max N                fixed top of the colour scale (default: each month's maximum)\n"
     "  --write-settings FILE  write the effective settings as a settings file and exit\n"
     "  --show-settings        print the effective settings and exit\n";
 
@@ -145,6 +159,10 @@ struct Options {
     std::optional<std::string> outputDir;
     std::optional<std::string> writeSettings;
     bool showSettings = false;
+    bool rmobMonthly = false;
+    bool colorgramme = false;
+    std::optional<double> manualMaximum;
+    std::optional<std::string> stationFile;
     bool help = false;
     bool version = false;
     std::optional<std::string> dataFile;
@@ -172,6 +190,19 @@ Options parseArgs(int argc, char* argv[]) {
             o.outputDir = needValue(i, arg);
         } else if (arg == "--write-settings") {
             o.writeSettings = needValue(i, arg);
+        } else if (arg == "--rmob-monthly") {
+            o.rmobMonthly = true;
+        } else if (arg == "--colorgramme") {
+            o.colorgramme = true;
+        } else if (arg == "--max") {
+            const std::string v = needValue(i, arg);
+            auto n = parseInt(v);
+            if (!n || *n <= 0) {
+                throw UsageError{"--max takes a positive whole number, got '" + v + "'"};
+            }
+            o.manualMaximum = *n;
+        } else if (arg == "--station") {
+            o.stationFile = needValue(i, arg);
         } else if (arg == "--show-settings") {
             o.showSettings = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -189,6 +220,18 @@ Options parseArgs(int argc, char* argv[]) {
     }
     if (o.outputDir && !o.dataFile) {
         throw UsageError{"-C goes with a DATAFILE"};
+    }
+    if ((o.rmobMonthly || o.stationFile) && !o.dataFile) {
+        throw UsageError{"--rmob-monthly and --station go with a DATAFILE"};
+    }
+    if ((o.colorgramme || o.manualMaximum) && !o.dataFile) {
+        throw UsageError{"--colorgramme goes with a DATAFILE"};
+    }
+    if (o.manualMaximum && !o.colorgramme) {
+        throw UsageError{"--max goes with --colorgramme"};
+    }
+    if (o.stationFile && !o.rmobMonthly) {
+        throw UsageError{"--station goes with --rmob-monthly"};
     }
     return o;
 }
@@ -231,6 +274,16 @@ int run(const Options& o) {
     CnfData.RepTOF = CnfData.Rep1OF = CnfData.Rep6OF = CnfData.RMOBF = true;
 
     const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
+    // Read before changing folder, so a relative --station names what the user meant.
+    StationInfo station;
+    if (o.rmobMonthly) {
+        const std::string stationFile =
+            o.stationFile ? *o.stationFile : DefaultStationFileName(CnfData.CnfFileName);
+        if (o.stationFile && !FileExists(stationFile)) {
+            throwIoError("Cannot read station file", stationFile, ENOENT);
+        }
+        station = LoadStationInfo(stationFile);
+    }
     if (!FileExists(dataFile)) {
         std::error_code ec;
         throwIoError("Cannot read data file", *o.dataFile,
@@ -252,6 +305,16 @@ int run(const Options& o) {
     CliView view;
     Recompute recompute(AppState::globals(), view);
     recompute.Button6Click(dataFile);
+    if (o.rmobMonthly) {
+        const std::string warning = StationWarningText(station);
+        if (!warning.empty()) {
+            std::cerr << warning << std::endl;
+        }
+        WriteRmobMonthlyFiles(ReportData, CnfData, station, "");
+    }
+    if (o.colorgramme) {
+        WriteColorgrammes(BuildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
+    }
 
     const Summary& s = view.summary;
     std::string out;

@@ -85,6 +85,39 @@ expect_grep "^Jan| 00h" "$WORK/changed/rmob.txt" "RMOB with RTZ 0"
 expect_grep "^05 |??? |??? |??? |??? |??? |??? |??? |??? |??? | xy |" "$WORK/changed/rmob.txt" \
     "RTZ 0 keeps local hours"
 
+# --- monthly RMOB submission files ---
+mkdir "$WORK/monthly"
+"$CLI" --settings "$WORK/defaults.ini" --rmob-monthly --station "$DATA/station.txt" \
+    -C "$WORK/monthly" "$EXAMPLES/velkdata.csv" >/dev/null 2>"$WORK/e"
+expect_status 0 $? "monthly run"
+jan="$WORK/monthly/My_Station_012024rmob.TXT"
+[ -f "$jan" ] && ok || bad "no January file"
+[ -f "$WORK/monthly/My_Station_122023rmob.TXT" ] && ok || bad "no file for the UT day in December"
+[ "$(grep -c '^[0-3][0-9]|' "$jan")" = 31 ] && ok || bad "January file has not 31 day lines"
+expect_grep "^\[Soft FTP\]VelkReport 0.12" "$jan" "station block"
+"$CLI" --settings "$WORK/defaults.ini" --rmob-monthly -C "$WORK/monthly" \
+    "$EXAMPLES/velkdata.csv" >/dev/null 2>"$WORK/e"
+expect_status 0 $? "monthly run without station file"
+expect_grep "Observer" "$WORK/e" "missing station fields named"
+[ -f "$WORK/monthly/unknown_012024rmob.TXT" ] && ok || bad "file not written without station"
+"$CLI" --station "$DATA/station.txt" "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
+expect_status 2 $? "--station without --rmob-monthly"
+
+# --- colorgramme images, one per UT month, without a display ---
+mkdir "$WORK/pictures"
+env -u DISPLAY "$CLI" --settings "$WORK/defaults.ini" --colorgramme -C "$WORK/pictures" \
+    "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
+expect_status 0 $? "colorgramme run"
+for m in 202312 202401; do
+    png="$WORK/pictures/colorgramme_$m.png"
+    if [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ]; then ok; else
+        bad "colorgramme_$m.png is no PNG"
+    fi
+done
+[ "$(ls "$WORK/pictures"/colorgramme_*.png | wc -l)" = 2 ] && ok || bad "not one image per month"
+"$CLI" --colorgramme --max 0 "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
+expect_status 2 $? "--max 0"
+
 # --- exit statuses ---
 "$CLI" --version >"$WORK/v"; expect_status 0 $? "--version"
 expect_grep "^VelkReport 0.12$" "$WORK/v" "version text"

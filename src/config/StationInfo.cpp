@@ -1,0 +1,254 @@
+#include "config/StationInfo.h"
+
+#include "shared/ShiftJis.h"
+#include "shared/TextFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+
+namespace {
+
+constexpr double kLongitudeLimit = 180.0;
+constexpr double kLatitudeLimit = 90.0;
+
+std::string_view trimBlanks(std::string_view s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const size_t last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+const StationField* fieldByKey(std::string_view key) {
+    for (const StationField& f : StationFields()) {
+        if (key == f.Key) {
+            return &f;
+        }
+    }
+    return nullptr;
+}
+
+// The coordinate fields with the magnitude each may reach.
+struct CoordinateField {
+    std::string StationInfo::*Member;
+    const char* Key;
+    double Limit;
+};
+constexpr std::array<CoordinateField, 4> kCoordinateFields = {{
+    {&StationInfo::Longitude, "Longitude", kLongitudeLimit},
+    {&StationInfo::Latitude, "Latitude", kLatitudeLimit},
+    {&StationInfo::LongitudeGMAP, "LongitudeGMAP", kLongitudeLimit},
+    {&StationInfo::LatitudeGMAP, "LatitudeGMAP", kLatitudeLimit},
+}};
+
+std::string joinKeys(const std::vector<std::string>& keys) {
+    std::string out;
+    for (const std::string& k : keys) {
+        if (!out.empty()) {
+            out += ", ";
+        }
+        out += k;
+    }
+    return out;
+}
+
+void appendDigits(std::string& out, std::int64_t value, int width) {
+    std::string digits = std::to_string(value);
+    if (digits.size() < static_cast<size_t>(width)) {
+        out.append(static_cast<size_t>(width) - digits.size(), '0');
+    }
+    out += digits;
+}
+
+} // namespace
+
+const std::array<StationField, 16>& StationFields() {
+    static const std::array<StationField, 16> fields = {{
+        {"Observer", "[Observer]", &StationInfo::Observer, true},
+        {"Country", "[Country]", &StationInfo::Country, true},
+        {"City", "[City]", &StationInfo::City, true},
+        {"Longitude", "[Longitude]", &StationInfo::Longitude, true},
+        {"Latitude", "[Latitude ]", &StationInfo::Latitude, true},
+        {"LongitudeGMAP", "[Longitude GMAP]", &StationInfo::LongitudeGMAP, true},
+        {"LatitudeGMAP", "[Latitude GMAP]", &StationInfo::LatitudeGMAP, true},
+        {"Frequencies", "[Frequencies]", &StationInfo::Frequencies, true},
+        {"Antenna", "[Antenna]", &StationInfo::Antenna, true},
+        {"AzimutAntenna", "[Azimut Antenna]", &StationInfo::AzimutAntenna, true},
+        {"ElevationAntenna", "[Elevation Antenna]", &StationInfo::ElevationAntenna, true},
+        {"PreAmplifier", "[Pre-Amplifier]", &StationInfo::PreAmplifier, true},
+        {"Receiver", "[Receiver]", &StationInfo::Receiver, true},
+        {"ObservingMethod", "[Observing Method]", &StationInfo::ObservingMethod, true},
+        // Free remarks: a station with nothing to add is still complete.
+        {"Remarks", "[Remarks]", &StationInfo::Remarks, false},
+        {"E", "[E]", &StationInfo::E, true},
+    }};
+    return fields;
+}
+
+std::string DefaultStationFileName(const std::string& cnfFileName) {
+    const size_t sep = cnfFileName.find_last_of("/\\");
+    const size_t dot = cnfFileName.find_last_of('.');
+    if (dot != std::string::npos && (sep == std::string::npos || dot > sep)) {
+        return cnfFileName.substr(0, dot) + ".station";
+    }
+    return cnfFileName + ".station";
+}
+
+StationInfo LoadStationInfo(const std::string& path) {
+    StationInfo info;
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return info;
+    }
+    std::string_view text;
+    const std::string bytes = ReadWholeFile(path);
+    text = bytes;
+    // Editors on the observers' systems often put a byte order mark first.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    ForEachLine(text, false, [&](std::string_view line) {
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            return;
+        }
+        if (const StationField* f = fieldByKey(trimBlanks(line.substr(0, eq)))) {
+            info.*(f->Member) = std::string(trimBlanks(line.substr(eq + 1)));
+        }
+    });
+    return info;
+}
+
+void SaveStationInfo(const std::string& path, const StationInfo& info) {
+    TextFileWriter out(path);
+    for (const StationField& f : StationFields()) {
+        std::string value = info.*(f.Member);
+        for (char& c : value) {
+            if (c == '\r' || c == '\n') {
+                c = ' ';
+            }
+        }
+        out.write(f.Key);
+        out.write("=");
+        out.writeLine(value);
+    }
+    out.close();
+}
+
+std::vector<std::string> MissingStationFields(const StationInfo& info) {
+    std::vector<std::string> keys;
+    for (const StationField& f : StationFields()) {
+        if (f.Required && trimBlanks(info.*(f.Member)).empty()) {
+            keys.emplace_back(f.Key);
+        }
+    }
+    return keys;
+}
+
+std::vector<std::string> InvalidStationFields(const StationInfo& info) {
+    std::vector<std::string> keys;
+    for (const CoordinateField& f : kCoordinateFields) {
+        const std::string& text = info.*(f.Member);
+        if (!trimBlanks(text).empty() && !ParseDegrees(text, f.Limit)) {
+            keys.emplace_back(f.Key);
+        }
+    }
+    return keys;
+}
+
+std::string StationWarningText(const StationInfo& info) {
+    const std::vector<std::string> missing = MissingStationFields(info);
+    const std::vector<std::string> invalid = InvalidStationFields(info);
+    if (missing.empty() && invalid.empty()) {
+        return {};
+    }
+    std::string text;
+    if (!missing.empty()) {
+        text += "観測局情報に未入力の項目があります: " + joinKeys(missing) + "\n";
+    }
+    if (!invalid.empty()) {
+        text += "観測局情報の経度・緯度を読めません (10進数の度で入力してください): " +
+                joinKeys(invalid) + "\n";
+    }
+    text += "これらの項目は空欄のままファイルに出力します。";
+    return text;
+}
+
+std::string StationWarningTextCp932(const StationInfo& info) {
+    std::string text = Utf8ToCp932(StationWarningText(info));
+    for (char& c : text) {
+        // Line feeds are single bytes that never occur inside a double-byte
+        // character, so swapping them for CR is safe on the converted text.
+        if (c == '\n') {
+            c = '\r';
+        }
+    }
+    return text;
+}
+
+std::optional<double> ParseDegrees(std::string_view text, double limit) {
+    text = trimBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    // Only plain decimals: no exponent, no "inf", no thousands separators,
+    // whatever from_chars would take on its own.
+    size_t digits = 0;
+    size_t dots = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.') {
+            ++dots;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || dots > 1) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [ptr, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (ec != std::errc() || ptr != text.data() + text.size() || !(value <= limit)) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+std::string FormatDegreesDms(double degrees, char positive, char negative) {
+    if (!(std::fabs(degrees) <= 360.0)) {
+        return {}; // no coordinate; callers pass values ParseDegrees accepted
+    }
+    // Rounded to the whole second first, so 59.9999" carries into the minute.
+    const std::int64_t total = std::llround(std::fabs(degrees) * 3600.0);
+    std::string out;
+    appendDigits(out, total / 3600, 3);
+    out += '\xB0';
+    appendDigits(out, total / 60 % 60, 2);
+    appendDigits(out, total % 60, 2);
+    out += ' ';
+    out += (degrees < 0 && total != 0) ? negative : positive;
+    return out;
+}
+
+std::string FormatDegreesDecimal(double degrees) {
+    if (!(std::fabs(degrees) <= 360.0)) {
+        return {};
+    }
+    const std::int64_t tenThousandths = std::llround(std::fabs(degrees) * 10000.0);
+    std::string out;
+    if (degrees < 0 && tenThousandths != 0) {
+        out += '-';
+    }
+    out += std::to_string(tenThousandths / 10000);
+    out += '.';
+    appendDigits(out, tenThousandths % 10000, 4);
+    return out;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The monthly RMOB upload: one file per UT month and station, the form the
+// bulletin's collectors read. The cells are the RMOB page's first table (the
+// hourly echo rate above the noise threshold, hour keys shifted to UT by RTZ),
+// but every day of the month has its line and an hour without a number is
+// always "??? " (readers split on "|" and parse integers, so no remarks).
+//
+// Callers: LoadStationInfo, show StationWarningText if it is not empty, then
+// WriteRmobMonthlyFiles. The builders below serve tests and previews.
+
+#include "config/StationInfo.h"
+#include "config/UConfig.h"
+#include "config/UConst.h"
+#include "hourly/UnitReportData.h"
+
+#include <array>
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The program that made the file, for the block's "[Soft FTP]".
+inline constexpr const char* kRmobSoftFtp = kCliVersion;
+
+// A calendar month in UT.
+struct UtMonth {
+    int Year = 0;  // 0 to 9999
+    int Month = 0; // 1 to 12
+    auto operator<=>(const UtMonth&) const = default;
+};
+
+// The cells of one UT month: one entry per day (index 0 is day 1), 24 hours
+// each. A value is the rounded hourly rate; nothing marks an hour that was not
+// observed or was noise.
+struct RmobMonthTable {
+    UtMonth Month;
+    std::vector<std::array<std::optional<std::int64_t>, 24>> Days;
+};
+
+// Runs CalcRate(cnf.nd) and sorts every hour row into its UT month, day and
+// hour in one pass. Months ascending; only months that hold an hour row.
+std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TCnfData& cnf);
+// The UT months the hour rows touch, ascending.
+std::vector<UtMonth> RmobMonthlyMonths(TReportDataList& data, const TCnfData& cnf);
+
+// The number of days of a month (28 to 31). Here and below a month outside
+// 1 to 12 is std::out_of_range.
+int DaysInMonth(UtMonth month);
+
+// "jan| 00h| 01h| ... | 23h|".
+std::string RmobMonthlyHeadLine(int month);
+// One cell with its "|": " 12 |", "1234|" for four digits, "??? |" for
+// nothing, a negative value or one above 9999.
+std::string RmobMonthlyCell(std::optional<std::int64_t> value);
+// The 17 lines of the station block.
+std::vector<std::string> RmobStationBlock(const StationInfo& station);
+
+// The whole file of one month, lines without their line ends.
+std::vector<std::string> RmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station);
+// The same for one month of the hour rows; a month without rows gives every
+// day as "??? ".
+std::vector<std::string> RmobMonthlyLines(TReportDataList& data, const TCnfData& cnf,
+                                          const StationInfo& station, UtMonth month);
+
+// "<Observer>_<MMYYYY>rmob": the observer name (blanks around it dropped) with
+// blanks and every character that is not safe in a file name turned into "_";
+// "unknown" when the name is empty.
+std::string RmobMonthlyBaseName(const std::string& observer, UtMonth month);
+// The base name plus ".TXT".
+std::string RmobMonthlyFileName(const std::string& observer, UtMonth month);
+
+struct RmobMonthlyFile {
+    UtMonth Month;
+    std::string Path; // the folder joined with the file name
+};
+
+// Writes one file per UT month of the hour rows into the folder ("" is the
+// current folder), CR LF line ends, each after the backup rule. Returns the
+// written files in month order; none when there are no hour rows. IoError when
+// a file cannot be written (files of earlier months stay written).
+std::vector<RmobMonthlyFile> WriteRmobMonthlyFiles(TReportDataList& data, const TCnfData& cnf,
+                                                   const StationInfo& station,
+                                                   const std::string& folder);

@@ -1,0 +1,410 @@
+#include "reports/Colorgramme.h"
+#include "reports/ColorgrammeImage.h"
+#include "reports/Rmob.h"
+#include "shared/Errors.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t obs,
+                    std::string remark = "") {
+    TCSVDataRecord r;
+    r.Time = StrToDateTime(time);
+    r.Echo = echo;
+    r.ObsTime = obs;
+    r.Remark = std::move(remark);
+    return r;
+}
+
+TCSVDataRecord gap(TDateTime time) {
+    TCSVDataRecord r;
+    r.FileName = "NoFile";
+    r.Time = time;
+    r.Remark = "NoObserve";
+    return r;
+}
+
+TCSVDataRecord gap(const std::string& time) {
+    return gap(StrToDateTime(time));
+}
+
+struct ColorgrammeFixture : ::testing::Test {
+    TReportDataList data;
+    TCnfData cnf;
+    void SetUp() override {
+        data.Init();
+        cnf.RTZ = -9;
+        cnf.nd = 20;
+    }
+};
+
+int countState(const ColorgrammeMonth& m, CellState state) {
+    int n = 0;
+    for (const auto& day : m.Cells) {
+        for (const ColorgrammeCell& c : day) {
+            n += c.State == state ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+using BuildColorgrammes_ = ColorgrammeFixture;
+
+TEST_F(BuildColorgrammes_, TimeZoneShiftCrossesTheMonthBoundary) {
+    data.AddRecord(slot("2024/02/01 05:00", 30, 60));      // UT 2024-01-31 20h
+    data.AddRecord(slot("2024/02/01 09:00", 10, 60));      // UT 2024-02-01 00h
+    data.AddRecord(slot("2024/02/01 10:00", 5, 20, "ab")); // at the threshold: noise
+    data.AddRecord(gap("2024/02/01 11:00"));               // gap slots only: unobserved
+    const auto months = BuildColorgrammes(data, cnf);
+    ASSERT_EQ(months.size(), 2u);
+
+    const ColorgrammeMonth& jan = months[0];
+    EXPECT_EQ(jan.Year, 2024);
+    EXPECT_EQ(jan.Month, 1);
+    EXPECT_EQ(jan.DaysInMonth, 31);
+    const ColorgrammeCell& c = jan.cell(31, 20);
+    EXPECT_EQ(c.State, CellState::Observed);
+    EXPECT_EQ(c.Value, 30);
+    EXPECT_EQ(c.LocalKey, "2024020105");
+    EXPECT_EQ(c.ObsTime, 60);
+    EXPECT_EQ(countState(jan, CellState::Observed), 1);
+    EXPECT_EQ(countState(jan, CellState::Noise), 0);
+    EXPECT_EQ(jan.Maximum, 30);
+    EXPECT_EQ(jan.DailyTotals[30], 30);
+
+    const ColorgrammeMonth& feb = months[1];
+    EXPECT_EQ(feb.Month, 2);
+    EXPECT_EQ(feb.DaysInMonth, 29);
+    EXPECT_EQ(feb.cell(1, 0).State, CellState::Observed);
+    EXPECT_EQ(feb.cell(1, 0).Value, 10);
+    EXPECT_EQ(feb.cell(1, 1).State, CellState::Noise);
+    EXPECT_EQ(feb.cell(1, 1).Value, 0);
+    EXPECT_EQ(feb.cell(1, 1).ObsTime, 20);
+    EXPECT_EQ(feb.cell(1, 1).Remark, "ab");
+    EXPECT_EQ(feb.cell(1, 2).State, CellState::Unobserved);
+    EXPECT_EQ(feb.cell(1, 2).Remark, "");
+    // Hours without rows still know their local hour; days past the month's end
+    // have none.
+    EXPECT_EQ(feb.cell(1, 3).LocalKey, "2024020112");
+    EXPECT_EQ(feb.cell(29, 23).LocalKey, "2024030108");
+    EXPECT_EQ(feb.cell(30, 0).LocalKey, "");
+    EXPECT_EQ(feb.Maximum, 10);
+    EXPECT_EQ(feb.DailyTotals[0], 10);
+    EXPECT_THROW(feb.cell(32, 0), std::out_of_range);
+    EXPECT_THROW(feb.cell(1, 24), std::out_of_range);
+}
+
+TEST_F(BuildColorgrammes_, RoundedValuesMaximumAndDailyTotals) {
+    cnf.RTZ = 0;
+    data.AddRecord(slot("2024/03/02 00:00", 3, 40));   // 4.5 rounds to 5
+    data.AddRecord(slot("2024/03/02 01:00", 5, 45));   // 6.67 rounds to 7
+    data.AddRecord(slot("2024/03/02 02:00", 100, 10)); // rate 600 but noise: not counted
+    data.AddRecord(slot("2024/03/03 05:00", 12, 60));
+    data.AddRecord(slot("2024/03/03 06:00", 0, 60)); // observed, zero echoes
+    const auto months = BuildColorgrammes(data, cnf);
+    ASSERT_EQ(months.size(), 1u);
+    const ColorgrammeMonth& m = months[0];
+    EXPECT_EQ(m.cell(2, 0).Value, 5);
+    EXPECT_EQ(m.cell(2, 1).Value, 7);
+    EXPECT_EQ(m.cell(2, 2).State, CellState::Noise);
+    EXPECT_EQ(m.cell(3, 6).State, CellState::Observed);
+    EXPECT_EQ(m.cell(3, 6).Value, 0);
+    EXPECT_EQ(m.Maximum, 12);
+    EXPECT_EQ(m.DailyTotals[0], 0);
+    EXPECT_EQ(m.DailyTotals[1], 12);
+    EXPECT_EQ(m.DailyTotals[2], 12);
+}
+
+TEST_F(BuildColorgrammes_, ThresholdIsTakenFromTheSettings) {
+    cnf.RTZ = 0;
+    data.AddRecord(slot("2024/03/02 00:00", 3, 30));
+    EXPECT_EQ(BuildColorgrammes(data, cnf)[0].cell(2, 0).State, CellState::Observed);
+    cnf.nd = 30;
+    EXPECT_EQ(BuildColorgrammes(data, cnf)[0].cell(2, 0).State, CellState::Noise);
+}
+
+TEST_F(BuildColorgrammes_, TwoRowsOnOneUtHourTheLaterWins) {
+    cnf.RTZ = 0;
+    data.AddRecord(slot("2024/03/05 06:00", 2, 60));
+    data.AddRecord(slot("2024/03/05 07:00", 3, 60));
+    data.AddRecord(gap("2024/03/05 08:00"));
+    // Edited keys put three rows on one hour: the gap row leaves the cell as
+    // the second row filled it.
+    data.Top->Next->Time = "2024030506";
+    data.Top->Next->Next->Time = "2024030506";
+    const auto months = BuildColorgrammes(data, cnf);
+    ASSERT_EQ(months.size(), 1u);
+    EXPECT_EQ(months[0].cell(5, 6).Value, 3);
+    EXPECT_EQ(months[0].Maximum, 3);
+    EXPECT_EQ(months[0].DailyTotals[4], 3);
+    EXPECT_EQ(countState(months[0], CellState::Observed), 1);
+}
+
+TEST_F(BuildColorgrammes_, MonthsAreKeyedByYearAndSorted) {
+    cnf.RTZ = 0;
+    data.AddRecord(slot("2025/01/10 00:00", 3, 60));
+    data.AddRecord(slot("2024/01/10 00:00", 4, 60));
+    data.AddRecord(gap("2024/03/01 00:00")); // a month of gap slots is listed, all black
+    const auto months = BuildColorgrammes(data, cnf);
+    ASSERT_EQ(months.size(), 3u);
+    EXPECT_EQ(std::make_pair(months[0].Year, months[0].Month), std::make_pair(2024, 1));
+    EXPECT_EQ(std::make_pair(months[1].Year, months[1].Month), std::make_pair(2024, 3));
+    EXPECT_EQ(std::make_pair(months[2].Year, months[2].Month), std::make_pair(2025, 1));
+    EXPECT_EQ(months[0].cell(10, 0).Value, 4);
+    EXPECT_EQ(months[2].cell(10, 0).Value, 3);
+    EXPECT_EQ(countState(months[1], CellState::Unobserved), 31 * 24);
+}
+
+TEST_F(BuildColorgrammes_, NoRowsGiveNoMonths) {
+    EXPECT_TRUE(BuildColorgrammes(data, cnf).empty());
+    TReportDataList uninitialised;
+    EXPECT_TRUE(BuildColorgrammes(uninitialised, cnf).empty());
+}
+
+// Every cell of the first RMOB table against the model, on four days of
+// ten-minute slots around a month boundary with noise, gaps and remarks.
+TEST_F(BuildColorgrammes_, AgreesWithTheRmobTableCellByCell) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    const TDateTime start = StrToDateTime("2024/01/30 00:00");
+    for (int hour = 0; hour < 4 * 24; ++hour) {
+        const std::uint32_t kind = next(6);
+        for (int s = 0; s < 6; ++s) {
+            const TDateTime t = start + (hour * 6 + s) * kTenMinutes;
+            TCSVDataRecord r = gap(t);
+            if (kind == 1) { // short slots: the hour stays at or below the threshold
+                r.ObsTime = next(6);
+                r.Echo = next(4);
+                r.Remark = next(2) ? "xyz" : "q";
+            } else if (kind != 0 && !(kind == 2 && s % 2 == 1)) {
+                r.ObsTime = 10;
+                r.Echo = next(40);
+                r.Remark = next(10) == 0 ? "AB" : "";
+            }
+            data.AddRecord(r);
+        }
+    }
+    cnf.nd = 30;
+    std::vector<std::string> view;
+    BuildRmob(data, cnf, view);
+    const auto months = BuildColorgrammes(data, cnf);
+    ASSERT_EQ(months.size(), 2u);
+
+    // (month, day) -> the day line's 24 cells; the data lies in one year.
+    std::map<std::pair<int, int>, std::vector<std::string>> table;
+    int month = 0;
+    for (size_t i = 2; i < view.size(); ++i) {
+        const std::string& line = view[i];
+        if (line.size() == 126) {
+            for (int m = 0; m < 12; ++m) {
+                if (line.compare(0, 3, LongMonthNames[static_cast<size_t>(m)], 0, 3) == 0) {
+                    month = m + 1;
+                }
+            }
+            continue;
+        }
+        ASSERT_EQ(line.size(), 124u) << line;
+        std::vector<std::string> cells;
+        for (size_t h = 0; h < 24; ++h) {
+            cells.push_back(line.substr(4 + 5 * h, 5));
+        }
+        table[{month, std::stoi(line.substr(0, 2))}] = cells;
+    }
+
+    size_t matchedDays = 0;
+    int observed = 0, noise = 0, unobserved = 0;
+    for (const ColorgrammeMonth& m : months) {
+        for (int day = 1; day <= m.DaysInMonth; ++day) {
+            auto found = table.find({m.Month, day});
+            matchedDays += found != table.end() ? 1 : 0;
+            for (int hour = 0; hour < 24; ++hour) {
+                const ColorgrammeCell& c = m.cell(day, hour);
+                std::string expected = "??? |";
+                if (c.State == CellState::Observed) {
+                    std::string number = std::to_string(c.Value);
+                    expected = std::string(3 - number.size(), ' ') + number + " |";
+                    ++observed;
+                } else if (c.State == CellState::Noise) {
+                    TReportDataRecord row;
+                    row.Remark = c.Remark;
+                    expected = RMOBCell(0, row);
+                    ++noise;
+                } else if (found != table.end()) {
+                    ++unobserved;
+                }
+                const std::string actual =
+                    found != table.end() ? found->second[static_cast<size_t>(hour)] : "??? |";
+                EXPECT_EQ(actual, expected) << m.Month << "/" << day << " " << hour << "h";
+            }
+        }
+    }
+    EXPECT_EQ(matchedDays, table.size());
+    // The data must exercise every kind of cell for the comparison to mean much.
+    EXPECT_GT(observed, 20);
+    EXPECT_GT(noise, 5);
+    EXPECT_GT(unobserved, 20);
+}
+
+TEST(ColourForValue, ScaleStopsAndClamping) {
+    EXPECT_EQ(ColourForValue(0, 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(ColourForValue(25, 100), (Rgb{0, 255, 255}));
+    EXPECT_EQ(ColourForValue(50, 100), (Rgb{0, 255, 0}));
+    EXPECT_EQ(ColourForValue(75, 100), (Rgb{255, 255, 0}));
+    EXPECT_EQ(ColourForValue(100, 100), (Rgb{255, 0, 0}));
+    EXPECT_EQ(ColourForValue(12.5, 100), (Rgb{0, 128, 255}));
+    EXPECT_EQ(ColourForValue(250, 100), (Rgb{255, 0, 0}));
+    EXPECT_EQ(ColourForValue(-5, 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(ColourForValue(std::nan(""), 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(ColourForValue(0, 0), (Rgb{0, 0, 255}));
+    EXPECT_EQ(ColourForValue(3, 0), (Rgb{255, 0, 0}));
+}
+
+TEST(ColorgrammeSquareAt, InvertsTheSquares) {
+    for (int day : {1, 17, 31}) {
+        for (int hour : {0, 11, 23}) {
+            const PixelRect r = ColorgrammeSquare(day, hour);
+            EXPECT_EQ(ColorgrammeSquareAt(r.x, r.y), (DayHour{day, hour}));
+            EXPECT_EQ(ColorgrammeSquareAt(r.x + r.width - 1, r.y + r.height - 1),
+                      (DayHour{day, hour}));
+        }
+    }
+    const PixelRect first = ColorgrammeSquare(1, 0);
+    const PixelRect last = ColorgrammeSquare(31, 23);
+    EXPECT_FALSE(ColorgrammeSquareAt(first.x - 1, first.y));
+    EXPECT_FALSE(ColorgrammeSquareAt(first.x, first.y - 1));
+    EXPECT_FALSE(ColorgrammeSquareAt(last.x + last.width + 1, last.y));
+    EXPECT_FALSE(ColorgrammeSquareAt(last.x, last.y + last.height + 1));
+}
+
+namespace {
+
+Rgb centreOf(const RgbImage& img, int day, int hour) {
+    const PixelRect r = ColorgrammeSquare(day, hour);
+    return img.pixel(r.x + r.width / 2, r.y + r.height / 2);
+}
+
+Rgb cornerOf(const RgbImage& img, int day, int hour) {
+    const PixelRect r = ColorgrammeSquare(day, hour);
+    return img.pixel(r.x + 1, r.y + 1);
+}
+
+ColorgrammeMonth february() {
+    ColorgrammeMonth m;
+    m.Year = 2023;
+    m.Month = 2;
+    m.DaysInMonth = 28;
+    auto set = [&m](int day, int hour, CellState state, std::int64_t value) {
+        m.Cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].State = state;
+        m.Cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].Value = value;
+    };
+    set(3, 5, CellState::Observed, 40);
+    set(3, 6, CellState::Noise, 0);
+    set(5, 0, CellState::Observed, 0);
+    set(6, 0, CellState::Observed, 20);
+    set(28, 23, CellState::Observed, 10);
+    m.Maximum = 40;
+    return m;
+}
+
+} // namespace
+
+TEST(RenderColorgramme, AutomaticMaximum) {
+    const RgbImage img = RenderColorgramme(february(), std::nullopt);
+    ASSERT_EQ(img.width(), kColorgrammeImageWidth);
+    ASSERT_EQ(img.height(), kColorgrammeImageHeight);
+    ASSERT_EQ(img.bytes().size(), static_cast<size_t>(img.width() * img.height() * 3));
+    EXPECT_EQ(centreOf(img, 3, 5), (Rgb{255, 0, 0}));
+    EXPECT_EQ(centreOf(img, 3, 6), kColorgrammeNoise);
+    EXPECT_EQ(centreOf(img, 4, 0), kColorgrammeUnobserved);
+    EXPECT_EQ(centreOf(img, 5, 0), (Rgb{0, 0, 255}));
+    EXPECT_EQ(centreOf(img, 6, 0), (Rgb{0, 255, 0}));
+    EXPECT_EQ(centreOf(img, 28, 23), ColourForValue(10, 40));
+    // Days past the end of February are left blank, and so are the gaps.
+    EXPECT_EQ(centreOf(img, 29, 0), kColorgrammeBackground);
+    EXPECT_EQ(centreOf(img, 31, 23), kColorgrammeBackground);
+    const PixelRect sq = ColorgrammeSquare(4, 0);
+    EXPECT_EQ(img.pixel(sq.x + sq.width, sq.y), kColorgrammeBackground);
+    EXPECT_EQ(img.pixel(sq.x, sq.y + sq.height), kColorgrammeBackground);
+
+    const PixelRect bar = ColorgrammeScaleBar();
+    EXPECT_EQ(img.pixel(bar.x + 1, bar.y), (Rgb{255, 0, 0}));
+    EXPECT_EQ(img.pixel(bar.x + 1, bar.y + (bar.height - 1) / 2), (Rgb{0, 255, 0}));
+    EXPECT_EQ(img.pixel(bar.x + 1, bar.y + bar.height - 1), (Rgb{0, 0, 255}));
+
+    // The title and the labels put text on the canvas above and below the grid.
+    int titleInk = 0, dayInk = 0;
+    const int gridTop = ColorgrammeSquare(1, 0).y;
+    const int gridBottom = ColorgrammeSquare(1, 23).y + 15;
+    for (int x = 0; x < img.width(); ++x) {
+        for (int y = 0; y < gridTop; ++y) {
+            titleInk += img.pixel(x, y) == kColorgrammeText ? 1 : 0;
+        }
+        for (int y = gridBottom; y < img.height(); ++y) {
+            dayInk += img.pixel(x, y) == kColorgrammeText ? 1 : 0;
+        }
+    }
+    EXPECT_GT(titleInk, 50);
+    EXPECT_GT(dayInk, 50);
+}
+
+TEST(RenderColorgramme, ManualMaximumMarksValuesAbove) {
+    const RgbImage img = RenderColorgramme(february(), 20.0);
+    EXPECT_EQ(cornerOf(img, 3, 5), (Rgb{255, 0, 0}));
+    EXPECT_EQ(centreOf(img, 3, 5), kColorgrammeOverflowMark);
+    EXPECT_EQ(centreOf(img, 6, 0), (Rgb{255, 0, 0})); // at the maximum: not above it
+    EXPECT_EQ(centreOf(img, 28, 23), (Rgb{0, 255, 0}));
+    // A maximum that is no positive number falls back to the automatic one.
+    const RgbImage fallback = RenderColorgramme(february(), 0.0);
+    EXPECT_EQ(centreOf(fallback, 3, 5), (Rgb{255, 0, 0}));
+    EXPECT_EQ(centreOf(fallback, 6, 0), (Rgb{0, 255, 0}));
+}
+
+TEST(RenderColorgramme, EmptyMonthStillHasAScale) {
+    ColorgrammeMonth m;
+    m.Year = 2024;
+    m.Month = 4;
+    m.DaysInMonth = 30;
+    EXPECT_EQ(ColorgrammeScaleMaximum(m, std::nullopt), 1.0);
+    const RgbImage img = RenderColorgramme(m, std::nullopt);
+    EXPECT_EQ(centreOf(img, 30, 23), kColorgrammeUnobserved);
+    EXPECT_EQ(centreOf(img, 31, 23), kColorgrammeBackground);
+}
+
+TEST(ColorgrammeFileName, YearAndMonthDigits) {
+    EXPECT_EQ(ColorgrammeFileName(2024, 1), "colorgramme_202401.png");
+    EXPECT_EQ(ColorgrammeFileName(987, 12), "colorgramme_098712.png");
+}
+
+TEST(WriteColorgrammes, OneFilePerMonthAndErrorsNameTheFile) {
+    TReportDataList data;
+    data.Init();
+    data.AddRecord(slot("2024/01/31 23:00", 3, 60));
+    data.AddRecord(slot("2024/02/01 00:00", 4, 60));
+    TCnfData cnf;
+    const auto months = BuildColorgrammes(data, cnf);
+    TempDir dir;
+    const auto written = WriteColorgrammes(months, dir.path().string(), std::nullopt);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0], dir.file("colorgramme_202401.png"));
+    EXPECT_EQ(written[1], dir.file("colorgramme_202402.png"));
+    for (const std::string& name : written) {
+        EXPECT_EQ(readFile(name).substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+    }
+    try {
+        WriteColorgrammes(months, dir.file("missing"), std::nullopt);
+        FAIL() << "no IoError";
+    } catch (const IoError& e) {
+        EXPECT_NE(std::string(e.what()).find("colorgramme_202401.png"), std::string::npos);
+    }
+}

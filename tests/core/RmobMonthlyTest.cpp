@@ -1,0 +1,374 @@
+#include "reports/RmobMonthly.h"
+#include "reports/Rmob.h"
+#include "shared/Errors.h"
+#include "shared/UFunction.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t obs,
+                    std::string remark = "") {
+    TCSVDataRecord r;
+    r.Time = StrToDateTime(time);
+    r.Echo = echo;
+    r.ObsTime = obs;
+    r.Remark = std::move(remark);
+    return r;
+}
+
+TCnfData settings(int rtz) {
+    TCnfData c;
+    c.RTZ = rtz;
+    c.nd = 20;
+    return c;
+}
+
+StationInfo fullStation() {
+    StationInfo s;
+    s.Observer = "My Station";
+    s.Country = "Japan";
+    s.City = "Tokyo";
+    s.Longitude = "139.758333";
+    s.Latitude = "35.688889";
+    s.LongitudeGMAP = "139.7583";
+    s.LatitudeGMAP = "35.6889";
+    s.Frequencies = "53.750 MHz";
+    s.Antenna = "3el Yagi";
+    s.AzimutAntenna = "0";
+    s.ElevationAntenna = "90";
+    s.PreAmplifier = "none";
+    s.Receiver = "FT-000";
+    s.ObservingMethod = "Ham-band radio";
+    s.E = "obs@example.org";
+    return s;
+}
+
+const std::vector<std::string> kLabels = {"[Observer]",
+                                          "[Country]",
+                                          "[City]",
+                                          "[Longitude]",
+                                          "[Latitude ]",
+                                          "[Longitude GMAP]",
+                                          "[Latitude GMAP]",
+                                          "[Frequencies]",
+                                          "[Antenna]",
+                                          "[Azimut Antenna]",
+                                          "[Elevation Antenna]",
+                                          "[Pre-Amplifier]",
+                                          "[Receiver]",
+                                          "[Observing Method]",
+                                          "[Remarks]",
+                                          "[Soft FTP]",
+                                          "[E]"};
+
+// A reader as strict as the collectors': CR LF everywhere, the header, one line
+// per day of the month with 24 cells of an integer or "???", then the block.
+struct UploadFile {
+    std::vector<std::array<std::optional<int>, 24>> days;
+    std::vector<std::string> blockValues;
+};
+
+std::optional<UploadFile> readUpload(const std::string& bytes, const std::string& abbrev,
+                                     int monthLength, std::string& error) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            error = "last line without CR LF";
+            return std::nullopt;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        if (lines.back().find_first_of("\r\n") != std::string::npos) {
+            error = "lone line break";
+            return std::nullopt;
+        }
+        start = end + 2;
+    }
+    if (lines.size() != static_cast<size_t>(1 + monthLength + 17)) {
+        error = "line count " + std::to_string(lines.size());
+        return std::nullopt;
+    }
+    std::string head = abbrev;
+    for (int h = 0; h < 24; ++h) {
+        head += (h < 10 ? "| 0" : "| ") + std::to_string(h) + "h";
+    }
+    if (lines[0] != head + "|") {
+        error = "header";
+        return std::nullopt;
+    }
+    UploadFile file;
+    for (int d = 1; d <= monthLength; ++d) {
+        const std::string& line = lines[static_cast<size_t>(d)];
+        const std::string day = (d < 10 ? "0" : "") + std::to_string(d) + "|";
+        if (line.size() != 3 + 24 * 5 || line.compare(0, 3, day) != 0) {
+            error = "day line " + std::to_string(d);
+            return std::nullopt;
+        }
+        std::array<std::optional<int>, 24> cells;
+        for (size_t h = 0; h < 24; ++h) {
+            const std::string cell = line.substr(3 + h * 5, 5);
+            if (cell == "??? |") {
+                continue;
+            }
+            const std::string digits = cell.substr(0, cell.find_last_not_of(" |") + 1);
+            const size_t first = digits.find_first_not_of(' ');
+            if (cell.back() != '|' || first == std::string::npos ||
+                digits.find_first_not_of("0123456789", first) != std::string::npos ||
+                (digits.size() < 4 && (digits.size() != 3 || cell[3] != ' '))) {
+                error = "cell '" + cell + "'";
+                return std::nullopt;
+            }
+            cells[h] = std::stoi(digits);
+        }
+        file.days.push_back(cells);
+    }
+    for (size_t i = 0; i < 17; ++i) {
+        const std::string& line = lines[1 + static_cast<size_t>(monthLength) + i];
+        if (line.compare(0, kLabels[i].size(), kLabels[i]) != 0) {
+            error = "block line " + line;
+            return std::nullopt;
+        }
+        file.blockValues.push_back(line.substr(kLabels[i].size()));
+    }
+    return file;
+}
+
+std::string unobserved(int hours) {
+    std::string s;
+    for (int i = 0; i < hours; ++i) {
+        s += "??? |";
+    }
+    return s;
+}
+
+struct RmobMonthlyFixture : ::testing::Test {
+    TReportDataList data;
+    void SetUp() override { data.Init(); }
+};
+
+} // namespace
+
+using BuildRmobMonthTables_ = RmobMonthlyFixture;
+
+TEST_F(BuildRmobMonthTables_, LocalMorningOfTheFirstLandsOnTheLastDayBefore) {
+    data.AddRecord(slot("2024/01/01 07:00", 30, 60)); // UT 2023/12/31 22h
+    data.AddRecord(slot("2024/01/01 08:00", 40, 60)); // UT 2023/12/31 23h
+    data.AddRecord(slot("2024/01/01 09:00", 50, 60)); // UT 2024/01/01 00h
+    const auto tables = BuildRmobMonthTables(data, settings(-9));
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[0].Month, (UtMonth{2023, 12}));
+    EXPECT_EQ(tables[1].Month, (UtMonth{2024, 1}));
+    ASSERT_EQ(tables[0].Days.size(), 31u);
+    EXPECT_EQ(tables[0].Days[30][22], 30);
+    EXPECT_EQ(tables[0].Days[30][23], 40);
+    EXPECT_EQ(tables[1].Days[0][0], 50);
+    EXPECT_FALSE(tables[1].Days[0][1]);
+    EXPECT_EQ(RmobMonthlyMonths(data, settings(0)), (std::vector<UtMonth>{{2024, 1}}));
+}
+
+TEST_F(BuildRmobMonthTables_, MonthsAscendEvenWhenRowsDoNot) {
+    data.AddRecord(slot("2024/03/10 12:00", 5, 60));
+    data.AddRecord(slot("2023/03/10 12:00", 5, 60)); // same month of the year before
+    data.AddRecord(slot("2024/01/10 12:00", 5, 60));
+    EXPECT_EQ(RmobMonthlyMonths(data, settings(0)),
+              (std::vector<UtMonth>{{2023, 3}, {2024, 1}, {2024, 3}}));
+}
+
+TEST_F(BuildRmobMonthTables_, AgreesWithTheRmobPageFirstTable) {
+    data.AddRecord(slot("2006/01/01 08:00", 40, 60));
+    data.AddRecord(slot("2006/01/01 09:00", 7, 15, "AB"));       // noise with a remark
+    data.AddRecord(slot("2006/01/01 10:00", 9, 45));             // rate 12
+    data.AddRecord(slot("2006/01/01 11:00", 0, 0, "NoObserve")); // gap only
+    data.AddRecord(slot("2006/01/01 12:00", 5, 20));             // exactly nd: noise
+    data.AddRecord(slot("2006/01/01 13:00", 5, 21));             // one minute more: 14.29
+    TCnfData cnf = settings(-9);
+    std::vector<std::string> page;
+    BuildRmob(data, cnf, page);
+    const auto tables = BuildRmobMonthTables(data, cnf);
+    // The page's day lines: "31 |" and "01 |" after their month headers.
+    ASSERT_EQ(page.size(), 6u);
+    const std::array<std::pair<std::string, std::array<std::optional<std::int64_t>, 24>>, 2> days =
+        {{{page[3], tables[0].Days[30]}, {page[5], tables[1].Days[0]}}};
+    for (const auto& [pageLine, cells] : days) {
+        for (size_t h = 0; h < 24; ++h) {
+            const std::string pageCell = pageLine.substr(4 + h * 5, 5);
+            const bool pageHasNumber = pageCell.find_first_of("0123456789") != std::string::npos;
+            ASSERT_EQ(pageHasNumber, cells[h].has_value()) << pageLine << " hour " << h;
+            if (pageHasNumber) {
+                EXPECT_EQ(RmobMonthlyCell(cells[h]), pageCell);
+            }
+        }
+    }
+    EXPECT_EQ(page[5].substr(4, 25), " AB | 12 |??? |??? | 14 |");
+}
+
+TEST(RmobMonthlyCell, WidthsAndLimits) {
+    EXPECT_EQ(RmobMonthlyCell(std::nullopt), "??? |");
+    EXPECT_EQ(RmobMonthlyCell(0), "  0 |");
+    EXPECT_EQ(RmobMonthlyCell(12), " 12 |");
+    EXPECT_EQ(RmobMonthlyCell(999), "999 |");
+    EXPECT_EQ(RmobMonthlyCell(1000), "1000|");
+    EXPECT_EQ(RmobMonthlyCell(9999), "9999|");
+    EXPECT_EQ(RmobMonthlyCell(10000), "??? |");
+    EXPECT_EQ(RmobMonthlyCell(-1), "??? |");
+}
+
+using RmobMonthlyLines_ = RmobMonthlyFixture;
+
+TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
+    data.AddRecord(slot("2024/02/15 12:00", 6, 60));
+    data.AddRecord(slot("2023/02/15 12:00", 6, 60));
+    const StationInfo station = fullStation();
+    for (auto [year, length] : {std::pair{2024, 29}, std::pair{2023, 28}}) {
+        const auto lines = RmobMonthlyLines(data, settings(0), station, UtMonth{year, 2});
+        ASSERT_EQ(lines.size(), static_cast<size_t>(1 + length + 17)) << year;
+        EXPECT_EQ(lines[0].substr(0, 9), "feb| 00h|");
+        EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 3), std::to_string(length) + "|");
+        EXPECT_EQ(lines[15], "15|" + unobserved(12) + "  6 |" + unobserved(11));
+        EXPECT_EQ(lines[1], "01|" + unobserved(24));
+        EXPECT_EQ(lines[static_cast<size_t>(length) + 1], "[Observer]My Station");
+    }
+    EXPECT_THROW(RmobMonthlyLines(data, settings(0), station, UtMonth{2024, 13}),
+                 std::out_of_range);
+}
+
+TEST(RmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
+    StationInfo s = fullStation();
+    s.City = "Z\xC3\xBCrich \xE6\x9D\xB1"; // Zürich and a character beyond Latin-1
+    const auto block = RmobStationBlock(s);
+    ASSERT_EQ(block.size(), 17u);
+    for (size_t i = 0; i < 17; ++i) {
+        EXPECT_EQ(block[i].compare(0, kLabels[i].size(), kLabels[i]), 0) << block[i];
+    }
+    EXPECT_EQ(block[2], "[City]Z\xFCrich ?");
+    EXPECT_EQ(block[3], "[Longitude]139\xB0"
+                        "4530 E");
+    EXPECT_EQ(block[4], "[Latitude ]035\xB0"
+                        "4120 N");
+    EXPECT_EQ(block[5], "[Longitude GMAP]139.7583");
+    EXPECT_EQ(block[14], "[Remarks]");
+    EXPECT_EQ(block[15], "[Soft FTP]VelkReport 0.12");
+    EXPECT_EQ(block[16], "[E]obs@example.org");
+
+    s.Longitude = "-0.1275";  // 0°07'39" W
+    s.Latitude = "-33.99999"; // rounds up into the next degree
+    s.LatitudeGMAP = "north";
+    const auto south = RmobStationBlock(s);
+    EXPECT_EQ(south[3], "[Longitude]000\xB0"
+                        "0739 W");
+    EXPECT_EQ(south[4], "[Latitude ]034\xB0"
+                        "0000 S");
+    EXPECT_EQ(south[6], "[Latitude GMAP]");
+}
+
+TEST(RmobMonthlyFileName, ObserverNameMadeSafe) {
+    const UtMonth jan{2024, 1};
+    EXPECT_EQ(RmobMonthlyFileName("MyStation", jan), "MyStation_012024rmob.TXT");
+    EXPECT_EQ(RmobMonthlyFileName(" My Station ", UtMonth{1999, 11}), "My_Station_111999rmob.TXT");
+    EXPECT_EQ(RmobMonthlyFileName("a/b\\c:d*e", jan), "a_b_c_d_e_012024rmob.TXT");
+    EXPECT_EQ(RmobMonthlyFileName("Jos\xC3\xA9", jan), "Jos__012024rmob.TXT");
+    EXPECT_EQ(RmobMonthlyFileName("", jan), "unknown_012024rmob.TXT");
+    EXPECT_EQ(RmobMonthlyFileName("   ", jan), "unknown_012024rmob.TXT");
+}
+
+using WriteRmobMonthlyFiles_ = RmobMonthlyFixture;
+
+TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
+    TempDir dir;
+    data.AddRecord(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
+    data.AddRecord(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h, rate 6
+    data.AddRecord(slot("2024/03/01 10:00", 3, 10));  // noise
+    const std::string old = dir.file("My_Station_022024rmob.TXT");
+    writeFile(old, "older upload");
+    const auto files =
+        WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].Path, old);
+    EXPECT_EQ(files[1].Path, dir.file("My_Station_032024rmob.TXT"));
+    EXPECT_EQ(readFile(dir.file("My_Station_022024rmob.bak")), "older upload");
+
+    std::string error;
+    const auto feb = readUpload(readFile(files[0].Path), "feb", 29, error);
+    ASSERT_TRUE(feb) << error;
+    EXPECT_EQ(feb->days[28][23], 40);
+    const auto mar = readUpload(readFile(files[1].Path), "mar", 31, error);
+    ASSERT_TRUE(mar) << error;
+    EXPECT_EQ(mar->days[0][0], 6);
+    EXPECT_FALSE(mar->days[0][1]);
+    EXPECT_EQ(mar->blockValues[0], "My Station");
+    EXPECT_EQ(mar->blockValues[15], "VelkReport 0.12");
+}
+
+TEST_F(WriteRmobMonthlyFiles_, MissingFolderIsAnIoErrorAndNoRowsWriteNothing) {
+    TempDir dir;
+    EXPECT_TRUE(
+        WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string()).empty());
+    data.AddRecord(slot("2024/03/01 08:00", 40, 60));
+    EXPECT_THROW(WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.file("absent")),
+                 IoError);
+}
+
+TEST(StationInfoFile, RoundTripAndTolerantReading) {
+    TempDir dir;
+    const std::string path = dir.file("velk.station");
+    EXPECT_EQ(LoadStationInfo(path), StationInfo{}); // missing file: empty, no error
+
+    StationInfo s = fullStation();
+    s.Remarks = "line one\r\nline two";
+    s.City = "T\xC5\x8Dky\xC5\x8D"; // UTF-8 kept byte for byte
+    SaveStationInfo(path, s);
+    StationInfo back = LoadStationInfo(path);
+    EXPECT_EQ(back.Remarks, "line one  line two");
+    back.Remarks = s.Remarks;
+    EXPECT_EQ(back, s);
+
+    writeFile(path, "\xEF\xBB\xBFObserver = Far Away \nUnknown=1\nno equals sign\nE=a@b\nE=c@d");
+    back = LoadStationInfo(path);
+    EXPECT_EQ(back.Observer, "Far Away");
+    EXPECT_EQ(back.E, "c@d");
+    EXPECT_EQ(back.Country, "");
+
+    EXPECT_THROW(LoadStationInfo(dir.path().string()), IoError);
+    EXPECT_THROW(SaveStationInfo(dir.file("absent/x.station"), s), IoError);
+}
+
+TEST(DefaultStationFileName, BesideTheSettingsFile) {
+    EXPECT_EQ(DefaultStationFileName("/opt/velk/velkreport.ini"), "/opt/velk/velkreport.station");
+    EXPECT_EQ(DefaultStationFileName("/opt/v.d/velkreport"), "/opt/v.d/velkreport.station");
+}
+
+TEST(StationWarningText, NamesMissingAndUnreadableFields) {
+    EXPECT_EQ(StationWarningText(fullStation()), "");
+    const auto missing = MissingStationFields(StationInfo{});
+    ASSERT_EQ(missing.size(), 15u); // all but Remarks
+    EXPECT_EQ(missing.front(), "Observer");
+    EXPECT_EQ(missing.back(), "E");
+
+    StationInfo s = fullStation();
+    s.Country = "  ";
+    s.Longitude = "139,75";
+    s.LatitudeGMAP = "91";
+    EXPECT_EQ(MissingStationFields(s), std::vector<std::string>{"Country"});
+    EXPECT_EQ(InvalidStationFields(s), (std::vector<std::string>{"Longitude", "LatitudeGMAP"}));
+    const std::string text = StationWarningText(s);
+    EXPECT_NE(text.find(": Country\n"), std::string::npos);
+    EXPECT_NE(text.find(": Longitude, LatitudeGMAP\n"), std::string::npos);
+    const std::string cp932 = StationWarningTextCp932(s);
+    EXPECT_EQ(cp932.find('\n'), std::string::npos);
+    EXPECT_NE(cp932.find(": Country\r"), std::string::npos);
+}
+
+TEST(ParseDegrees, PlainDecimalsWithinTheLimitOnly) {
+    EXPECT_EQ(ParseDegrees(" +139.5 ", 180), 139.5);
+    EXPECT_EQ(ParseDegrees("-90", 90), -90.0);
+    EXPECT_EQ(ParseDegrees(".5", 90), 0.5);
+    for (const char* bad : {"", "-", ".", "90.0001", "1e2", "inf", "nan", "1.2.3", "12 E"}) {
+        EXPECT_FALSE(ParseDegrees(bad, 90)) << bad;
+    }
+}
