@@ -11,7 +11,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
     TForm1 Form1;
     TAboutBox AboutBox;
     Form1.setAboutBox(&AboutBox);

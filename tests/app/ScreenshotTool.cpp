@@ -28,7 +28,6 @@ void save(QWidget* widget, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("VelkReport"));
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s DATAFILE OUTDIR\n", argv[0]);
         return 2;
@@ -70,5 +69,14 @@ int main(int argc, char* argv[]) {
     help.setFont(form.font());
     help.show();
     save(&help, out.filePath(QStringLiteral("10-help.png")));
+
+    // The open dialog is modal: grab and cancel it from the event loop.
+    QTimer::singleShot(500, [&out] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            save(dialog, out.filePath(QStringLiteral("11-open-dialog.png")));
+            dialog->reject();
+        }
+    });
+    TForm1::runOpenDialog(&form);
     return 0;
 }
