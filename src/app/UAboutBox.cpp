@@ -80,10 +80,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setGeometry(90, 12, 128, 18);
 
     Version = new QLabel(Panel1);
-    Version->setGeometry(90, 34, 70, 16);
+    Version->setGeometry(90, 34, 76, 16);
 
     ProgramIcon = new ClickableLabel(Panel1);
-    ProgramIcon->setGeometry(160, 32, 57, 57);
+    ProgramIcon->setGeometry(166, 32, 57, 57);
     ProgramIcon->setPixmap(paintEchoAntenna(kNaturalIconSize));
 
     auto* authorLabel = new QLabel(QStringLiteral("制 作"), Panel1);
