@@ -70,6 +70,7 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     view = new ColorgrammeView(this);
     hourChart = new BarChart(this);
     dayChart = new BarChart(this);
+    dayChart->setAccent(QColor(235, 135, 20));
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(QStringLiteral("月 (UT)"), this));

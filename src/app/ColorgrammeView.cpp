@@ -106,7 +106,8 @@ QRectF ColorgrammeView::pictureRect() const {
     const double s = scale();
     const int w = std::max(1, static_cast<int>(std::lround(image_.width() * s)));
     const int h = std::max(1, static_cast<int>(std::lround(image_.height() * s)));
-    return QRectF((width() - w) / 2, (height() - h) / 2, w, h);
+    // At the top, so that it stays beside the charts and under the controls.
+    return QRectF((width() - w) / 2, 0, w, h);
 }
 
 QRectF ColorgrammeView::squareRect(int day, int hour) const {
@@ -325,9 +326,10 @@ void BarChart::paintEvent(QPaintEvent*) {
             continue;
         }
         const double h = std::clamp(bar.value / top, 0.0, 1.0) * plot.height();
+        const bool accented = i == highlighted_ && accent_.isValid();
         painter.fillRect(
             QRectF(column.left() + inset, plot.bottom() - h, column.width() - 2 * inset, h),
-            bar.colour);
+            accented ? accent_ : bar.colour);
     }
     painter.setPen(palette().text().color());
     painter.drawLine(QPointF(plot.left(), plot.bottom()), QPointF(plot.right(), plot.bottom()));

@@ -91,7 +91,9 @@ public:
     // top of the value axis is at least topValue.
     void setBars(const QString& title, std::vector<ChartBar> bars, const QStringList& labels,
                  double topValue);
+    // The highlighted bar is drawn in the accent colour on a light band.
     void setHighlighted(int index); // -1 for none
+    void setAccent(const QColor& colour) { accent_ = colour; }
     int highlighted() const { return highlighted_; }
     const QString& title() const { return title_; }
     const std::vector<ChartBar>& bars() const { return bars_; }
@@ -120,4 +122,5 @@ private:
     QStringList labels_;
     double topValue_ = 1;
     int highlighted_ = -1;
+    QColor accent_;
 };
