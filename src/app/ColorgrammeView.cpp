@@ -27,6 +27,9 @@ QString localHourText(const std::string& key) {
 }
 
 QString numberText(double v) {
+    if (!std::isfinite(v) || std::fabs(v) > 1e15) {
+        return QString::number(v, 'g', 6);
+    }
     return v == std::floor(v) ? QString::number(static_cast<qint64>(v))
                               : QString::number(v, 'f', 1);
 }
