@@ -1,13 +1,21 @@
 #include "app/Unit1.h"
 
+#include "app/ColorgrammePage.h"
 #include "app/HelpDialog.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
+#include "app/StationDialog.h"
 #include "app/UAboutBox.h"
 #include "app/ViewText.h"
 #include "app/WholeSpinBox.h"
+#include "config/StationInfo.h"
 #include "config/UConfig.h"
 #include "config/UConst.h"
+#include "reports/Colorgramme.h"
+#include "reports/ColorgrammeImage.h"
+#include "reports/RmobMonthly.h"
+#include "shared/Messages.h"
+#include "shared/PngWriter.h"
 #include "shared/UFunction.h"
 
 #include <QCheckBox>
@@ -21,11 +29,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -62,6 +73,17 @@ QLabel* makeHeading(QWidget* parent, const QString& caption) {
     label->setFont(bold);
     return label;
 }
+
+// Eight captions at the style's spacing are wider than the window; narrower
+// spacing keeps every tab in sight without scroll arrows.
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        return metric == PM_TabBarTabHSpace ? std::max(8, value - 10) : value;
+    }
+};
 
 // A page with one text view and, optionally, a panel of controls at its right.
 QWidget* makeViewPage(TextView*& view, const QString& initial, QWidget* sidePanel) {
@@ -122,6 +144,9 @@ std::optional<QString> TForm1::runOpenDialog(QWidget* parent) {
 void TForm1::buildPages() {
     PageControl1 = new QTabWidget(this);
     setCentralWidget(PageControl1);
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(PageControl1->tabBar());
+    PageControl1->tabBar()->setStyle(tabStyle);
 
     TabSheetMain = buildMainPage();
     PageControl1->addTab(TabSheetMain, QStringLiteral("Main"));
@@ -156,12 +181,22 @@ void TForm1::buildPages() {
     auto* rmobPanel = makePanel(nullptr);
     Button12 = new QPushButton(QStringLiteral("再計算"), rmobPanel);
     Button11 = new QPushButton(QStringLiteral("file 出力"), rmobPanel);
+    rmobMonthlyButton = new QPushButton(QStringLiteral("月別ファイル出力"), rmobPanel);
+    rmobMonthlyButton->setToolTip(
+        QStringLiteral("UTの月ごとにRMOBへ送るファイルを観測局情報つきで出力します"));
+    rmobMonthlyImages = makeCheck(rmobPanel, QStringLiteral("画像も出力"), false);
     auto* rmobSide = new QVBoxLayout(rmobPanel);
     rmobSide->addWidget(Button12);
     rmobSide->addWidget(Button11);
+    rmobSide->addSpacing(16);
+    rmobSide->addWidget(rmobMonthlyButton);
+    rmobSide->addWidget(rmobMonthlyImages);
     rmobSide->addStretch(1);
     TabSheetRMOB = makeViewPage(RMOB_View, QStringLiteral("RMOB_View"), rmobPanel);
     PageControl1->addTab(TabSheetRMOB, QStringLiteral("RMOB"));
+
+    colorgrammePage = new ColorgrammePage;
+    PageControl1->addTab(colorgrammePage, QStringLiteral("Colorgramme"));
 }
 
 QWidget* TForm1::buildMainPage() {
@@ -335,6 +370,8 @@ void TForm1::buildMenus() {
     MenuSettings = menuBar()->addMenu(QStringLiteral("設定"));
     N8 = MenuSettings->addAction(QStringLiteral("初期設定に戻す"));
     N7 = MenuSettings->addAction(QStringLiteral("設定を保存"));
+    MenuSettings->addSeparator();
+    stationAction = MenuSettings->addAction(QStringLiteral("観測局情報"));
     MenuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ"));
     Help1 = MenuHelp->addAction(QStringLiteral("ヘルプ"));
     About1 = MenuHelp->addAction(QStringLiteral("バージョン情報"));
@@ -381,6 +418,10 @@ void TForm1::connectHandlers() {
     bind(N5, &QAction::triggered, &TForm1::N5Click);
     bind(Help1, &QAction::triggered, &TForm1::showHelp);
     bind(About1, &QAction::triggered, &TForm1::About1Click);
+    bind(stationAction, &QAction::triggered, &TForm1::stationInfoClick);
+    bind(rmobMonthlyButton, &QPushButton::clicked, &TForm1::rmobMonthlyClick);
+    bind(colorgrammePage->recomputeButton, &QPushButton::clicked, &TForm1::rebuildColorgramme);
+    bind(colorgrammePage->exportButton, &QPushButton::clicked, &TForm1::colorgrammeExportClick);
 
     // toggled fires only when the state really changes, from the user or from
     // code, which is exactly when a setting handler must run.
@@ -477,7 +518,10 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button6Click() {
+    // Stale first: a run that fails part way has changed the hour rows all the same.
+    colorgrammeStale_ = true;
     pipeline().Button6Click(dialogFileName_);
+    rebuildColorgramme();
 }
 void TForm1::OutPutReport10File() {
     pipeline().OutPutReport10File();
@@ -496,6 +540,7 @@ void TForm1::OutPutReportTEXT() {
 }
 void TForm1::Button12Click() {
     pipeline().Button12Click();
+    rebuildColorgramme();
 }
 void TForm1::ShowRMOB() {
     pipeline().ShowRMOB();
@@ -513,7 +558,77 @@ void TForm1::pageShown(int index) {
         ShowReport();
     } else if (page == TabSheetRMOB) {
         ShowRMOB();
+    } else if (page == colorgrammePage) {
+        showColorgramme();
     }
+}
+
+void TForm1::showColorgramme() {
+    if (colorgrammeStale_) {
+        rebuildColorgramme();
+    }
+}
+
+void TForm1::rebuildColorgramme() {
+    colorgrammeStale_ = true;
+    colorgrammePage->setMonths(BuildColorgrammes(ReportData, CnfData));
+    colorgrammeStale_ = false;
+}
+
+void TForm1::colorgrammeExportClick() {
+    colorgrammePage->exportImage();
+}
+
+void TForm1::rmobMonthlyClick() {
+    const StationInfo station = LoadStationInfo(DefaultStationFileName(CnfData.CnfFileName));
+    // Incomplete fields do not stop the export: the bulletin's collectors
+    // rather have the counts with a gap in the block than no file at all.
+    if (const std::string warning = StationWarningTextCp932(station); !warning.empty()) {
+        ShowMessage(warning);
+    }
+    const std::vector<RmobMonthlyFile> files =
+        WriteRmobMonthlyFiles(ReportData, CnfData, station, "");
+    if (files.empty()) {
+        showMessageBox(
+            this, QMessageBox::Information,
+            QStringLiteral("出力する月がありません。先にデータファイルを読み込んでください。"));
+        return;
+    }
+    int images = 0;
+    if (rmobMonthlyImages->isChecked()) {
+        // Built anew from the settings the files were just written with, so
+        // each picture matches the file beside it.
+        const std::vector<ColorgrammeMonth> months = BuildColorgrammes(ReportData, CnfData);
+        const std::optional<double> maximum = colorgrammePage->manualMaximum();
+        for (const RmobMonthlyFile& file : files) {
+            const auto month = std::find_if(months.begin(), months.end(), [&](const auto& m) {
+                return m.Year == file.Month.Year && m.Month == file.Month.Month;
+            });
+            if (month != months.end()) {
+                WritePng(ColorgrammeFileName(month->Year, month->Month),
+                         RenderColorgramme(*month, maximum));
+                ++images;
+            }
+        }
+    }
+    QString text = QStringLiteral("RMOB月別ファイルを %1 個出力しました。").arg(files.size());
+    text += QStringLiteral("\n%1").arg(
+        QFile::decodeName(QByteArray::fromStdString(files.front().Path)));
+    if (files.size() > 1) {
+        text += QStringLiteral(" ～ %1").arg(
+            QFile::decodeName(QByteArray::fromStdString(files.back().Path)));
+    }
+    if (rmobMonthlyImages->isChecked()) {
+        text += QStringLiteral("\n画像を %1 個出力しました。").arg(images);
+    }
+    showMessageBox(this, QMessageBox::Information, text);
+}
+
+void TForm1::stationInfoClick() {
+    const std::string path = DefaultStationFileName(CnfData.CnfFileName);
+    StationDialog dialog(path, LoadStationInfo(path), this);
+    dialog.setFont(font());
+    dialog.exec();
 }
 
 void TForm1::Exit1Click() {

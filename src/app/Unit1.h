@@ -9,6 +9,13 @@
 //
 // Handlers may throw; the signal connections (all in connectHandlers) run them
 // through one guard that shows the error box, so the window stays usable.
+//
+// After the seven report pages comes the colorgramme page, each UT month as a
+// picture. Its months are built once per recompute and by the RMOB page's
+// 再計算, so that picture and table use the same settings; after a recompute
+// that failed part way they are built when the page is next shown. The RMOB
+// page also writes the monthly upload files with the station's information,
+// which the dialog 観測局情報 edits.
 
 #include "pipeline/Recompute.h"
 #include "shared/Messages.h"
@@ -20,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class ColorgrammePage;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -67,6 +75,13 @@ public:
     void N5Click(); // 設定の表示
     void About1Click();
     void showHelp();
+
+    // The colorgramme page, the monthly RMOB files and the station dialog.
+    void showColorgramme(); // build the months while they lag behind the data
+    void rebuildColorgramme();
+    void colorgrammeExportClick();
+    void rmobMonthlyClick();
+    void stationInfoClick();
 
     // Setting controls.
     void CBMLongClick();
@@ -173,6 +188,12 @@ public:
     QAction* About1;
     QAction* N5;
 
+    // The colorgramme page and the monthly RMOB files.
+    ColorgrammePage* colorgrammePage;
+    QPushButton* rmobMonthlyButton; // RMOB page: 月別ファイル出力
+    QCheckBox* rmobMonthlyImages;   // RMOB page: 画像も出力
+    QAction* stationAction;         // 設定: 観測局情報
+
 private:
     void buildPages();
     QWidget* buildMainPage();
@@ -187,7 +208,8 @@ private:
     template <typename Signal, typename Sender>
     void bind(Sender* sender, Signal signal, void (TForm1::*handler)());
 
-    std::string dialogFileName_; // the name last confirmed, as the file system spells it
+    std::string dialogFileName_;   // the name last confirmed, as the file system spells it
+    bool colorgrammeStale_ = true; // the months lag behind the hour rows
     TAboutBox* aboutBox_ = nullptr;
     MessageHandler previousMessageHandler_;
 };

@@ -1,17 +1,27 @@
-// Grabs every page of the main window, the about box and the help dialog as
-// PNG files, for the README and for looking at the layout by eye:
-//   velkreport-screenshots DATAFILE OUTDIR
-// Run it under a real X server (Xvfb) so that the fonts render as users see them.
+// Grabs every page of the main window, the colorgramme page at a larger size
+// and with a hover text, the station dialog, the about box and the help dialog
+// as PNG files, for the README and for looking at the layout by eye:
+//   velkreport-screenshots DATAFILE OUTDIR [YYYY-MM]
+// YYYY-MM chooses the colorgramme's month (default: the latest). Run it under a
+// real X server (Xvfb) so that the fonts render as users see them.
 
+#include "app/ColorgrammePage.h"
+#include "app/ColorgrammeView.h"
 #include "app/HelpDialog.h"
 #include "app/MessageBoxes.h"
+#include "app/StationDialog.h"
 #include "app/UAboutBox.h"
 #include "app/Unit1.h"
+#include "config/StationInfo.h"
+#include "config/UConfig.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -28,10 +38,11 @@ void save(QWidget* widget, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s DATAFILE OUTDIR\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s DATAFILE OUTDIR [YYYY-MM]\n", argv[0]);
         return 2;
     }
+    const QString month = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
     const QString dataFile = QString::fromLocal8Bit(argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));
     QDir().mkpath(out.path());
@@ -50,7 +61,22 @@ int main(int argc, char* argv[]) {
     form.Button5->click();
     std::fprintf(stderr, "recompute with all pages loaded: %lld ms\n",
                  static_cast<long long>(timer.elapsed()));
-    const QStringList names = {"main", "csv", "report", "report10", "report60", "noobs", "rmob"};
+    ColorgrammePage* page = form.colorgrammePage;
+    timer.restart();
+    form.rebuildColorgramme();
+    std::fprintf(stderr, "colorgramme months built: %lld ms\n",
+                 static_cast<long long>(timer.elapsed()));
+    timer.restart();
+    for (int i = 0; i < page->monthChooser->count(); ++i) {
+        page->monthChooser->setCurrentIndex(i);
+    }
+    std::fprintf(stderr, "%d months chosen one by one: %lld ms\n", page->monthChooser->count(),
+                 static_cast<long long>(timer.elapsed()));
+    if (!month.isEmpty()) {
+        page->monthChooser->setCurrentText(month);
+    }
+    const QStringList names = {"main",     "csv",   "report", "report10",
+                               "report60", "noobs", "rmob",   "colorgramme"};
     for (int i = 0; i < form.PageControl1->count(); ++i) {
         timer.restart();
         form.PageControl1->setCurrentIndex(i);
@@ -59,21 +85,57 @@ int main(int argc, char* argv[]) {
                      static_cast<long long>(timer.elapsed()));
         save(&form, out.filePath(QStringLiteral("%1-%2.png").arg(i + 1).arg(names.value(i))));
     }
+
+    // The colorgramme page with room for the picture at its own size, and a
+    // hover text (a window of its own, so the screen is grabbed).
+    form.PageControl1->setCurrentWidget(page);
+    const QPoint place = form.pos();
+    form.move(0, 0);
+    form.resize(1060, 760);
+    QApplication::processEvents();
+    save(&form, out.filePath(QStringLiteral("9-colorgramme-large.png")));
+    const ColorgrammeMonth* shown = page->shownMonth();
+    if (shown) {
+        const QPoint at = page->view->squareRect(page->chosenDay(), 6).center().toPoint();
+        QHelpEvent help(QEvent::ToolTip, at, page->view->mapToGlobal(at));
+        QApplication::sendEvent(page->view, &help);
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 400) {
+            QApplication::processEvents();
+        }
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            screen->grabWindow(0).save(out.filePath(QStringLiteral("10-colorgramme-hover.png")));
+        }
+    }
+    form.resize(706, 530);
+    form.move(place);
     form.PageControl1->setCurrentIndex(0);
+
+    StationInfo station;
+    station.Observer = "My Station";
+    station.Country = "Japan";
+    station.Longitude = "139.7583";
+    StationDialog stationDialog(DefaultStationFileName(CnfData.CnfFileName), station, &form);
+    stationDialog.setFont(form.font());
+    stationDialog.show();
+    save(&stationDialog, out.filePath(QStringLiteral("11-station.png")));
+    stationDialog.hide();
+
     about.show();
-    save(&about, out.filePath(QStringLiteral("8-about.png")));
+    save(&about, out.filePath(QStringLiteral("12-about.png")));
     about.ProgramIconClick();
-    save(&about, out.filePath(QStringLiteral("9-about-natural.png")));
+    save(&about, out.filePath(QStringLiteral("13-about-natural.png")));
     about.hide();
     HelpDialog help(&form);
     help.setFont(form.font());
     help.show();
-    save(&help, out.filePath(QStringLiteral("10-help.png")));
+    save(&help, out.filePath(QStringLiteral("14-help.png")));
 
     // The open dialog is modal: grab and cancel it from the event loop.
     QTimer::singleShot(500, [&out] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            save(dialog, out.filePath(QStringLiteral("11-open-dialog.png")));
+            save(dialog, out.filePath(QStringLiteral("15-open-dialog.png")));
             dialog->reject();
         }
     });

@@ -1,0 +1,265 @@
+#include "app/ColorgrammePage.h"
+
+#include "app/ColorgrammeView.h"
+#include "reports/ColorgrammeImage.h"
+#include "shared/Errors.h"
+#include "shared/PngWriter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QImageWriter>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kLargestManualMaximum = 999999;
+const QColor kTotalsColour(70, 110, 180);
+
+QColor toQColor(Rgb c) {
+    return {c.r, c.g, c.b};
+}
+
+QString monthText(int year, int month) {
+    return QStringLiteral("%1-%2")
+        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'));
+}
+
+// The day worth looking at first: the one with the most echoes.
+int busiestDay(const ColorgrammeMonth& month) {
+    int best = 1;
+    for (int day = 2; day <= month.DaysInMonth; ++day) {
+        if (month.DailyTotals[static_cast<size_t>(day - 1)] >
+            month.DailyTotals[static_cast<size_t>(best - 1)]) {
+            best = day;
+        }
+    }
+    return best;
+}
+
+bool wholeDayUnobserved(const ColorgrammeMonth& month, int day) {
+    const auto& hours = month.Cells[static_cast<size_t>(day - 1)];
+    return std::all_of(hours.begin(), hours.end(),
+                       [](const ColorgrammeCell& c) { return c.State == CellState::Unobserved; });
+}
+
+} // namespace
+
+ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
+    monthChooser = new QComboBox(this);
+    monthChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    monthChooser->setMinimumContentsLength(7);
+    fixedMaximum = new QCheckBox(QStringLiteral("最大値を固定"), this);
+    maximumBox = new QSpinBox(this);
+    maximumBox->setRange(1, kLargestManualMaximum);
+    maximumBox->setValue(1);
+    maximumBox->setEnabled(false);
+    recomputeButton = new QPushButton(QStringLiteral("再計算"), this);
+    exportButton = new QPushButton(QStringLiteral("画像出力"), this);
+    exportButton->setEnabled(false);
+    jpegBox = new QCheckBox(QStringLiteral("JPEG"), this);
+    jpegBox->setToolTip(QStringLiteral("PNGに加えてJPEGでも出力します"));
+    exportNote = new QLabel(this);
+    view = new ColorgrammeView(this);
+    hourChart = new BarChart(this);
+    dayChart = new BarChart(this);
+    dayChart->setAccent(QColor(235, 135, 20));
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(new QLabel(QStringLiteral("月 (UT)"), this));
+    controls->addWidget(monthChooser);
+    controls->addSpacing(12);
+    controls->addWidget(fixedMaximum);
+    controls->addWidget(maximumBox);
+    controls->addSpacing(12);
+    controls->addWidget(recomputeButton);
+    controls->addStretch(1);
+    controls->addWidget(exportNote);
+    controls->addWidget(exportButton);
+    controls->addWidget(jpegBox);
+
+    auto* charts = new QVBoxLayout;
+    charts->addWidget(hourChart);
+    charts->addWidget(dayChart);
+    auto* body = new QHBoxLayout;
+    body->addWidget(view, 3);
+    body->addLayout(charts, 2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(controls);
+    layout->addLayout(body, 1);
+
+    connect(monthChooser, &QComboBox::currentIndexChanged, this, [this] { showChosenMonth(); });
+    connect(fixedMaximum, &QCheckBox::toggled, this, [this] { fixedMaximumToggled(); });
+    connect(maximumBox, &QSpinBox::valueChanged, this, [this] {
+        if (fixedMaximum->isChecked()) {
+            renderShown();
+        }
+    });
+    connect(view, &ColorgrammeView::dayClicked, this, &ColorgrammePage::chooseDay);
+    connect(dayChart, &BarChart::barClicked, this, [this](int index) { chooseDay(index + 1); });
+    setMonths({});
+}
+
+void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
+    std::optional<std::pair<int, int>> shown;
+    if (const ColorgrammeMonth* m = shownMonth()) {
+        shown = std::pair(m->Year, m->Month);
+    }
+    months_ = std::move(months);
+    int index = static_cast<int>(months_.size()) - 1;
+    {
+        // One choice at the end instead of one per month added.
+        const QSignalBlocker blocker(monthChooser);
+        monthChooser->clear();
+        for (int i = 0; i < static_cast<int>(months_.size()); ++i) {
+            const ColorgrammeMonth& m = months_[static_cast<size_t>(i)];
+            monthChooser->addItem(monthText(m.Year, m.Month));
+            if (shown && shown->first == m.Year && shown->second == m.Month) {
+                index = i;
+            }
+        }
+        monthChooser->setCurrentIndex(index);
+    }
+    exportButton->setEnabled(!months_.empty());
+    showChosenMonth();
+}
+
+const ColorgrammeMonth* ColorgrammePage::shownMonth() const {
+    const int index = monthChooser->currentIndex();
+    if (index < 0 || index >= static_cast<int>(months_.size())) {
+        return nullptr;
+    }
+    return &months_[static_cast<size_t>(index)];
+}
+
+std::optional<double> ColorgrammePage::manualMaximum() const {
+    if (!fixedMaximum->isChecked()) {
+        return std::nullopt;
+    }
+    return maximumBox->value();
+}
+
+void ColorgrammePage::showChosenMonth() {
+    const ColorgrammeMonth* m = shownMonth();
+    chosenDay_ = m ? busiestDay(*m) : 0;
+    if (m && !fixedMaximum->isChecked()) {
+        // Shows what the automatic maximum is, and is where a fixed one starts.
+        maximumBox->setValue(static_cast<int>(
+            std::min<double>(ColorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
+    }
+    renderShown();
+}
+
+void ColorgrammePage::fixedMaximumToggled() {
+    maximumBox->setEnabled(fixedMaximum->isChecked());
+    if (const ColorgrammeMonth* m = shownMonth(); m && !fixedMaximum->isChecked()) {
+        maximumBox->setValue(static_cast<int>(
+            std::min<double>(ColorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
+    }
+    renderShown();
+}
+
+void ColorgrammePage::renderShown() {
+    const ColorgrammeMonth* m = shownMonth();
+    if (!m) {
+        image_ = QImage();
+        view->setMonth(nullptr, image_, std::nullopt);
+        view->setChosenDay(0);
+        hourChart->setBars(QStringLiteral("時別 (UT)"), {}, {}, 1);
+        dayChart->setBars(QStringLiteral("日合計"), {}, {}, 1);
+        return;
+    }
+    const std::optional<double> manual = manualMaximum();
+    image_ = toQImage(RenderColorgramme(*m, manual));
+    view->setMonth(m, image_, manual);
+
+    std::vector<ChartBar> totals;
+    QStringList labels;
+    for (int day = 1; day <= m->DaysInMonth; ++day) {
+        if (wholeDayUnobserved(*m, day)) {
+            totals.push_back({0, toQColor(kColorgrammeUnobserved), true});
+        } else {
+            totals.push_back(
+                {static_cast<double>(m->DailyTotals[static_cast<size_t>(day - 1)]), kTotalsColour});
+        }
+        labels.append(day == 1 || day % 5 == 0 ? QString::number(day) : QString());
+    }
+    dayChart->setBars(QStringLiteral("%1 日合計").arg(monthText(m->Year, m->Month)),
+                      std::move(totals), labels, 1);
+    chooseDay(chosenDay_);
+}
+
+void ColorgrammePage::chooseDay(int day) {
+    const ColorgrammeMonth* m = shownMonth();
+    if (!m || day < 1 || day > m->DaysInMonth) {
+        return;
+    }
+    chosenDay_ = day;
+    view->setChosenDay(day);
+    dayChart->setHighlighted(day - 1);
+    updateHourChart();
+}
+
+void ColorgrammePage::updateHourChart() {
+    const ColorgrammeMonth* m = shownMonth();
+    if (!m || chosenDay_ < 1) {
+        return;
+    }
+    const double top = ColorgrammeScaleMaximum(*m, manualMaximum());
+    std::vector<ChartBar> hours;
+    QStringList labels;
+    for (int hour = 0; hour < kColorgrammeHours; ++hour) {
+        const ColorgrammeCell& c = m->cell(chosenDay_, hour);
+        switch (c.State) {
+        case CellState::Observed: {
+            const auto v = static_cast<double>(c.Value);
+            hours.push_back({v, toQColor(ColourForValue(v, top))});
+            break;
+        }
+        case CellState::Noise:
+            hours.push_back({0, toQColor(kColorgrammeNoise), true});
+            break;
+        case CellState::Unobserved:
+            hours.push_back({0, toQColor(kColorgrammeUnobserved), true});
+            break;
+        }
+        labels.append(hour % 6 == 0 ? QStringLiteral("%1h").arg(hour) : QString());
+    }
+    hourChart->setBars(QStringLiteral("%1-%2 時別 (UT)")
+                           .arg(monthText(m->Year, m->Month))
+                           .arg(chosenDay_, 2, 10, QLatin1Char('0')),
+                       std::move(hours), labels, top);
+}
+
+QStringList ColorgrammePage::exportImage() {
+    const ColorgrammeMonth* m = shownMonth();
+    if (!m) {
+        return {};
+    }
+    const RgbImage picture = RenderColorgramme(*m, manualMaximum());
+    const std::string png = ColorgrammeFileName(m->Year, m->Month);
+    WritePng(png, picture);
+    QStringList written{QString::fromStdString(png)};
+    if (jpegBox->isChecked()) {
+        QString jpg = written.front();
+        jpg.replace(jpg.size() - 4, 4, QStringLiteral(".jpg"));
+        QImageWriter writer(jpg, "jpg");
+        writer.setQuality(95);
+        if (!writer.write(toQImage(picture))) {
+            throw IoError("Cannot write '" + jpg.toStdString() +
+                          "': " + writer.errorString().toStdString());
+        }
+        written.append(jpg);
+    }
+    exportNote->setText(QStringLiteral("出力: %1").arg(written.join(QStringLiteral(", "))));
+    return written;
+}

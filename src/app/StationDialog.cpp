@@ -1,0 +1,99 @@
+#include "app/StationDialog.h"
+
+#include "app/MessageBoxes.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <cstring>
+#include <exception>
+
+namespace {
+
+// "[Latitude ]" shows as "Latitude": the brackets and the blank belong to the
+// file's block, not to the field.
+QString fieldCaption(const StationField& field) {
+    QString caption = QString::fromUtf8(field.Label);
+    if (caption.startsWith(u'[') && caption.endsWith(u']')) {
+        caption = caption.mid(1, caption.size() - 2);
+    }
+    return caption.trimmed();
+}
+
+QString fieldHint(const StationField& field) {
+    const auto is = [&](const char* key) { return std::strcmp(field.Key, key) == 0; };
+    if (is("Longitude") || is("LongitudeGMAP")) {
+        return QStringLiteral("10進の度、東経が正 (例 139.7583)");
+    }
+    if (is("Latitude") || is("LatitudeGMAP")) {
+        return QStringLiteral("10進の度、北緯が正 (例 35.6889)");
+    }
+    if (is("E")) {
+        return QStringLiteral("メールアドレス");
+    }
+    if (is("Remarks")) {
+        return QStringLiteral("空欄でもかまいません");
+    }
+    return {};
+}
+
+} // namespace
+
+StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget* parent)
+    : QDialog(parent), path_(std::move(path)) {
+    setWindowTitle(QStringLiteral("観測局情報"));
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    const auto& list = StationFields();
+    for (size_t i = 0; i < list.size(); ++i) {
+        auto* edit = new QLineEdit(QString::fromStdString(info.*(list[i].Member)), this);
+        edit->setPlaceholderText(fieldHint(list[i]));
+        edit->setMinimumWidth(260);
+        fields[i] = edit;
+        form->addRow(fieldCaption(list[i]), edit);
+        connect(edit, &QLineEdit::textChanged, this, &StationDialog::updateWarning);
+    }
+    auto* intro =
+        new QLabel(QStringLiteral("RMOBの月別ファイルに書き込む観測局の情報です。"), this);
+    warning = new QLabel(this);
+    warning->setWordWrap(true);
+    QPalette palette = warning->palette();
+    palette.setColor(QPalette::WindowText, QColor(170, 0, 0));
+    warning->setPalette(palette);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &StationDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &StationDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addLayout(form);
+    layout->addWidget(warning);
+    layout->addWidget(buttons);
+    updateWarning();
+}
+
+StationInfo StationDialog::info() const {
+    StationInfo result;
+    const auto& list = StationFields();
+    for (size_t i = 0; i < list.size(); ++i) {
+        result.*(list[i].Member) = fields[i]->text().toStdString();
+    }
+    return result;
+}
+
+void StationDialog::accept() {
+    try {
+        SaveStationInfo(path_, info());
+    } catch (const std::exception& error) {
+        showErrorBox(this, error);
+        return;
+    }
+    QDialog::accept();
+}
+
+void StationDialog::updateWarning() {
+    warning->setText(QString::fromStdString(StationWarningText(info())));
+}

@@ -1,0 +1,438 @@
+// The colorgramme page: following the recomputes of the main window, choosing
+// a day by a click, the hover text, the fixed maximum, the painted colours and
+// the image export.
+
+#include "app/ColorgrammePage.h"
+#include "app/ColorgrammeView.h"
+#include "app/MessageBoxes.h"
+#include "app/Unit1.h"
+#include "app/WholeSpinBox.h"
+#include "config/UConfig.h"
+#include "hourly/UnitReportData.h"
+#include "reports/ColorgrammeImage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+#include <memory>
+
+namespace {
+
+// One local day of ten-minute slots; each slot of local hour h holds h + 1
+// echoes, so the hour rows count 6 (h + 1). With the default shift of -9 hours
+// the day spans two UT months.
+QByteArray dayOfData(const char* date, int firstHour = 0) {
+    QByteArray bytes = "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,Remark\r\n";
+    for (int hour = firstHour; hour < 24; ++hour) {
+        for (int minute = 0; minute < 60; minute += 10) {
+            bytes += QStringLiteral("a.dat,%1 %2:%3:00,%4,0,0,10,\r\n")
+                         .arg(QString::fromLatin1(date))
+                         .arg(hour, 2, 10, QLatin1Char('0'))
+                         .arg(minute, 2, 10, QLatin1Char('0'))
+                         .arg(hour + 1)
+                         .toLatin1();
+        }
+    }
+    return bytes;
+}
+
+void writeBytes(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList chooserItems(const ColorgrammePage& page) {
+    QStringList items;
+    for (int i = 0; i < page.monthChooser->count(); ++i) {
+        items.append(page.monthChooser->itemText(i));
+    }
+    return items;
+}
+
+void showPage(TForm1& form, QWidget* page) {
+    auto* bar = form.PageControl1->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->tabRect(form.PageControl1->indexOf(page)).center());
+    QCOMPARE(form.PageControl1->currentWidget(), page);
+}
+
+QImage asRgb888(const RgbImage& image) {
+    return toQImage(image).convertToFormat(QImage::Format_RGB888);
+}
+
+ColorgrammeCell cellOf(CellState state, std::int64_t value, const char* localKey,
+                       std::int64_t obsTime, std::string remark = {}) {
+    ColorgrammeCell c;
+    c.State = state;
+    c.Value = value;
+    c.LocalKey = localKey;
+    c.ObsTime = obsTime;
+    c.Remark = std::move(remark);
+    return c;
+}
+
+// April 2024 by hand: every hour observed at 10 except an unobserved hour, a
+// noise hour and the month's maximum.
+ColorgrammeMonth handMadeMonth() {
+    ColorgrammeMonth m;
+    m.Year = 2024;
+    m.Month = 4;
+    m.DaysInMonth = 30;
+    for (int day = 1; day <= 30; ++day) {
+        for (int hour = 0; hour < 24; ++hour) {
+            m.Cells[size_t(day - 1)][size_t(hour)] = cellOf(CellState::Observed, 10, "", 60);
+        }
+        m.DailyTotals[size_t(day - 1)] = 240;
+    }
+    m.Cells[0][3] = cellOf(CellState::Unobserved, 0, "2024040112", 0);
+    m.Cells[1][5] = cellOf(CellState::Observed, 80, "2024040214", 60, "\x8A\xCF\x91\xAA <b>");
+    m.Cells[2][7] = cellOf(CellState::Noise, 0, "2024040316", 15);
+    m.DailyTotals[0] = 230;
+    m.DailyTotals[1] = 310;
+    m.DailyTotals[2] = 230;
+    m.Maximum = 80;
+    return m;
+}
+
+QColor pixelAt(const QImage& grabbed, const ColorgrammePage& page, int day, int hour) {
+    const QPoint centre = page.view->squareRect(day, hour).center().toPoint();
+    return grabbed.pixelColor(page.view->mapTo(&page, centre));
+}
+
+} // namespace
+
+class TestColorgrammePage : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> makeForm();
+
+    QTemporaryDir workDir_;
+    QString previousDir_;
+    QString settingsFile_;
+    QStringList messages_;
+    QStringList errors_;
+    QString dataFile_;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void pageFollowsEveryRecompute();
+    void pageShownAfterAFailedRecomputeCatchesUp();
+    void clickOnAColumnOrABarChoosesTheDay();
+    void hoverTextTellsTheHour();
+    void fixedMaximumRedrawsAndAutomaticComesBack();
+    void paintedPageShowsTheCellColours();
+    void exportWritesTheShownMonthAsTheCoreDrawsIt();
+    void exportThatCannotWriteShowsErrorAndPageStaysUsable();
+};
+
+std::unique_ptr<TForm1> TestColorgrammePage::makeForm() {
+    auto form = std::make_unique<TForm1>();
+    form->openDialog = [this](QWidget*) { return std::optional<QString>(dataFile_); };
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) {
+        qWarning("window was not exposed");
+    }
+    return form;
+}
+
+void TestColorgrammePage::initTestCase() {
+    QVERIFY(workDir_.isValid());
+    previousDir_ = QDir::currentPath();
+    settingsFile_ = QString::fromStdString(DefaultCnfFileName());
+    setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
+        (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
+    });
+}
+
+void TestColorgrammePage::init() {
+    QFile::remove(settingsFile_);
+    QDir(workDir_.path()).removeRecursively();
+    QVERIFY(QDir().mkpath(workDir_.path()));
+    QVERIFY(QDir::setCurrent(workDir_.path()));
+    messages_.clear();
+    errors_.clear();
+    dataFile_ = QDir(workDir_.path()).filePath(QStringLiteral("velkdata.csv"));
+    writeBytes(dataFile_, dayOfData("2024/01/01"));
+}
+
+void TestColorgrammePage::cleanupTestCase() {
+    setMessageBoxHook({});
+    QFile::remove(settingsFile_);
+    QDir::setCurrent(previousDir_);
+}
+
+void TestColorgrammePage::pageFollowsEveryRecompute() {
+    auto form = makeForm();
+    ColorgrammePage* page = form->colorgrammePage;
+    QCOMPARE(form->PageControl1->indexOf(page),
+             form->PageControl1->indexOf(form->TabSheetRMOB) + 1);
+    QCOMPARE(form->PageControl1->tabText(form->PageControl1->indexOf(page)),
+             QStringLiteral("Colorgramme"));
+    QCOMPARE(page->monthChooser->count(), 0);
+    QVERIFY(!page->exportButton->isEnabled());
+
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(chooserItems(*page), (QStringList{"2023-12", "2024-01"}));
+    QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-01"));
+    QVERIFY(page->exportButton->isEnabled());
+    // Local 23h of January 1st is UT 14h: the busiest hour and day.
+    const ColorgrammeMonth* january = page->shownMonth();
+    QVERIFY(january);
+    QCOMPARE(january->cell(1, 14).Value, 144);
+    QCOMPARE(page->chosenDay(), 1);
+    QCOMPARE(page->maximumBox->value(), 144);
+    QCOMPARE(page->shownImage(), asRgb888(RenderColorgramme(*january, std::nullopt)));
+
+    // The chosen month stays chosen over a recompute that still has it.
+    page->monthChooser->setCurrentIndex(0);
+    QCOMPARE(page->shownMonth()->Month, 12);
+    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2023-12"));
+
+    // New data: the months follow the file.
+    writeBytes(dataFile_, dayOfData("2024/03/01"));
+    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    QCOMPARE(chooserItems(*page), (QStringList{"2024-02", "2024-03"}));
+    QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-03"));
+
+    // The RMOB page's 再計算 applies a changed shift to the picture as to the table.
+    form->RTZ->setValue(0);
+    showPage(*form, form->TabSheetRMOB);
+    QTest::mouseClick(form->Button12, Qt::LeftButton);
+    QCOMPARE(chooserItems(*page), QStringList{"2024-03"});
+    QCOMPARE(page->shownMonth()->cell(1, 23).Value, 144);
+}
+
+void TestColorgrammePage::pageShownAfterAFailedRecomputeCatchesUp() {
+    auto form = makeForm();
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QCOMPARE(form->colorgrammePage->monthChooser->count(), 2);
+
+    // The hour rows are rebuilt before the table's file fails.
+    writeBytes(dataFile_, dayOfData("2024/06/10"));
+    QVERIFY(QDir().mkdir(QStringLiteral("report10.csv")));
+    form->CBRep1OF->setChecked(true);
+    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    QCOMPARE(errors_.size(), 1);
+    QCOMPARE(form->colorgrammePage->monthChooser->count(), 2); // not yet rebuilt
+    showPage(*form, form->colorgrammePage);
+    QCOMPARE(chooserItems(*form->colorgrammePage), QStringList{"2024-06"});
+
+    // Shown again without a recompute, nothing is rebuilt: the choice stays.
+    form->colorgrammePage->chooseDay(30);
+    showPage(*form, form->TabSheetMain);
+    showPage(*form, form->colorgrammePage);
+    QCOMPARE(form->colorgrammePage->chosenDay(), 30);
+}
+
+void TestColorgrammePage::clickOnAColumnOrABarChoosesTheDay() {
+    ColorgrammePage page;
+    page.resize(1200, 800);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.setMonths({handMadeMonth()});
+    QCOMPARE(page.chosenDay(), 2); // the busiest day comes first
+    QCOMPARE(page.dayChart->highlighted(), 1);
+
+    ColorgrammeView* view = page.view;
+    QCOMPARE(view->scale(), 1.0);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->squareRect(17, 20).center().toPoint());
+    QCOMPARE(page.chosenDay(), 17);
+    QCOMPARE(view->chosenDay(), 17);
+    QCOMPARE(page.dayChart->highlighted(), 16);
+    QCOMPARE(page.hourChart->title(), QStringLiteral("2024-04-17 時別 (UT)"));
+
+    // The one-pixel gap right of a square still belongs to its day; the 31st
+    // column of a 30-day month and the margins choose nothing.
+    const QRectF square = view->squareRect(3, 0);
+    QTest::mouseClick(view, Qt::LeftButton, {},
+                      QPoint(int(square.right()), int(square.center().y())));
+    QCOMPARE(page.chosenDay(), 3);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->squareRect(31, 0).center().toPoint());
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(page.chosenDay(), 3);
+
+    // The hour chart shows the chosen day: its noise hour as a grey mark.
+    const ChartBar& noise = page.hourChart->bars().at(7);
+    QVERIFY(noise.missing);
+    QCOMPARE(noise.colour, QColor(150, 150, 150));
+    QCOMPARE(page.hourChart->bars().at(8).value, 10.0);
+
+    QTest::mouseClick(page.dayChart, Qt::LeftButton, {},
+                      page.dayChart->columnRect(24).center().toPoint());
+    QCOMPARE(page.chosenDay(), 25);
+    QCOMPARE(view->chosenDay(), 25);
+}
+
+void TestColorgrammePage::hoverTextTellsTheHour() {
+    ColorgrammePage page;
+    page.resize(1000, 700);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.setMonths({handMadeMonth()});
+    ColorgrammeView* view = page.view;
+
+    const QPoint observed = view->squareRect(2, 5).center().toPoint();
+    QCOMPARE(view->toolTipAt(observed),
+             QStringLiteral("UT: 2024-04-02 05h\n地方時: 2024-04-02 14h\n値: 80\n"
+                            "観測時間: 60 分\n備考: 観測 <b>"));
+    QCOMPARE(view->toolTipAt(view->squareRect(1, 3).center()),
+             QStringLiteral("UT: 2024-04-01 03h\n地方時: 2024-04-01 12h\n値: 観測なし\n"
+                            "観測時間: 0 分\n備考: "));
+    QVERIFY(view->toolTipAt(view->squareRect(3, 7).center())
+                .contains(QStringLiteral("値: ノイズ (しきい値以下)\n観測時間: 15 分")));
+    QVERIFY(view->toolTipAt(view->squareRect(31, 7).center()).isEmpty());
+
+    // What the tooltip shows: the remark as text, never as markup.
+    QHelpEvent help(QEvent::ToolTip, observed, view->mapToGlobal(observed));
+    QApplication::sendEvent(view, &help);
+    QVERIFY2(QToolTip::text().contains(QStringLiteral("観測 &lt;b&gt;")),
+             qPrintable(QToolTip::text()));
+
+    // Above a fixed maximum the text says so.
+    page.fixedMaximum->setChecked(true);
+    page.maximumBox->setValue(50);
+    QVERIFY(
+        view->toolTipAt(observed).contains(QStringLiteral("値: 80 (最大値 50 を超えています)")));
+}
+
+void TestColorgrammePage::fixedMaximumRedrawsAndAutomaticComesBack() {
+    ColorgrammePage page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const ColorgrammeMonth month = handMadeMonth();
+    page.setMonths({month});
+    QVERIFY(!page.maximumBox->isEnabled());
+    QCOMPARE(page.maximumBox->value(), 80);
+    QCOMPARE(page.manualMaximum(), std::nullopt);
+
+    QTest::mouseClick(page.fixedMaximum, Qt::LeftButton, {},
+                      QPoint(8, page.fixedMaximum->height() / 2));
+    QVERIFY(page.maximumBox->isEnabled());
+    QCOMPARE(page.manualMaximum(), std::optional<double>(80));
+    page.maximumBox->setValue(40);
+    QCOMPARE(page.shownImage(), asRgb888(RenderColorgramme(month, 40.0)));
+    QVERIFY(page.shownImage() != asRgb888(RenderColorgramme(month, std::nullopt)));
+    QCOMPARE(page.hourChart->topValue(), 80.0); // the chosen day's 80 stands above 40
+
+    // A fixed maximum stays over a change of month, for comparing months.
+    ColorgrammeMonth may = month;
+    may.Month = 5;
+    page.setMonths({month, may});
+    QCOMPARE(page.monthChooser->currentText(), QStringLiteral("2024-04"));
+    page.monthChooser->setCurrentIndex(1);
+    QCOMPARE(page.manualMaximum(), std::optional<double>(40));
+
+    page.fixedMaximum->setChecked(false);
+    QVERIFY(!page.maximumBox->isEnabled());
+    QCOMPARE(page.maximumBox->value(), 80);
+    QCOMPARE(page.shownImage(), asRgb888(RenderColorgramme(may, std::nullopt)));
+}
+
+void TestColorgrammePage::paintedPageShowsTheCellColours() {
+    ColorgrammePage page;
+    page.setMonths({handMadeMonth()});
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    // Twice the picture's size, its own size, and reduced: the squares keep
+    // their colours at every scale.
+    QList<double> scales;
+    for (const QSize size : {QSize(2100, 1000), QSize(1100, 800), QSize(1100, 400)}) {
+        page.resize(size);
+        QApplication::processEvents();
+        scales.append(page.view->scale());
+        const QImage grabbed = page.grab().toImage();
+        QCOMPARE(pixelAt(grabbed, page, 1, 3), QColor(0, 0, 0));
+        QCOMPARE(pixelAt(grabbed, page, 2, 5), QColor(255, 0, 0));
+        QCOMPARE(pixelAt(grabbed, page, 3, 7), QColor(150, 150, 150));
+        const Rgb low = ColourForValue(10, 80);
+        QCOMPARE(pixelAt(grabbed, page, 4, 0), QColor(low.r, low.g, low.b));
+    }
+    QCOMPARE(scales.at(0), 2.0);
+    QCOMPARE(scales.at(1), 1.0);
+    QVERIFY2(scales.at(2) < 1.0, qPrintable(QString::number(scales.at(2))));
+}
+
+void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
+    auto form = makeForm();
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    showPage(*form, form->colorgrammePage);
+    ColorgrammePage* page = form->colorgrammePage;
+    QTest::mouseClick(page->exportButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QVERIFY(!QFile::exists(QStringLiteral("colorgramme_202401.jpg")));
+    QCOMPARE(page->exportNote->text(), QStringLiteral("出力: colorgramme_202401.png"));
+
+    QImage written(QStringLiteral("colorgramme_202401.png"));
+    QVERIFY(!written.isNull());
+    const std::vector<ColorgrammeMonth> months = BuildColorgrammes(ReportData, CnfData);
+    QCOMPARE(months.size(), size_t(2));
+    QCOMPARE(written.convertToFormat(QImage::Format_RGB888),
+             asRgb888(RenderColorgramme(months[1], std::nullopt)));
+
+    // The JPEG on request, with the fixed maximum that is shown.
+    page->monthChooser->setCurrentIndex(0);
+    page->fixedMaximum->setChecked(true);
+    page->maximumBox->setValue(5);
+    page->jpegBox->setChecked(true);
+    QTest::mouseClick(page->exportButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(
+        QImage(QStringLiteral("colorgramme_202312.png")).convertToFormat(QImage::Format_RGB888),
+        asRgb888(RenderColorgramme(months[0], 5.0)));
+    const QImage jpeg(QStringLiteral("colorgramme_202312.jpg"));
+    QCOMPARE(jpeg.size(), QSize(kColorgrammeImageWidth, kColorgrammeImageHeight));
+    // Above 5: red (the white cross sits in the middle).
+    const PixelRect square = ColorgrammeSquare(31, 20);
+    const QColor corner = jpeg.pixelColor(square.x + 1, square.y + 1);
+    QVERIFY2(corner.red() > 200 && corner.blue() < 80, qPrintable(corner.name()));
+}
+
+void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
+    auto form = makeForm();
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    showPage(*form, form->colorgrammePage);
+    ColorgrammePage* page = form->colorgrammePage;
+    QVERIFY(QDir().mkdir(QStringLiteral("colorgramme_202401.png")));
+    QTest::mouseClick(page->exportButton, Qt::LeftButton);
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY2(errors_.front().contains(QStringLiteral("colorgramme_202401.png")),
+             qPrintable(errors_.front()));
+    QVERIFY(page->exportNote->text().isEmpty());
+
+    page->jpegBox->setChecked(true);
+    page->monthChooser->setCurrentIndex(0);
+    QVERIFY(QDir().mkdir(QStringLiteral("colorgramme_202312.jpg")));
+    QTest::mouseClick(page->exportButton, Qt::LeftButton);
+    QCOMPARE(errors_.size(), 2);
+    QVERIFY2(errors_.back().contains(QStringLiteral("colorgramme_202312.jpg")),
+             qPrintable(errors_.back()));
+    QVERIFY(QFile::exists(QStringLiteral("colorgramme_202312.png")));
+
+    QVERIFY(QDir().rmdir(QStringLiteral("colorgramme_202401.png")));
+    page->jpegBox->setChecked(false);
+    page->monthChooser->setCurrentIndex(1);
+    QTest::mouseClick(page->exportButton, Qt::LeftButton);
+    QCOMPARE(errors_.size(), 2);
+    QVERIFY(!QImage(QStringLiteral("colorgramme_202401.png")).isNull());
+}
+
+QTEST_MAIN(TestColorgrammePage)
+#include "ColorgrammePageTest.moc"

@@ -1,0 +1,318 @@
+// The station dialog and the monthly RMOB files of the RMOB page: the dialog
+// opened from the settings menu, its round trip through the station file, its
+// failure to write, and the export with its warning, its images and its count.
+
+#include "app/StationDialog.h"
+#include "app/MessageBoxes.h"
+#include "app/Unit1.h"
+#include "config/StationInfo.h"
+#include "config/UConfig.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Two local days around a UT month boundary: data in December and January UT.
+QByteArray dataFileBytes() {
+    QByteArray bytes = "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,Remark\r\n";
+    for (const char* day : {"2023/12/31", "2024/01/01"}) {
+        for (int hour = 0; hour < 24; ++hour) {
+            for (int minute = 0; minute < 60; minute += 10) {
+                bytes += QStringLiteral("a.dat,%1 %2:%3:00,3,0,0,10,\r\n")
+                             .arg(QString::fromLatin1(day))
+                             .arg(hour, 2, 10, QLatin1Char('0'))
+                             .arg(minute, 2, 10, QLatin1Char('0'))
+                             .toLatin1();
+            }
+        }
+    }
+    return bytes;
+}
+
+void writeBytes(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+StationInfo completeStation() {
+    StationInfo s;
+    s.Observer = "My Station";
+    s.Country = "Japan";
+    s.City = "東京";
+    s.Longitude = "139.7583";
+    s.Latitude = "35.6889";
+    s.LongitudeGMAP = "139.7583";
+    s.LatitudeGMAP = "35.6889";
+    s.Frequencies = "53.750 MHz";
+    s.Antenna = "3 el. Yagi";
+    s.AzimutAntenna = "0";
+    s.ElevationAntenna = "45";
+    s.PreAmplifier = "none";
+    s.Receiver = "IC-7300";
+    s.ObservingMethod = "10 minutes";
+    s.E = "me@example.org";
+    return s;
+}
+
+// Runs the action, which opens a modal dialog, and hands the dialog to work
+// once it shows; work must close it.
+void withModalDialog(const std::function<void()>& action,
+                     const std::function<void(StationDialog&)>& work) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<StationDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        seen = true;
+        work(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject(); // a failed check must not leave the test waiting
+        }
+    });
+    action();
+    QVERIFY(seen);
+}
+
+void clickButton(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    QVERIFY(buttons);
+    QTest::mouseClick(buttons->button(which), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestStationDialog : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> makeForm();
+
+    QTemporaryDir workDir_;
+    QString previousDir_;
+    QString settingsFile_;
+    QString stationFile_;
+    QStringList messages_;
+    QStringList errors_;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void menuItemComesAfterTheSettingsItems();
+    void dialogRoundTripThroughItsFile();
+    void dialogNamesTheFieldsStillMissing();
+    void dialogThatCannotWriteStaysOpenWithTheEdits();
+    void monthlyExportWarnsWhenIncompleteAndWritesAnyway();
+    void monthlyExportWritesImagesBesideTheFiles();
+    void monthlyExportWithoutDataSaysSo();
+};
+
+std::unique_ptr<TForm1> TestStationDialog::makeForm() {
+    auto form = std::make_unique<TForm1>();
+    const QString data = QDir(workDir_.path()).filePath(QStringLiteral("velkdata.csv"));
+    form->openDialog = [data](QWidget*) { return std::optional<QString>(data); };
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) {
+        qWarning("window was not exposed");
+    }
+    return form;
+}
+
+void TestStationDialog::initTestCase() {
+    QVERIFY(workDir_.isValid());
+    previousDir_ = QDir::currentPath();
+    settingsFile_ = QString::fromStdString(DefaultCnfFileName());
+    stationFile_ = QString::fromStdString(DefaultStationFileName(DefaultCnfFileName()));
+    QVERIFY(stationFile_.endsWith(QStringLiteral(".station")));
+    setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
+        (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
+    });
+}
+
+void TestStationDialog::init() {
+    QFile::remove(settingsFile_);
+    QFile::remove(stationFile_);
+    QDir(workDir_.path()).removeRecursively();
+    QVERIFY(QDir().mkpath(workDir_.path()));
+    QVERIFY(QDir::setCurrent(workDir_.path()));
+    writeBytes(QStringLiteral("velkdata.csv"), dataFileBytes());
+    messages_.clear();
+    errors_.clear();
+}
+
+void TestStationDialog::cleanup() {
+    QFile::remove(stationFile_);
+    QDir().rmdir(stationFile_);
+}
+
+void TestStationDialog::cleanupTestCase() {
+    setMessageBoxHook({});
+    QFile::remove(settingsFile_);
+    QDir::setCurrent(previousDir_);
+}
+
+void TestStationDialog::menuItemComesAfterTheSettingsItems() {
+    auto form = makeForm();
+    const QList<QAction*> items = form->MenuSettings->actions();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[0], form->N8);
+    QCOMPARE(items[1], form->N7);
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items[3], form->stationAction);
+    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報"));
+}
+
+void TestStationDialog::dialogRoundTripThroughItsFile() {
+    auto form = makeForm();
+    const StationInfo station = completeStation();
+    withModalDialog([&] { form->stationAction->trigger(); },
+                    [&](StationDialog& dialog) {
+                        QCOMPARE(dialog.windowTitle(), QStringLiteral("観測局情報"));
+                        for (QLineEdit* field : dialog.fields) {
+                            QVERIFY(field->text().isEmpty());
+                        }
+                        QVERIFY(dialog.warning->text().contains(QStringLiteral("Observer")));
+                        const auto& list = StationFields();
+                        for (size_t i = 0; i < list.size(); ++i) {
+                            const QString text = QString::fromStdString(station.*(list[i].Member));
+                            dialog.fields[i]->setFocus();
+                            // Key clicks know only ASCII; the rest comes as an input method would.
+                            if (text.toLatin1().toStdString() == station.*(list[i].Member)) {
+                                QTest::keyClicks(dialog.fields[i], text);
+                            } else {
+                                dialog.fields[i]->insert(text);
+                            }
+                        }
+                        QVERIFY(dialog.warning->text().isEmpty());
+                        clickButton(dialog, QDialogButtonBox::Ok);
+                        QVERIFY(!dialog.isVisible());
+                    });
+    QVERIFY(errors_.isEmpty());
+    const QByteArray saved = readBytes(stationFile_);
+    QVERIFY(saved.startsWith("Observer=My Station\r\nCountry=Japan\r\nCity=東京\r\n"));
+    QCOMPARE(LoadStationInfo(stationFile_.toStdString()), station);
+
+    // Shown again from the file; Cancel keeps the file as it was.
+    withModalDialog([&] { form->stationAction->trigger(); },
+                    [&](StationDialog& dialog) {
+                        QCOMPARE(dialog.info(), station);
+                        QCOMPARE(dialog.fields[2]->text(), QStringLiteral("東京"));
+                        dialog.fields[0]->setText(QStringLiteral("Other"));
+                        clickButton(dialog, QDialogButtonBox::Cancel);
+                    });
+    QCOMPARE(readBytes(stationFile_), saved);
+}
+
+void TestStationDialog::dialogNamesTheFieldsStillMissing() {
+    StationInfo partial = completeStation();
+    partial.City.clear();
+    partial.Latitude = "north";
+    StationDialog dialog(stationFile_.toStdString(), partial);
+    const QString text = dialog.warning->text();
+    QVERIFY2(text.contains(QStringLiteral("City")) && text.contains(QStringLiteral("Latitude")) &&
+                 !text.contains(QStringLiteral("Observer")),
+             qPrintable(text));
+    dialog.fields[2]->setText(QStringLiteral("Tokyo"));
+    dialog.fields[4]->setText(QStringLiteral("35.6889"));
+    QVERIFY(dialog.warning->text().isEmpty());
+    dialog.fields[15]->clear(); // E
+    QVERIFY(dialog.warning->text().contains(QStringLiteral("E")));
+}
+
+void TestStationDialog::dialogThatCannotWriteStaysOpenWithTheEdits() {
+    QVERIFY(QDir().mkdir(stationFile_)); // a folder in the way
+    StationDialog dialog(stationFile_.toStdString(), completeStation());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.fields[0]->setText(QStringLiteral("Edited"));
+    clickButton(dialog, QDialogButtonBox::Ok);
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY2(errors_.front().contains(stationFile_), qPrintable(errors_.front()));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.fields[0]->text(), QStringLiteral("Edited"));
+}
+
+void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
+    auto form = makeForm();
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QVERIFY(messages_.isEmpty() && errors_.isEmpty());
+    QVERIFY(!form->rmobMonthlyImages->isChecked());
+
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(messages_.size(), 2);
+    QVERIFY2(messages_[0].startsWith(QStringLiteral("観測局情報に未入力の項目があります: Observer, "
+                                                    "Country, City")),
+             qPrintable(messages_[0]));
+    QVERIFY(messages_[0].contains(u'\n')); // its CR made a line break
+    QCOMPARE(messages_[1], QStringLiteral("RMOB月別ファイルを 2 個出力しました。\n"
+                                          "unknown_122023rmob.TXT ～ unknown_012024rmob.TXT"));
+    const QByteArray december = readBytes(QStringLiteral("unknown_122023rmob.TXT"));
+    QVERIFY(december.startsWith("dec| 00h| 01h|"));
+    QVERIFY(december.contains("\r\n[Observer]\r\n"));
+    QVERIFY(QFile::exists(QStringLiteral("unknown_012024rmob.TXT")));
+    QVERIFY(!QFile::exists(QStringLiteral("colorgramme_202312.png")));
+
+    // Complete: no warning, and the earlier files of the same names are kept.
+    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    messages_.clear();
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_[0].startsWith(QStringLiteral("RMOB月別ファイルを 2 個出力しました。")));
+    QVERIFY(readBytes(QStringLiteral("My_Station_012024rmob.TXT"))
+                .contains("\r\n[Observer]My Station\r\n[Country]Japan\r\n"));
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(QFile::exists(QStringLiteral("My_Station_012024rmob.bak")));
+}
+
+void TestStationDialog::monthlyExportWritesImagesBesideTheFiles() {
+    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    auto form = makeForm();
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->rmobMonthlyImages, Qt::LeftButton, {},
+                      QPoint(8, form->rmobMonthlyImages->height() / 2));
+    QVERIFY(form->rmobMonthlyImages->isChecked());
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].endsWith(QStringLiteral("\n画像を 2 個出力しました。")),
+             qPrintable(messages_[0]));
+    for (const char* name : {"colorgramme_202312.png", "colorgramme_202401.png"}) {
+        QVERIFY2(!QImage(QString::fromLatin1(name)).isNull(), name);
+    }
+    QVERIFY(QFile::exists(QStringLiteral("My_Station_122023rmob.TXT")));
+}
+
+void TestStationDialog::monthlyExportWithoutDataSaysSo() {
+    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    auto form = makeForm();
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(messages_, QStringList{QStringLiteral(
+                            "出力する月がありません。先にデータファイルを読み込んでください。")});
+    QVERIFY(QDir().entryList({QStringLiteral("*rmob.TXT")}, QDir::Files).isEmpty());
+}
+
+QTEST_MAIN(TestStationDialog)
+#include "StationDialogTest.moc"
