@@ -1,7 +1,9 @@
 #include "data/UnitCSV.h"
 
+#include "config/UConst.h"
 #include "shared/LinkedList.h"
 #include "shared/Messages.h"
+#include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
@@ -108,7 +110,7 @@ bool takeColumn(std::string_view& work, std::string_view& column) {
 }
 
 // Parses one data line into row (the list's end node); false when a column
-// cannot be read.
+// cannot be read. The row's texts borrow from line, which the list keeps.
 bool parseLine(std::string_view line, TCSVDataRecord& row) {
     std::string_view work = line;
     std::string_view column;
@@ -116,7 +118,7 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
     if (!takeColumn(work, column)) {
         return false;
     }
-    row.FileName.assign(column);
+    row.FileName = TRowText::Borrow(column);
 
     const size_t comma = work.find(',');
     if (comma == std::string_view::npos) {
@@ -150,7 +152,7 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
             return false;
         }
     }
-    row.Remark.assign(work);
+    row.Remark = TRowText::Borrow(work);
     return true;
 }
 
@@ -167,10 +169,10 @@ const std::string& unexpectedErrorText() {
 }
 
 void makeGapRow(TCSVDataRecord& row, TDateTime time) {
-    row.FileName = "NoFile";
+    row.FileName = TRowText::Borrow(kGapFileName);
     row.Time = time;
     row.Echo = row.LongEcho = row.OtherData = row.ObsTime = 0;
-    row.Remark = "NoObserve";
+    row.Remark = TRowText::Borrow(kGapRemark);
     row.Line = {};
 }
 
@@ -202,7 +204,21 @@ void setRates(TCSVDataRecord& row) {
     row.ErrOtherData = std::sqrt(otherData) * k;
 }
 
+constinit TNodePoolFor<TCSVDataRecord> rowPool;
+
 } // namespace
+
+void* TCSVDataRecord::operator new(std::size_t size) {
+    return size == sizeof(TCSVDataRecord) ? rowPool.allocate() : ::operator new(size);
+}
+
+void TCSVDataRecord::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(TCSVDataRecord)) {
+        rowPool.release(p);
+    } else {
+        ::operator delete(p);
+    }
+}
 
 TCSVDataList::~TCSVDataList() {
     releaseChain(Top);
@@ -226,7 +242,11 @@ void TCSVDataList::Clear() {
     }
     releaseBeforeEnd(Top);
     Cur = Last = Top.get();
-    Last->Line = {}; // Texts is emptied below
+    // The end node may hold leftovers of a parse that borrow from Texts,
+    // which is emptied below.
+    Last->FileName = TRowText();
+    Last->Remark = TRowText();
+    Last->Line = {};
     releaseBeforeEnd(NoTimeTop);
     NoTimeCur = NoTimeLast = NoTimeTop.get();
     Texts.clear();

@@ -1,12 +1,44 @@
 #include "hourly/UnitReportData.h"
 
 #include "shared/LinkedList.h"
+#include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
 
 #include <cmath>
 
 TReportDataList ReportData;
+
+namespace {
+
+constinit TNodePoolFor<TReportDataRecord> hourPool;
+
+std::int64_t hourCount(TDateTime time) {
+    const std::int64_t second = DateTimeToSecondKey(time);
+    return second / 3600 - (second % 3600 < 0 ? 1 : 0);
+}
+
+// The key "yyyymmddhh" as a number, built from the same fields (and the same
+// clamping of a negative year) as the text, so that equal numbers mean equal
+// texts.
+std::int64_t keyNumber(const DateTimeParts& p) {
+    const std::int64_t year = p.year < 0 ? 0 : p.year;
+    return ((year * 100 + p.month) * 100 + p.day) * 100 + p.hour;
+}
+
+} // namespace
+
+void* TReportDataRecord::operator new(std::size_t size) {
+    return size == sizeof(TReportDataRecord) ? hourPool.allocate() : ::operator new(size);
+}
+
+void TReportDataRecord::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(TReportDataRecord)) {
+        hourPool.release(p);
+    } else {
+        ::operator delete(p);
+    }
+}
 
 TReportDataList::~TReportDataList() {
     releaseChain(Top);
@@ -15,6 +47,7 @@ TReportDataList::~TReportDataList() {
 void TReportDataList::Init() {
     releaseChain(Top);
     Index.clear();
+    LastHourRow = nullptr;
     Top = std::make_unique<TReportDataRecord>();
     Last = Top.get();
     Cur = Top.get();
@@ -27,6 +60,7 @@ void TReportDataList::Clear() {
     }
     releaseBeforeEnd(Top);
     Index.clear();
+    LastHourRow = nullptr;
     Last = Top.get();
     Cur = Top.get();
 }
@@ -35,33 +69,46 @@ void TReportDataList::AddRecord(const TCSVDataRecord& row) {
     if (!Top) {
         Init();
     }
-    std::string key = DateTimeToHourKey(row.Time);
-    // The index finds the same node as a walk from Top would: keys are unique
-    // and a node is indexed the moment it becomes an hour row.
-    auto found = Index.find(key);
-    if (found != Index.end()) {
-        TReportDataRecord* node = found->second;
+    const std::int64_t hour = hourCount(row.Time);
+    TReportDataRecord* node = nullptr;
+    DateTimeParts parts{};
+    std::int64_t key = 0;
+    if (LastHourRow && hour == LastHour) {
+        node = LastHourRow;
+    } else {
+        // The index finds the same node as a walk from Top would: keys are
+        // unique and a node is indexed the moment it becomes an hour row.
+        parts = DecodeDateTime(row.Time);
+        key = keyNumber(parts);
+        auto found = Index.find(key);
+        if (found != Index.end()) {
+            node = found->second;
+        }
+    }
+    if (node) {
         Cur = node;
         node->Echo += row.Echo;
         node->LongEcho += row.LongEcho;
         node->OtherData += row.OtherData;
         node->ObsTime += row.ObsTime;
-        if (node->Remark.find(row.Remark) == std::string::npos) {
-            node->Remark += row.Remark;
+        if (node->Remark.find(row.Remark.view()) == std::string::npos) {
+            node->Remark += row.Remark.view();
         }
-        return;
+    } else {
+        node = Last;
+        Cur = node;
+        node->Time = HourKeyOf(parts);
+        node->Echo = row.Echo;
+        node->LongEcho = row.LongEcho;
+        node->OtherData = row.OtherData;
+        node->ObsTime = row.ObsTime;
+        node->Remark = row.Remark.view();
+        node->Next = std::make_unique<TReportDataRecord>();
+        Last = node->Next.get();
+        Index.emplace(key, node);
     }
-    TReportDataRecord* node = Last;
-    Cur = node;
-    node->Time = key;
-    node->Echo = row.Echo;
-    node->LongEcho = row.LongEcho;
-    node->OtherData = row.OtherData;
-    node->ObsTime = row.ObsTime;
-    node->Remark = row.Remark;
-    node->Next = std::make_unique<TReportDataRecord>();
-    Last = node->Next.get();
-    Index.emplace(std::move(key), node);
+    LastHourRow = node;
+    LastHour = hour;
 }
 
 void TReportDataList::CalcRate(std::int64_t threshold) {

@@ -5,6 +5,7 @@
 
 #include "data/UnitCSV.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,10 @@ struct TReportDataRecord {
     bool AboveNoise = false; // ObsTime > noise threshold
     std::string Remark;      // distinct remarks of the hour, in the order met
     std::unique_ptr<TReportDataRecord> Next;
+
+    // Nodes come from a pool (shared/NodePool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 class TReportDataList {
@@ -47,7 +52,12 @@ public:
 
 private:
     TReportDataRecord* Last = nullptr;
-    std::unordered_map<std::string, TReportDataRecord*> Index;
+    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
+    std::unordered_map<std::int64_t, TReportDataRecord*> Index;
+    // The hour row of the last fold, by its hour count since day 0: the rows
+    // of one hour mostly come together.
+    TReportDataRecord* LastHourRow = nullptr;
+    std::int64_t LastHour = 0;
 };
 
 extern TReportDataList ReportData;

@@ -254,7 +254,10 @@ std::string DateTimeToRepStr(TDateTime value) {
 }
 
 std::string DateTimeToHourKey(TDateTime value) {
-    const DateTimeParts p = DecodeDateTime(value);
+    return HourKeyOf(DecodeDateTime(value));
+}
+
+std::string HourKeyOf(const DateTimeParts& p) {
     std::string out;
     out.reserve(10);
     appendDigits(out, p.year, 4);

@@ -54,8 +54,9 @@ std::string DateTimeToCompareStr(TDateTime value);
 std::string DateTimeToRepStr(TDateTime value);
 void AppendRepStr(std::string& out, TDateTime value);
 
-// The hour key "yyyymmddhh" of a value.
+// The hour key "yyyymmddhh" of a value, or of its fields.
 std::string DateTimeToHourKey(TDateTime value);
+std::string HourKeyOf(const DateTimeParts& parts);
 // The start of the hour named by a key; EConvertError for a key that is no
 // valid date and hour (shorter than ten characters, a non-digit, month 13, hour 24).
 TDateTime HourKeyToDateTime(std::string_view key);
