@@ -375,18 +375,41 @@ void TCSVDataList::SaveReport10(const std::string& name, bool formatLine) {
         out.writeLine(kReport10FormatLine);
     }
     if (Top) {
-        std::string line;
         for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
-            line.clear();
-            AppendCSVRecord(line, *Cur);
-            out.writeLine(line);
+            out.writeLineWith([this](std::string& line) { AppendCSVRecord(line, *Cur); });
         }
     }
     out.close();
 }
 
-void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
-    out += row.FileName;
+namespace {
+// The numeric middle of a line, from the comma after FileName to the comma
+// before Remark, written at once; nullptr when some field needs the slow way.
+constexpr int kNumbersRoom = 1 + 16 + 4 * (1 + kIntRoom) + 6 * (1 + kFixed2Room) + 1;
+
+char* putNumbers(char* p, const TCSVDataRecord& row) {
+    *p++ = ',';
+    p = PutRepStr(p, row.Time);
+    if (!p) {
+        return nullptr;
+    }
+    for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
+        *p++ = ',';
+        p = PutInt(p, count);
+    }
+    for (double value : {row.RateEcho, row.RateLongEcho, row.RateOtherData, row.ErrEcho,
+                         row.ErrLongEcho, row.ErrOtherData}) {
+        *p++ = ',';
+        p = PutFixed2(p, value);
+        if (!p) {
+            return nullptr;
+        }
+    }
+    *p++ = ',';
+    return p;
+}
+
+void appendNumbers(std::string& out, const TCSVDataRecord& row) {
     out.push_back(',');
     AppendRepStr(out, row.Time);
     for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
@@ -399,7 +422,18 @@ void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
         AppendFixed2(out, value);
     }
     out.push_back(',');
-    out += row.Remark;
+}
+} // namespace
+
+void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
+    out += row.FileName.view();
+    char numbers[kNumbersRoom];
+    if (char* end = putNumbers(numbers, row)) {
+        out.append(numbers, static_cast<size_t>(end - numbers));
+    } else {
+        appendNumbers(out, row);
+    }
+    out += row.Remark.view();
 }
 
 std::string CSVRecordToStr(const TCSVDataRecord& row) {

@@ -17,21 +17,9 @@ char* allocateBuffer(std::size_t capacity) {
 
 } // namespace
 
-TRowText::TRowText(TRowText&& other) noexcept
-    : data_(std::exchange(other.data_, "")), size_(std::exchange(other.size_, 0)) {}
-
 TRowText& TRowText::operator=(const TRowText& other) {
     if (this != &other) {
         *this = other.view();
-    }
-    return *this;
-}
-
-TRowText& TRowText::operator=(TRowText&& other) noexcept {
-    if (this != &other) {
-        release();
-        data_ = std::exchange(other.data_, "");
-        size_ = std::exchange(other.size_, 0);
     }
     return *this;
 }
@@ -49,15 +37,6 @@ TRowText& TRowText::operator=(std::string_view text) {
     TRowText copy(text);
     *this = std::move(copy);
     return *this;
-}
-
-TRowText TRowText::Borrow(std::string_view bytes) noexcept {
-    TRowText t;
-    if (!bytes.empty()) {
-        t.data_ = bytes.data();
-        t.size_ = bytes.size();
-    }
-    return t;
 }
 
 std::size_t TRowText::capacity() const noexcept {
@@ -78,9 +57,13 @@ void TRowText::assignCopy(std::string_view text) {
     size_ = text.size() | kOwnedFlag;
 }
 
+void TRowText::freeBuffer() noexcept {
+    delete[](const_cast<char*>(data_) - kHeader);
+}
+
 void TRowText::release() noexcept {
     if (owned()) {
-        delete[](const_cast<char*>(data_) - kHeader);
+        freeBuffer();
     }
     data_ = "";
     size_ = 0;

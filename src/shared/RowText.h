@@ -20,18 +20,43 @@ public:
     TRowText(const std::string& text) { assignCopy(text); }
     // Copies own their bytes, so a copy outlives whatever the original borrowed.
     TRowText(const TRowText& other) { assignCopy(other.view()); }
-    TRowText(TRowText&& other) noexcept;
-    ~TRowText() { release(); }
+    TRowText(TRowText&& other) noexcept : data_(other.data_), size_(other.size_) {
+        other.data_ = "";
+        other.size_ = 0;
+    }
+    ~TRowText() {
+        if (owned()) {
+            freeBuffer();
+        }
+    }
 
     TRowText& operator=(const TRowText& other);
-    TRowText& operator=(TRowText&& other) noexcept;
+    TRowText& operator=(TRowText&& other) noexcept {
+        if (this != &other) {
+            if (owned()) {
+                freeBuffer();
+            }
+            data_ = other.data_;
+            size_ = other.size_;
+            other.data_ = "";
+            other.size_ = 0;
+        }
+        return *this;
+    }
     TRowText& operator=(const char* text) { return *this = std::string_view(text); }
     TRowText& operator=(const std::string& text) { return *this = std::string_view(text); }
     TRowText& operator=(std::string_view text);
 
     // A text that borrows bytes: they must stay unchanged for as long as this
     // text holds them (moves pass the loan on; copies and growth end it).
-    static TRowText Borrow(std::string_view bytes) noexcept;
+    static TRowText Borrow(std::string_view bytes) noexcept {
+        TRowText t;
+        if (!bytes.empty()) {
+            t.data_ = bytes.data();
+            t.size_ = bytes.size();
+        }
+        return t;
+    }
     bool borrowed() const noexcept { return !owned(); }
 
     const char* data() const noexcept { return data_; }
@@ -57,6 +82,7 @@ private:
     bool owned() const noexcept { return (size_ & kOwnedFlag) != 0; }
     std::size_t capacity() const noexcept; // of an owned buffer
     void assignCopy(std::string_view text);
+    void freeBuffer() noexcept; // of an owned text; leaves the text as it was
     void release() noexcept;
 
     // Owned bytes lie in a buffer that starts with its capacity; data_ points

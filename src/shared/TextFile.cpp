@@ -95,7 +95,7 @@ TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
     if (!file_) {
         throwIoError("Cannot create", name, errno);
     }
-    buffer_.reserve(1 << 16);
+    buffer_.reserve(kBufferSize + 256);
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -105,9 +105,9 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::write(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > (1 << 16)) {
+    if (buffer_.size() + bytes.size() > kBufferSize) {
         flushBuffer();
-        if (bytes.size() > (1 << 16)) {
+        if (bytes.size() > kBufferSize) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
                 throwIoError("Cannot write", name_, errno);
             }
