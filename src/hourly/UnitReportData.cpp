@@ -18,6 +18,11 @@ std::int64_t hourCount(TDateTime time) {
     return second / 3600 - (second % 3600 < 0 ? 1 : 0);
 }
 
+// Hours of the years 1 to 9999, whose keys are four-digit years: there two
+// hours have the same key exactly when they are the same hour.
+constexpr std::int64_t kFirstKeyHour = std::int64_t{-693593} * 24;
+constexpr std::int64_t kLastKeyHour = std::int64_t{2958465} * 24 + 23;
+
 // The key "yyyymmddhh" as a number, built from the same fields (and the same
 // clamping of a negative year) as the text, so that equal numbers mean equal
 // texts.
@@ -48,6 +53,7 @@ void TReportDataList::Init() {
     releaseChain(Top);
     Index.clear();
     LastHourRow = nullptr;
+    Ascending = true;
     Top = std::make_unique<TReportDataRecord>();
     Last = Top.get();
     Cur = Top.get();
@@ -61,6 +67,7 @@ void TReportDataList::Clear() {
     releaseBeforeEnd(Top);
     Index.clear();
     LastHourRow = nullptr;
+    Ascending = true;
     Last = Top.get();
     Cur = Top.get();
 }
@@ -76,13 +83,21 @@ void TReportDataList::AddRecord(const TCSVDataRecord& row) {
     if (LastHourRow && hour == LastHour) {
         node = LastHourRow;
     } else {
-        // The index finds the same node as a walk from Top would: keys are
-        // unique and a node is indexed the moment it becomes an hour row.
         parts = DecodeDateTime(row.Time);
         key = keyNumber(parts);
-        auto found = Index.find(key);
-        if (found != Index.end()) {
-            node = found->second;
+        const bool later = hour >= kFirstKeyHour && hour <= kLastKeyHour &&
+                           (LastHourRow == nullptr || hour > LastHour);
+        if (Ascending && !later) {
+            Ascending = false;
+            buildIndex();
+        }
+        if (!Ascending) {
+            // The index finds the same node as a walk from Top would: keys
+            // are unique and a node is indexed the moment it becomes an hour row.
+            auto found = Index.find(key);
+            if (found != Index.end()) {
+                node = found->second;
+            }
         }
     }
     if (node) {
@@ -105,10 +120,25 @@ void TReportDataList::AddRecord(const TCSVDataRecord& row) {
         node->Remark = row.Remark.view();
         node->Next = std::make_unique<TReportDataRecord>();
         Last = node->Next.get();
-        Index.emplace(key, node);
+        if (!Ascending) {
+            Index.emplace(key, node);
+        }
     }
+    // While ascending, the last hour is also the latest one.
     LastHourRow = node;
     LastHour = hour;
+}
+
+void TReportDataList::buildIndex() {
+    Index.clear();
+    for (TReportDataRecord* node = Top.get(); node->Next; node = node->Next.get()) {
+        // The key text is all digits; read as a number it is keyNumber's value.
+        std::int64_t key = 0;
+        for (char c : node->Time) {
+            key = key * 10 + (c - '0');
+        }
+        Index.emplace(key, node);
+    }
 }
 
 void TReportDataList::CalcRate(std::int64_t threshold) {

@@ -51,13 +51,19 @@ public:
     void SaveReport60(const std::string& name, bool formatLine);
 
 private:
+    void buildIndex();
+
     TReportDataRecord* Last = nullptr;
-    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
-    std::unordered_map<std::int64_t, TReportDataRecord*> Index;
     // The hour row of the last fold, by its hour count since day 0: the rows
     // of one hour mostly come together.
     TReportDataRecord* LastHourRow = nullptr;
     std::int64_t LastHour = 0;
+    // While the hours come in ascending order (as normalised rows do) a later
+    // hour is always a new one and no index is needed. The first hour out of
+    // that order builds the index, which then serves every fold until Clear.
+    bool Ascending = true;
+    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
+    std::unordered_map<std::int64_t, TReportDataRecord*> Index;
 };
 
 extern TReportDataList ReportData;

@@ -381,24 +381,16 @@ struct HourKeyFields {
 };
 
 std::optional<HourKeyFields> readHourKey(std::string_view key) {
-    auto field = [&](size_t from, size_t len) -> std::optional<int> {
-        if (key.size() < from + len) {
+    if (key.size() < 10) {
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < 10; ++i) {
+        if (!isDigit(key[i])) {
             return std::nullopt;
         }
-        int v = 0;
-        for (size_t i = from; i < from + len; ++i) {
-            if (!isDigit(key[i])) {
-                return std::nullopt;
-            }
-            v = v * 10 + (key[i] - '0');
-        }
-        return v;
-    };
-    auto y = field(0, 4), m = field(4, 2), d = field(6, 2), h = field(8, 2);
-    if (y && m && d && h) {
-        return HourKeyFields{*y, *m, *d, *h};
     }
-    return std::nullopt;
+    auto two = [&](size_t i) { return (key[i] - '0') * 10 + (key[i + 1] - '0'); };
+    return HourKeyFields{two(0) * 100 + two(2), two(4), two(6), two(8)};
 }
 
 [[noreturn]] void throwBadHourKey(std::string_view key) {
@@ -416,8 +408,12 @@ TDateTime HourKeyToDateTime(std::string_view key) {
 }
 
 std::string ShiftHourKey(std::string_view key, std::int32_t hours) {
+    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     auto f = readHourKey(key);
-    if (!f || !TryEncodeDateTime(f->year, f->month, f->day, f->hour, 0, 0)) {
+    // The checks of TryEncodeDateTime, without making the value.
+    if (!f || f->year < 1 || f->year > 9999 || f->month < 1 || f->month > 12 || f->day < 1 ||
+        f->day > kDaysInMonth[f->month - 1] + (f->month == 2 && isLeapYear(f->year) ? 1 : 0) ||
+        f->hour > 23) {
         throwBadHourKey(key);
     }
     // In whole hours the sum is exact. The floating-point sum lands within a
