@@ -29,7 +29,7 @@ std::string roundDigits(double magnitude, int decimals) {
     }
     const bool roundUp = keep < 18 && digits[static_cast<size_t>(keep)] >= '5';
     if (kept.empty()) {
-        kept = "0";
+        kept.push_back('0');
     }
     if (roundUp) {
         int i = static_cast<int>(kept.size()) - 1;
@@ -123,6 +123,10 @@ std::string FormatFixed2Exact(double value) {
 }
 
 char* PutFixed2(char* out, double value) {
+    if (value == 0) { // gap rows and absent data: a third of a decade's values
+        std::memcpy(out, "0.00", 4);
+        return out + 4;
+    }
     const double magnitude = std::fabs(value);
     // Fast path: below 10^12 the product carries an error of at most a few
     // ulps (< 1e-3 of a cent), and the 18-digit rounding moves the value by far
