@@ -99,8 +99,19 @@ bool readCount(std::string_view s, std::int64_t& out) {
 
 // Splits off the text before the next comma. Every column up to ObsTime must
 // end in a comma, so without one the column counts as unreadable.
+// Position of the first c in s from `from` on, or npos. The columns before
+// the remark are a few bytes each: a plain loop beats a library call there.
+size_t findByte(std::string_view s, char c, size_t from = 0) {
+    for (size_t i = from; i < s.size(); ++i) {
+        if (s[i] == c) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 bool takeColumn(std::string_view& work, std::string_view& column) {
-    const size_t comma = work.find(',');
+    const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
         return false;
     }
@@ -120,15 +131,18 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
     }
     row.FileName = TRowText::Borrow(column);
 
-    const size_t comma = work.find(',');
+    const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
         return false;
     }
     std::optional<TDateTime> time;
-    const size_t colon = work.find(':');
-    if (colon != std::string_view::npos && comma < colon) {
+    // Date and time in two columns when the first colon comes after the
+    // first comma (a date with its time has the colon before it).
+    const bool twoColumns = findByte(work.substr(0, comma), ':') == std::string_view::npos &&
+                            work.find(':', comma + 1) != std::string_view::npos;
+    if (twoColumns) {
         // Date and time in two columns: joined by a blank into one text.
-        const size_t end = work.find(',', comma + 1);
+        const size_t end = findByte(work, ',', comma + 1);
         if (end == std::string_view::npos) {
             return false;
         }

@@ -262,7 +262,16 @@ DateTimeParts DecodeDateTime(TDateTime value) {
     const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
     DateTimeParts p;
     if (days >= kFirstCivilDay && days <= kLastCivilDay) {
-        civilFromDays(days - kEpochOffset, p.year, p.month, p.day);
+        // Ten-minute slots come 144 to a day: keep the last day's fields.
+        thread_local std::int64_t lastDay = kLastCivilDay + 1;
+        thread_local int lastYear = 0, lastMonth = 0, lastDayOfMonth = 0;
+        if (days != lastDay) {
+            civilFromDays(days - kEpochOffset, lastYear, lastMonth, lastDayOfMonth);
+            lastDay = days;
+        }
+        p.year = lastYear;
+        p.month = lastMonth;
+        p.day = lastDayOfMonth;
     } else {
         using namespace std::chrono;
         const year_month_day ymd{sys_days{std::chrono::days{days - kEpochOffset}}};
