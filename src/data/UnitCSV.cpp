@@ -9,6 +9,7 @@
 #include "shared/TextFile.h"
 
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <optional>
 
@@ -110,6 +111,40 @@ size_t findByte(std::string_view s, char c, size_t from = 0) {
     return std::string_view::npos;
 }
 
+// The first comma of a line, eight bytes at a time: the file name before it
+// is the longest column that is searched.
+size_t findFirstComma(std::string_view s) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kCommas = kOnes * ',';
+    constexpr std::uint64_t kHigh = kOnes * 0x80;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        w ^= kCommas; // a comma becomes a zero byte
+        if (((w - kOnes) & ~w & kHigh) != 0) {
+            break;
+        }
+    }
+    return findByte(s, ',', i);
+}
+
+// Whether work starts with "yyyy/mm/dd hh:nn:ss" and a comma, as the date
+// column of nearly every line does: then that comma is the first one and the
+// first colon stands before it.
+bool compactDateColumn(std::string_view work) {
+    if (work.size() < 20 || work[4] != '/' || work[7] != '/' || work[10] != ' ' ||
+        work[13] != ':' || work[16] != ':' || work[19] != ',') {
+        return false;
+    }
+    bool digits = true;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+        digits =
+            digits && work[static_cast<size_t>(i)] >= '0' && work[static_cast<size_t>(i)] <= '9';
+    }
+    return digits;
+}
+
 bool takeColumn(std::string_view& work, std::string_view& column) {
     const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
@@ -120,22 +155,54 @@ bool takeColumn(std::string_view& work, std::string_view& column) {
     return true;
 }
 
+// The columns after the date: the four counts and the remark.
+bool readRest(std::string_view work, TDateTime time, TCSVDataRecord& row) {
+    row.Time = time;
+    std::string_view column;
+    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
+        // Nearly every count is one to nine digits and a comma: read it in
+        // one go. Anything else is read by the full rules.
+        std::int64_t value = 0;
+        size_t i = 0;
+        while (i < work.size() && i < 10 && work[i] >= '0' && work[i] <= '9') {
+            value = value * 10 + (work[i] - '0');
+            ++i;
+        }
+        if (i >= 1 && i <= 9 && i < work.size() && work[i] == ',') {
+            *count = value;
+            work.remove_prefix(i + 1);
+            continue;
+        }
+        if (!takeColumn(work, column) || !readCount(column, *count)) {
+            return false;
+        }
+    }
+    row.Remark = TRowText::Borrow(work);
+    return true;
+}
+
 // Parses one data line into row (the list's end node); false when a column
 // cannot be read. The row's texts borrow from line, which the list keeps.
 bool parseLine(std::string_view line, TCSVDataRecord& row) {
     std::string_view work = line;
-    std::string_view column;
     // A line without any comma has neither a file name nor a date column.
-    if (!takeColumn(work, column)) {
+    const size_t nameEnd = findFirstComma(work);
+    if (nameEnd == std::string_view::npos) {
         return false;
     }
-    row.FileName = TRowText::Borrow(column);
+    row.FileName = TRowText::Borrow(work.substr(0, nameEnd));
+    work.remove_prefix(nameEnd + 1);
 
+    std::optional<TDateTime> time;
+    if (compactDateColumn(work)) {
+        time = TryStrToDateTime(work.substr(0, 19));
+        work.remove_prefix(20);
+        return time && readRest(work, *time, row);
+    }
     const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
         return false;
     }
-    std::optional<TDateTime> time;
     // Date and time in two columns when the first colon comes after the
     // first comma (a date with its time has the colon before it).
     const bool twoColumns = findByte(work.substr(0, comma), ':') == std::string_view::npos &&
@@ -156,18 +223,7 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
         time = TryStrToDateTime(work.substr(0, comma));
         work.remove_prefix(comma + 1);
     }
-    if (!time) {
-        return false;
-    }
-    row.Time = *time;
-
-    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
-        if (!takeColumn(work, column) || !readCount(column, *count)) {
-            return false;
-        }
-    }
-    row.Remark = TRowText::Borrow(work);
-    return true;
+    return time && readRest(work, *time, row);
 }
 
 const std::string& implausiblePrefix() {
