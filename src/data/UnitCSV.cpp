@@ -98,8 +98,6 @@ bool readCount(std::string_view s, std::int64_t& out) {
     return true;
 }
 
-// Splits off the text before the next comma. Every column up to ObsTime must
-// end in a comma, so without one the column counts as unreadable.
 // Position of the first c in s from `from` on, or npos. The columns before
 // the remark are a few bytes each: a plain loop beats a library call there.
 size_t findByte(std::string_view s, char c, size_t from = 0) {
@@ -145,6 +143,8 @@ bool compactDateColumn(std::string_view work) {
     return digits;
 }
 
+// Splits off the text before the next comma. Every column up to ObsTime must
+// end in a comma, so without one the column counts as unreadable.
 bool takeColumn(std::string_view& work, std::string_view& column) {
     const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
