@@ -1,12 +1,15 @@
 #include "data/UnitCSV.h"
 
+#include "config/UConst.h"
 #include "shared/LinkedList.h"
 #include "shared/Messages.h"
+#include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <optional>
 
@@ -95,10 +98,55 @@ bool readCount(std::string_view s, std::int64_t& out) {
     return true;
 }
 
+// Position of the first c in s from `from` on, or npos. The columns before
+// the remark are a few bytes each: a plain loop beats a library call there.
+size_t findByte(std::string_view s, char c, size_t from = 0) {
+    for (size_t i = from; i < s.size(); ++i) {
+        if (s[i] == c) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The first comma of a line, eight bytes at a time: the file name before it
+// is the longest column that is searched.
+size_t findFirstComma(std::string_view s) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kCommas = kOnes * ',';
+    constexpr std::uint64_t kHigh = kOnes * 0x80;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        w ^= kCommas; // a comma becomes a zero byte
+        if (((w - kOnes) & ~w & kHigh) != 0) {
+            break;
+        }
+    }
+    return findByte(s, ',', i);
+}
+
+// Whether work starts with "yyyy/mm/dd hh:nn:ss" and a comma, as the date
+// column of nearly every line does: then that comma is the first one and the
+// first colon stands before it.
+bool compactDateColumn(std::string_view work) {
+    if (work.size() < 20 || work[4] != '/' || work[7] != '/' || work[10] != ' ' ||
+        work[13] != ':' || work[16] != ':' || work[19] != ',') {
+        return false;
+    }
+    bool digits = true;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+        digits =
+            digits && work[static_cast<size_t>(i)] >= '0' && work[static_cast<size_t>(i)] <= '9';
+    }
+    return digits;
+}
+
 // Splits off the text before the next comma. Every column up to ObsTime must
 // end in a comma, so without one the column counts as unreadable.
 bool takeColumn(std::string_view& work, std::string_view& column) {
-    const size_t comma = work.find(',');
+    const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
         return false;
     }
@@ -107,26 +155,61 @@ bool takeColumn(std::string_view& work, std::string_view& column) {
     return true;
 }
 
+// The columns after the date: the four counts and the remark.
+bool readRest(std::string_view work, TDateTime time, TCSVDataRecord& row) {
+    row.Time = time;
+    std::string_view column;
+    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
+        // Nearly every count is one to nine digits and a comma: read it in
+        // one go. Anything else is read by the full rules.
+        std::int64_t value = 0;
+        size_t i = 0;
+        while (i < work.size() && i < 10 && work[i] >= '0' && work[i] <= '9') {
+            value = value * 10 + (work[i] - '0');
+            ++i;
+        }
+        if (i >= 1 && i <= 9 && i < work.size() && work[i] == ',') {
+            *count = value;
+            work.remove_prefix(i + 1);
+            continue;
+        }
+        if (!takeColumn(work, column) || !readCount(column, *count)) {
+            return false;
+        }
+    }
+    row.Remark = TRowText::Borrow(work);
+    return true;
+}
+
 // Parses one data line into row (the list's end node); false when a column
-// cannot be read.
+// cannot be read. The row's texts borrow from line, which the list keeps.
 bool parseLine(std::string_view line, TCSVDataRecord& row) {
     std::string_view work = line;
-    std::string_view column;
     // A line without any comma has neither a file name nor a date column.
-    if (!takeColumn(work, column)) {
+    const size_t nameEnd = findFirstComma(work);
+    if (nameEnd == std::string_view::npos) {
         return false;
     }
-    row.FileName.assign(column);
+    row.FileName = TRowText::Borrow(work.substr(0, nameEnd));
+    work.remove_prefix(nameEnd + 1);
 
-    const size_t comma = work.find(',');
+    std::optional<TDateTime> time;
+    if (compactDateColumn(work)) {
+        time = TryStrToDateTime(work.substr(0, 19));
+        work.remove_prefix(20);
+        return time && readRest(work, *time, row);
+    }
+    const size_t comma = findByte(work, ',');
     if (comma == std::string_view::npos) {
         return false;
     }
-    std::optional<TDateTime> time;
-    const size_t colon = work.find(':');
-    if (colon != std::string_view::npos && comma < colon) {
+    // Date and time in two columns when the first colon comes after the
+    // first comma (a date with its time has the colon before it).
+    const bool twoColumns = findByte(work.substr(0, comma), ':') == std::string_view::npos &&
+                            work.find(':', comma + 1) != std::string_view::npos;
+    if (twoColumns) {
         // Date and time in two columns: joined by a blank into one text.
-        const size_t end = work.find(',', comma + 1);
+        const size_t end = findByte(work, ',', comma + 1);
         if (end == std::string_view::npos) {
             return false;
         }
@@ -140,18 +223,7 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
         time = TryStrToDateTime(work.substr(0, comma));
         work.remove_prefix(comma + 1);
     }
-    if (!time) {
-        return false;
-    }
-    row.Time = *time;
-
-    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
-        if (!takeColumn(work, column) || !readCount(column, *count)) {
-            return false;
-        }
-    }
-    row.Remark.assign(work);
-    return true;
+    return time && readRest(work, *time, row);
 }
 
 const std::string& implausiblePrefix() {
@@ -167,10 +239,10 @@ const std::string& unexpectedErrorText() {
 }
 
 void makeGapRow(TCSVDataRecord& row, TDateTime time) {
-    row.FileName = "NoFile";
+    row.FileName = TRowText::Borrow(kGapFileName);
     row.Time = time;
     row.Echo = row.LongEcho = row.OtherData = row.ObsTime = 0;
-    row.Remark = "NoObserve";
+    row.Remark = TRowText::Borrow(kGapRemark);
     row.Line = {};
 }
 
@@ -202,7 +274,21 @@ void setRates(TCSVDataRecord& row) {
     row.ErrOtherData = std::sqrt(otherData) * k;
 }
 
+constinit TNodePoolFor<TCSVDataRecord> rowPool;
+
 } // namespace
+
+void* TCSVDataRecord::operator new(std::size_t size) {
+    return size == sizeof(TCSVDataRecord) ? rowPool.allocate() : ::operator new(size);
+}
+
+void TCSVDataRecord::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(TCSVDataRecord)) {
+        rowPool.release(p);
+    } else {
+        ::operator delete(p);
+    }
+}
 
 TCSVDataList::~TCSVDataList() {
     releaseChain(Top);
@@ -226,7 +312,11 @@ void TCSVDataList::Clear() {
     }
     releaseBeforeEnd(Top);
     Cur = Last = Top.get();
-    Last->Line = {}; // Texts is emptied below
+    // The end node may hold leftovers of a parse that borrow from Texts,
+    // which is emptied below.
+    Last->FileName = TRowText();
+    Last->Remark = TRowText();
+    Last->Line = {};
     releaseBeforeEnd(NoTimeTop);
     NoTimeCur = NoTimeLast = NoTimeTop.get();
     Texts.clear();
@@ -355,18 +445,41 @@ void TCSVDataList::SaveReport10(const std::string& name, bool formatLine) {
         out.writeLine(kReport10FormatLine);
     }
     if (Top) {
-        std::string line;
         for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
-            line.clear();
-            AppendCSVRecord(line, *Cur);
-            out.writeLine(line);
+            out.writeLineWith([this](std::string& line) { AppendCSVRecord(line, *Cur); });
         }
     }
     out.close();
 }
 
-void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
-    out += row.FileName;
+namespace {
+// The numeric middle of a line, from the comma after FileName to the comma
+// before Remark, written at once; nullptr when some field needs the slow way.
+constexpr int kNumbersRoom = 1 + 16 + 4 * (1 + kIntRoom) + 6 * (1 + kFixed2Room) + 1;
+
+char* putNumbers(char* p, const TCSVDataRecord& row) {
+    *p++ = ',';
+    p = PutRepStr(p, row.Time);
+    if (!p) {
+        return nullptr;
+    }
+    for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
+        *p++ = ',';
+        p = PutInt(p, count);
+    }
+    for (double value : {row.RateEcho, row.RateLongEcho, row.RateOtherData, row.ErrEcho,
+                         row.ErrLongEcho, row.ErrOtherData}) {
+        *p++ = ',';
+        p = PutFixed2(p, value);
+        if (!p) {
+            return nullptr;
+        }
+    }
+    *p++ = ',';
+    return p;
+}
+
+void appendNumbers(std::string& out, const TCSVDataRecord& row) {
     out.push_back(',');
     AppendRepStr(out, row.Time);
     for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
@@ -379,7 +492,18 @@ void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
         AppendFixed2(out, value);
     }
     out.push_back(',');
-    out += row.Remark;
+}
+} // namespace
+
+void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
+    out += row.FileName.view();
+    char numbers[kNumbersRoom];
+    if (char* end = putNumbers(numbers, row)) {
+        out.append(numbers, static_cast<size_t>(end - numbers));
+    } else {
+        appendNumbers(out, row);
+    }
+    out += row.Remark.view();
 }
 
 std::string CSVRecordToStr(const TCSVDataRecord& row) {

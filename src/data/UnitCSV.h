@@ -8,17 +8,21 @@
 // The end node of the row list doubles as the parse buffer. Every pass is
 // linear in the number of lines; long chains are released iteratively.
 
+#include "shared/RowText.h"
 #include "shared/UFunction.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 
+// The texts of rows read from a file borrow the list's copy of the file; the
+// list keeps it until it is cleared.
 struct TCSVDataRecord {
-    std::string FileName; // first column; "NoFile" in a gap row; "a&b" after a merge
-    TDateTime Time = 0;   // start of the ten-minute slot
+    TRowText FileName;  // first column; "NoFile" in a gap row; "a&b" after a merge
+    TDateTime Time = 0; // start of the ten-minute slot
     // Counts are 64-bit so that merged sums never overflow; the reader only
     // accepts values of 0 to 2^31-1.
     std::int64_t Echo = 0;
@@ -31,9 +35,13 @@ struct TCSVDataRecord {
     double RateOtherData = 0;
     double ErrOtherData = 0;
     std::int64_t ObsTime = 0; // minutes observed; 10 for a full slot, 0 in a gap row
-    std::string Remark;       // the rest of the line after ObsTime's comma, unchanged
+    TRowText Remark;          // the rest of the line after ObsTime's comma, unchanged
     std::string_view Line;    // the data line as read (owned by the list); empty in gap rows
     std::unique_ptr<TCSVDataRecord> Next;
+
+    // Nodes come from a pool (shared/NodePool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 struct TNoTimeDataRecord {

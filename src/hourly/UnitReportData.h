@@ -5,6 +5,7 @@
 
 #include "data/UnitCSV.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,10 @@ struct TReportDataRecord {
     bool AboveNoise = false; // ObsTime > noise threshold
     std::string Remark;      // distinct remarks of the hour, in the order met
     std::unique_ptr<TReportDataRecord> Next;
+
+    // Nodes come from a pool (shared/NodePool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 class TReportDataList {
@@ -46,8 +51,19 @@ public:
     void SaveReport60(const std::string& name, bool formatLine);
 
 private:
+    void buildIndex();
+
     TReportDataRecord* Last = nullptr;
-    std::unordered_map<std::string, TReportDataRecord*> Index;
+    // The hour row of the last fold, by its hour count since day 0: the rows
+    // of one hour mostly come together.
+    TReportDataRecord* LastHourRow = nullptr;
+    std::int64_t LastHour = 0;
+    // While the hours come in ascending order (as normalised rows do) a later
+    // hour is always a new one and no index is needed. The first hour out of
+    // that order builds the index, which then serves every fold until Clear.
+    bool Ascending = true;
+    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
+    std::unordered_map<std::int64_t, TReportDataRecord*> Index;
 };
 
 extern TReportDataList ReportData;

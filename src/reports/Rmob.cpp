@@ -4,6 +4,7 @@
 #include "shared/UFunction.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr const char* kEmptyCell = "??? |";
 // The row's hour key moved by RTZ hours, rolling day, month and year over as
 // the calendar does.
 std::string utKey(const TReportDataRecord& row, std::int32_t rtz) {
-    return DateTimeToHourKey(HourKeyToDateTime(row.Time) + static_cast<double>(rtz) / 24.0);
+    return ShiftHourKey(row.Time, rtz);
 }
 
 std::string durationLabel(bool known, std::int32_t seconds) {
@@ -87,26 +88,32 @@ std::string RMOBDayLine(const std::string& mmdd, const std::array<std::string, 2
 }
 
 std::string RMOBCell(double value, const TReportDataRecord& row) {
+    std::string cell;
     if (row.AboveNoise) {
-        std::string number;
-        AppendInt(number, RoundHalfAway(value));
-        std::string cell;
-        if (number.size() < 3) {
-            cell.assign(3 - number.size(), ' ');
+        char number[kIntRoom];
+        const auto width = static_cast<size_t>(PutInt(number, RoundHalfAway(value)) - number);
+        if (width < 3) {
+            cell.assign(3 - width, ' ');
         }
-        cell += number;
+        cell.append(number, width);
         cell += " |";
         return cell;
     }
-    std::string rest = row.Remark;
-    if (rest.compare(0, 9, "NoObserve") == 0) {
-        rest.erase(0, 9);
+    std::string_view rest = row.Remark;
+    if (rest.starts_with("NoObserve")) {
+        rest.remove_prefix(9);
     }
     if (rest.empty()) {
         return kEmptyCell;
     }
-    rest += "   ";
-    return " " + rest.substr(0, 2) + " |";
+    // The first two bytes of the rest, filled up with blanks.
+    cell = ' ';
+    cell += rest.substr(0, 2);
+    if (rest.size() < 2) {
+        cell += ' ';
+    }
+    cell += " |";
+    return cell;
 }
 
 void BuildRmob(TReportDataList& data, const TCnfData& cnf, std::vector<std::string>& view) {

@@ -46,9 +46,14 @@ std::string padLeft4(std::string text) {
 }
 
 std::string intCell(std::int64_t value) {
-    std::string digits;
-    AppendInt(digits, value);
-    return padLeft4(std::move(digits));
+    char digits[kIntRoom];
+    const auto n = static_cast<std::size_t>(PutInt(digits, value) - digits);
+    std::string cell;
+    if (n < 4) {
+        cell.assign(4 - n, ' ');
+    }
+    cell.append(digits, n);
+    return cell;
 }
 
 std::string rateCell(double rate) {
@@ -76,6 +81,10 @@ std::string keyPart(const std::string& key, std::size_t from, std::size_t len) {
     return from < key.size() ? key.substr(from, len) : std::string();
 }
 
+std::string_view keyView(const std::string& key, std::size_t from, std::size_t len) {
+    return from < key.size() ? std::string_view(key).substr(from, len) : std::string_view();
+}
+
 void applyCellRules(const TReportDataRecord& r, const TCnfData& cnf, Cells& count, Cells& longEcho,
                     Cells& other) {
     if (r.Remark == kGapRemark && r.ObsTime == 0) {
@@ -100,12 +109,18 @@ void applyCellRules(const TReportDataRecord& r, const TCnfData& cnf, Cells& coun
         }
         return;
     }
-    std::string note = r.Remark + "--";
+    // Two blanks and the first two bytes of the remark (after a leading
+    // "NoObserve") followed by "--". Bytes, not characters: a double-byte
+    // character shows as its two bytes.
+    std::string_view note = r.Remark;
     if (note.starts_with(kGapRemark)) {
-        note.erase(0, kGapRemark.size());
+        note.remove_prefix(kGapRemark.size());
     }
-    // Bytes, not characters: a double-byte character shows as its two bytes.
-    count[h] = "  " + note.substr(0, 2);
+    char cell[4] = {' ', ' ', '-', '-'};
+    for (std::size_t i = 0; i < 2 && i < note.size(); ++i) {
+        cell[2 + i] = note[i];
+    }
+    count[h].assign(cell, sizeof cell);
 }
 
 void blankZeros(Cells& cells) {
@@ -159,7 +174,7 @@ void BuildTextReport(TReportDataList& data, const TCnfData& cnf, std::vector<std
         count.fill("  --");
         longEcho.fill("    ");
         other.fill("    ");
-        while (data.Cur && data.Cur->Next && keyPart(data.Cur->Time, 4, 4) == day) {
+        while (data.Cur && data.Cur->Next && keyView(data.Cur->Time, 4, 4) == day) {
             applyCellRules(*data.Cur, cnf, count, longEcho, other);
             data.Cur = data.Cur->Next.get();
         }

@@ -29,7 +29,7 @@ std::string roundDigits(double magnitude, int decimals) {
     }
     const bool roundUp = keep < 18 && digits[static_cast<size_t>(keep)] >= '5';
     if (kept.empty()) {
-        kept = "0";
+        kept.push_back('0');
     }
     if (roundUp) {
         int i = static_cast<int>(kept.size()) - 1;
@@ -47,22 +47,58 @@ std::string roundDigits(double magnitude, int decimals) {
     return first == std::string::npos ? "0" : kept.substr(first);
 }
 
-void appendCents(std::string& out, bool negative, std::uint64_t cents) {
-    if (negative && cents != 0) {
-        out.push_back('-');
+constexpr char kDigitPairs[] = "00010203040506070809"
+                               "10111213141516171819"
+                               "20212223242526272829"
+                               "30313233343536373839"
+                               "40414243444546474849"
+                               "50515253545556575859"
+                               "60616263646566676869"
+                               "70717273747576777879"
+                               "80818283848586878889"
+                               "90919293949596979899";
+
+// Number of decimal digits of value.
+int digitCount(std::uint64_t value) {
+    int n = 1;
+    while (value >= 10000) {
+        value /= 10000;
+        n += 4;
     }
-    char buf[32];
-    char* p = buf + sizeof buf;
-    const unsigned frac = static_cast<unsigned>(cents % 100);
-    std::uint64_t whole = cents / 100;
-    *--p = static_cast<char>('0' + frac % 10);
-    *--p = static_cast<char>('0' + frac / 10);
-    *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
-    out.append(p, static_cast<size_t>(buf + sizeof buf - p));
+    return n + (value >= 10) + (value >= 100) + (value >= 1000);
+}
+
+// Writes the decimal digits of value so that they end at end.
+void putDigits(char* end, std::uint64_t value) {
+    while (value >= 100) {
+        const auto pair = static_cast<unsigned>(value % 100);
+        value /= 100;
+        end -= 2;
+        end[0] = kDigitPairs[2 * pair];
+        end[1] = kDigitPairs[2 * pair + 1];
+    }
+    if (value >= 10) {
+        end[-2] = kDigitPairs[2 * value];
+        end[-1] = kDigitPairs[2 * value + 1];
+    } else {
+        end[-1] = static_cast<char>('0' + value);
+    }
+}
+
+// Writes cents / 100 with two decimals at out, "-" first when negative and
+// not zero; returns the end.
+char* putCents(char* out, bool negative, std::uint64_t cents) {
+    if (negative && cents != 0) {
+        *out++ = '-';
+    }
+    const std::uint64_t whole = cents / 100;
+    const auto frac = static_cast<unsigned>(cents % 100);
+    char* end = out + digitCount(whole);
+    putDigits(end, whole);
+    end[0] = '.';
+    end[1] = kDigitPairs[2 * frac];
+    end[2] = kDigitPairs[2 * frac + 1];
+    return end + 3;
 }
 
 } // namespace
@@ -86,7 +122,11 @@ std::string FormatFixed2Exact(double value) {
     return out;
 }
 
-void AppendFixed2(std::string& out, double value) {
+char* PutFixed2(char* out, double value) {
+    if (value == 0) { // gap rows and absent data: a third of a decade's values
+        std::memcpy(out, "0.00", 4);
+        return out + 4;
+    }
     const double magnitude = std::fabs(value);
     // Fast path: below 10^12 the product carries an error of at most a few
     // ulps (< 1e-3 of a cent), and the 18-digit rounding moves the value by far
@@ -94,16 +134,24 @@ void AppendFixed2(std::string& out, double value) {
     // few go the exact way.
     if (magnitude < 1e12) {
         const double scaled = magnitude * 100.0;
-        const double whole = std::floor(scaled);
-        const double frac = scaled - whole;
+        const auto whole = static_cast<std::int64_t>(scaled); // floor: not negative
+        const double frac = scaled - static_cast<double>(whole);
         const double guard = scaled * 1e-15 + 1e-9;
         if (std::fabs(frac - 0.5) > guard) {
-            std::uint64_t cents = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
-            appendCents(out, std::signbit(value), cents);
-            return;
+            return putCents(out, std::signbit(value),
+                            static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0));
         }
     }
-    out += FormatFixed2Exact(value);
+    return nullptr;
+}
+
+void AppendFixed2(std::string& out, double value) {
+    char buf[kFixed2Room];
+    if (char* end = PutFixed2(buf, value)) {
+        out.append(buf, static_cast<size_t>(end - buf));
+    } else {
+        out += FormatFixed2Exact(value);
+    }
 }
 
 std::string FormatFixed2(double value) {
@@ -112,19 +160,24 @@ std::string FormatFixed2(double value) {
     return out;
 }
 
-void AppendInt(std::string& out, std::int64_t value) {
-    char buf[24];
-    char* p = buf + sizeof buf;
-    std::uint64_t magnitude =
-        value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        *--p = '-';
+char* PutInt(char* out, std::int64_t value) {
+    if (value >= 0 && value < 10) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
     }
-    out.append(p, static_cast<size_t>(buf + sizeof buf - p));
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        *out++ = '-';
+        magnitude = ~magnitude + 1;
+    }
+    char* end = out + digitCount(magnitude);
+    putDigits(end, magnitude);
+    return end;
+}
+
+void AppendInt(std::string& out, std::int64_t value) {
+    char buf[kIntRoom];
+    out.append(buf, static_cast<size_t>(PutInt(buf, value) - buf));
 }
 
 std::int64_t RoundHalfAway(double value) {

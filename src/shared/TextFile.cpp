@@ -22,7 +22,23 @@ std::string ReadWholeFile(const std::string& name) {
         throwIoError("Cannot open", name, errno);
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
+    // One buffer of the file's size: growing it while reading would copy a
+    // decade of data several times and touch twice its size in fresh memory.
     std::string data;
+    std::error_code sizeEc;
+    const std::uintmax_t expected = std::filesystem::file_size(name, sizeEc);
+    if (!sizeEc && expected < data.max_size()) {
+        data.resize(static_cast<size_t>(expected));
+        const size_t got = std::fread(data.data(), 1, data.size(), f);
+        if (got < data.size()) {
+            if (std::ferror(f)) {
+                throwIoError("Cannot read", name, errno);
+            }
+            data.resize(got); // the file shrank meanwhile
+            return data;
+        }
+    }
+    // The rest, if the file grew meanwhile or its size was unknown.
     char chunk[1 << 16];
     for (;;) {
         size_t got = std::fread(chunk, 1, sizeof chunk, f);
@@ -79,7 +95,7 @@ TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
     if (!file_) {
         throwIoError("Cannot create", name, errno);
     }
-    buffer_.reserve(1 << 16);
+    buffer_.reserve(kBufferSize + 256);
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -89,9 +105,9 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::write(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > (1 << 16)) {
+    if (buffer_.size() + bytes.size() > kBufferSize) {
         flushBuffer();
-        if (bytes.size() > (1 << 16)) {
+        if (bytes.size() > kBufferSize) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
                 throwIoError("Cannot write", name_, errno);
             }

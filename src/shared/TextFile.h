@@ -3,7 +3,9 @@
 // 8-bit text with CR LF line ends; every write and the final close are checked,
 // so a full disk or a vanished folder is an IoError, never a silent short file.
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,9 +45,19 @@ public:
         write(line);
         write("\r\n");
     }
+    // Writes a line that build(std::string&) appends straight into the
+    // buffer, then CR LF: the big tables are not copied line by line.
+    template <typename Build> void writeLineWith(Build&& build) {
+        build(buffer_);
+        buffer_.append("\r\n", 2);
+        if (buffer_.size() >= kBufferSize) {
+            flushBuffer();
+        }
+    }
     void close();
 
 private:
+    static constexpr size_t kBufferSize = size_t{1} << 16;
     void flushBuffer();
 
     std::string name_;
@@ -56,11 +68,39 @@ private:
 // Writes every line followed by CR LF.
 void WriteLinesToFile(const std::string& name, const std::vector<std::string>& lines);
 
+namespace textfile_detail {
+// Position of the first byte below 27 (CR, LF and Ctrl-Z are among them) at
+// or after i, or text.size(). Looks at eight bytes at a time: a lone data
+// line is a few dozen ordinary bytes.
+inline size_t nextControlByte(std::string_view text, size_t i) {
+    const size_t n = text.size();
+    const char* d = text.data();
+    constexpr std::uint64_t kLow = 0x1B1B1B1B1B1B1B1BULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    while (i + 8 <= n) {
+        std::uint64_t w;
+        std::memcpy(&w, d + i, 8);
+        if (((w - kLow) & ~w & kHigh) != 0) {
+            break; // some byte of these eight is below 27
+        }
+        i += 8;
+    }
+    while (i < n && static_cast<unsigned char>(d[i]) >= 27) {
+        ++i;
+    }
+    return i;
+}
+} // namespace textfile_detail
+
 template <typename F> void ForEachLine(std::string_view text, bool stopAtCtrlZ, F&& f) {
     const size_t n = text.size();
     size_t start = 0;
     size_t i = 0;
-    while (i < n) {
+    for (;;) {
+        i = textfile_detail::nextControlByte(text, i);
+        if (i >= n) {
+            break;
+        }
         const char c = text[i];
         if (c == '\r' || c == '\n') {
             f(text.substr(start, i - start));
@@ -69,7 +109,7 @@ template <typename F> void ForEachLine(std::string_view text, bool stopAtCtrlZ, 
         } else if (c == '\x1A' && stopAtCtrlZ) {
             break;
         } else {
-            ++i;
+            ++i; // another control byte (a tab, say) is part of the line
         }
     }
     if (i > start) {

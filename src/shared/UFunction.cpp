@@ -11,6 +11,55 @@ namespace {
 constexpr std::int64_t kMsPerDay = 86400000;
 // sys_days counts from 1970-01-01, which is day 25569 of our epoch.
 constexpr int kEpochOffset = 25569;
+// Day numbers of 0001/01/01 and 9999/12/31: the calendar arithmetic below is
+// proved against std::chrono over this range; outside it chrono decides.
+constexpr std::int64_t kFirstCivilDay = -693593;
+constexpr std::int64_t kLastCivilDay = 2958465;
+
+constexpr char kDigitPairs[] = "00010203040506070809"
+                               "10111213141516171819"
+                               "20212223242526272829"
+                               "30313233343536373839"
+                               "40414243444546474849"
+                               "50515253545556575859"
+                               "60616263646566676869"
+                               "70717273747576777879"
+                               "80818283848586878889"
+                               "90919293949596979899";
+
+// Two digits of a value 0..99 at out.
+void putTwo(char* out, int value) {
+    out[0] = kDigitPairs[2 * value];
+    out[1] = kDigitPairs[2 * value + 1];
+}
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and
+// back (H. Hinnant's algorithms, 400-year eras).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2 ? 1 : 0;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const auto m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0));
+    month = m;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+}
+
+bool isLeapYear(int year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -39,7 +88,15 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 }
 
 std::int64_t roundToMs(TDateTime value) {
-    return static_cast<std::int64_t>(std::llround(value * static_cast<double>(kMsPerDay)));
+    const double ms = value * static_cast<double>(kMsPerDay);
+    // std::llround, halves away from zero, without the library call. From
+    // 2^52 on every double is a whole number already.
+    if (std::fabs(ms) < 4503599627370496.0) {
+        const auto whole = static_cast<std::int64_t>(ms);        // toward zero
+        const double fraction = ms - static_cast<double>(whole); // exact
+        return whole + (fraction >= 0.5 ? 1 : 0) - (fraction <= -0.5 ? 1 : 0);
+    }
+    return static_cast<std::int64_t>(std::llround(ms));
 }
 
 void appendDigits(std::string& out, int value, int width) {
@@ -107,23 +164,36 @@ bool onlyBlanksFrom(std::string_view text, size_t pos) {
 
 std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hour, int minute,
                                            int second) {
-    using namespace std::chrono;
+    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59 || second < 0 || second > 59) {
         return std::nullopt;
     }
-    const year_month_day ymd{std::chrono::year{year},
-                             std::chrono::month{static_cast<unsigned>(month)},
-                             std::chrono::day{static_cast<unsigned>(day)}};
-    if (!ymd.ok()) {
+    if (day > kDaysInMonth[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0)) {
         return std::nullopt;
     }
-    const int days = sys_days{ymd}.time_since_epoch().count() + kEpochOffset;
+    const std::int64_t days =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+        kEpochOffset;
     const std::int64_t ms = (static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second) * 1000;
     return static_cast<double>(days) + static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
 
 std::optional<TDateTime> TryStrToDateTime(std::string_view text) {
+    // The form of nearly every data line, "yyyy/mm/dd hh:nn:ss", read at once.
+    // Anything else (and a longer seconds field) takes the general way below.
+    if (text.size() >= 19 && (text.size() == 19 || !isDigit(text[19]))) {
+        const char* t = text.data();
+        bool digits = true;
+        for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+            digits = digits && isDigit(t[i]);
+        }
+        if (digits && t[4] == '/' && t[7] == '/' && t[10] == ' ' && t[13] == ':' && t[16] == ':') {
+            auto two = [t](int i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+            return TryEncodeDateTime(two(0) * 100 + two(2), two(5), two(8), two(11), two(14),
+                                     two(17));
+        }
+    }
     size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') {
         ++pos;
@@ -187,19 +257,32 @@ TDateTime StrToDateTime(std::string_view text) {
 }
 
 DateTimeParts DecodeDateTime(TDateTime value) {
-    using namespace std::chrono;
     const std::int64_t ms = roundToMs(value);
     const std::int64_t days = floorDiv(ms, kMsPerDay);
-    const std::int64_t msOfDay = ms - days * kMsPerDay;
-    const year_month_day ymd{sys_days{std::chrono::days{days - kEpochOffset}}};
+    const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
     DateTimeParts p;
-    p.year = static_cast<int>(ymd.year());
-    p.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
-    p.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
-    p.hour = static_cast<int>(msOfDay / 3600000);
-    p.minute = static_cast<int>(msOfDay / 60000 % 60);
-    p.second = static_cast<int>(msOfDay / 1000 % 60);
-    p.millisecond = static_cast<int>(msOfDay % 1000);
+    if (days >= kFirstCivilDay && days <= kLastCivilDay) {
+        // Ten-minute slots come 144 to a day: keep the last day's fields.
+        thread_local std::int64_t lastDay = kLastCivilDay + 1;
+        thread_local int lastYear = 0, lastMonth = 0, lastDayOfMonth = 0;
+        if (days != lastDay) {
+            civilFromDays(days - kEpochOffset, lastYear, lastMonth, lastDayOfMonth);
+            lastDay = days;
+        }
+        p.year = lastYear;
+        p.month = lastMonth;
+        p.day = lastDayOfMonth;
+    } else {
+        using namespace std::chrono;
+        const year_month_day ymd{sys_days{std::chrono::days{days - kEpochOffset}}};
+        p.year = static_cast<int>(ymd.year());
+        p.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+        p.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    }
+    p.hour = msOfDay / 3600000;
+    p.minute = msOfDay / 60000 % 60;
+    p.second = msOfDay / 1000 % 60;
+    p.millisecond = msOfDay % 1000;
     return p;
 }
 
@@ -234,8 +317,34 @@ std::string DateTimeToCompareStr(TDateTime value) {
     return out;
 }
 
+namespace {
+char* putRepStr(char* out, const DateTimeParts& p) {
+    putTwo(out, p.year / 100);
+    putTwo(out + 2, p.year % 100);
+    out[4] = '/';
+    putTwo(out + 5, p.month);
+    out[7] = '/';
+    putTwo(out + 8, p.day);
+    out[10] = ' ';
+    putTwo(out + 11, p.hour);
+    out[13] = ':';
+    putTwo(out + 14, p.minute);
+    return out + 16;
+}
+} // namespace
+
+char* PutRepStr(char* out, TDateTime value) {
+    const DateTimeParts p = DecodeDateTime(value);
+    return p.year >= 0 && p.year <= 9999 ? putRepStr(out, p) : nullptr;
+}
+
 void AppendRepStr(std::string& out, TDateTime value) {
     const DateTimeParts p = DecodeDateTime(value);
+    if (p.year >= 0 && p.year <= 9999) {
+        char text[16];
+        out.append(text, static_cast<size_t>(putRepStr(text, p) - text));
+        return;
+    }
     appendDigits(out, p.year, 4);
     out.push_back('/');
     appendDigits(out, p.month, 2);
@@ -254,9 +363,20 @@ std::string DateTimeToRepStr(TDateTime value) {
 }
 
 std::string DateTimeToHourKey(TDateTime value) {
-    const DateTimeParts p = DecodeDateTime(value);
+    return HourKeyOf(DecodeDateTime(value));
+}
+
+std::string HourKeyOf(const DateTimeParts& p) {
+    if (p.year >= 0 && p.year <= 9999) {
+        char text[10];
+        putTwo(text, p.year / 100);
+        putTwo(text + 2, p.year % 100);
+        putTwo(text + 4, p.month);
+        putTwo(text + 6, p.day);
+        putTwo(text + 8, p.hour);
+        return std::string(text, sizeof text);
+    }
     std::string out;
-    out.reserve(10);
     appendDigits(out, p.year, 4);
     appendDigits(out, p.month, 2);
     appendDigits(out, p.day, 2);
@@ -264,27 +384,63 @@ std::string DateTimeToHourKey(TDateTime value) {
     return out;
 }
 
-TDateTime HourKeyToDateTime(std::string_view key) {
-    auto field = [&](size_t from, size_t len) -> std::optional<int> {
-        if (key.size() < from + len) {
+namespace {
+struct HourKeyFields {
+    int year, month, day, hour;
+};
+
+std::optional<HourKeyFields> readHourKey(std::string_view key) {
+    if (key.size() < 10) {
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < 10; ++i) {
+        if (!isDigit(key[i])) {
             return std::nullopt;
         }
-        int v = 0;
-        for (size_t i = from; i < from + len; ++i) {
-            if (!isDigit(key[i])) {
-                return std::nullopt;
-            }
-            v = v * 10 + (key[i] - '0');
-        }
-        return v;
-    };
-    auto y = field(0, 4), m = field(4, 2), d = field(6, 2), h = field(8, 2);
-    if (y && m && d && h) {
-        if (auto value = TryEncodeDateTime(*y, *m, *d, *h, 0, 0)) {
+    }
+    auto two = [&](size_t i) { return (key[i] - '0') * 10 + (key[i + 1] - '0'); };
+    return HourKeyFields{two(0) * 100 + two(2), two(4), two(6), two(8)};
+}
+
+[[noreturn]] void throwBadHourKey(std::string_view key) {
+    throw EConvertError("'" + std::string(key) + "' is not a valid hour key");
+}
+} // namespace
+
+TDateTime HourKeyToDateTime(std::string_view key) {
+    if (auto f = readHourKey(key)) {
+        if (auto value = TryEncodeDateTime(f->year, f->month, f->day, f->hour, 0, 0)) {
             return *value;
         }
     }
-    throw EConvertError("'" + std::string(key) + "' is not a valid hour key");
+    throwBadHourKey(key);
+}
+
+std::string ShiftHourKey(std::string_view key, std::int32_t hours) {
+    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    auto f = readHourKey(key);
+    // The checks of TryEncodeDateTime, without making the value.
+    if (!f || f->year < 1 || f->year > 9999 || f->month < 1 || f->month > 12 || f->day < 1 ||
+        f->day > kDaysInMonth[f->month - 1] + (f->month == 2 && isLeapYear(f->year) ? 1 : 0) ||
+        f->hour > 23) {
+        throwBadHourKey(key);
+    }
+    // In whole hours the sum is exact. The floating-point sum lands within a
+    // fraction of a millisecond of it as long as both stay within the years
+    // 1 to 9999, so rounding to the millisecond gives the same hour there.
+    const std::int64_t total =
+        (daysFromCivil(f->year, static_cast<unsigned>(f->month), static_cast<unsigned>(f->day)) +
+         kEpochOffset) *
+            24 +
+        f->hour + hours;
+    const std::int64_t day = total / 24 - (total % 24 < 0 ? 1 : 0);
+    if (day < kFirstCivilDay || day > kLastCivilDay) {
+        return DateTimeToHourKey(HourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
+    }
+    DateTimeParts p{};
+    civilFromDays(day - kEpochOffset, p.year, p.month, p.day);
+    p.hour = static_cast<int>(total - day * 24);
+    return HourKeyOf(p);
 }
 
 std::array<std::string, 12> LongMonthNames = {"January",   "February", "March",    "April",

@@ -53,12 +53,20 @@ std::string DateTimeToCompareStr(TDateTime value);
 // "yyyy/mm/dd hh:nn": seconds dropped, not rounded into the minute.
 std::string DateTimeToRepStr(TDateTime value);
 void AppendRepStr(std::string& out, TDateTime value);
+// The same 16 bytes written at out, returning the end; nullptr for a year
+// beyond four digits (then AppendRepStr writes it).
+char* PutRepStr(char* out, TDateTime value);
 
-// The hour key "yyyymmddhh" of a value.
+// The hour key "yyyymmddhh" of a value, or of its fields.
 std::string DateTimeToHourKey(TDateTime value);
+std::string HourKeyOf(const DateTimeParts& parts);
 // The start of the hour named by a key; EConvertError for a key that is no
 // valid date and hour (shorter than ten characters, a non-digit, month 13, hour 24).
 TDateTime HourKeyToDateTime(std::string_view key);
+// The key of the hour that lies the given number of hours after the key's
+// hour: the same text as DateTimeToHourKey(HourKeyToDateTime(key) + hours / 24.0),
+// worked out in whole hours. EConvertError like HourKeyToDateTime.
+std::string ShiftHourKey(std::string_view key, std::int32_t hours);
 
 // Month names used by "mmmm" and "mmm", indexed 0 (January) to 11.
 extern std::array<std::string, 12> LongMonthNames;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+
 namespace {
 
 TDateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
@@ -107,4 +111,113 @@ TEST(MonthNames, AreEnglishAfterInstalling) {
     EXPECT_EQ(ShortMonthNames[4], "May");
     EXPECT_EQ(LongMonthNames[0], "January");
     EXPECT_EQ(ShortMonthNames[11], "Dec");
+}
+
+// The calendar arithmetic replaced std::chrono for speed; it must agree with it
+// on every date a data file can hold.
+TEST(CalendarArithmetic, AgreesWithStdChronoOnEveryDateOfYears1To9999) {
+    using namespace std::chrono;
+    int mismatches = 0;
+    for (int y = 1; y <= 9999; ++y) {
+        for (unsigned m = 1; m <= 12; ++m) {
+            for (unsigned d = 1; d <= 31; ++d) {
+                const year_month_day ymd{year{y}, month{m}, day{d}};
+                const auto value =
+                    TryEncodeDateTime(y, static_cast<int>(m), static_cast<int>(d), 18, 0, 0);
+                if (value.has_value() != ymd.ok()) {
+                    ++mismatches;
+                    continue;
+                }
+                if (!value) {
+                    continue;
+                }
+                const double dayNumber = sys_days{ymd}.time_since_epoch().count() + 25569;
+                const DateTimeParts p = DecodeDateTime(*value);
+                if (*value != dayNumber + 0.75 || p.year != y || p.month != static_cast<int>(m) ||
+                    p.day != static_cast<int>(d) || p.hour != 18) {
+                    ++mismatches;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // Just outside that range std::chrono still decides.
+    for (double dayNumber : {-693594.0, 2958466.0}) {
+        const year_month_day ymd{sys_days{days{static_cast<int>(dayNumber) - 25569}}};
+        const DateTimeParts p = DecodeDateTime(dayNumber);
+        EXPECT_EQ(p.year, static_cast<int>(ymd.year()));
+        EXPECT_EQ(p.month, static_cast<int>(static_cast<unsigned>(ymd.month())));
+        EXPECT_EQ(p.day, static_cast<int>(static_cast<unsigned>(ymd.day())));
+    }
+}
+
+TEST(DateTimeToSecondKey, RoundsToTheMillisecondLikeLlround) {
+    int halves = 0;
+    int mismatches = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const double centre = (static_cast<double>(i) * 7919.0 + 0.5) / 86400000.0;
+        for (double v : {centre, std::nextafter(centre, 0.0), std::nextafter(centre, 1e9), -centre,
+                         centre + 45000.0, -centre - 45000.0}) {
+            const double ms = v * 86400000.0;
+            halves += ms - std::trunc(ms) == 0.5 || ms - std::trunc(ms) == -0.5 ? 1 : 0;
+            const std::int64_t rounded = std::llround(ms);
+            const std::int64_t second = rounded / 1000 - (rounded % 1000 < 0 ? 1 : 0);
+            if (DateTimeToSecondKey(v) != second) {
+                ++mismatches;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(halves, 0); // exact halves were among the values
+}
+
+TEST(StrToDateTime, CommonFormAgreesWithTheGeneralReading) {
+    // "yyyy/mm/dd hh:nn:ss" is read by a shortcut; the same text with a blank
+    // in front takes the general way.
+    for (const char* text :
+         {"2004/01/05 09:30:00", "2004/02/29 23:59:59", "2003/02/29 10:00:00",
+          "2004/01/05 24:00:00", "2004/01/05 09:60:00", "2004/01/05 09:30:60",
+          "0000/01/01 00:00:00", "9999/12/31 23:59:59", "2004/13/05 09:30:00",
+          "2004/01/00 09:30:00", "2004/01/05 09:30:00x", "2004/01/05 09:30:00 extra",
+          "2004/01/05 09:30:001", "2004/01/05 09:30:0a", "2004-01-05 09:30:00",
+          "2004/01/05T09:30:00", "20a4/01/05 09:30:00"}) {
+        const auto fast = TryStrToDateTime(text);
+        const auto general = TryStrToDateTime(std::string(" ") + text);
+        EXPECT_EQ(fast.has_value(), general.has_value()) << text;
+        if (fast && general) {
+            EXPECT_EQ(*fast, *general) << text;
+        }
+    }
+    EXPECT_EQ(StrToDateTime("2004/01/05 09:30:001"), dt(2004, 1, 5, 9, 30, 1));
+}
+
+TEST(ShiftHourKey, GivesTheHourOfTheFloatingPointSum) {
+    auto viaValue = [](const std::string& key, std::int32_t hours) {
+        return DateTimeToHourKey(HourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
+    };
+    const std::int32_t shifts[] = {INT32_MIN, -100000000, -87649 * 24, -100000,  -25, -24,
+                                   -23,       -13,        -9,          -1,       0,   1,
+                                   9,         14,         23,          24,       25,  1000,
+                                   100000,    87649 * 24, 100000000,   INT32_MAX};
+    int mismatches = 0;
+    for (const char* key :
+         {"0001010100", "0001010105", "1582101423", "1899122923", "1899123000", "1900022823",
+          "2000022912", "2005123123", "2006010108", "9999123123", "9999123100"}) {
+        for (std::int32_t s : shifts) {
+            mismatches += ShiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
+        }
+    }
+    // A sweep over the whole calendar with the shifts of real time zones.
+    const std::int64_t firstHour = static_cast<std::int64_t>(-693593) * 24;
+    const std::int64_t lastHour = static_cast<std::int64_t>(2958465) * 24 + 23;
+    for (std::int64_t h = firstHour; h <= lastHour; h += 7919) {
+        const std::string key = DateTimeToHourKey(static_cast<double>(h) / 24.0);
+        for (std::int32_t s = -13; s <= 14; ++s) {
+            mismatches += ShiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(ShiftHourKey("2006010108", -9), "2005123123");
+    EXPECT_THROW(ShiftHourKey("2004023012", 1), EConvertError);
+    EXPECT_THROW(ShiftHourKey("20040105", 1), EConvertError);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -97,6 +99,45 @@ TEST_F(AddRecord, HourMetAgainAfterOtherHoursFoldsIntoItsFirstRow) {
     EXPECT_EQ(r[0]->ObsTime, 20);
     EXPECT_EQ(r[1]->Time, "2005010102");
     EXPECT_EQ(r[2]->Time, "2005010100");
+}
+
+TEST_F(AddRecord, AnyOrderFoldsLikeAWalkOverTheKeyTexts) {
+    // Ascending slots first (folded without an index), then slots in random
+    // order, some before year 1 where distinct hours share the key "0000mmddhh".
+    std::vector<std::pair<std::string, std::int64_t>> expected; // key, echo sum
+    auto fold = [&](TDateTime time, std::int64_t echo) {
+        TCSVDataRecord r;
+        r.Time = time;
+        r.Echo = echo;
+        r.ObsTime = 10;
+        list.AddRecord(r);
+        const std::string key = DateTimeToHourKey(time);
+        for (auto& [k, sum] : expected) {
+            if (k == key) {
+                sum += echo;
+                return;
+            }
+        }
+        expected.emplace_back(key, echo);
+    };
+    const TDateTime start = StrToDateTime("2015/12/31 20:00");
+    for (int i = 0; i < 500; ++i) {
+        fold(start + i * kTenMinutes, i);
+    }
+    std::mt19937 rng(7);
+    const TDateTime beforeYearOne[] = {-693959.25, -694324.25, -694324.75};
+    for (int i = 500; i < 3000; ++i) {
+        const TDateTime time = rng() % 10 == 0
+                                   ? beforeYearOne[rng() % 3]
+                                   : start + static_cast<int>(rng() % 900) * kTenMinutes;
+        fold(time, i);
+    }
+    auto r = rows(list);
+    ASSERT_EQ(r.size(), expected.size());
+    for (size_t i = 0; i < r.size(); ++i) {
+        EXPECT_EQ(r[i]->Time, expected[i].first);
+        EXPECT_EQ(r[i]->Echo, expected[i].second);
+    }
 }
 
 TEST_F(AddRecord, SumsBeyondThirtyTwoBitsDoNotOverflow) {
