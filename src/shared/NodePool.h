@@ -9,6 +9,8 @@
 // Like the lists themselves, a pool belongs to one thread at a time. When its
 // last slot is freed it gives all blocks back.
 
+#include "shared/HugePages.h"
+
 #include <cstddef>
 #include <new>
 
@@ -67,7 +69,7 @@ private:
     };
     static constexpr std::size_t kHeader = (sizeof(BlockHeader) + Align - 1) / Align * Align;
     static constexpr std::size_t kFirstSlots = 64;
-    static constexpr std::size_t kMaxSlots = 8192;
+    static constexpr std::size_t kMaxSlots = 65536;
 
     void grow() {
         // Doubling: a small file stays small, a big one needs few blocks.
@@ -80,6 +82,7 @@ private:
         blocks_ = header;
         next_ = block + kHeader;
         end_ = block + bytes;
+        AdviseHugePages(block, bytes);
         VELK_POOL_POISON(next_, end_ - next_);
         if (slotsNext_ < kMaxSlots) {
             slotsNext_ *= 2;

@@ -1,6 +1,7 @@
 #include "shared/TextFile.h"
 
 #include "shared/Errors.h"
+#include "shared/HugePages.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -28,6 +29,8 @@ std::string ReadWholeFile(const std::string& name) {
     std::error_code sizeEc;
     const std::uintmax_t expected = std::filesystem::file_size(name, sizeEc);
     if (!sizeEc && expected < data.max_size()) {
+        data.reserve(static_cast<size_t>(expected));
+        AdviseHugePages(data.data(), data.capacity());
         data.resize(static_cast<size_t>(expected));
         const size_t got = std::fread(data.data(), 1, data.size(), f);
         if (got < data.size()) {
