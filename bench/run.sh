@@ -1,9 +1,11 @@
 #!/bin/sh
-# Benchmark of the command-line tool, run from the repository root (make bench).
-# Builds the release preset, generates the 1-year and 10-year data files once
-# (bench/data is not versioned), then times five runs of velkreport-cli on each
-# and prints the median wall time, the input throughput, the median processor
-# time (user + system) and the peak memory. bench/RESULTS.md keeps the figures.
+# Benchmark of the command-line tool and the window, run from the repository
+# root (make bench). Builds the release preset, generates the 1-year and 10-year
+# data files once (bench/data is not versioned), then times five runs of
+# velkreport-cli on each and prints the median wall time, the input throughput,
+# the median processor time (user + system) and the peak memory; then the
+# window on the offscreen platform (velk-winbench). bench/RESULTS.md keeps the
+# figures.
 set -eu
 
 BUILD=build/release
@@ -19,6 +21,11 @@ RUNS=5
 [ -f "$BUILD/build.ninja" ] || cmake --preset release
 # Only what is timed: a broken window build must not stop the benchmark.
 cmake --build --preset release --target velk-gendata velk-timeit velkreport-cli
+WINBENCH=$BUILD/bench/velk-winbench
+if ! cmake --build --preset release --target velk-winbench; then
+    echo "velk-winbench did not build; the window is not timed." >&2
+    WINBENCH=
+fi
 
 mkdir -p "$DATA"
 for years in 1 10; do
@@ -89,6 +96,21 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
 done
 echo "cpu s: user + system time of the run."
 
-# The window's figures (offscreen platform, from the confirmed open dialog to
-# every page loaded) are not measured by this script yet; see bench/RESULTS.md.
-echo "window: not measured yet (see bench/RESULTS.md)"
+if [ -z "$WINBENCH" ] || [ ! -x "$WINBENCH" ]; then
+    exit 0
+fi
+echo
+echo "window (offscreen), from the confirmed open dialog to every page loaded, median of $RUNS runs"
+printf '%-14s %8s %8s %8s %8s %7s %8s\n' file "median s" "min s" "max s" "gap s" paints "peak MB"
+for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
+    if ! QT_QPA_PLATFORM=offscreen "$WINBENCH" --runs "$RUNS" "$file" >"$tmp/win" 2>"$tmp/err"; then
+        echo "velk-winbench failed on $file:" >&2
+        cat "$tmp/err" >&2
+        exit 1
+    fi
+    read -r median fastest slowest gap worstgap paints peakmb < "$tmp/win"
+    printf '%-14s %8s %8s %8s %8s %7s %8s\n' "$(basename "$file")" "$median" "$fastest" \
+        "$slowest" "$gap" "$paints" "$peakmb"
+done
+echo "gap s: the longest time the event loop did not come round (the window could not"
+echo "paint) in the median run; paints: paint events of the window during that run."

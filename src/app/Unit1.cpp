@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include "app/BusyGuard.h"
 #include "app/ColorgrammePage.h"
 #include "app/HelpDialog.h"
 #include "app/MessageBoxes.h"
@@ -394,8 +395,14 @@ template <typename F> void TForm1::guarded(F&& handler) {
 
 template <typename Signal, typename Sender>
 void TForm1::bind(Sender* sender, Signal signal, void (TForm1::*handler)()) {
-    connect(sender, signal, this,
-            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(sender, signal, this, [this, handler] {
+        // A command given while a load lets the window paint waits for nothing:
+        // it is dropped, as the user's clicks on the window are meanwhile.
+        if (BusyGuard::active()) {
+            return;
+        }
+        guarded([this, handler] { (this->*handler)(); });
+    });
 }
 
 void TForm1::connectHandlers() {
@@ -520,6 +527,7 @@ void TForm1::Button1Click() {
 void TForm1::Button6Click() {
     // Stale first: a run that fails part way has changed the hour rows all the same.
     colorgrammeStale_ = true;
+    const BusyGuard busy(this);
     pipeline().Button6Click(dialogFileName_);
     rebuildColorgramme();
 }
@@ -762,19 +770,24 @@ void TForm1::setDataFileName(const std::string& name) {
     csvfilename->setText(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
+// Between the steps of a recompute the window paints (the caption 計算中 first).
 void TForm1::setRecomputeCaption(const std::string& caption) {
     Button6->setText(cp932ToQString(caption));
+    BusyGuard::breathe();
 }
 
 void TForm1::showRawData(const std::string& bytes) {
     csv_org->setBytes(bytes);
+    BusyGuard::breathe();
 }
 void TForm1::clearPage(Page page) {
     pageView(page)->clearText();
+    BusyGuard::breathe();
 }
 
 void TForm1::loadPage(Page page, const std::string& fileName) {
     pageView(page)->loadFile(fileName);
+    BusyGuard::breathe();
 }
 
 void TForm1::setSummary(const Summary& summary) {
@@ -790,6 +803,7 @@ void TForm1::setSummary(const Summary& summary) {
     for (QLineEdit* field : {StartData, StartDay, EndData, EndDay}) {
         field->setCursorPosition(0);
     }
+    BusyGuard::breathe();
 }
 
 std::vector<std::string> TForm1::textReportLines() {

@@ -1,10 +1,12 @@
 #include "app/ViewText.h"
 
+#include "app/BusyGuard.h"
 #include "shared/Cp932Codec.h"
 #include "shared/TextFile.h"
 
 #include <QFontDatabase>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
@@ -60,15 +62,51 @@ void TextView::setText(std::u16string text) {
 }
 
 void TextView::fill() {
-    if (!waiting_) {
+    // A fill in progress lets the event loop run; a nested call must not start
+    // a second one over the half-filled document.
+    if (!waiting_ || filling_) {
         return;
     }
     const std::u16string text = std::move(*waiting_);
     waiting_.reset();
-    const QString shown = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     setUndoRedoEnabled(false);
-    setPlainText(shown);
-    setUndoRedoEnabled(shown.size() < kUndoLimit);
+    if (text.size() < kPiecewiseSize) {
+        setPlainText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    } else {
+        fillPiecewise(text);
+    }
+    setUndoRedoEnabled(text.size() < kUndoLimit);
+}
+
+void TextView::fillPiecewise(std::u16string_view text) {
+    BusyGuard busy(this);
+    filling_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{filling_};
+    // Appending at the end also spares the two passes over every line that
+    // replacing the whole text makes; the view's own cursor stays at the start.
+    QTextCursor end;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t stop = text.size();
+        if (text.size() - at > kPieceSize) {
+            const size_t lineEnd = text.find(u'\n', at + kPieceSize);
+            stop = lineEnd == std::u16string_view::npos ? text.size() : lineEnd + 1;
+        }
+        const QString piece =
+            QString::fromUtf16(text.data() + at, static_cast<qsizetype>(stop - at));
+        if (at == 0) {
+            setPlainText(piece);
+            end = QTextCursor(document());
+        } else {
+            end.movePosition(QTextCursor::End);
+            end.insertText(piece);
+        }
+        at = stop;
+        BusyGuard::breathe();
+    }
 }
 
 void TextView::showEvent(QShowEvent* event) {

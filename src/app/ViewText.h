@@ -25,11 +25,12 @@ QFont windowFont();
 
 // A page's text view: fixed-pitch font, no wrap, both scroll bars, editable.
 //
-// Filling a text document costs some four seconds per ten million characters,
-// so a decade of data would freeze the window for half a minute if every page
-// were filled during the recompute. A big text given to a hidden view waits
-// until the view is first shown, or until its text is read, whichever comes
-// first; small texts and visible views are filled at once.
+// Filling a text document costs some three microseconds a line, so a decade of
+// data (half a million lines a page) would freeze the window for seconds if
+// every page were filled during the recompute. A big text given to a hidden
+// view waits until the view is first shown, or until its text is read,
+// whichever comes first; small texts and visible views are filled at once. A
+// big text goes in piece by piece, the window painting in between (BusyGuard).
 class TextView : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -49,12 +50,18 @@ public:
 
     // Texts of at least this many characters wait for a hidden view's showing.
     static constexpr size_t kDeferredSize = 2 * 1024 * 1024;
+    // Texts of at least this many characters go in piece by piece, pieces of
+    // about kPieceSize characters ending at a line end.
+    static constexpr size_t kPiecewiseSize = 1024 * 1024;
+    static constexpr size_t kPieceSize = 256 * 1024;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void setText(std::u16string text);
+    void fillPiecewise(std::u16string_view text);
 
     std::optional<std::u16string> waiting_;
+    bool filling_ = false;
 };

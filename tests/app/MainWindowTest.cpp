@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -131,6 +132,7 @@ private slots:
     void confirmingAMissingFileOnlyShowsItsName();
     void viewsGiveBackTheBytesTheyWereGiven();
     void aBigTextWaitsForItsPageToBeShown();
+    void aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands();
 };
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm() {
@@ -599,6 +601,60 @@ void TestMainWindow::aBigTextWaitsForItsPageToBeShown() {
     form->setRmobLines(big);
     QVERIFY(form->RMOB_View->isWaiting());
     QCOMPARE(form->rmobLines().size(), big.size());
+}
+
+void TestMainWindow::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // Lines of differing lengths, a double-byte text and an empty line, so
+    // that the piece boundaries fall in every kind of place.
+    std::vector<std::string> big;
+    size_t total = 0;
+    for (int i = 0; total < 3 * TextView::kPiecewiseSize; ++i) {
+        std::string line = std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'x');
+        if (i % 1000 == 7) {
+            line += "\x93\xFA\x96\x7B"; // 日本
+        }
+        if (i % 5000 == 11) {
+            line.clear();
+        }
+        total += line.size() + 1;
+        big.push_back(std::move(line));
+    }
+    form->REReport60->setLines(big);
+    QVERIFY(form->REReport60->isWaiting());
+
+    // During the fill the event loop comes round: a click on 再計算 and a
+    // click on 読み込み then start nothing, and the window stays open.
+    int rounds = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+        if (++rounds == 1) {
+            form->Button6->setEnabled(true);
+            form->Button6->click();
+            form->Button1->click();
+            form->close();
+        }
+    });
+    ticker.start(0);
+    dialogCalls_ = 0;
+    showPage(*form, form->TabSheetReport60_csv);
+    ticker.stop();
+    QVERIFY(rounds > 0);
+    QCOMPARE(dialogCalls_, 0);
+    QCOMPARE(form->Button6->text(), QStringLiteral("再計算"));
+    QVERIFY(form->isVisible());
+    QVERIFY(errors_.isEmpty());
+
+    QVERIFY(!form->REReport60->isWaiting());
+    QCOMPARE(form->REReport60->document()->blockCount(), int(big.size()) + 1);
+    QCOMPARE(form->REReport60->lines(), big);
+    QCOMPARE(form->REReport60->textCursor().position(), 0);
+
+    // Afterwards commands run again.
+    form->Button1->click();
+    QCOMPARE(dialogCalls_, 1);
 }
 
 QTEST_MAIN(TestMainWindow)
