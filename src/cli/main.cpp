@@ -11,12 +11,14 @@
 #include "shared/TextFile.h"
 #include "shared/UFunction.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -193,8 +195,29 @@ Options parseArgs(int argc, char* argv[]) {
     return o;
 }
 
+// Everything for standard output goes through here: a script that sends it
+// to a full disk or a closed pipe gets exit status 1, not a silent success.
+void flushStdout() {
+    if (std::fflush(stdout) != 0) {
+        throwIoError("Cannot write", "standard output", errno);
+    }
+}
+
+void writeStdout(std::string_view text, bool flush = false) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        throwIoError("Cannot write", "standard output", errno);
+    }
+    if (flush) {
+        flushStdout();
+    }
+}
+
+// One write per message: standard error is unbuffered, and a file of a
+// million implausible lines prints a million messages.
 void printMessage(const std::string& cp932) {
-    std::cerr << CrToLf(Cp932ToUtf8(cp932)) << std::endl;
+    std::string text = CrToLf(Cp932ToUtf8(cp932));
+    text.push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 int run(const Options& o) {
@@ -222,7 +245,7 @@ int run(const Options& o) {
         return 0;
     }
     if (o.showSettings) {
-        std::cout << CrToLf(Cp932ToUtf8(CnfShowText(CnfData)));
+        writeStdout(CrToLf(Cp932ToUtf8(CnfShowText(CnfData))), true);
         return 0;
     }
 
@@ -253,8 +276,9 @@ int run(const Options& o) {
     Recompute recompute(AppState::globals(), view);
     recompute.Button6Click(dataFile);
 
+    // Field by field: the first and the last line of a file without line
+    // ends are the whole file, and need no third copy here.
     const Summary& s = view.summary;
-    std::string out;
     for (auto [name, value] :
          {std::pair<const char*, const std::string*>{"StartData", &s.StartData},
           {"StartDay", &s.StartDay},
@@ -264,15 +288,12 @@ int run(const Options& o) {
           {"EndDay", &s.EndDay},
           {"NGData", &s.NGData},
           {"NotData", &s.NotData}}) {
-        out += name;
-        out += '=';
-        out += *value;
-        out += '\n';
+        writeStdout(name);
+        writeStdout("=");
+        writeStdout(*value);
+        writeStdout("\n");
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0) {
-        throwIoError("Cannot write", "standard output", errno);
-    }
+    flushStdout();
     return 0;
 }
 
@@ -282,11 +303,11 @@ int main(int argc, char* argv[]) {
     try {
         const Options o = parseArgs(argc, argv);
         if (o.help) {
-            std::cout << kUsage;
+            writeStdout(kUsage, true);
             return 0;
         }
         if (o.version) {
-            std::cout << kCliVersion << '\n';
+            writeStdout(std::string(kCliVersion) + '\n', true);
             return 0;
         }
         return run(o);
