@@ -220,17 +220,30 @@ void printMessage(const std::string& cp932) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+// Only plain files are read: a folder fails, and a pipe or a device such as
+// /dev/zero could block or never end.
+void requireRegularFile(const char* what, const std::string& name) {
+    if (FileExists(name)) {
+        return;
+    }
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(name, ec);
+    if (st.type() == std::filesystem::file_type::directory) {
+        throwIoError(what, name, EISDIR);
+    }
+    if (std::filesystem::exists(st)) {
+        throw IoError(std::string(what) + " '" + name + "': not a regular file");
+    }
+    throwIoError(what, name, ec ? ec.value() : ENOENT);
+}
+
 int run(const Options& o) {
     SetMessageHandler(printMessage);
     InstallEnglishMonthNames();
 
     CnfSetDefault(CnfData);
     if (o.settingsFile) {
-        if (!FileExists(*o.settingsFile)) {
-            std::error_code ec;
-            throwIoError("Cannot read settings file", *o.settingsFile,
-                         std::filesystem::exists(*o.settingsFile, ec) ? EISDIR : ENOENT);
-        }
+        requireRegularFile("Cannot read settings file", *o.settingsFile);
         CnfData.CnfFileName = *o.settingsFile;
     }
     CnfLoad(CnfData);
@@ -254,11 +267,7 @@ int run(const Options& o) {
     CnfData.RepTOF = CnfData.Rep1OF = CnfData.Rep6OF = CnfData.RMOBF = true;
 
     const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
-    if (!FileExists(dataFile)) {
-        std::error_code ec;
-        throwIoError("Cannot read data file", *o.dataFile,
-                     std::filesystem::exists(dataFile, ec) ? EISDIR : ENOENT);
-    }
+    requireRegularFile("Cannot read data file", *o.dataFile);
     if (o.outputDir) {
         std::error_code ec;
         std::filesystem::current_path(*o.outputDir, ec);

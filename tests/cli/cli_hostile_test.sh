@@ -164,6 +164,14 @@ expect_grep "folder.csv'" "$WORK/err" "folder named"
 run "$WORK/o2" /proc/self/mem
 expect_status 1 $? "data file whose read fails"
 expect_grep "Cannot read '/proc/self/mem': Input/output error" "$WORK/err" "failing read named"
+# A device without end and a pipe nobody writes: refused, never read.
+run "$WORK/o4" /dev/zero
+expect_status 1 $? "device as data file"
+expect_grep "'/dev/zero': not a regular file" "$WORK/err" "device named"
+mkfifo "$WORK/pipe.csv"
+timeout 60 "$CLI" --settings "$WORK/defaults.ini" -C "$WORK/o4" "$WORK/pipe.csv" >/dev/null 2>"$WORK/err"
+expect_status 1 $? "pipe as data file"
+expect_grep "pipe.csv': not a regular file" "$WORK/err" "pipe named"
 if [ "$(id -u)" != 0 ]; then
     line 09:30 1,0,0,10 >"$WORK/locked.csv"
     chmod 000 "$WORK/locked.csv"
