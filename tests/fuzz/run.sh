@@ -19,7 +19,7 @@ for target in pipeline settings; do
     echo "fuzz_$target: ${SECONDS_EACH}s"
     # shellcheck disable=SC2086
     if ! "$BUILD/tests/fuzz/fuzz_$target" $extra -max_total_time="$SECONDS_EACH" \
-        -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
+        -rss_limit_mb=2048 -timeout=120 -report_slow_units=60 -print_final_stats=1 \
         -artifact_prefix="$BUILD/fuzz-artifacts/$target-" \
         "$corpus" "$HERE/corpus/$target" >"$BUILD/fuzz-$target.log" 2>&1; then
         status=1
