@@ -3,11 +3,13 @@
 # Every case ends in exit status 0 with each bad line listed, or in status 1
 # with an error naming the file; the big ones also stay under a memory bound.
 # Usage: cli_hostile_test.sh CLI
-# VELK_HOSTILE_MB sets the size of the line without a line end (default 100);
-# VELK_SANITIZED=1 widens the memory bounds for the sanitizer build.
+# VELK_HOSTILE_MB sets the size of the line without a line end (default 100),
+# VELK_HOSTILE_LINES that of the million-line files; VELK_SANITIZED=1 widens
+# the memory bounds for the sanitizer build.
 set -u
 CLI=$1
 MB=${VELK_HOSTILE_MB:-100}
+N=${VELK_HOSTILE_LINES:-1000000}
 WORK=$(mktemp -d)
 trap 'chmod -R u+rwx "$WORK" 2>/dev/null; rm -rf "$WORK"' EXIT
 passed=0
@@ -97,24 +99,24 @@ tr '\0' '@' <"$WORK/nul/report10.csv" >"$WORK/nul.seen"
 expect_grep 'a@b.dat,2004/01/05 09:30,1,0,0,10,.*,re@mark' "$WORK/nul.seen" "NUL bytes kept"
 
 # --- a million lines that cannot be read: all listed, no message ---
-seq 1000000 | sed 's/^/bad line /' >"$WORK/bad.csv"
+seq "$N" | sed 's/^/bad line /' >"$WORK/bad.csv"
 run "$WORK/bad" "$WORK/bad.csv"
 expect_status 0 $? "million bad lines"
-expect_eq 1000000 "$(summary NGData)" "million bad lines counted"
-expect_eq 1000000 "$(lines_of "$WORK/bad/NoObsList.txt")" "million bad lines listed"
+expect_eq "$N" "$(summary NGData)" "million bad lines counted"
+expect_eq "$N" "$(lines_of "$WORK/bad/NoObsList.txt")" "million bad lines listed"
 expect_eq 0 "$(stat -c %s "$WORK/err")" "bad lines need no message"
 expect_memory_below 300 "million bad lines"
 rm -rf "$WORK/bad.csv" "$WORK/bad"
 
 # --- a million implausible lines: a message for each, none lost ---
-seq 0 999999 | awk '{ printf "i.dat,2004/01/05 09:30:00,1,0,0,0,%d\r\n", $1 }' >"$WORK/impl.csv"
+seq 0 $((N - 1)) | awk '{ printf "i.dat,2004/01/05 09:30:00,1,0,0,0,%d\r\n", $1 }' >"$WORK/impl.csv"
 run "$WORK/impl" "$WORK/impl.csv"
 expect_status 0 $? "million implausible lines"
-expect_eq 1000000 "$(summary NGData)" "implausible lines counted"
-expect_eq 1000000 "$(grep -c 'データが不正です。' "$WORK/err")" "one message per line"
-expect_eq 1000000 "$(grep -c '^\[ i.dat,2004/01/05 09:30:00,1,0,0,0,[0-9]* \]$' "$WORK/err")" \
+expect_eq "$N" "$(summary NGData)" "implausible lines counted"
+expect_eq "$N" "$(grep -c 'データが不正です。' "$WORK/err")" "one message per line"
+expect_eq "$N" "$(grep -c '^\[ i.dat,2004/01/05 09:30:00,1,0,0,0,[0-9]* \]$' "$WORK/err")" \
     "each message shows its line"
-expect_grep '^\[ i.dat,2004/01/05 09:30:00,1,0,0,0,999999 \]$' "$WORK/err" "last message printed"
+expect_grep "^\[ i.dat,2004/01/05 09:30:00,1,0,0,0,$((N - 1)) \]\$" "$WORK/err" "last message printed"
 expect_memory_below 400 "million implausible lines"
 rm -rf "$WORK/impl.csv" "$WORK/impl" "$WORK/err"
 
