@@ -539,3 +539,22 @@ TEST_F(OutputFault, FolderWithoutWritePermission) {
             << e.what();
     }
 }
+
+TEST(TextFileWriter, FileOfAFailedActionIsRemoved) {
+    // An exception while a report is written unwinds past the writer before
+    // its close: what stands on disk then is cut off.
+    TempDir dir;
+    const std::string name = dir.file("report10.csv");
+    try {
+        TextFileWriter out(name);
+        out.writeLine("first half");
+        throw std::runtime_error("the build failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(std::filesystem::exists(name));
+
+    TextFileWriter done(name);
+    done.writeLine("whole");
+    done.close();
+    EXPECT_EQ(readFile(name), "whole\r\n");
+}
