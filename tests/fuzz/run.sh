@@ -16,6 +16,11 @@ for target in pipeline settings; do
     esac
     corpus="$BUILD/fuzz-corpus/$target"
     mkdir -p "$corpus"
+    # libFuzzer ends without running exit handlers, so the targets' scratch
+    # folders go under one folder that is removed here.
+    export TMPDIR="$BUILD/fuzz-tmp"
+    rm -rf "$TMPDIR"
+    mkdir -p "$TMPDIR"
     echo "fuzz_$target: ${SECONDS_EACH}s"
     # shellcheck disable=SC2086
     if ! "$BUILD/tests/fuzz/fuzz_$target" $extra -max_total_time="$SECONDS_EACH" \
@@ -28,5 +33,6 @@ for target in pipeline settings; do
     else
         grep -E "^stat::number_of_executed_units|^#[0-9]+.*DONE" "$BUILD/fuzz-$target.log" | tail -2
     fi
+    rm -rf "$TMPDIR"
 done
 exit $status
