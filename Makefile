@@ -2,7 +2,9 @@
 PRESET ?= default
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: all deps configure build run test asan-test bench format clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test asan-test bench fuzz format clean
 
 all: build
 
@@ -26,6 +28,13 @@ asan-test:
 
 bench: deps
 	sh bench/run.sh
+
+# libFuzzer targets (clang, ASan+UBSan), each run for FUZZ_SECONDS on top of
+# the seeds in tests/fuzz/corpus; crashes land in build/fuzz/fuzz-artifacts.
+fuzz: deps
+	@test -f build/fuzz/build.ninja || cmake --preset fuzz
+	cmake --build --preset fuzz --target fuzz_pipeline fuzz_settings
+	sh tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

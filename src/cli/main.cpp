@@ -23,6 +23,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -237,8 +238,46 @@ Options parseArgs(int argc, char* argv[]) {
     return o;
 }
 
+// Everything for standard output goes through here: a script that sends it
+// to a full disk or a closed pipe gets exit status 1, not a silent success.
+void flushStdout() {
+    if (std::fflush(stdout) != 0) {
+        throwIoError("Cannot write", "standard output", errno);
+    }
+}
+
+void writeStdout(std::string_view text, bool flush = false) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        throwIoError("Cannot write", "standard output", errno);
+    }
+    if (flush) {
+        flushStdout();
+    }
+}
+
+// One write per message: standard error is unbuffered, and a file of a
+// million implausible lines prints a million messages.
 void printMessage(const std::string& cp932) {
-    std::cerr << CrToLf(Cp932ToUtf8(cp932)) << std::endl;
+    std::string text = CrToLf(Cp932ToUtf8(cp932));
+    text.push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+// Only plain files are read: a folder fails, and a pipe or a device such as
+// /dev/zero could block or never end.
+void requireRegularFile(const char* what, const std::string& name) {
+    if (FileExists(name)) {
+        return;
+    }
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(name, ec);
+    if (st.type() == std::filesystem::file_type::directory) {
+        throwIoError(what, name, EISDIR);
+    }
+    if (std::filesystem::exists(st)) {
+        throw IoError(std::string(what) + " '" + name + "': not a regular file");
+    }
+    throwIoError(what, name, ec ? ec.value() : ENOENT);
 }
 
 int run(const Options& o) {
@@ -247,11 +286,7 @@ int run(const Options& o) {
 
     CnfSetDefault(CnfData);
     if (o.settingsFile) {
-        if (!FileExists(*o.settingsFile)) {
-            std::error_code ec;
-            throwIoError("Cannot read settings file", *o.settingsFile,
-                         std::filesystem::exists(*o.settingsFile, ec) ? EISDIR : ENOENT);
-        }
+        requireRegularFile("Cannot read settings file", *o.settingsFile);
         CnfData.CnfFileName = *o.settingsFile;
     }
     CnfLoad(CnfData);
@@ -266,7 +301,7 @@ int run(const Options& o) {
         return 0;
     }
     if (o.showSettings) {
-        std::cout << CrToLf(Cp932ToUtf8(CnfShowText(CnfData)));
+        writeStdout(CrToLf(Cp932ToUtf8(CnfShowText(CnfData))), true);
         return 0;
     }
 
@@ -280,16 +315,12 @@ int run(const Options& o) {
     if (o.rmobMonthly) {
         const std::string stationFile =
             o.stationFile ? *o.stationFile : DefaultStationFileName(CnfData.CnfFileName);
-        if (o.stationFile && !FileExists(stationFile)) {
-            throwIoError("Cannot read station file", stationFile, ENOENT);
+        if (o.stationFile) {
+            requireRegularFile("Cannot read station file", stationFile);
         }
         station = LoadStationInfo(stationFile);
     }
-    if (!FileExists(dataFile)) {
-        std::error_code ec;
-        throwIoError("Cannot read data file", *o.dataFile,
-                     std::filesystem::exists(dataFile, ec) ? EISDIR : ENOENT);
-    }
+    requireRegularFile("Cannot read data file", *o.dataFile);
     if (o.outputDir) {
         std::error_code ec;
         std::filesystem::current_path(*o.outputDir, ec);
@@ -317,8 +348,9 @@ int run(const Options& o) {
         WriteColorgrammes(BuildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
     }
 
+    // Field by field: the first and the last line of a file without line
+    // ends are the whole file, and need no third copy here.
     const Summary& s = view.summary;
-    std::string out;
     for (auto [name, value] :
          {std::pair<const char*, const std::string*>{"StartData", &s.StartData},
           {"StartDay", &s.StartDay},
@@ -328,15 +360,12 @@ int run(const Options& o) {
           {"EndDay", &s.EndDay},
           {"NGData", &s.NGData},
           {"NotData", &s.NotData}}) {
-        out += name;
-        out += '=';
-        out += *value;
-        out += '\n';
+        writeStdout(name);
+        writeStdout("=");
+        writeStdout(*value);
+        writeStdout("\n");
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0) {
-        throwIoError("Cannot write", "standard output", errno);
-    }
+    flushStdout();
     // Every file is closed and the summary is out. Freeing the half million
     // nodes of a decade of data one by one would only delay the exit: the
     // system takes the memory back at once.
@@ -350,11 +379,11 @@ int main(int argc, char* argv[]) {
     try {
         const Options o = parseArgs(argc, argv);
         if (o.help) {
-            std::cout << kUsage;
+            writeStdout(kUsage, true);
             return 0;
         }
         if (o.version) {
-            std::cout << kCliVersion << '\n';
+            writeStdout(std::string(kCliVersion) + '\n', true);
             return 0;
         }
         return run(o);

@@ -21,6 +21,10 @@ namespace {
 // 2014) would add millions of rows and a year 9999 billions. A row this far
 // after the row before it is set aside instead of being reached by gap rows.
 constexpr std::int64_t kMaxGapSeconds = std::int64_t{3653} * 86400;
+// Rows that hop nine years at a time pass that rule one by one, so the gap
+// rows of one file together are held to twenty years of slots as well: no
+// data file, however made, costs more memory than its own lines and that.
+constexpr std::int64_t kMaxGapRows = std::int64_t{2} * 3653 * 144;
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -402,6 +406,7 @@ void TCSVDataList::Normalize() {
     TCSVDataRecord* prev = nullptr;
     std::int64_t prevKey = 0;
     std::int64_t expected = Cur->Next ? DateTimeToSecondKey(Cur->Time) : 0;
+    std::int64_t gapRowsLeft = kMaxGapRows;
     while (Cur->Next) {
         std::int64_t curKey = DateTimeToSecondKey(Cur->Time);
         if (curKey == expected) {
@@ -411,9 +416,11 @@ void TCSVDataList::Normalize() {
             std::unique_ptr<TCSVDataRecord> gone = std::move(prev->Next);
             prev->Next = std::move(gone->Next);
             Cur = prev;
-        } else if (curKey < expected || (prev && curKey - prevKey > kMaxGapSeconds)) {
+        } else if (curKey < expected || (prev && curKey - prevKey > kMaxGapSeconds) ||
+                   (curKey - expected + 599) / 600 > gapRowsLeft) {
             // Out of order, off the grid, or absurdly far ahead: gap rows can
-            // never reach this row. It joins the rejected lines as read.
+            // never reach this row, or may not. It joins the rejected lines as
+            // read.
             appendRejected(Cur->Line);
             std::unique_ptr<TCSVDataRecord>& link = prev ? prev->Next : Top;
             std::unique_ptr<TCSVDataRecord> gone = std::move(link);
@@ -427,6 +434,7 @@ void TCSVDataList::Normalize() {
             makeGapRow(*Cur, SecondKeyToDateTime(expected));
             Cur->Next = std::move(moved);
             curKey = DateTimeToSecondKey(Cur->Time);
+            --gapRowsLeft;
         }
         expected = DateTimeToSecondKey(Cur->Time + kTenMinutes);
         prev = Cur;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -27,10 +28,14 @@ int digitsAt(const std::string& key, std::size_t from, std::size_t count) {
 
 // The row's hour moved by RTZ hours through the same key text as the RMOB
 // tables use, so both place every row on the same UT day and hour.
-UtHour utHourOf(const TReportDataRecord& row, std::int32_t rtz) {
-    const std::string key =
-        DateTimeToHourKey(HourKeyToDateTime(row.Time) + static_cast<double>(rtz) / 24.0);
-    return {digitsAt(key, 0, 4), digitsAt(key, 4, 2), digitsAt(key, 6, 2), digitsAt(key, 8, 2)};
+// Nothing for an hour shifted past the year 9999: no month can be named for it.
+std::optional<UtHour> utHourOf(const TReportDataRecord& row, std::int32_t rtz) {
+    const std::string key = ShiftHourKey(row.Time, rtz);
+    if (key.size() != 10) {
+        return std::nullopt;
+    }
+    return UtHour{digitsAt(key, 0, 4), digitsAt(key, 4, 2), digitsAt(key, 6, 2),
+                  digitsAt(key, 8, 2)};
 }
 
 // A month with every existing cell labelled by its local hour, so hovering an
@@ -89,7 +94,11 @@ std::vector<ColorgrammeMonth> BuildColorgrammes(TReportDataList& data, const TCn
     ColorgrammeMonth* current = nullptr;
     for (data.Cur = data.Top.get(); data.Cur && data.Cur->Next; data.Cur = data.Cur->Next.get()) {
         const TReportDataRecord& row = *data.Cur;
-        const UtHour ut = utHourOf(row, cnf.RTZ);
+        const std::optional<UtHour> shifted = utHourOf(row, cnf.RTZ);
+        if (!shifted || shifted->year < 1) {
+            continue;
+        }
+        const UtHour& ut = *shifted;
         const int key = ut.year * 12 + (ut.month - 1);
         if (key != currentKey || !current) {
             auto found = months.find(key);

@@ -13,7 +13,15 @@ constexpr const char* kEmptyCell = "??? |";
 // The row's hour key moved by RTZ hours, rolling day, month and year over as
 // the calendar does.
 std::string utKey(const TReportDataRecord& row, std::int32_t rtz) {
-    return ShiftHourKey(row.Time, rtz);
+    std::string key = ShiftHourKey(row.Time, rtz);
+    // The shift can pass the year 9999 (its last evening moved east, or a
+    // settings file with a time zone of a million hours), and a fifth year
+    // digit would move the month out of its place. The tables show only
+    // month, day and hour.
+    if (key.size() > 10) {
+        key.erase(0, key.size() - 10);
+    }
+    return key;
 }
 
 std::string durationLabel(bool known, std::int32_t seconds) {

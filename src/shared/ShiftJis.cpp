@@ -54,17 +54,18 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 std::string CrToLf(std::string_view text) {
+    // Stretch by stretch: a million messages of bad lines pass through here.
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out.push_back('\n');
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out.push_back(text[i]);
+    size_t from = 0;
+    for (size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', from)) {
+        out.append(text.substr(from, cr - from));
+        out.push_back('\n');
+        from = cr + 1;
+        if (from < text.size() && text[from] == '\n') {
+            ++from;
         }
     }
+    out.append(text.substr(from));
     return out;
 }

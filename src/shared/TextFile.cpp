@@ -104,15 +104,38 @@ TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
 TextFileWriter::~TextFileWriter() {
     if (file_) {
         std::fclose(file_);
+        discard();
     }
 }
 
+void TextFileWriter::discard() noexcept {
+    // What was written so far is a cut-off copy that would pass for the whole
+    // report, and a later backup would push the good previous version out of
+    // its .bak. Only a plain file goes: a link (to /dev/full, say) or a
+    // device under the name is the user's and stays.
+    std::error_code ec;
+    if (std::filesystem::symlink_status(name_, ec).type() == std::filesystem::file_type::regular) {
+        std::filesystem::remove(name_, ec);
+    }
+}
+
+void TextFileWriter::fail(const char* what, int err) {
+    if (file_) {
+        std::fclose(std::exchange(file_, nullptr));
+    }
+    discard();
+    throwIoError(what, name_, err);
+}
+
 void TextFileWriter::write(std::string_view bytes) {
+    if (!file_) {
+        throwIoError("Cannot write", name_, EBADF); // after a failure or the close
+    }
     if (buffer_.size() + bytes.size() > kBufferSize) {
         flushBuffer();
         if (bytes.size() > kBufferSize) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-                throwIoError("Cannot write", name_, errno);
+                fail("Cannot write", errno);
             }
             return;
         }
@@ -123,7 +146,7 @@ void TextFileWriter::write(std::string_view bytes) {
 void TextFileWriter::flushBuffer() {
     if (!buffer_.empty()) {
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            throwIoError("Cannot write", name_, errno);
+            fail("Cannot write", errno);
         }
         buffer_.clear();
     }
@@ -134,11 +157,14 @@ void TextFileWriter::close() {
         return;
     }
     flushBuffer();
-    std::FILE* f = std::exchange(file_, nullptr);
-    const bool flushed = std::fflush(f) == 0;
+    const bool flushed = std::fflush(file_) == 0;
     const int flushErr = errno;
-    if (std::fclose(f) != 0 || !flushed) {
-        throwIoError("Cannot write", name_, flushed ? errno : flushErr);
+    if (!flushed) {
+        fail("Cannot write", flushErr);
+    }
+    // The close can still fail (a network folder reports the error here).
+    if (std::fclose(std::exchange(file_, nullptr)) != 0) {
+        fail("Cannot write", errno);
     }
 }
 

@@ -31,8 +31,9 @@ std::string_view FirstLine(std::string_view text);
 std::string_view LastLine(std::string_view text);
 
 // Creates or replaces a file and writes it through a buffer. Throws IoError on
-// any failure to create, write or close. Destroying an unclosed writer closes
-// the file without reporting (the action has already failed then).
+// any failure to create, write or close. A file that fails, or whose writer is
+// destroyed before close (the action has failed then), is removed: a partial
+// report never stands under the report's name.
 class TextFileWriter {
 public:
     explicit TextFileWriter(const std::string& name);
@@ -59,6 +60,8 @@ public:
 private:
     static constexpr size_t kBufferSize = size_t{1} << 16;
     void flushBuffer();
+    [[noreturn]] void fail(const char* what, int err);
+    void discard() noexcept;
 
     std::string name_;
     std::FILE* file_ = nullptr;
