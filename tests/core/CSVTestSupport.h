@@ -48,3 +48,24 @@ inline std::vector<std::string> rejectedOf(const TCSVDataList& list) {
     }
     return lines;
 }
+
+// A ten-minute row as normalisation leaves it, for the tests of everything
+// built on the rows (hours, reports, pictures, monthly files).
+inline TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t longEcho,
+                           std::int64_t other, std::int64_t obs, std::string remark = "") {
+    TCSVDataRecord r;
+    r.Time = StrToDateTime(time);
+    r.Echo = echo;
+    r.LongEcho = longEcho;
+    r.OtherData = other;
+    r.ObsTime = obs;
+    r.Remark = std::move(remark);
+    return r;
+}
+
+// A gap row of the slot.
+inline TCSVDataRecord gapSlot(const std::string& time) {
+    TCSVDataRecord r = slot(time, 0, 0, 0, 0, "NoObserve");
+    r.FileName = "NoFile";
+    return r;
+}

@@ -5,6 +5,8 @@
 
 #include "TestSupport.h"
 
+#include "CSVTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,12 +16,7 @@ namespace {
 
 TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t obs,
                     std::string remark = "") {
-    TCSVDataRecord r;
-    r.Time = StrToDateTime(time);
-    r.Echo = echo;
-    r.ObsTime = obs;
-    r.Remark = std::move(remark);
-    return r;
+    return ::slot(time, echo, 0, 0, obs, std::move(remark));
 }
 
 TCSVDataRecord gap(TDateTime time) {

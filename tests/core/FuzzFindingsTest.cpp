@@ -67,8 +67,8 @@ TEST(BuildColorgrammes, ShiftPastTheCalendarIsLeftOut) {
     lastHourOfTheCalendar(data);
     TCnfData cnf;
     cnf.nd = 20;
-    for (std::int32_t rtz : {12, std::numeric_limits<std::int32_t>::max(),
-                             std::numeric_limits<std::int32_t>::min()}) {
+    for (std::int32_t rtz :
+         {12, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
         cnf.RTZ = rtz;
         for (const ColorgrammeMonth& m : BuildColorgrammes(data, cnf)) {
             EXPECT_GE(m.Month, 1);

@@ -1,5 +1,6 @@
 #include "hourly/UnitReportData.h"
 
+#include "CSVTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,24 +10,6 @@
 #include <vector>
 
 namespace {
-
-TCSVDataRecord slot(const char* time, std::int64_t echo, std::int64_t longEcho, std::int64_t other,
-                    std::int64_t obs, std::string remark = "") {
-    TCSVDataRecord r;
-    r.Time = StrToDateTime(time);
-    r.Echo = echo;
-    r.LongEcho = longEcho;
-    r.OtherData = other;
-    r.ObsTime = obs;
-    r.Remark = std::move(remark);
-    return r;
-}
-
-TCSVDataRecord gap(const char* time) {
-    TCSVDataRecord r = slot(time, 0, 0, 0, 0, "NoObserve");
-    r.FileName = "NoFile";
-    return r;
-}
 
 std::vector<const TReportDataRecord*> rows(const TReportDataList& list) {
     std::vector<const TReportDataRecord*> out;
@@ -64,9 +47,9 @@ TEST_F(AddRecord, HalfHourWithGapRowsTakesTheRemarkOnce) {
     list.AddRecord(slot("2005/01/01 01:00", 3, 0, 0, 10));
     list.AddRecord(slot("2005/01/01 01:10", 2, 0, 0, 10));
     list.AddRecord(slot("2005/01/01 01:20", 2, 0, 0, 10));
-    list.AddRecord(gap("2005/01/01 01:30"));
-    list.AddRecord(gap("2005/01/01 01:40"));
-    list.AddRecord(gap("2005/01/01 01:50"));
+    list.AddRecord(gapSlot("2005/01/01 01:30"));
+    list.AddRecord(gapSlot("2005/01/01 01:40"));
+    list.AddRecord(gapSlot("2005/01/01 01:50"));
     list.CalcRate(20);
     auto r = rows(list);
     ASSERT_EQ(r.size(), 1u);
@@ -165,7 +148,7 @@ TEST_F(AddRecord, ClearEmptiesTheIndexToo) {
 TEST_F(CalcRate, GapOnlyHourHasZeroRatesAndFlags) {
     for (int i = 0; i < 6; ++i) {
         std::string t = "2005/01/01 02:" + std::to_string(i) + "0";
-        list.AddRecord(gap(t.c_str()));
+        list.AddRecord(gapSlot(t.c_str()));
     }
     list.CalcRate(0);
     auto r = rows(list);

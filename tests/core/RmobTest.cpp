@@ -3,21 +3,11 @@
 
 #include "TestSupport.h"
 
+#include "CSVTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t longEcho,
-                    std::int64_t other, std::int64_t obs, std::string remark = "") {
-    TCSVDataRecord r;
-    r.Time = StrToDateTime(time);
-    r.Echo = echo;
-    r.LongEcho = longEcho;
-    r.OtherData = other;
-    r.ObsTime = obs;
-    r.Remark = std::move(remark);
-    return r;
-}
 
 TCnfData defaults() {
     TCnfData c;

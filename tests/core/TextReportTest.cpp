@@ -1,5 +1,7 @@
 #include "reports/TextReport.h"
 
+#include "CSVTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,24 +12,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t longEcho,
-                    std::int64_t other, std::int64_t obs, std::string remark = "") {
-    TCSVDataRecord r;
-    r.Time = StrToDateTime(time);
-    r.Echo = echo;
-    r.LongEcho = longEcho;
-    r.OtherData = other;
-    r.ObsTime = obs;
-    r.Remark = std::move(remark);
-    return r;
-}
-
-TCSVDataRecord gap(const std::string& time) {
-    TCSVDataRecord r = slot(time, 0, 0, 0, 0, "NoObserve");
-    r.FileName = "NoFile";
-    return r;
-}
 
 TCnfData settings(std::int32_t nd, bool hr, bool longLines, bool otherLines,
                   std::int32_t rtz = -9) {
@@ -105,15 +89,15 @@ struct TextReportFixture : ::testing::Test {
         list.AddRecord(slot("2005/01/01 01:10", 2, 0, 0, 10));
         list.AddRecord(slot("2005/01/01 01:20", 2, 0, 0, 10));
         for (int m = 3; m < 6; ++m) {
-            list.AddRecord(gap("2005/01/01 01:" + std::to_string(m) + "0"));
+            list.AddRecord(gapSlot("2005/01/01 01:" + std::to_string(m) + "0"));
         }
         for (int m = 0; m < 6; ++m) { // 02: gap rows only
-            list.AddRecord(gap("2005/01/01 02:" + std::to_string(m) + "0"));
+            list.AddRecord(gapSlot("2005/01/01 02:" + std::to_string(m) + "0"));
         }
-        list.AddRecord(gap("2005/01/01 03:00")); // 03: noise with a remark
+        list.AddRecord(gapSlot("2005/01/01 03:00")); // 03: noise with a remark
         list.AddRecord(slot("2005/01/01 03:10", 1, 0, 0, 10, "xy"));
         for (int m = 2; m < 6; ++m) {
-            list.AddRecord(gap("2005/01/01 03:" + std::to_string(m) + "0"));
+            list.AddRecord(gapSlot("2005/01/01 03:" + std::to_string(m) + "0"));
         }
         for (int m = 0; m < 6; ++m) { // 04: 134 echoes, 2 long echoes
             list.AddRecord(slot("2005/01/01 04:" + std::to_string(m) + "0", m == 0 ? 4 : 26,
@@ -249,7 +233,7 @@ TEST_F(BuildTextReportTest, NoiseAndGapCells) {
     // A day of gap rows only; passed over even when a negative threshold makes
     // every hour "above noise".
     for (int m = 0; m < 6; ++m) {
-        list.AddRecord(gap("2005/01/02 00:" + std::to_string(m) + "0"));
+        list.AddRecord(gapSlot("2005/01/02 00:" + std::to_string(m) + "0"));
     }
     keepWide();
     BuildTextReport(list, settings(20, true, true, false), view);
