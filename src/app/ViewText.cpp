@@ -4,10 +4,19 @@
 #include "shared/Cp932Codec.h"
 #include "shared/TextFile.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -22,6 +31,55 @@ QFont pixelFont(const QString& family, QFontDatabase::SystemFont fallback) {
 }
 
 } // namespace
+
+// One build of a big text's document. The worker reads only `text` and builds
+// only `doc`; the view's thread touches neither until `done`, apart from the
+// cancel flag.
+struct TextView::Build {
+    std::u16string text;
+    size_t size = 0;
+    QThread* home = nullptr;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    QTextDocument* doc = nullptr;
+    std::optional<BusyGuard> busy;
+    std::thread worker;
+
+    void run() {
+        auto built = std::make_unique<QTextDocument>();
+        built->setUndoRedoEnabled(false);
+        {
+            QTextCursor end(built.get());
+            const std::u16string_view all = text;
+            size_t at = 0;
+            while (at < all.size() && !cancel.load(std::memory_order_relaxed)) {
+                size_t stop = all.size();
+                if (all.size() - at > kPieceSize) {
+                    const size_t lineEnd = all.find(u'\n', at + kPieceSize);
+                    stop = lineEnd == std::u16string_view::npos ? all.size() : lineEnd + 1;
+                }
+                end.insertText(
+                    QString::fromUtf16(all.data() + at, static_cast<qsizetype>(stop - at)));
+                at = stop;
+            }
+        }
+        text = std::u16string();
+        // The view lays out every block when it takes the document; each
+        // block's layout object is made here rather than then.
+        size_t count = 0;
+        for (QTextBlock block = built->begin();
+             block.isValid() && (++count % 4096 != 0 || !cancel.load(std::memory_order_relaxed));
+             block = block.next()) {
+            block.layout();
+        }
+        if (!cancel.load(std::memory_order_relaxed)) {
+            // Only the thread an object lives in may hand it on.
+            built->moveToThread(home);
+            doc = built.release();
+        }
+        done.store(true, std::memory_order_release);
+    }
+};
 
 QString cp932ToQString(std::string_view bytes) {
     const std::u16string text = DecodeCp932Exact(bytes);
@@ -52,60 +110,127 @@ TextView::TextView(const QString& initialText, QWidget* parent) : QPlainTextEdit
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setPlainText(initialText);
+    buildPoll_.setInterval(10);
+    connect(&buildPoll_, &QTimer::timeout, this, [this] {
+        if (!build_ || filling_ || !build_->done.load(std::memory_order_acquire)) {
+            return;
+        }
+        if (isVisible()) {
+            adoptBuild();
+        } else {
+            // A view hidden meanwhile takes its document (and the pause of its
+            // layout) when shown; until then it blocks nothing.
+            build_->busy.reset();
+            buildPoll_.stop();
+        }
+    });
+}
+
+TextView::~TextView() {
+    cancelBuild();
 }
 
 void TextView::setText(std::u16string text) {
-    waiting_ = std::move(text);
-    if (isVisible() || waiting_->size() < kDeferredSize) {
-        fill();
+    if (text.size() >= kPiecewiseSize) {
+        // During a long load a visible view takes its document when it is
+        // ready, so that the load goes on meanwhile.
+        const bool now = isVisible() && !BusyGuard::active();
+        startBuild(std::move(text));
+        if (now) {
+            fill();
+        }
+        return;
     }
+    cancelBuild();
+    setUndoRedoEnabled(false);
+    setPlainText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    setUndoRedoEnabled(true);
+}
+
+void TextView::startBuild(std::u16string text) {
+    cancelBuild();
+    // A document built before is big: it goes now rather than after the new
+    // one is built, so that a view holds one big document at a time.
+    if (document()->parent() == this) {
+        replaceDocument(new QTextDocument);
+    }
+    auto build = std::make_unique<Build>();
+    build->size = text.size();
+    build->text = std::move(text);
+    build->home = thread();
+    // Input to a visible view would go into the document about to be
+    // replaced; a hidden view's build blocks nothing until the view is shown.
+    if (isVisible()) {
+        build->busy.emplace(this);
+    }
+    Build* running = build.get();
+    build->worker = std::thread([running] { running->run(); });
+    build_ = std::move(build);
+    buildPoll_.start();
+}
+
+void TextView::cancelBuild() {
+    if (!build_) {
+        return;
+    }
+    build_->cancel.store(true, std::memory_order_relaxed);
+    build_->worker.join();
+    delete build_->doc;
+    build_.reset();
+    buildPoll_.stop();
 }
 
 void TextView::fill() {
-    // A fill in progress lets the event loop run; a nested call must not start
-    // a second one over the half-filled document.
-    if (!waiting_ || filling_) {
+    // A wait in progress lets the event loop run; a nested call returns, and
+    // the outer one takes whatever build is the latest when it ends.
+    if (!build_ || filling_) {
         return;
     }
-    const std::u16string text = std::move(*waiting_);
-    waiting_.reset();
-    setUndoRedoEnabled(false);
-    if (text.size() < kPiecewiseSize) {
-        setPlainText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-    } else {
-        fillPiecewise(text);
-    }
-    setUndoRedoEnabled(text.size() < kUndoLimit);
-}
-
-void TextView::fillPiecewise(std::u16string_view text) {
     BusyGuard busy(this);
     filling_ = true;
     struct Done {
         bool& flag;
         ~Done() { flag = false; }
     } done{filling_};
-    // Appending at the end also spares the two passes over every line that
-    // replacing the whole text makes; the view's own cursor stays at the start.
-    QTextCursor end;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t stop = text.size();
-        if (text.size() - at > kPieceSize) {
-            const size_t lineEnd = text.find(u'\n', at + kPieceSize);
-            stop = lineEnd == std::u16string_view::npos ? text.size() : lineEnd + 1;
+    while (build_) {
+        QCoreApplication::processEvents();
+        if (build_ && build_->done.load(std::memory_order_acquire)) {
+            break;
         }
-        const QString piece =
-            QString::fromUtf16(text.data() + at, static_cast<qsizetype>(stop - at));
-        if (at == 0) {
-            setPlainText(piece);
-            end = QTextCursor(document());
-        } else {
-            end.movePosition(QTextCursor::End);
-            end.insertText(piece);
-        }
-        at = stop;
-        BusyGuard::breathe();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    adoptBuild();
+}
+
+void TextView::adoptBuild() {
+    if (!build_) {
+        return;
+    }
+    build_->worker.join();
+    QTextDocument* doc = build_->doc;
+    build_->doc = nullptr;
+    const size_t size = build_->size;
+    buildPoll_.stop();
+    if (doc) {
+        replaceDocument(doc);
+        setUndoRedoEnabled(size < kUndoLimit);
+    }
+    build_.reset();
+}
+
+void TextView::replaceDocument(QTextDocument* doc) {
+    // The layout and the view's settings are given here, on the view's thread:
+    // a worker lays out nothing and touches no font.
+    QTextDocument* old = document();
+    const bool ownOld = old->parent() == this;
+    doc->setDefaultFont(old->defaultFont());
+    doc->setDefaultTextOption(old->defaultTextOption());
+    doc->setDocumentMargin(old->documentMargin());
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+    doc->setParent(this);
+    setDocument(doc);
+    if (ownOld) {
+        delete old; // the first document belongs to the edit, which drops it itself
     }
 }
 
@@ -159,6 +284,6 @@ void TextView::loadFile(const std::string& fileName) {
 }
 
 void TextView::clearText() {
-    waiting_.reset();
+    cancelBuild();
     clear();
 }

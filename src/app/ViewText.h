@@ -12,7 +12,9 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
+#include <QTimer>
+
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +28,18 @@ QFont windowFont();
 // A page's text view: fixed-pitch font, no wrap, both scroll bars, editable.
 //
 // Filling a text document costs some three microseconds a line, so a decade of
-// data (half a million lines a page) would freeze the window for seconds if
-// every page were filled during the recompute. A big text given to a hidden
-// view waits until the view is first shown, or until its text is read,
-// whichever comes first; small texts and visible views are filled at once. A
-// big text goes in piece by piece, the window painting in between (BusyGuard).
+// data (half a million lines a page) would freeze the window for seconds. A big
+// text's document is therefore built on a worker thread from the view's own
+// copy of the text, while the recompute and the other pages go on. A visible
+// view takes the finished document as soon as it is ready, a hidden one when it
+// is shown or read; small texts go in at once. Input to the window is blocked
+// (BusyGuard) while a visible view builds or a view waits for its build, and
+// reading a view waits for its build, so what is read is always the whole text.
 class TextView : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextView(const QString& initialText, QWidget* parent = nullptr);
+    ~TextView() override;
 
     void setLines(const std::vector<std::string>& lines);
     std::vector<std::string> lines();
@@ -44,24 +49,32 @@ public:
     void loadFile(const std::string& fileName);
     void clearText();
 
-    // Puts a waiting text into the document now.
+    // Waits for a build in progress and takes its document, the window
+    // painting meanwhile.
     void fill();
-    bool isWaiting() const { return waiting_.has_value(); }
+    bool isWaiting() const { return build_ != nullptr; }
 
-    // Texts of at least this many characters wait for a hidden view's showing.
-    static constexpr size_t kDeferredSize = 2 * 1024 * 1024;
-    // Texts of at least this many characters go in piece by piece, pieces of
-    // about kPieceSize characters ending at a line end.
+    // Texts of at least this many characters are built on a worker thread, in
+    // pieces of about kPieceSize characters ending at a line end (the pieces
+    // are where a build that is no longer wanted stops).
     static constexpr size_t kPiecewiseSize = 1024 * 1024;
+    // Texts of this size surely wait for a hidden view's showing.
+    static constexpr size_t kDeferredSize = 2 * kPiecewiseSize;
     static constexpr size_t kPieceSize = 256 * 1024;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void setText(std::u16string text);
-    void fillPiecewise(std::u16string_view text);
+    struct Build;
 
-    std::optional<std::u16string> waiting_;
+    void setText(std::u16string text);
+    void startBuild(std::u16string text);
+    void cancelBuild();
+    void adoptBuild();
+    void replaceDocument(QTextDocument* doc);
+
+    std::unique_ptr<Build> build_;
+    QTimer buildPoll_;
     bool filling_ = false;
 };

@@ -2,6 +2,7 @@
 // the setting controls and their change rule, the menus of the settings, and
 // whole runs of the recompute with its pages, summary and files.
 
+#include "app/BusyGuard.h"
 #include "app/MessageBoxes.h"
 #include "app/Unit1.h"
 #include "app/ViewText.h"
@@ -133,6 +134,7 @@ private slots:
     void viewsGiveBackTheBytesTheyWereGiven();
     void aBigTextWaitsForItsPageToBeShown();
     void aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands();
+    void aBuildReplacedClearedOrOutlivedLeavesTheLastText();
 };
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm() {
@@ -655,6 +657,50 @@ void TestMainWindow::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
     // Afterwards commands run again.
     form->Button1->click();
     QCOMPARE(dialogCalls_, 1);
+}
+
+void TestMainWindow::aBuildReplacedClearedOrOutlivedLeavesTheLastText() {
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const auto bigOf = [](char fill) {
+        return std::vector<std::string>(TextView::kDeferredSize / 50, std::string(49, fill));
+    };
+    const std::vector<std::string> first = bigOf('a');
+    const std::vector<std::string> second = bigOf('b');
+
+    // A text given while another is still being built replaces it, whether
+    // the new one is big or small, and a clear drops the build.
+    form->setRmobLines(first);
+    form->setRmobLines(second);
+    QCOMPARE(form->rmobLines(), second);
+    form->setRmobLines(first);
+    form->setRmobLines({"small"});
+    QVERIFY(!form->RMOB_View->isWaiting());
+    QCOMPARE(form->rmobLines(), std::vector<std::string>{"small"});
+    form->REReport10->setLines(first);
+    form->REReport10->clearText();
+    QVERIFY(!form->REReport10->isWaiting());
+    QVERIFY(form->REReport10->lines().empty());
+
+    // A visible view given a big text during a load takes it by itself once
+    // built, and until then the window takes no command.
+    showPage(*form, form->TabSheetReport60_csv);
+    {
+        const BusyGuard load(form.get());
+        form->REReport60->setLines(first);
+    }
+    QVERIFY(form->REReport60->isWaiting());
+    QVERIFY(BusyGuard::active());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->REReport60->isWaiting(), 20000);
+    QVERIFY(!BusyGuard::active());
+    QCOMPARE(form->REReport60->document()->blockCount(), int(first.size()) + 1);
+    QCOMPARE(form->REReport60->lines(), first);
+
+    // A window closed with builds running lets them end first.
+    form->REReport10->setLines(second);
+    form->setRmobLines(second);
+    form.reset();
 }
 
 QTEST_MAIN(TestMainWindow)
