@@ -135,18 +135,17 @@ void BuildRmob(TReportDataList& data, const TCnfData& cnf, std::vector<std::stri
     view.push_back("Total number of echoes");
     view.push_back("");
     appendTable(data, cnf.RTZ, Value::Rate, view);
+    auto countTable = [&](bool durationKnown, std::int32_t seconds, Value which) {
+        view.push_back("");
+        view.push_back("");
+        view.push_back(durationLabel(durationKnown, seconds));
+        view.push_back("");
+        appendTable(data, cnf.RTZ, which, view);
+    };
     if (cnf.RMOBLE) {
-        view.push_back("");
-        view.push_back("");
-        view.push_back(durationLabel(cnf.LongFLE, cnf.LongTLE));
-        view.push_back("");
-        appendTable(data, cnf.RTZ, Value::LongEcho, view);
+        countTable(cnf.LongFLE, cnf.LongTLE, Value::LongEcho);
     }
     if (cnf.RMOBOD) {
-        view.push_back("");
-        view.push_back("");
-        view.push_back(durationLabel(cnf.LongFOD, cnf.LongTOD));
-        view.push_back("");
-        appendTable(data, cnf.RTZ, Value::OtherData, view);
+        countTable(cnf.LongFOD, cnf.LongTOD, Value::OtherData);
     }
 }

@@ -1,5 +1,7 @@
 #include "shared/NumberFormat.h"
 
+#include "shared/DigitPairs.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,17 +48,6 @@ std::string roundDigits(double magnitude, int decimals) {
     size_t first = kept.find_first_not_of('0');
     return first == std::string::npos ? "0" : kept.substr(first);
 }
-
-constexpr char kDigitPairs[] = "00010203040506070809"
-                               "10111213141516171819"
-                               "20212223242526272829"
-                               "30313233343536373839"
-                               "40414243444546474849"
-                               "50515253545556575859"
-                               "60616263646566676869"
-                               "70717273747576777879"
-                               "80818283848586878889"
-                               "90919293949596979899";
 
 // Number of decimal digits of value.
 int digitCount(std::uint64_t value) {

@@ -2,6 +2,8 @@
 
 #include "shared/TextFile.h"
 
+#include "shared/DigitPairs.h"
+
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -15,17 +17,6 @@ constexpr int kEpochOffset = 25569;
 // proved against std::chrono over this range; outside it chrono decides.
 constexpr std::int64_t kFirstCivilDay = -693593;
 constexpr std::int64_t kLastCivilDay = 2958465;
-
-constexpr char kDigitPairs[] = "00010203040506070809"
-                               "10111213141516171819"
-                               "20212223242526272829"
-                               "30313233343536373839"
-                               "40414243444546474849"
-                               "50515253545556575859"
-                               "60616263646566676869"
-                               "70717273747576777879"
-                               "80818283848586878889"
-                               "90919293949596979899";
 
 // Two digits of a value 0..99 at out.
 void putTwo(char* out, int value) {

@@ -3,6 +3,7 @@
 // the image export.
 
 #include "app/ColorgrammePage.h"
+#include "AppTestSupport.h"
 #include "app/ColorgrammeView.h"
 #include "app/MessageBoxes.h"
 #include "app/Unit1.h"
@@ -45,12 +46,6 @@ QByteArray dayOfData(const char* date, int firstHour = 0) {
         }
     }
     return bytes;
-}
-
-void writeBytes(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 QStringList chooserItems(const ColorgrammePage& page) {

@@ -2,6 +2,7 @@
 // the setting controls and their change rule, the menus of the settings, and
 // whole runs of the recompute with its pages, summary and files.
 
+#include "AppTestSupport.h"
 #include "app/BusyGuard.h"
 #include "app/MessageBoxes.h"
 #include "app/Unit1.h"
@@ -45,17 +46,6 @@ QByteArray dataFileBytes() {
         bytes += "\r\n";
     }
     return bytes;
-}
-
-void writeBytes(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The settings record as the defaults give it, for editing single bytes.

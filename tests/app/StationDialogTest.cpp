@@ -3,6 +3,7 @@
 // failure to write, and the export with its warning, its images and its count.
 
 #include "app/StationDialog.h"
+#include "AppTestSupport.h"
 #include "app/MessageBoxes.h"
 #include "app/Unit1.h"
 #include "config/StationInfo.h"
@@ -41,17 +42,6 @@ QByteArray dataFileBytes() {
         }
     }
     return bytes;
-}
-
-void writeBytes(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 StationInfo completeStation() {
