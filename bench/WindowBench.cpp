@@ -1,6 +1,6 @@
 // Times the main window on a data file, offscreen:
 //   QT_QPA_PLATFORM=offscreen velk-winbench [--runs N] [--verbose] DATAFILE
-// Each run confirms the open dialog (Button1Click) and then shows the eight
+// Each run confirms the open dialog (openDataFile) and then shows the eight
 // pages in turn, each text view holding its whole text, pending events
 // processed; the time from the click to the last page is one run. Prints the
 // median and the spread of the runs, the longest stretch in which the event
@@ -10,9 +10,9 @@
 // The program writes its outputs into the current directory, so the runs go on
 // in a temporary one; message boxes are counted instead of shown.
 
+#include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
-#include "app/Unit1.h"
-#include "app/ViewText.h"
+#include "app/TextView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -105,7 +105,7 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    TForm1 form;
+    MainWindow form;
     form.openDialog = [dataFile](QWidget*) { return std::optional<QString>(dataFile); };
     form.show();
     QApplication::processEvents();
@@ -131,7 +131,7 @@ int main(int argc, char* argv[]) {
 
     std::vector<Run> results;
     for (int run = 0; run < runs; ++run) {
-        form.PageControl1->setCurrentIndex(0);
+        form.pages->setCurrentIndex(0);
         QApplication::processEvents();
         messages = 0;
         counter.paints = 0;
@@ -140,11 +140,11 @@ int main(int argc, char* argv[]) {
         clock.start();
         lastTick = 0;
 
-        form.Button1->click();
+        form.openButton->click();
         std::vector<qint64> steps{clock.nsecsElapsed()};
-        for (int i = 0; i < form.PageControl1->count(); ++i) {
-            form.PageControl1->setCurrentIndex(i);
-            for (TextView* view : form.PageControl1->widget(i)->findChildren<TextView*>()) {
+        for (int i = 0; i < form.pages->count(); ++i) {
+            form.pages->setCurrentIndex(i);
+            for (TextView* view : form.pages->widget(i)->findChildren<TextView*>()) {
                 view->fill();
             }
             QApplication::processEvents();

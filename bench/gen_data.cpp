@@ -2,7 +2,7 @@
 //   velk-gendata --years N [--seed S] OUTFILE
 
 #include "GenData.h"
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 
 #include <cerrno>
 #include <charconv>

@@ -2,7 +2,7 @@
 
 #include "app/ColorgrammeView.h"
 #include "reports/ColorgrammeImage.h"
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 #include "shared/PngWriter.h"
 
 #include <QCheckBox>
@@ -35,9 +35,9 @@ QString monthText(int year, int month) {
 // The day worth looking at first: the one with the most echoes.
 int busiestDay(const ColorgrammeMonth& month) {
     int best = 1;
-    for (int day = 2; day <= month.DaysInMonth; ++day) {
-        if (month.DailyTotals[static_cast<size_t>(day - 1)] >
-            month.DailyTotals[static_cast<size_t>(best - 1)]) {
+    for (int day = 2; day <= month.daysInMonth; ++day) {
+        if (month.dailyTotals[static_cast<size_t>(day - 1)] >
+            month.dailyTotals[static_cast<size_t>(best - 1)]) {
             best = day;
         }
     }
@@ -45,9 +45,9 @@ int busiestDay(const ColorgrammeMonth& month) {
 }
 
 bool wholeDayUnobserved(const ColorgrammeMonth& month, int day) {
-    const auto& hours = month.Cells[static_cast<size_t>(day - 1)];
+    const auto& hours = month.cells[static_cast<size_t>(day - 1)];
     return std::all_of(hours.begin(), hours.end(),
-                       [](const ColorgrammeCell& c) { return c.State == CellState::Unobserved; });
+                       [](const ColorgrammeCell& c) { return c.state == CellState::Unobserved; });
 }
 
 } // namespace
@@ -112,7 +112,7 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
 void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
     std::optional<std::pair<int, int>> shown;
     if (const ColorgrammeMonth* m = shownMonth()) {
-        shown = std::pair(m->Year, m->Month);
+        shown = std::pair(m->year, m->month);
     }
     months_ = std::move(months);
     int index = static_cast<int>(months_.size()) - 1;
@@ -122,8 +122,8 @@ void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
         monthChooser->clear();
         for (int i = 0; i < static_cast<int>(months_.size()); ++i) {
             const ColorgrammeMonth& m = months_[static_cast<size_t>(i)];
-            monthChooser->addItem(monthText(m.Year, m.Month));
-            if (shown && shown->first == m.Year && shown->second == m.Month) {
+            monthChooser->addItem(monthText(m.year, m.month));
+            if (shown && shown->first == m.year && shown->second == m.month) {
                 index = i;
             }
         }
@@ -154,7 +154,7 @@ void ColorgrammePage::showChosenMonth() {
     if (m && !fixedMaximum->isChecked()) {
         // Shows what the automatic maximum is, and is where a fixed one starts.
         maximumBox->setValue(static_cast<int>(
-            std::min<double>(ColorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
+            std::min<double>(colorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
     }
     renderShown();
 }
@@ -163,7 +163,7 @@ void ColorgrammePage::fixedMaximumToggled() {
     maximumBox->setEnabled(fixedMaximum->isChecked());
     if (const ColorgrammeMonth* m = shownMonth(); m && !fixedMaximum->isChecked()) {
         maximumBox->setValue(static_cast<int>(
-            std::min<double>(ColorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
+            std::min<double>(colorgrammeScaleMaximum(*m, std::nullopt), kLargestManualMaximum)));
     }
     renderShown();
 }
@@ -179,28 +179,28 @@ void ColorgrammePage::renderShown() {
         return;
     }
     const std::optional<double> manual = manualMaximum();
-    image_ = toQImage(RenderColorgramme(*m, manual));
+    image_ = toQImage(renderColorgramme(*m, manual));
     view->setMonth(m, image_, manual);
 
     std::vector<ChartBar> totals;
     QStringList labels;
-    for (int day = 1; day <= m->DaysInMonth; ++day) {
+    for (int day = 1; day <= m->daysInMonth; ++day) {
         if (wholeDayUnobserved(*m, day)) {
             totals.push_back({0, toQColor(kColorgrammeUnobserved), true});
         } else {
             totals.push_back(
-                {static_cast<double>(m->DailyTotals[static_cast<size_t>(day - 1)]), kTotalsColour});
+                {static_cast<double>(m->dailyTotals[static_cast<size_t>(day - 1)]), kTotalsColour});
         }
         labels.append(day == 1 || day % 5 == 0 ? QString::number(day) : QString());
     }
-    dayChart->setBars(QStringLiteral("%1 日合計").arg(monthText(m->Year, m->Month)),
+    dayChart->setBars(QStringLiteral("%1 日合計").arg(monthText(m->year, m->month)),
                       std::move(totals), labels, 1);
     chooseDay(chosenDay_);
 }
 
 void ColorgrammePage::chooseDay(int day) {
     const ColorgrammeMonth* m = shownMonth();
-    if (!m || day < 1 || day > m->DaysInMonth) {
+    if (!m || day < 1 || day > m->daysInMonth) {
         return;
     }
     chosenDay_ = day;
@@ -214,15 +214,15 @@ void ColorgrammePage::updateHourChart() {
     if (!m || chosenDay_ < 1) {
         return;
     }
-    const double top = ColorgrammeScaleMaximum(*m, manualMaximum());
+    const double top = colorgrammeScaleMaximum(*m, manualMaximum());
     std::vector<ChartBar> hours;
     QStringList labels;
     for (int hour = 0; hour < kColorgrammeHours; ++hour) {
         const ColorgrammeCell& c = m->cell(chosenDay_, hour);
-        switch (c.State) {
+        switch (c.state) {
         case CellState::Observed: {
-            const auto v = static_cast<double>(c.Value);
-            hours.push_back({v, toQColor(ColourForValue(v, top))});
+            const auto v = static_cast<double>(c.value);
+            hours.push_back({v, toQColor(colourForValue(v, top))});
             break;
         }
         case CellState::Noise:
@@ -235,7 +235,7 @@ void ColorgrammePage::updateHourChart() {
         labels.append(hour % 6 == 0 ? QStringLiteral("%1h").arg(hour) : QString());
     }
     hourChart->setBars(QStringLiteral("%1-%2 時別 (UT)")
-                           .arg(monthText(m->Year, m->Month))
+                           .arg(monthText(m->year, m->month))
                            .arg(chosenDay_, 2, 10, QLatin1Char('0')),
                        std::move(hours), labels, top);
 }
@@ -245,9 +245,9 @@ QStringList ColorgrammePage::exportImage() {
     if (!m) {
         return {};
     }
-    const RgbImage picture = RenderColorgramme(*m, manualMaximum());
-    const std::string png = ColorgrammeFileName(m->Year, m->Month);
-    WritePng(png, picture);
+    const RgbImage picture = renderColorgramme(*m, manualMaximum());
+    const std::string png = colorgrammeFileName(m->year, m->month);
+    writePng(png, picture);
     QStringList written{QString::fromStdString(png)};
     if (jpegBox->isChecked()) {
         QString jpg = written.front();

@@ -1,6 +1,6 @@
 #include "app/ColorgrammeView.h"
 
-#include "app/ViewText.h"
+#include "app/TextView.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -40,11 +40,11 @@ QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
                              std::optional<double> manualMaximum) {
     const ColorgrammeCell& cell = month.cell(day, hour);
     QString value;
-    switch (cell.State) {
+    switch (cell.state) {
     case CellState::Observed: {
-        value = QString::number(cell.Value);
-        const double top = ColorgrammeScaleMaximum(month, manualMaximum);
-        if (manualMaximum && static_cast<double>(cell.Value) > top) {
+        value = QString::number(cell.value);
+        const double top = colorgrammeScaleMaximum(month, manualMaximum);
+        if (manualMaximum && static_cast<double>(cell.value) > top) {
             value += QStringLiteral(" (最大値 %1 を超えています)").arg(numberText(top));
         }
         break;
@@ -57,9 +57,9 @@ QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
         break;
     }
     return QStringLiteral("UT: %1-%2-%3 %4h\n地方時: %5\n値: %6\n観測時間: %7 分\n備考: %8")
-        .arg(QString::number(month.Year), twoDigits(month.Month), twoDigits(day), twoDigits(hour),
-             localHourText(cell.LocalKey), value, QString::number(cell.ObsTime),
-             cp932ToQString(cell.Remark));
+        .arg(QString::number(month.year), twoDigits(month.month), twoDigits(day), twoDigits(hour),
+             localHourText(cell.localKey), value, QString::number(cell.observedMinutes),
+             cp932ToQString(cell.remark));
 }
 
 QImage toQImage(const RgbImage& image) {
@@ -120,7 +120,7 @@ QRectF ColorgrammeView::squareRect(int day, int hour) const {
     }
     const double sx = picture.width() / image_.width();
     const double sy = picture.height() / image_.height();
-    const PixelRect r = ColorgrammeSquare(day, hour);
+    const PixelRect r = colorgrammeSquare(day, hour);
     return {picture.left() + r.x * sx, picture.top() + r.y * sy, r.width * sx, r.height * sy};
 }
 
@@ -135,8 +135,8 @@ std::optional<DayHour> ColorgrammeView::squareAt(QPointF position) const {
         return std::nullopt;
     }
     const std::optional<DayHour> at =
-        ColorgrammeSquareAt(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-    if (!at || at->day > month_->DaysInMonth) {
+        colorgrammeSquareAt(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+    if (!at || at->day > month_->daysInMonth) {
         return std::nullopt;
     }
     return at;
@@ -193,7 +193,7 @@ void ColorgrammeView::paintEvent(QPaintEvent*) {
         }
         painter.drawImage(picture.topLeft(), reduced_);
     }
-    if (!month_ || chosenDay_ < 1 || chosenDay_ > month_->DaysInMonth) {
+    if (!month_ || chosenDay_ < 1 || chosenDay_ > month_->daysInMonth) {
         return;
     }
     // The chosen day: a frame in the white gaps around its column and a

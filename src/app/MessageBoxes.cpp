@@ -1,6 +1,6 @@
 #include "app/MessageBoxes.h"
 
-#include "app/ViewText.h"
+#include "app/TextView.h"
 #include "shared/ShiftJis.h"
 
 #include <QApplication>
@@ -31,7 +31,7 @@ void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text
 void showCp932Message(QWidget* parent, const std::string& cp932Text) {
     // CR never occurs inside a double-byte character, so the bytes can be
     // split before decoding.
-    showMessageBox(parent, QMessageBox::NoIcon, cp932ToQString(CrToLf(cp932Text)));
+    showMessageBox(parent, QMessageBox::NoIcon, cp932ToQString(crToLf(cp932Text)));
 }
 
 void showErrorBox(QWidget* parent, const std::exception& error) {

@@ -16,7 +16,7 @@ namespace {
 // "[Latitude ]" shows as "Latitude": the brackets and the blank belong to the
 // file's block, not to the field.
 QString fieldCaption(const StationField& field) {
-    QString caption = QString::fromUtf8(field.Label);
+    QString caption = QString::fromUtf8(field.label);
     if (caption.startsWith(u'[') && caption.endsWith(u']')) {
         caption = caption.mid(1, caption.size() - 2);
     }
@@ -24,7 +24,7 @@ QString fieldCaption(const StationField& field) {
 }
 
 QString fieldHint(const StationField& field) {
-    const auto is = [&](const char* key) { return std::strcmp(field.Key, key) == 0; };
+    const auto is = [&](const char* key) { return std::strcmp(field.key, key) == 0; };
     if (is("Longitude") || is("LongitudeGMAP")) {
         return QStringLiteral("10進の度、東経が正 (例 139.7583)");
     }
@@ -47,9 +47,9 @@ StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget*
     setWindowTitle(QStringLiteral("観測局情報"));
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    const auto& list = StationFields();
+    const auto& list = stationFields();
     for (size_t i = 0; i < list.size(); ++i) {
-        auto* edit = new QLineEdit(QString::fromStdString(info.*(list[i].Member)), this);
+        auto* edit = new QLineEdit(QString::fromStdString(info.*(list[i].member)), this);
         edit->setPlaceholderText(fieldHint(list[i]));
         edit->setMinimumWidth(260);
         fields[i] = edit;
@@ -77,16 +77,16 @@ StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget*
 
 StationInfo StationDialog::info() const {
     StationInfo result;
-    const auto& list = StationFields();
+    const auto& list = stationFields();
     for (size_t i = 0; i < list.size(); ++i) {
-        result.*(list[i].Member) = fields[i]->text().toStdString();
+        result.*(list[i].member) = fields[i]->text().toStdString();
     }
     return result;
 }
 
 void StationDialog::accept() {
     try {
-        SaveStationInfo(path_, info());
+        saveStationInfo(path_, info());
     } catch (const std::exception& error) {
         showErrorBox(this, error);
         return;
@@ -95,5 +95,5 @@ void StationDialog::accept() {
 }
 
 void StationDialog::updateWarning() {
-    warning->setText(QString::fromStdString(StationWarningText(info())));
+    warning->setText(QString::fromStdString(stationWarningText(info())));
 }

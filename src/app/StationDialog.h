@@ -27,7 +27,7 @@ public:
 
     void accept() override;
 
-    // One edit per field, in the order of StationFields().
+    // One edit per field, in the order of stationFields().
     std::array<QLineEdit*, 16> fields{};
     QLabel* warning;
 

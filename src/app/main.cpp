@@ -2,17 +2,17 @@
 // start-up runs as it is created), the about box created hidden, then the
 // event loop until the main window closes. Settings are not saved on the way out.
 
-#include "app/UAboutBox.h"
-#include "app/Unit1.h"
-#include "config/UConst.h"
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "config/ProgramInfo.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
-    TForm1 Form1;
-    TAboutBox AboutBox;
+    MainWindow Form1;
+    AboutBox AboutBox;
     Form1.setAboutBox(&AboutBox);
     Form1.show();
     return QApplication::exec();

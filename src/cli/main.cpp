@@ -2,18 +2,18 @@
 // run their daily reports from a script. Messages that the window shows in
 // boxes go to standard error in UTF-8; the summary goes to standard output.
 
+#include "config/ProgramInfo.h"
+#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "config/UConfig.h"
-#include "config/UConst.h"
 #include "pipeline/Recompute.h"
 #include "reports/Colorgramme.h"
 #include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
-#include "shared/Errors.h"
+#include "shared/DateTime.h"
+#include "shared/IoError.h"
 #include "shared/Messages.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
-#include "shared/UFunction.h"
 
 #include <cerrno>
 #include <charconv>
@@ -99,7 +99,7 @@ std::optional<std::int32_t> parseInt(const std::string& v) {
     return out;
 }
 
-void applySetting(TCnfData& cnf, const std::string& assignment) {
+void applySetting(Settings& cnf, const std::string& assignment) {
     const size_t eq = assignment.find('=');
     if (eq == std::string::npos) {
         throw UsageError{"--set needs NAME=VALUE, got '" + assignment + "'"};
@@ -108,29 +108,29 @@ void applySetting(TCnfData& cnf, const std::string& assignment) {
     const std::string value = assignment.substr(eq + 1);
     struct BoolField {
         const char* name;
-        bool TCnfData::*field;
+        bool Settings::*field;
     };
     struct IntField {
         const char* name;
-        std::int32_t TCnfData::*field;
+        std::int32_t Settings::*field;
     };
-    static const BoolField bools[] = {{"MLong", &TCnfData::MLong},
-                                      {"MOData", &TCnfData::MOData},
-                                      {"RepTOF", &TCnfData::RepTOF},
-                                      {"Rep1l1", &TCnfData::Rep1l1},
-                                      {"Rep1OF", &TCnfData::Rep1OF},
-                                      {"Rep6l1", &TCnfData::Rep6l1},
-                                      {"Rep6OF", &TCnfData::Rep6OF},
-                                      {"RMOBF", &TCnfData::RMOBF},
-                                      {"RMOBLE", &TCnfData::RMOBLE},
-                                      {"RMOBOD", &TCnfData::RMOBOD},
-                                      {"LongFLE", &TCnfData::LongFLE},
-                                      {"LongFOD", &TCnfData::LongFOD},
-                                      {"HR", &TCnfData::HR}};
-    static const IntField ints[] = {{"RTZ", &TCnfData::RTZ},
-                                    {"LongTLE", &TCnfData::LongTLE},
-                                    {"LongTOD", &TCnfData::LongTOD},
-                                    {"nd", &TCnfData::nd}};
+    static const BoolField bools[] = {{"MLong", &Settings::reportLongEcho},
+                                      {"MOData", &Settings::reportOtherData},
+                                      {"RepTOF", &Settings::alwaysWriteTextReport},
+                                      {"Rep1l1", &Settings::tenMinuteHeaderLine},
+                                      {"Rep1OF", &Settings::alwaysWriteTenMinuteTable},
+                                      {"Rep6l1", &Settings::hourHeaderLine},
+                                      {"Rep6OF", &Settings::alwaysWriteHourTable},
+                                      {"RMOBF", &Settings::alwaysWriteRmob},
+                                      {"RMOBLE", &Settings::rmobLongEcho},
+                                      {"RMOBOD", &Settings::rmobOtherData},
+                                      {"LongFLE", &Settings::longEchoDurationKnown},
+                                      {"LongFOD", &Settings::otherDataDurationKnown},
+                                      {"HR", &Settings::percentRates}};
+    static const IntField ints[] = {{"RTZ", &Settings::utOffsetHours},
+                                    {"LongTLE", &Settings::longEchoSeconds},
+                                    {"LongTOD", &Settings::otherDataSeconds},
+                                    {"nd", &Settings::noiseMinutes}};
     for (const BoolField& f : bools) {
         if (name == f.name) {
             auto b = parseBool(value);
@@ -258,7 +258,7 @@ void writeStdout(std::string_view text, bool flush = false) {
 // One write per message: standard error is unbuffered, and a file of a
 // million implausible lines prints a million messages.
 void printMessage(const std::string& cp932) {
-    std::string text = CrToLf(Cp932ToUtf8(cp932));
+    std::string text = crToLf(cp932ToUtf8(cp932));
     text.push_back('\n');
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
@@ -266,7 +266,7 @@ void printMessage(const std::string& cp932) {
 // Only plain files are read: a folder fails, and a pipe or a device such as
 // /dev/zero could block or never end.
 void requireRegularFile(const char* what, const std::string& name) {
-    if (FileExists(name)) {
+    if (fileExists(name)) {
         return;
     }
     std::error_code ec;
@@ -281,44 +281,45 @@ void requireRegularFile(const char* what, const std::string& name) {
 }
 
 int run(const Options& o) {
-    SetMessageHandler(printMessage);
-    InstallEnglishMonthNames();
+    setMessageHandler(printMessage);
+    installEnglishMonthNames();
 
-    CnfSetDefault(CnfData);
+    setDefaultSettings(CnfData);
     if (o.settingsFile) {
         requireRegularFile("Cannot read settings file", *o.settingsFile);
-        CnfData.CnfFileName = *o.settingsFile;
+        CnfData.filePath = *o.settingsFile;
     }
-    CnfLoad(CnfData);
+    loadSettings(CnfData);
     for (const std::string& s : o.sets) {
         applySetting(CnfData, s);
     }
 
     if (o.writeSettings) {
-        TCnfData out = CnfData;
-        out.CnfFileName = *o.writeSettings;
-        CnfSave(out);
+        Settings out = CnfData;
+        out.filePath = *o.writeSettings;
+        saveSettings(out);
         return 0;
     }
     if (o.showSettings) {
-        writeStdout(CrToLf(Cp932ToUtf8(CnfShowText(CnfData))), true);
+        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(CnfData))), true);
         return 0;
     }
 
     // Every output is written, as the window does with every always-write
     // setting on.
-    CnfData.RepTOF = CnfData.Rep1OF = CnfData.Rep6OF = CnfData.RMOBF = true;
+    CnfData.alwaysWriteTextReport = CnfData.alwaysWriteTenMinuteTable =
+        CnfData.alwaysWriteHourTable = CnfData.alwaysWriteRmob = true;
 
     const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
     // Read before changing folder, so a relative --station names what the user meant.
     StationInfo station;
     if (o.rmobMonthly) {
         const std::string stationFile =
-            o.stationFile ? *o.stationFile : DefaultStationFileName(CnfData.CnfFileName);
+            o.stationFile ? *o.stationFile : defaultStationFileName(CnfData.filePath);
         if (o.stationFile) {
             requireRegularFile("Cannot read station file", stationFile);
         }
-        station = LoadStationInfo(stationFile);
+        station = loadStationInfo(stationFile);
     }
     requireRegularFile("Cannot read data file", *o.dataFile);
     if (o.outputDir) {
@@ -329,37 +330,37 @@ int run(const Options& o) {
         }
     }
 
-    CSVData.Init();
-    ReportData.Init();
-    NoObsLines.Init();
+    CSVData.init();
+    ReportData.init();
+    NoObsLines.init();
     ReportDirty = true;
 
     CliView view;
     Recompute recompute(AppState::globals(), view);
-    recompute.Button6Click(dataFile);
+    recompute.recompute(dataFile);
     if (o.rmobMonthly) {
-        const std::string warning = StationWarningText(station);
+        const std::string warning = stationWarningText(station);
         if (!warning.empty()) {
             std::cerr << warning << std::endl;
         }
-        WriteRmobMonthlyFiles(ReportData, CnfData, station, "");
+        writeRmobMonthlyFiles(ReportData, CnfData, station, "");
     }
     if (o.colorgramme) {
-        WriteColorgrammes(BuildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
+        writeColorgrammes(buildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
     }
 
     // Field by field: the first and the last line of a file without line
     // ends are the whole file, and need no third copy here.
     const Summary& s = view.summary;
     for (auto [name, value] :
-         {std::pair<const char*, const std::string*>{"StartData", &s.StartData},
-          {"StartDay", &s.StartDay},
-          {"InData", &s.InData},
-          {"AllData", &s.AllData},
-          {"EndData", &s.EndData},
-          {"EndDay", &s.EndDay},
-          {"NGData", &s.NGData},
-          {"NotData", &s.NotData}}) {
+         {std::pair<const char*, const std::string*>{"StartData", &s.firstLine},
+          {"StartDay", &s.firstSlot},
+          {"InData", &s.lineCount},
+          {"AllData", &s.rowCount},
+          {"EndData", &s.lastLine},
+          {"EndDay", &s.lastSlot},
+          {"NGData", &s.rejectedCount},
+          {"NotData", &s.gapCount}}) {
         writeStdout(name);
         writeStdout("=");
         writeStdout(*value);

@@ -23,8 +23,8 @@ std::string_view trimBlanks(std::string_view s) {
 }
 
 const StationField* fieldByKey(std::string_view key) {
-    for (const StationField& f : StationFields()) {
-        if (key == f.Key) {
+    for (const StationField& f : stationFields()) {
+        if (key == f.key) {
             return &f;
         }
     }
@@ -33,15 +33,15 @@ const StationField* fieldByKey(std::string_view key) {
 
 // The coordinate fields with the magnitude each may reach.
 struct CoordinateField {
-    std::string StationInfo::*Member;
-    const char* Key;
-    double Limit;
+    std::string StationInfo::*member;
+    const char* key;
+    double limit;
 };
 constexpr std::array<CoordinateField, 4> kCoordinateFields = {{
-    {&StationInfo::Longitude, "Longitude", kLongitudeLimit},
-    {&StationInfo::Latitude, "Latitude", kLatitudeLimit},
-    {&StationInfo::LongitudeGMAP, "LongitudeGMAP", kLongitudeLimit},
-    {&StationInfo::LatitudeGMAP, "LatitudeGMAP", kLatitudeLimit},
+    {&StationInfo::longitude, "Longitude", kLongitudeLimit},
+    {&StationInfo::latitude, "Latitude", kLatitudeLimit},
+    {&StationInfo::longitudeGmap, "LongitudeGMAP", kLongitudeLimit},
+    {&StationInfo::latitudeGmap, "LatitudeGMAP", kLatitudeLimit},
 }};
 
 std::string joinKeys(const std::vector<std::string>& keys) {
@@ -65,30 +65,30 @@ void appendDigits(std::string& out, std::int64_t value, int width) {
 
 } // namespace
 
-const std::array<StationField, 16>& StationFields() {
+const std::array<StationField, 16>& stationFields() {
     static const std::array<StationField, 16> fields = {{
-        {"Observer", "[Observer]", &StationInfo::Observer, true},
-        {"Country", "[Country]", &StationInfo::Country, true},
-        {"City", "[City]", &StationInfo::City, true},
-        {"Longitude", "[Longitude]", &StationInfo::Longitude, true},
-        {"Latitude", "[Latitude ]", &StationInfo::Latitude, true},
-        {"LongitudeGMAP", "[Longitude GMAP]", &StationInfo::LongitudeGMAP, true},
-        {"LatitudeGMAP", "[Latitude GMAP]", &StationInfo::LatitudeGMAP, true},
-        {"Frequencies", "[Frequencies]", &StationInfo::Frequencies, true},
-        {"Antenna", "[Antenna]", &StationInfo::Antenna, true},
-        {"AzimutAntenna", "[Azimut Antenna]", &StationInfo::AzimutAntenna, true},
-        {"ElevationAntenna", "[Elevation Antenna]", &StationInfo::ElevationAntenna, true},
-        {"PreAmplifier", "[Pre-Amplifier]", &StationInfo::PreAmplifier, true},
-        {"Receiver", "[Receiver]", &StationInfo::Receiver, true},
-        {"ObservingMethod", "[Observing Method]", &StationInfo::ObservingMethod, true},
+        {"Observer", "[Observer]", &StationInfo::observer, true},
+        {"Country", "[Country]", &StationInfo::country, true},
+        {"City", "[City]", &StationInfo::city, true},
+        {"Longitude", "[Longitude]", &StationInfo::longitude, true},
+        {"Latitude", "[Latitude ]", &StationInfo::latitude, true},
+        {"LongitudeGMAP", "[Longitude GMAP]", &StationInfo::longitudeGmap, true},
+        {"LatitudeGMAP", "[Latitude GMAP]", &StationInfo::latitudeGmap, true},
+        {"Frequencies", "[Frequencies]", &StationInfo::frequencies, true},
+        {"Antenna", "[Antenna]", &StationInfo::antenna, true},
+        {"AzimutAntenna", "[Azimut Antenna]", &StationInfo::antennaAzimuth, true},
+        {"ElevationAntenna", "[Elevation Antenna]", &StationInfo::antennaElevation, true},
+        {"PreAmplifier", "[Pre-Amplifier]", &StationInfo::preAmplifier, true},
+        {"Receiver", "[Receiver]", &StationInfo::receiver, true},
+        {"ObservingMethod", "[Observing Method]", &StationInfo::observingMethod, true},
         // Free remarks: a station with nothing to add is still complete.
-        {"Remarks", "[Remarks]", &StationInfo::Remarks, false},
-        {"E", "[E]", &StationInfo::E, true},
+        {"Remarks", "[Remarks]", &StationInfo::remarks, false},
+        {"E", "[E]", &StationInfo::email, true},
     }};
     return fields;
 }
 
-std::string DefaultStationFileName(const std::string& cnfFileName) {
+std::string defaultStationFileName(const std::string& cnfFileName) {
     const size_t sep = cnfFileName.find_last_of("/\\");
     const size_t dot = cnfFileName.find_last_of('.');
     if (dot != std::string::npos && (sep == std::string::npos || dot > sep)) {
@@ -97,7 +97,7 @@ std::string DefaultStationFileName(const std::string& cnfFileName) {
     return cnfFileName + ".station";
 }
 
-StationInfo LoadStationInfo(const std::string& path) {
+StationInfo loadStationInfo(const std::string& path) {
     StationInfo info;
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
@@ -105,64 +105,64 @@ StationInfo LoadStationInfo(const std::string& path) {
         return info;
     }
     std::string_view text;
-    const std::string bytes = ReadWholeFile(path);
+    const std::string bytes = readWholeFile(path);
     text = bytes;
     // Editors on the observers' systems often put a byte order mark first.
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
-    ForEachLine(text, false, [&](std::string_view line) {
+    forEachLine(text, false, [&](std::string_view line) {
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
             return;
         }
         if (const StationField* f = fieldByKey(trimBlanks(line.substr(0, eq)))) {
-            info.*(f->Member) = std::string(trimBlanks(line.substr(eq + 1)));
+            info.*(f->member) = std::string(trimBlanks(line.substr(eq + 1)));
         }
     });
     return info;
 }
 
-void SaveStationInfo(const std::string& path, const StationInfo& info) {
+void saveStationInfo(const std::string& path, const StationInfo& info) {
     TextFileWriter out(path);
-    for (const StationField& f : StationFields()) {
-        std::string value = info.*(f.Member);
+    for (const StationField& f : stationFields()) {
+        std::string value = info.*(f.member);
         for (char& c : value) {
             if (c == '\r' || c == '\n') {
                 c = ' ';
             }
         }
-        out.write(f.Key);
+        out.write(f.key);
         out.write("=");
         out.writeLine(value);
     }
     out.close();
 }
 
-std::vector<std::string> MissingStationFields(const StationInfo& info) {
+std::vector<std::string> missingStationFields(const StationInfo& info) {
     std::vector<std::string> keys;
-    for (const StationField& f : StationFields()) {
-        if (f.Required && trimBlanks(info.*(f.Member)).empty()) {
-            keys.emplace_back(f.Key);
+    for (const StationField& f : stationFields()) {
+        if (f.required && trimBlanks(info.*(f.member)).empty()) {
+            keys.emplace_back(f.key);
         }
     }
     return keys;
 }
 
-std::vector<std::string> InvalidStationFields(const StationInfo& info) {
+std::vector<std::string> invalidStationFields(const StationInfo& info) {
     std::vector<std::string> keys;
     for (const CoordinateField& f : kCoordinateFields) {
-        const std::string& text = info.*(f.Member);
-        if (!trimBlanks(text).empty() && !ParseDegrees(text, f.Limit)) {
-            keys.emplace_back(f.Key);
+        const std::string& text = info.*(f.member);
+        if (!trimBlanks(text).empty() && !parseDegrees(text, f.limit)) {
+            keys.emplace_back(f.key);
         }
     }
     return keys;
 }
 
-std::string StationWarningText(const StationInfo& info) {
-    const std::vector<std::string> missing = MissingStationFields(info);
-    const std::vector<std::string> invalid = InvalidStationFields(info);
+std::string stationWarningText(const StationInfo& info) {
+    const std::vector<std::string> missing = missingStationFields(info);
+    const std::vector<std::string> invalid = invalidStationFields(info);
     if (missing.empty() && invalid.empty()) {
         return {};
     }
@@ -178,8 +178,8 @@ std::string StationWarningText(const StationInfo& info) {
     return text;
 }
 
-std::string StationWarningTextCp932(const StationInfo& info) {
-    std::string text = Utf8ToCp932(StationWarningText(info));
+std::string stationWarningTextCp932(const StationInfo& info) {
+    std::string text = utf8ToCp932(stationWarningText(info));
     for (char& c : text) {
         // Line feeds are single bytes that never occur inside a double-byte
         // character, so swapping them for CR is safe on the converted text.
@@ -190,7 +190,7 @@ std::string StationWarningTextCp932(const StationInfo& info) {
     return text;
 }
 
-std::optional<double> ParseDegrees(std::string_view text, double limit) {
+std::optional<double> parseDegrees(std::string_view text, double limit) {
     text = trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -222,9 +222,9 @@ std::optional<double> ParseDegrees(std::string_view text, double limit) {
     return negative ? -value : value;
 }
 
-std::string FormatDegreesDms(double degrees, char positive, char negative) {
+std::string formatDegreesDms(double degrees, char positive, char negative) {
     if (!(std::fabs(degrees) <= 360.0)) {
-        return {}; // no coordinate; callers pass values ParseDegrees accepted
+        return {}; // no coordinate; callers pass values parseDegrees accepted
     }
     // Rounded to the whole second first, so 59.9999" carries into the minute.
     const std::int64_t total = std::llround(std::fabs(degrees) * 3600.0);
@@ -238,7 +238,7 @@ std::string FormatDegreesDms(double degrees, char positive, char negative) {
     return out;
 }
 
-std::string FormatDegreesDecimal(double degrees) {
+std::string formatDegreesDecimal(double degrees) {
     if (!(std::fabs(degrees) <= 360.0)) {
         return {};
     }

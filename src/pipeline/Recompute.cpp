@@ -1,12 +1,12 @@
 #include "pipeline/Recompute.h"
 
-#include "config/UConst.h"
+#include "config/ProgramInfo.h"
 #include "reports/Rmob.h"
 #include "reports/TextReport.h"
 #include "reports/ViewFile.h"
+#include "shared/DateTime.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
-#include "shared/UFunction.h"
 
 #include <filesystem>
 
@@ -20,12 +20,12 @@ AppState AppState::globals() {
 namespace {
 
 const std::string& captionBusy() {
-    static const std::string text = Utf8ToCp932("計算中");
+    static const std::string text = utf8ToCp932("計算中");
     return text;
 }
 
 const std::string& captionIdle() {
-    static const std::string text = Utf8ToCp932("再計算");
+    static const std::string text = utf8ToCp932("再計算");
     return text;
 }
 
@@ -35,42 +35,43 @@ std::string decimal(std::size_t n) {
 
 } // namespace
 
-bool Recompute::Button6Click(const std::string& dataFileName) {
+bool Recompute::recompute(const std::string& dataFileName) {
     view_.setDataFileName(dataFileName);
-    if (!FileExists(dataFileName)) {
+    if (!fileExists(dataFileName)) {
         return false;
     }
     view_.setRecomputeCaption(captionBusy());
 
-    std::string text = ReadWholeFile(dataFileName);
+    std::string text = readWholeFile(dataFileName);
     view_.showRawData(text);
     Summary summary;
-    summary.InData = decimal(CountLines(text));
-    summary.StartData = std::string(FirstLine(text));
-    summary.EndData = std::string(LastLine(text));
+    summary.lineCount = decimal(countLines(text));
+    summary.firstLine = std::string(firstLine(text));
+    summary.lastLine = std::string(lastLine(text));
 
-    s_.csv.LoadText(std::move(text));
-    s_.csv.Normalize();
+    s_.csv.loadText(std::move(text));
+    s_.csv.normalize();
 
     view_.clearPage(Page::NoObsList);
-    s_.report.Clear();
-    s_.noObs.Clear();
+    s_.report.clear();
+    s_.noObs.clear();
 
     std::size_t ngCount = 0;
-    for (s_.csv.NoTimeCur = s_.csv.NoTimeTop.get(); s_.csv.NoTimeCur->Next;
-         s_.csv.NoTimeCur = s_.csv.NoTimeCur->Next.get()) {
-        s_.noObs.Append(s_.csv.NoTimeCur->Line);
+    for (s_.csv.rejectedCursor = s_.csv.rejectedTop.get(); s_.csv.rejectedCursor->next;
+         s_.csv.rejectedCursor = s_.csv.rejectedCursor->next.get()) {
+        s_.noObs.append(s_.csv.rejectedCursor->line);
         ++ngCount;
     }
 
     std::size_t allCount = 0;
     std::size_t notCount = 0;
-    const TCSVDataRecord* lastRow = nullptr;
-    for (s_.csv.Cur = s_.csv.Top.get(); s_.csv.Cur->Next; s_.csv.Cur = s_.csv.Cur->Next.get()) {
-        const TCSVDataRecord& row = *s_.csv.Cur;
-        s_.report.AddRecord(row);
-        if (row.FileName == kGapFileName) {
-            s_.noObs.Append(CSVRecordToStr(row));
+    const TenMinuteRow* lastRow = nullptr;
+    for (s_.csv.cursor = s_.csv.top.get(); s_.csv.cursor->next;
+         s_.csv.cursor = s_.csv.cursor->next.get()) {
+        const TenMinuteRow& row = *s_.csv.cursor;
+        s_.report.addRow(row);
+        if (row.fileName == kGapFileName) {
+            s_.noObs.append(tenMinuteRowText(row));
             ++notCount;
         }
         ++allCount;
@@ -80,46 +81,46 @@ bool Recompute::Button6Click(const std::string& dataFileName) {
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
     if (lastRow) {
-        summary.StartDay = DateTimeToRepStr(s_.csv.Top->Time);
-        summary.EndDay = DateTimeToRepStr(lastRow->Time);
+        summary.firstSlot = reportTimeText(s_.csv.top->time);
+        summary.lastSlot = reportTimeText(lastRow->time);
     }
-    summary.AllData = decimal(allCount);
-    summary.NotData = decimal(notCount);
-    summary.NGData = decimal(ngCount);
+    summary.rowCount = decimal(allCount);
+    summary.gapCount = decimal(notCount);
+    summary.rejectedCount = decimal(ngCount);
     view_.setSummary(summary);
 
     s_.reportDirty = true;
     s_.rmobDirty = true;
 
-    if (s_.cnf.RepTOF) {
-        OutPutReportTEXT();
+    if (s_.cnf.alwaysWriteTextReport) {
+        updateAndWriteTextReport();
     }
-    if (s_.cnf.RMOBF) {
-        OutPutRMOBTEXT();
+    if (s_.cnf.alwaysWriteRmob) {
+        updateAndWriteRmobTables();
     }
 
-    const std::string report10 = s_.cnf.Rep1OF ? kReport10File : kTempFile;
-    if (s_.cnf.Rep1OF) {
-        BackupFile(report10);
+    const std::string report10 = s_.cnf.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
+    if (s_.cnf.alwaysWriteTenMinuteTable) {
+        backupFile(report10);
     }
-    s_.csv.SaveReport10(report10, s_.cnf.Rep1l1);
+    s_.csv.writeFile(report10, s_.cnf.tenMinuteHeaderLine);
     view_.loadPage(Page::Report10, report10);
 
     if (s_.reportDirty) {
-        s_.report.CalcRate(s_.cnf.nd);
+        s_.report.computeRates(s_.cnf.noiseMinutes);
     }
 
-    const std::string report60 = s_.cnf.Rep6OF ? kReport60File : kTempFile;
-    if (s_.cnf.Rep6OF) {
-        BackupFile(report60);
+    const std::string report60 = s_.cnf.alwaysWriteHourTable ? kHourTableFile : kTempFile;
+    if (s_.cnf.alwaysWriteHourTable) {
+        backupFile(report60);
     }
-    s_.report.SaveReport60(report60, s_.cnf.Rep6l1);
+    s_.report.writeFile(report60, s_.cnf.hourHeaderLine);
     view_.loadPage(Page::Report60, report60);
 
-    s_.noObs.WriteToFile(kNoObsFile);
+    s_.noObs.writeFile(kNoObsFile);
     view_.loadPage(Page::NoObsList, kNoObsFile);
 
-    if (FileExists(kTempFile)) {
+    if (fileExists(kTempFile)) {
         std::error_code ec;
         std::filesystem::remove(kTempFile, ec);
     }
@@ -127,62 +128,62 @@ bool Recompute::Button6Click(const std::string& dataFileName) {
     return true;
 }
 
-void Recompute::OutPutReport10File() {
-    BackupFile(kReport10File);
-    s_.csv.SaveReport10(kReport10File, s_.cnf.Rep1l1);
-    if (FileExists(kReport10File)) {
-        view_.loadPage(Page::Report10, kReport10File);
+void Recompute::writeTenMinuteTable() {
+    backupFile(kTenMinuteTableFile);
+    s_.csv.writeFile(kTenMinuteTableFile, s_.cnf.tenMinuteHeaderLine);
+    if (fileExists(kTenMinuteTableFile)) {
+        view_.loadPage(Page::Report10, kTenMinuteTableFile);
     }
 }
 
-void Recompute::OutPutReport60File() {
+void Recompute::writeHourTable() {
     if (s_.reportDirty) {
-        s_.report.CalcRate(s_.cnf.nd);
+        s_.report.computeRates(s_.cnf.noiseMinutes);
     }
-    BackupFile(kReport60File);
-    s_.report.SaveReport60(kReport60File, s_.cnf.Rep6l1);
-    if (FileExists(kReport60File)) {
-        view_.loadPage(Page::Report60, kReport60File);
+    backupFile(kHourTableFile);
+    s_.report.writeFile(kHourTableFile, s_.cnf.hourHeaderLine);
+    if (fileExists(kHourTableFile)) {
+        view_.loadPage(Page::Report60, kHourTableFile);
     }
 }
 
-void Recompute::ShowReport() {
+void Recompute::updateTextReport() {
     if (!s_.reportDirty) {
         return;
     }
     std::vector<std::string> lines = view_.textReportLines();
-    BuildTextReport(s_.report, s_.cnf, lines);
+    buildTextReport(s_.report, s_.cnf, lines);
     view_.setTextReportLines(lines);
     s_.reportDirty = false;
 }
 
-void Recompute::Button4Click() {
-    WriteViewFile(kReportTextFile, view_.textReportLines());
+void Recompute::writeTextReport() {
+    writeViewFile(kReportTextFile, view_.textReportLines());
 }
 
-void Recompute::OutPutReportTEXT() {
-    ShowReport();
-    Button4Click();
+void Recompute::updateAndWriteTextReport() {
+    updateTextReport();
+    writeTextReport();
 }
 
-void Recompute::Button12Click() {
+void Recompute::buildRmobTables() {
     std::vector<std::string> lines;
-    BuildRmob(s_.report, s_.cnf, lines);
+    buildRmob(s_.report, s_.cnf, lines);
     view_.setRmobLines(lines);
     s_.rmobDirty = false;
 }
 
-void Recompute::ShowRMOB() {
+void Recompute::updateRmobTables() {
     if (s_.rmobDirty) {
-        Button12Click();
+        buildRmobTables();
     }
 }
 
-void Recompute::Button11Click() {
-    WriteViewFile(kRmobFile, view_.rmobLines());
+void Recompute::writeRmobTables() {
+    writeViewFile(kRmobFile, view_.rmobLines());
 }
 
-void Recompute::OutPutRMOBTEXT() {
-    ShowRMOB();
-    Button11Click();
+void Recompute::updateAndWriteRmobTables() {
+    updateRmobTables();
+    writeRmobTables();
 }

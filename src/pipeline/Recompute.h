@@ -3,10 +3,10 @@
 // front ends. The window and the command-line tool each implement
 // RecomputeView for what they show; the order of the steps lives only here.
 
-#include "config/UConfig.h"
-#include "data/UnitCSV.h"
-#include "hourly/UnitReportData.h"
-#include "shared/UTstrings2.h"
+#include "config/Settings.h"
+#include "data/TenMinuteTable.h"
+#include "hourly/HourTable.h"
+#include "shared/TextLines.h"
 
 #include <string>
 #include <vector>
@@ -20,16 +20,17 @@ enum class Page { Report10, Report60, NoObsList };
 
 // The eight summary fields of the main page; texts are bytes.
 struct Summary {
-    std::string StartData, StartDay, InData, AllData, EndData, EndDay, NGData, NotData;
+    std::string firstLine, firstSlot, lineCount, rowCount, lastLine, lastSlot, rejectedCount,
+        gapCount;
 };
 
 // What a front end shows. Texts are code page 932 bytes.
 class RecomputeView {
 public:
     virtual ~RecomputeView() = default;
-    virtual void setDataFileName(const std::string& name) = 0; // csvfilename
+    virtual void setDataFileName(const std::string& name) = 0;        // csvfilename
     virtual void setRecomputeCaption(const std::string& caption) = 0; // Button6
-    virtual void showRawData(const std::string& bytes) = 0;            // csv_org page
+    virtual void showRawData(const std::string& bytes) = 0;           // csv_org page
     virtual void clearPage(Page page) = 0;
     virtual void loadPage(Page page, const std::string& fileName) = 0; // load a written file
     virtual void setSummary(const Summary& summary) = 0;
@@ -41,10 +42,10 @@ public:
 
 // The program's state that the pipeline works on; tests build their own.
 struct AppState {
-    TCSVDataList& csv;
-    TReportDataList& report;
-    TStringRecordList& noObs;
-    TCnfData& cnf;
+    TenMinuteTable& csv;
+    HourTable& report;
+    TextLines& noObs;
+    Settings& cnf;
     bool& reportDirty;
     bool& rmobDirty;
 
@@ -58,18 +59,18 @@ public:
     // The pipeline on a data file. Returns false when no such file exists
     // (nothing but csvfilename changed). Throws IoError when a file cannot be
     // read or written; the finished steps' results remain.
-    bool Button6Click(const std::string& dataFileName);
-    void OutPutReport10File();
-    void OutPutReport60File();
+    bool recompute(const std::string& dataFileName);
+    void writeTenMinuteTable();
+    void writeHourTable();
 
-    void ShowReport();   // build the text report while ReportDirty
-    void Button4Click(); // write velkreport.txt from the view
-    void OutPutReportTEXT();
+    void updateTextReport(); // build the text report while ReportDirty
+    void writeTextReport();  // write velkreport.txt from the view
+    void updateAndWriteTextReport();
 
-    void Button12Click(); // build the RMOB tables
-    void ShowRMOB();      // build while RMOBDirty
-    void Button11Click(); // write rmob.txt from the view
-    void OutPutRMOBTEXT();
+    void buildRmobTables();  // build the RMOB tables
+    void updateRmobTables(); // build while RMOBDirty
+    void writeRmobTables();  // write rmob.txt from the view
+    void updateAndWriteRmobTables();
 
 private:
     AppState s_;

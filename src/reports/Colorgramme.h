@@ -5,11 +5,11 @@
 // table, so the picture and the table never disagree. Unlike the table, months
 // are told apart by year as well as by month number.
 //
-// Callers build the months once per recompute (BuildColorgrammes) and draw or
+// Callers build the months once per recompute (buildColorgrammes) and draw or
 // inspect them afterwards; the model holds no links into the hour list.
 
-#include "config/UConfig.h"
-#include "hourly/UnitReportData.h"
+#include "config/Settings.h"
+#include "hourly/HourTable.h"
 
 #include <array>
 #include <cstdint>
@@ -23,33 +23,33 @@ enum class CellState : std::uint8_t {
 };
 
 struct ColorgrammeCell {
-    CellState State = CellState::Unobserved;
-    std::int64_t Value = 0;   // the rounded hourly echo rate; 0 unless Observed
-    std::string LocalKey;     // local hour key "yyyymmddhh" of this UT hour
-    std::int64_t ObsTime = 0; // observed minutes of the hour row; 0 without one
-    std::string Remark;       // the hour row's remark (bytes); empty without one
+    CellState state = CellState::Unobserved;
+    std::int64_t value = 0;           // the rounded hourly echo rate; 0 unless Observed
+    std::string localKey;             // local hour key "yyyymmddhh" of this UT hour
+    std::int64_t observedMinutes = 0; // observed minutes of the hour row; 0 without one
+    std::string remark;               // the hour row's remark (bytes); empty without one
 };
 
 constexpr int kColorgrammeDays = 31;
 constexpr int kColorgrammeHours = 24;
 
 struct ColorgrammeMonth {
-    int Year = 0;
-    int Month = 0;        // 1 to 12
-    int DaysInMonth = 31; // days past it stay Unobserved with an empty LocalKey
+    int year = 0;
+    int month = 0;        // 1 to 12
+    int daysInMonth = 31; // days past it stay Unobserved with an empty LocalKey
     // Cells[day - 1][hour] for UT day 1 to 31 and UT hour 0 to 23.
-    std::array<std::array<ColorgrammeCell, kColorgrammeHours>, kColorgrammeDays> Cells;
-    std::int64_t Maximum = 0; // largest Observed value; 0 when none
+    std::array<std::array<ColorgrammeCell, kColorgrammeHours>, kColorgrammeDays> cells;
+    std::int64_t maximum = 0; // largest Observed value; 0 when none
     // Sum of the Observed values of each day, index day - 1.
-    std::array<std::int64_t, kColorgrammeDays> DailyTotals{};
+    std::array<std::int64_t, kColorgrammeDays> dailyTotals{};
 
     // The cell of a day (1 to 31) and UT hour (0 to 23); std::out_of_range
     // outside the grid.
     const ColorgrammeCell& cell(int day, int hour) const;
 };
 
-// Runs CalcRate with cnf.nd (as the RMOB build does), then gathers every UT
+// Runs computeRates with cnf.nd (as the RMOB build does), then gathers every UT
 // month that an hour row falls in, in ascending order of year and month. A
 // month whose rows are all gap slots is still listed, all Unobserved. When
 // two rows land on one UT hour, the later row in the list wins.
-std::vector<ColorgrammeMonth> BuildColorgrammes(TReportDataList& data, const TCnfData& cnf);
+std::vector<ColorgrammeMonth> buildColorgrammes(HourTable& data, const Settings& cnf);

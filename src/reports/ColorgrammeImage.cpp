@@ -98,9 +98,9 @@ std::string twoDigits(int v) {
 
 // Whole numbers as they are, others with one decimal.
 std::string scaleNumber(double v) {
-    const std::int64_t tenths = RoundHalfAway(v * 10);
+    const std::int64_t tenths = roundHalfAway(v * 10);
     std::string out;
-    AppendInt(out, tenths / 10);
+    appendInt(out, tenths / 10);
     if (tenths % 10 != 0) {
         out += '.';
         out += static_cast<char>('0' + tenths % 10);
@@ -119,11 +119,11 @@ void drawOverflowMark(RgbImage& img, const PixelRect& r) {
 
 // A top label with "+" tells that some values of the month lie above it.
 void drawScale(RgbImage& img, double maximum, bool clipped) {
-    const PixelRect bar = ColorgrammeScaleBar();
+    const PixelRect bar = colorgrammeScaleBar();
     for (int row = 0; row < bar.height; ++row) {
         const double v = maximum * static_cast<double>(bar.height - 1 - row) /
                          static_cast<double>(bar.height - 1);
-        img.fillRect(bar.x, bar.y + row, bar.width, 1, ColourForValue(v, maximum));
+        img.fillRect(bar.x, bar.y + row, bar.width, 1, colourForValue(v, maximum));
     }
     const int rows[3] = {bar.y, bar.y + (bar.height - 1) / 2, bar.y + bar.height - 1};
     const double values[3] = {maximum, maximum / 2, 0};
@@ -138,7 +138,7 @@ void drawScale(RgbImage& img, double maximum, bool clipped) {
 
 } // namespace
 
-Rgb ColourForValue(double value, double maximum) {
+Rgb colourForValue(double value, double maximum) {
     static constexpr std::array<Rgb, 5> kStops = {Rgb{0, 0, 255}, Rgb{0, 255, 255}, Rgb{0, 255, 0},
                                                   Rgb{255, 255, 0}, Rgb{255, 0, 0}};
     double t = 0;
@@ -162,70 +162,70 @@ Rgb ColourForValue(double value, double maximum) {
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
-double ColorgrammeScaleMaximum(const ColorgrammeMonth& month, std::optional<double> manualMaximum) {
+double colorgrammeScaleMaximum(const ColorgrammeMonth& month, std::optional<double> manualMaximum) {
     if (manualMaximum && std::isfinite(*manualMaximum) && *manualMaximum > 0) {
         return *manualMaximum;
     }
-    return static_cast<double>(std::max<std::int64_t>(month.Maximum, 1));
+    return static_cast<double>(std::max<std::int64_t>(month.maximum, 1));
 }
 
-PixelRect ColorgrammeSquare(int day, int hour) {
+PixelRect colorgrammeSquare(int day, int hour) {
     return {kGridLeft + (day - 1) * kPitch, kGridTop + hour * kPitch, kSquare, kSquare};
 }
 
-PixelRect ColorgrammeScaleBar() {
+PixelRect colorgrammeScaleBar() {
     return {kBarLeft, kGridTop, kBarWidth, kBarHeight};
 }
 
-std::optional<DayHour> ColorgrammeSquareAt(int x, int y) {
+std::optional<DayHour> colorgrammeSquareAt(int x, int y) {
     if (x < kGridLeft || y < kGridTop || x >= kGridRight || y >= kGridBottom) {
         return std::nullopt;
     }
     return DayHour{(x - kGridLeft) / kPitch + 1, (y - kGridTop) / kPitch};
 }
 
-RgbImage RenderColorgramme(const ColorgrammeMonth& month, std::optional<double> manualMaximum) {
+RgbImage renderColorgramme(const ColorgrammeMonth& month, std::optional<double> manualMaximum) {
     RgbImage img(kColorgrammeImageWidth, kColorgrammeImageHeight, kColorgrammeBackground);
-    const double maximum = ColorgrammeScaleMaximum(month, manualMaximum);
+    const double maximum = colorgrammeScaleMaximum(month, manualMaximum);
 
     std::string title;
-    AppendInt(title, month.Year);
+    appendInt(title, month.year);
     title += '-';
-    title += twoDigits(month.Month);
+    title += twoDigits(month.month);
     title += " UT";
     drawText(img, kGridLeft, kMargin, title, kTitleScale);
 
     for (int hour = 0; hour < kColorgrammeHours; ++hour) {
         const std::string label = std::to_string(hour) + "h";
-        const PixelRect r = ColorgrammeSquare(1, hour);
+        const PixelRect r = colorgrammeSquare(1, hour);
         drawText(img, kGridLeft - 4 - textWidth(label, 1), r.y + (kSquare - kGlyphHeight) / 2,
                  label, 1);
     }
-    const int days = std::clamp(month.DaysInMonth, 0, kColorgrammeDays);
+    const int days = std::clamp(month.daysInMonth, 0, kColorgrammeDays);
     for (int day = 1; day <= days; ++day) {
         const std::string label = std::to_string(day);
-        const PixelRect r = ColorgrammeSquare(day, 0);
+        const PixelRect r = colorgrammeSquare(day, 0);
         drawText(img, r.x + (kSquare - textWidth(label, 1) + 1) / 2, kGridBottom + 3, label, 1);
         for (int hour = 0; hour < kColorgrammeHours; ++hour) {
             const ColorgrammeCell& c = month.cell(day, hour);
-            const PixelRect sq = ColorgrammeSquare(day, hour);
+            const PixelRect sq = colorgrammeSquare(day, hour);
             Rgb colour = kColorgrammeUnobserved;
-            if (c.State == CellState::Noise) {
+            if (c.state == CellState::Noise) {
                 colour = kColorgrammeNoise;
-            } else if (c.State == CellState::Observed) {
-                colour = ColourForValue(static_cast<double>(c.Value), maximum);
+            } else if (c.state == CellState::Observed) {
+                colour = colourForValue(static_cast<double>(c.value), maximum);
             }
             img.fillRect(sq.x, sq.y, sq.width, sq.height, colour);
-            if (c.State == CellState::Observed && static_cast<double>(c.Value) > maximum) {
+            if (c.state == CellState::Observed && static_cast<double>(c.value) > maximum) {
                 drawOverflowMark(img, sq);
             }
         }
     }
-    drawScale(img, maximum, static_cast<double>(month.Maximum) > maximum);
+    drawScale(img, maximum, static_cast<double>(month.maximum) > maximum);
     return img;
 }
 
-std::string ColorgrammeFileName(int year, int month) {
+std::string colorgrammeFileName(int year, int month) {
     std::string name = "colorgramme_";
     const std::string y = std::to_string(year);
     if (y.size() < 4) {
@@ -237,15 +237,15 @@ std::string ColorgrammeFileName(int year, int month) {
     return name;
 }
 
-std::vector<std::string> WriteColorgrammes(const std::vector<ColorgrammeMonth>& months,
+std::vector<std::string> writeColorgrammes(const std::vector<ColorgrammeMonth>& months,
                                            const std::string& folder,
                                            std::optional<double> manualMaximum) {
     std::vector<std::string> written;
     written.reserve(months.size());
     for (const ColorgrammeMonth& m : months) {
         const std::string path =
-            (std::filesystem::path(folder) / ColorgrammeFileName(m.Year, m.Month)).string();
-        WritePng(path, RenderColorgramme(m, manualMaximum));
+            (std::filesystem::path(folder) / colorgrammeFileName(m.year, m.month)).string();
+        writePng(path, renderColorgramme(m, manualMaximum));
         written.push_back(path);
     }
     return written;

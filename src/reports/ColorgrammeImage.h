@@ -3,8 +3,8 @@
 // month is drawn at the same size and place: a title, the grid of 31 day
 // columns by 24 UT hour rows (0h at the top), day and hour labels, and a scale
 // bar labelled 0, max/2 and max. The window shows the raster as it is and maps
-// mouse positions back with ColorgrammeSquareAt; the command-line tool writes
-// one file per month with WriteColorgrammes.
+// mouse positions back with colorgrammeSquareAt; the command-line tool writes
+// one file per month with writeColorgrammes.
 
 #include "reports/Colorgramme.h"
 #include "shared/RgbImage.h"
@@ -22,12 +22,12 @@ inline constexpr Rgb kColorgrammeText{0, 0, 0};
 // The colour of a value on the continuous scale blue (0), cyan, green, yellow,
 // red (maximum). Values outside 0..maximum take the end colours. With a
 // maximum of zero or less, values above zero are red and the rest blue.
-Rgb ColourForValue(double value, double maximum);
+Rgb colourForValue(double value, double maximum);
 
 // The maximum the picture is drawn with: a manual maximum when it is a
 // positive finite number, else the month's largest value (at least 1, so an
 // all-zero month still has a scale).
-double ColorgrammeScaleMaximum(const ColorgrammeMonth& month, std::optional<double> manualMaximum);
+double colorgrammeScaleMaximum(const ColorgrammeMonth& month, std::optional<double> manualMaximum);
 
 struct PixelRect {
     int x = 0;
@@ -47,26 +47,26 @@ inline constexpr int kColorgrammeImageWidth = 589;
 inline constexpr int kColorgrammeImageHeight = 414;
 
 // Where the square of a day (1 to 31) and UT hour (0 to 23) is drawn.
-PixelRect ColorgrammeSquare(int day, int hour);
+PixelRect colorgrammeSquare(int day, int hour);
 // Where the colour bar of the scale is drawn (maximum in the top row, 0 in the
 // bottom row).
-PixelRect ColorgrammeScaleBar();
+PixelRect colorgrammeScaleBar();
 // The grid cell under a pixel (squares and the one-pixel gaps after them);
 // nothing outside the grid. The day may lie past the month's last day.
-std::optional<DayHour> ColorgrammeSquareAt(int x, int y);
+std::optional<DayHour> colorgrammeSquareAt(int x, int y);
 
 // Draws the month: observed hours in their scale colour, noise grey,
 // unobserved black, days past the month's end left blank. With a manual
 // maximum, values above it are drawn red with a small white cross and the
 // scale's top label reads "max+".
-RgbImage RenderColorgramme(const ColorgrammeMonth& month, std::optional<double> manualMaximum);
+RgbImage renderColorgramme(const ColorgrammeMonth& month, std::optional<double> manualMaximum);
 
 // "colorgramme_YYYYMM.png".
-std::string ColorgrammeFileName(int year, int month);
+std::string colorgrammeFileName(int year, int month);
 
 // Writes one PNG per month into the folder (empty: the current directory) and
 // returns the paths written, in the months' order. IoError on the first file
 // that cannot be written.
-std::vector<std::string> WriteColorgrammes(const std::vector<ColorgrammeMonth>& months,
+std::vector<std::string> writeColorgrammes(const std::vector<ColorgrammeMonth>& months,
                                            const std::string& folder,
                                            std::optional<double> manualMaximum);

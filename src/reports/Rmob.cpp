@@ -1,7 +1,7 @@
 #include "reports/Rmob.h"
 
+#include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
-#include "shared/UFunction.h"
 
 #include <cstdint>
 #include <string_view>
@@ -12,8 +12,8 @@ constexpr const char* kEmptyCell = "??? |";
 
 // The row's hour key moved by RTZ hours, rolling day, month and year over as
 // the calendar does.
-std::string utKey(const TReportDataRecord& row, std::int32_t rtz) {
-    std::string key = ShiftHourKey(row.Time, rtz);
+std::string utKey(const HourRow& row, std::int32_t rtz) {
+    std::string key = shiftHourKey(row.time, rtz);
     // The shift can pass the year 9999 (its last evening moved east, or a
     // settings file with a time zone of a million hours), and a fifth year
     // digit would move the month out of its place. The tables show only
@@ -31,52 +31,51 @@ std::string durationLabel(bool known, std::int32_t seconds) {
 
 enum class Value { Rate, LongEcho, OtherData };
 
-double valueOf(const TReportDataRecord& row, Value which) {
+double valueOf(const HourRow& row, Value which) {
     switch (which) {
     case Value::Rate:
-        return row.RateEcho;
+        return row.echoRate;
     case Value::LongEcho:
-        return static_cast<double>(row.LongEcho);
+        return static_cast<double>(row.longEcho);
     case Value::OtherData:
-        return static_cast<double>(row.OtherData);
+        return static_cast<double>(row.otherData);
     }
     return 0;
 }
 
-void appendTable(TReportDataList& data, std::int32_t rtz, Value which,
-                 std::vector<std::string>& view) {
+void appendTable(HourTable& data, std::int32_t rtz, Value which, std::vector<std::string>& view) {
     std::string lastMonth = "aa";
     std::array<std::string, 24> cells;
-    data.Cur = data.Top.get();
-    std::string key = data.Cur->Next ? utKey(*data.Cur, rtz) : std::string();
-    while (data.Cur->Next) {
+    data.cursor = data.top.get();
+    std::string key = data.cursor->next ? utKey(*data.cursor, rtz) : std::string();
+    while (data.cursor->next) {
         const std::string month = key.substr(4, 2);
         if (month != lastMonth) {
-            view.push_back(RMOBHeadLine(month));
+            view.push_back(rmobHeadLine(month));
             lastMonth = month;
         }
         const std::string day = key.substr(4, 4);
         cells.fill(kEmptyCell);
-        while (data.Cur->Next && key.compare(4, 4, day) == 0) {
-            const TReportDataRecord& row = *data.Cur;
-            if (!(row.Remark == "NoObserve" && row.ObsTime == 0)) {
+        while (data.cursor->next && key.compare(4, 4, day) == 0) {
+            const HourRow& row = *data.cursor;
+            if (!(row.remark == "NoObserve" && row.observedMinutes == 0)) {
                 const int hour = (key[8] - '0') * 10 + (key[9] - '0');
-                cells[static_cast<size_t>(hour)] = RMOBCell(valueOf(row, which), row);
+                cells[static_cast<size_t>(hour)] = rmobCell(valueOf(row, which), row);
             }
-            data.Cur = data.Cur->Next.get();
-            if (data.Cur->Next) {
-                key = utKey(*data.Cur, rtz);
+            data.cursor = data.cursor->next.get();
+            if (data.cursor->next) {
+                key = utKey(*data.cursor, rtz);
             }
         }
-        view.push_back(RMOBDayLine(day, cells));
+        view.push_back(rmobDayLine(day, cells));
     }
 }
 
 } // namespace
 
-std::string RMOBHeadLine(const std::string& month) {
+std::string rmobHeadLine(const std::string& month) {
     const int m = (month[0] - '0') * 10 + (month[1] - '0');
-    std::string line = LongMonthNames[static_cast<size_t>(m - 1)].substr(0, 3);
+    std::string line = kLongMonthNames[static_cast<size_t>(m - 1)].substr(0, 3);
     for (int h = 0; h < 24; ++h) {
         line += "| ";
         line += static_cast<char>('0' + h / 10);
@@ -87,7 +86,7 @@ std::string RMOBHeadLine(const std::string& month) {
     return line;
 }
 
-std::string RMOBDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells) {
+std::string rmobDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells) {
     std::string line = mmdd.substr(2, 2) + " |";
     for (const std::string& cell : cells) {
         line += cell;
@@ -95,11 +94,11 @@ std::string RMOBDayLine(const std::string& mmdd, const std::array<std::string, 2
     return line;
 }
 
-std::string RMOBCell(double value, const TReportDataRecord& row) {
+std::string rmobCell(double value, const HourRow& row) {
     std::string cell;
-    if (row.AboveNoise) {
+    if (row.aboveNoise) {
         char number[kIntRoom];
-        const auto width = static_cast<size_t>(PutInt(number, RoundHalfAway(value)) - number);
+        const auto width = static_cast<size_t>(putInt(number, roundHalfAway(value)) - number);
         if (width < 3) {
             cell.assign(3 - width, ' ');
         }
@@ -107,7 +106,7 @@ std::string RMOBCell(double value, const TReportDataRecord& row) {
         cell += " |";
         return cell;
     }
-    std::string_view rest = row.Remark;
+    std::string_view rest = row.remark;
     if (rest.starts_with("NoObserve")) {
         rest.remove_prefix(9);
     }
@@ -124,28 +123,28 @@ std::string RMOBCell(double value, const TReportDataRecord& row) {
     return cell;
 }
 
-void BuildRmob(TReportDataList& data, const TCnfData& cnf, std::vector<std::string>& view) {
-    if (!data.Top) {
-        data.Init();
+void buildRmob(HourTable& data, const Settings& cnf, std::vector<std::string>& view) {
+    if (!data.top) {
+        data.init();
     }
     view.clear();
-    data.CalcRate(cnf.nd);
+    data.computeRates(cnf.noiseMinutes);
     // Without hour rows the titles still replace an older build, so a written
     // file never pairs a previous data file's tables with the present data.
     view.push_back("Total number of echoes");
     view.push_back("");
-    appendTable(data, cnf.RTZ, Value::Rate, view);
+    appendTable(data, cnf.utOffsetHours, Value::Rate, view);
     auto countTable = [&](bool durationKnown, std::int32_t seconds, Value which) {
         view.push_back("");
         view.push_back("");
         view.push_back(durationLabel(durationKnown, seconds));
         view.push_back("");
-        appendTable(data, cnf.RTZ, which, view);
+        appendTable(data, cnf.utOffsetHours, which, view);
     };
-    if (cnf.RMOBLE) {
-        countTable(cnf.LongFLE, cnf.LongTLE, Value::LongEcho);
+    if (cnf.rmobLongEcho) {
+        countTable(cnf.longEchoDurationKnown, cnf.longEchoSeconds, Value::LongEcho);
     }
-    if (cnf.RMOBOD) {
-        countTable(cnf.LongFOD, cnf.LongTOD, Value::OtherData);
+    if (cnf.rmobOtherData) {
+        countTable(cnf.otherDataDurationKnown, cnf.otherDataSeconds, Value::OtherData);
     }
 }

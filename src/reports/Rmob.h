@@ -2,20 +2,20 @@
 // The monthly tables in the RMOB bulletin layout, shifted to UT by RTZ, built
 // into a view given as a list of byte lines.
 
-#include "config/UConfig.h"
-#include "hourly/UnitReportData.h"
+#include "config/Settings.h"
+#include "hourly/HourTable.h"
 
 #include <array>
 #include <string>
 #include <vector>
 
-// The build of Button12Click: runs CalcRate with cnf.nd, replaces the view's
+// The build of buildRmobTables: runs computeRates with cnf.nd, replaces the view's
 // lines with the tables. With no hour rows the view gets the title lines only.
-void BuildRmob(TReportDataList& data, const TCnfData& cnf, std::vector<std::string>& view);
+void buildRmob(HourTable& data, const Settings& cnf, std::vector<std::string>& view);
 
 // The header line of a month given as two digits ("01" to "12").
-std::string RMOBHeadLine(const std::string& month);
+std::string rmobHeadLine(const std::string& month);
 // The line of one day ("mmdd") with its 24 cells.
-std::string RMOBDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells);
+std::string rmobDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells);
 // One cell for a value of an hour row.
-std::string RMOBCell(double value, const TReportDataRecord& row);
+std::string rmobCell(double value, const HourRow& row);

@@ -1,8 +1,8 @@
 #include "reports/RmobMonthly.h"
 
+#include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
-#include "shared/UFunction.h"
 
 #include <chrono>
 #include <map>
@@ -26,8 +26,8 @@ void appendTwoDigits(std::string& out, int value) {
 
 RmobMonthTable emptyTable(UtMonth month) {
     RmobMonthTable table;
-    table.Month = month;
-    table.Days.resize(static_cast<size_t>(DaysInMonth(month)));
+    table.month = month;
+    table.days.resize(static_cast<size_t>(daysInMonth(month)));
     return table;
 }
 
@@ -99,19 +99,19 @@ std::string toLatin1(std::string_view utf8) {
 }
 
 std::string blockValue(const StationInfo& station, const StationField& field) {
-    const std::string& text = station.*(field.Member);
-    if (field.Member == &StationInfo::Longitude) {
-        const auto v = ParseDegrees(text, 180.0);
-        return v ? FormatDegreesDms(*v, 'E', 'W') : std::string();
+    const std::string& text = station.*(field.member);
+    if (field.member == &StationInfo::longitude) {
+        const auto v = parseDegrees(text, 180.0);
+        return v ? formatDegreesDms(*v, 'E', 'W') : std::string();
     }
-    if (field.Member == &StationInfo::Latitude) {
-        const auto v = ParseDegrees(text, 90.0);
-        return v ? FormatDegreesDms(*v, 'N', 'S') : std::string();
+    if (field.member == &StationInfo::latitude) {
+        const auto v = parseDegrees(text, 90.0);
+        return v ? formatDegreesDms(*v, 'N', 'S') : std::string();
     }
-    if (field.Member == &StationInfo::LongitudeGMAP || field.Member == &StationInfo::LatitudeGMAP) {
-        const double limit = field.Member == &StationInfo::LongitudeGMAP ? 180.0 : 90.0;
-        const auto v = ParseDegrees(text, limit);
-        return v ? FormatDegreesDecimal(*v) : std::string();
+    if (field.member == &StationInfo::longitudeGmap || field.member == &StationInfo::latitudeGmap) {
+        const double limit = field.member == &StationInfo::longitudeGmap ? 180.0 : 90.0;
+        const auto v = parseDegrees(text, limit);
+        return v ? formatDegreesDecimal(*v) : std::string();
     }
     return toLatin1(text);
 }
@@ -126,31 +126,31 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 } // namespace
 
-int DaysInMonth(UtMonth month) {
+int daysInMonth(UtMonth month) {
     using namespace std::chrono;
-    if (month.Month < 1 || month.Month > 12) {
-        throw std::out_of_range("month " + std::to_string(month.Month) + " does not exist");
+    if (month.month < 1 || month.month > 12) {
+        throw std::out_of_range("month " + std::to_string(month.month) + " does not exist");
     }
     const year_month_day_last last{
-        year{month.Year}, month_day_last{std::chrono::month{static_cast<unsigned>(month.Month)}}};
+        year{month.year}, month_day_last{std::chrono::month{static_cast<unsigned>(month.month)}}};
     return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
-std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TCnfData& cnf) {
-    if (!data.Top) {
-        data.Init();
+std::vector<RmobMonthTable> buildRmobMonthTables(HourTable& data, const Settings& cnf) {
+    if (!data.top) {
+        data.init();
     }
-    data.CalcRate(cnf.nd);
+    data.computeRates(cnf.noiseMinutes);
     std::map<UtMonth, RmobMonthTable> tables;
     // Rows come mostly in time order, so the month of the previous row is the
     // likely one; the map is searched only when the month changes.
     auto current = tables.end();
-    const double shift = static_cast<double>(cnf.RTZ) / 24.0;
-    for (data.Cur = data.Top.get(); data.Cur->Next; data.Cur = data.Cur->Next.get()) {
-        const TReportDataRecord& row = *data.Cur;
+    const double shift = static_cast<double>(cnf.utOffsetHours) / 24.0;
+    for (data.cursor = data.top.get(); data.cursor->next; data.cursor = data.cursor->next.get()) {
+        const HourRow& row = *data.cursor;
         // The same UT hour as the RMOB page's key: the local hour key moved by
         // RTZ hours, with the page's rounding.
-        const DateTimeParts ut = DecodeDateTime(HourKeyToDateTime(row.Time) + shift);
+        const DateTimeParts ut = decodeDateTime(hourKeyToDateTime(row.time) + shift);
         if (ut.year < 0 || ut.year > 9999) {
             continue; // no four-digit year to name the file by
         }
@@ -163,13 +163,13 @@ std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TC
         }
         // An hour of gap slots only leaves its cell alone, as on the page; it
         // still brings its month into the list.
-        if (row.Remark == kGapRemark && row.ObsTime == 0) {
+        if (row.remark == kGapRemark && row.observedMinutes == 0) {
             continue;
         }
         std::optional<std::int64_t>& cell =
-            current->second.Days[static_cast<size_t>(ut.day - 1)][static_cast<size_t>(ut.hour)];
-        if (row.AboveNoise) {
-            cell = RoundHalfAway(row.RateEcho);
+            current->second.days[static_cast<size_t>(ut.day - 1)][static_cast<size_t>(ut.hour)];
+        if (row.aboveNoise) {
+            cell = roundHalfAway(row.echoRate);
         } else {
             cell.reset();
         }
@@ -182,15 +182,15 @@ std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TC
     return ordered;
 }
 
-std::vector<UtMonth> RmobMonthlyMonths(TReportDataList& data, const TCnfData& cnf) {
+std::vector<UtMonth> rmobMonthlyMonths(HourTable& data, const Settings& cnf) {
     std::vector<UtMonth> months;
-    for (const RmobMonthTable& t : BuildRmobMonthTables(data, cnf)) {
-        months.push_back(t.Month);
+    for (const RmobMonthTable& t : buildRmobMonthTables(data, cnf)) {
+        months.push_back(t.month);
     }
     return months;
 }
 
-std::string RmobMonthlyHeadLine(int month) {
+std::string rmobMonthlyHeadLine(int month) {
     std::string line = kMonthAbbrev.at(static_cast<size_t>(month - 1));
     for (int h = 0; h < 24; ++h) {
         line += "| ";
@@ -201,12 +201,12 @@ std::string RmobMonthlyHeadLine(int month) {
     return line;
 }
 
-std::string RmobMonthlyCell(std::optional<std::int64_t> value) {
+std::string rmobMonthlyCell(std::optional<std::int64_t> value) {
     if (!value || *value < 0 || *value > kWidestValue) {
         return kNoValueCell;
     }
     std::string cell;
-    AppendInt(cell, *value);
+    appendInt(cell, *value);
     if (cell.size() < 3) {
         cell.insert(0, 3 - cell.size(), ' ');
     }
@@ -217,51 +217,51 @@ std::string RmobMonthlyCell(std::optional<std::int64_t> value) {
     return cell;
 }
 
-std::vector<std::string> RmobStationBlock(const StationInfo& station) {
+std::vector<std::string> rmobStationBlock(const StationInfo& station) {
     std::vector<std::string> block;
     block.reserve(17);
-    for (const StationField& field : StationFields()) {
-        if (field.Member == &StationInfo::E) {
+    for (const StationField& field : stationFields()) {
+        if (field.member == &StationInfo::email) {
             block.push_back(std::string("[Soft FTP]") + kRmobSoftFtp);
         }
-        block.push_back(field.Label + blockValue(station, field));
+        block.push_back(field.label + blockValue(station, field));
     }
     return block;
 }
 
-std::vector<std::string> RmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station) {
+std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station) {
     std::vector<std::string> lines;
-    lines.reserve(table.Days.size() + 18);
-    lines.push_back(RmobMonthlyHeadLine(table.Month.Month));
+    lines.reserve(table.days.size() + 18);
+    lines.push_back(rmobMonthlyHeadLine(table.month.month));
     int day = 0;
-    for (const auto& hours : table.Days) {
+    for (const auto& hours : table.days) {
         ++day;
         std::string line;
         line.reserve(3 + 24 * 5);
         appendTwoDigits(line, day);
         line += '|';
         for (const auto& value : hours) {
-            line += RmobMonthlyCell(value);
+            line += rmobMonthlyCell(value);
         }
         lines.push_back(std::move(line));
     }
-    for (std::string& l : RmobStationBlock(station)) {
+    for (std::string& l : rmobStationBlock(station)) {
         lines.push_back(std::move(l));
     }
     return lines;
 }
 
-std::vector<std::string> RmobMonthlyLines(TReportDataList& data, const TCnfData& cnf,
+std::vector<std::string> rmobMonthlyLines(HourTable& data, const Settings& cnf,
                                           const StationInfo& station, UtMonth month) {
-    for (const RmobMonthTable& t : BuildRmobMonthTables(data, cnf)) {
-        if (t.Month == month) {
-            return RmobMonthlyLines(t, station);
+    for (const RmobMonthTable& t : buildRmobMonthTables(data, cnf)) {
+        if (t.month == month) {
+            return rmobMonthlyLines(t, station);
         }
     }
-    return RmobMonthlyLines(emptyTable(month), station);
+    return rmobMonthlyLines(emptyTable(month), station);
 }
 
-std::string RmobMonthlyBaseName(const std::string& observer, UtMonth month) {
+std::string rmobMonthlyBaseName(const std::string& observer, UtMonth month) {
     std::string name;
     forEachCodePoint(trimmed(observer), [&](long cp) {
         // Only printable ASCII outside the characters that some file system
@@ -276,27 +276,27 @@ std::string RmobMonthlyBaseName(const std::string& observer, UtMonth month) {
         name = "unknown";
     }
     name += '_';
-    appendTwoDigits(name, month.Month);
-    appendTwoDigits(name, month.Year / 100);
-    appendTwoDigits(name, month.Year % 100);
+    appendTwoDigits(name, month.month);
+    appendTwoDigits(name, month.year / 100);
+    appendTwoDigits(name, month.year % 100);
     name += "rmob";
     return name;
 }
 
-std::string RmobMonthlyFileName(const std::string& observer, UtMonth month) {
-    return RmobMonthlyBaseName(observer, month) + ".TXT";
+std::string rmobMonthlyFileName(const std::string& observer, UtMonth month) {
+    return rmobMonthlyBaseName(observer, month) + ".TXT";
 }
 
-std::vector<RmobMonthlyFile> WriteRmobMonthlyFiles(TReportDataList& data, const TCnfData& cnf,
+std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settings& cnf,
                                                    const StationInfo& station,
                                                    const std::string& folder) {
     std::vector<RmobMonthlyFile> written;
-    for (const RmobMonthTable& table : BuildRmobMonthTables(data, cnf)) {
+    for (const RmobMonthTable& table : buildRmobMonthTables(data, cnf)) {
         const std::string path =
-            joinPath(folder, RmobMonthlyFileName(station.Observer, table.Month));
-        BackupFile(path);
-        WriteLinesToFile(path, RmobMonthlyLines(table, station));
-        written.push_back({table.Month, path});
+            joinPath(folder, rmobMonthlyFileName(station.observer, table.month));
+        backupFile(path);
+        writeLinesToFile(path, rmobMonthlyLines(table, station));
+        written.push_back({table.month, path});
     }
     return written;
 }

@@ -5,13 +5,13 @@
 // but every day of the month has its line and an hour without a number is
 // always "??? " (readers split on "|" and parse integers, so no remarks).
 //
-// Callers: LoadStationInfo, show StationWarningText if it is not empty, then
-// WriteRmobMonthlyFiles. The builders below serve tests and previews.
+// Callers: loadStationInfo, show stationWarningText if it is not empty, then
+// writeRmobMonthlyFiles. The builders below serve tests and previews.
 
+#include "config/ProgramInfo.h"
+#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "config/UConfig.h"
-#include "config/UConst.h"
-#include "hourly/UnitReportData.h"
+#include "hourly/HourTable.h"
 
 #include <array>
 #include <compare>
@@ -25,8 +25,8 @@ inline constexpr const char* kRmobSoftFtp = kCliVersion;
 
 // A calendar month in UT.
 struct UtMonth {
-    int Year = 0;  // 0 to 9999
-    int Month = 0; // 1 to 12
+    int year = 0;  // 0 to 9999
+    int month = 0; // 1 to 12
     auto operator<=>(const UtMonth&) const = default;
 };
 
@@ -34,51 +34,51 @@ struct UtMonth {
 // each. A value is the rounded hourly rate; nothing marks an hour that was not
 // observed or was noise.
 struct RmobMonthTable {
-    UtMonth Month;
-    std::vector<std::array<std::optional<std::int64_t>, 24>> Days;
+    UtMonth month;
+    std::vector<std::array<std::optional<std::int64_t>, 24>> days;
 };
 
-// Runs CalcRate(cnf.nd) and sorts every hour row into its UT month, day and
+// Runs computeRates(cnf.nd) and sorts every hour row into its UT month, day and
 // hour in one pass. Months ascending; only months that hold an hour row.
-std::vector<RmobMonthTable> BuildRmobMonthTables(TReportDataList& data, const TCnfData& cnf);
+std::vector<RmobMonthTable> buildRmobMonthTables(HourTable& data, const Settings& cnf);
 // The UT months the hour rows touch, ascending.
-std::vector<UtMonth> RmobMonthlyMonths(TReportDataList& data, const TCnfData& cnf);
+std::vector<UtMonth> rmobMonthlyMonths(HourTable& data, const Settings& cnf);
 
 // The number of days of a month (28 to 31). Here and below a month outside
 // 1 to 12 is std::out_of_range.
-int DaysInMonth(UtMonth month);
+int daysInMonth(UtMonth month);
 
 // "jan| 00h| 01h| ... | 23h|".
-std::string RmobMonthlyHeadLine(int month);
+std::string rmobMonthlyHeadLine(int month);
 // One cell with its "|": " 12 |", "1234|" for four digits, "??? |" for
 // nothing, a negative value or one above 9999.
-std::string RmobMonthlyCell(std::optional<std::int64_t> value);
+std::string rmobMonthlyCell(std::optional<std::int64_t> value);
 // The 17 lines of the station block.
-std::vector<std::string> RmobStationBlock(const StationInfo& station);
+std::vector<std::string> rmobStationBlock(const StationInfo& station);
 
 // The whole file of one month, lines without their line ends.
-std::vector<std::string> RmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station);
+std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station);
 // The same for one month of the hour rows; a month without rows gives every
 // day as "??? ".
-std::vector<std::string> RmobMonthlyLines(TReportDataList& data, const TCnfData& cnf,
+std::vector<std::string> rmobMonthlyLines(HourTable& data, const Settings& cnf,
                                           const StationInfo& station, UtMonth month);
 
 // "<Observer>_<MMYYYY>rmob": the observer name (blanks around it dropped) with
 // blanks and every character that is not safe in a file name turned into "_";
 // "unknown" when the name is empty.
-std::string RmobMonthlyBaseName(const std::string& observer, UtMonth month);
+std::string rmobMonthlyBaseName(const std::string& observer, UtMonth month);
 // The base name plus ".TXT".
-std::string RmobMonthlyFileName(const std::string& observer, UtMonth month);
+std::string rmobMonthlyFileName(const std::string& observer, UtMonth month);
 
 struct RmobMonthlyFile {
-    UtMonth Month;
-    std::string Path; // the folder joined with the file name
+    UtMonth month;
+    std::string path; // the folder joined with the file name
 };
 
 // Writes one file per UT month of the hour rows into the folder ("" is the
 // current folder), CR LF line ends, each after the backup rule. Returns the
 // written files in month order; none when there are no hour rows. IoError when
 // a file cannot be written (files of earlier months stay written).
-std::vector<RmobMonthlyFile> WriteRmobMonthlyFiles(TReportDataList& data, const TCnfData& cnf,
+std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settings& cnf,
                                                    const StationInfo& station,
                                                    const std::string& folder);

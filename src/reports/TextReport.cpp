@@ -1,7 +1,7 @@
 #include "reports/TextReport.h"
 
+#include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
-#include "shared/UFunction.h"
 
 #include <array>
 #include <cstdint>
@@ -47,7 +47,7 @@ std::string padLeft4(std::string text) {
 
 std::string intCell(std::int64_t value) {
     char digits[kIntRoom];
-    const auto n = static_cast<std::size_t>(PutInt(digits, value) - digits);
+    const auto n = static_cast<std::size_t>(putInt(digits, value) - digits);
     std::string cell;
     if (n < 4) {
         cell.assign(4 - n, ' ');
@@ -58,7 +58,7 @@ std::string intCell(std::int64_t value) {
 
 std::string rateCell(double rate) {
     std::string text;
-    AppendInt(text, RoundHalfAway(rate));
+    appendInt(text, roundHalfAway(rate));
     // The mark goes right before the first digit, after any minus sign.
     text.insert(text.find_first_of("0123456789"), 1, '%');
     return padLeft4(std::move(text));
@@ -85,34 +85,35 @@ std::string_view keyView(const std::string& key, std::size_t from, std::size_t l
     return from < key.size() ? std::string_view(key).substr(from, len) : std::string_view();
 }
 
-void applyCellRules(const TReportDataRecord& r, const TCnfData& cnf, Cells& count, Cells& longEcho,
+void applyCellRules(const HourRow& r, const Settings& cnf, Cells& count, Cells& longEcho,
                     Cells& other) {
-    if (r.Remark == kGapRemark && r.ObsTime == 0) {
+    if (r.remark == kGapRemark && r.observedMinutes == 0) {
         return; // an hour made only of gap rows
     }
-    const int h = keyNumber(r.Time, 8);
+    const int h = keyNumber(r.time, 8);
     if (h < 0 || h >= kHours) {
-        return; // keys come from DateTimeToHourKey; anything else has no column
+        return; // keys come from hourKeyOf; anything else has no column
     }
-    if (r.AboveNoise) {
-        std::string cell = (cnf.HR && r.UnderHour) ? rateCell(r.RateEcho) : intCell(r.Echo);
+    if (r.aboveNoise) {
+        std::string cell =
+            (cnf.percentRates && r.underHour) ? rateCell(r.echoRate) : intCell(r.echo);
         // A count of five or more digits would otherwise touch the previous cell.
         if (cell[0] != ' ' && cell[0] != '%') {
             cell.insert(0, 1, ' ');
         }
         count[h] = std::move(cell);
-        if (cnf.MLong) {
-            longEcho[h] = intCell(r.LongEcho);
+        if (cnf.reportLongEcho) {
+            longEcho[h] = intCell(r.longEcho);
         }
-        if (cnf.MOData) {
-            other[h] = intCell(r.OtherData);
+        if (cnf.reportOtherData) {
+            other[h] = intCell(r.otherData);
         }
         return;
     }
     // Two blanks and the first two bytes of the remark (after a leading
     // "NoObserve") followed by "--". Bytes, not characters: a double-byte
     // character shows as its two bytes.
-    std::string_view note = r.Remark;
+    std::string_view note = r.remark;
     if (note.starts_with(kGapRemark)) {
         note.remove_prefix(kGapRemark.size());
     }
@@ -142,27 +143,28 @@ std::string tableLine(std::string prefix, const Cells& cells) {
 
 } // namespace
 
-void BuildTextReport(TReportDataList& data, const TCnfData& cnf, std::vector<std::string>& view) {
+void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::string>& view) {
     view.clear();
     view.push_back(heading("LT", 0));
-    view.push_back(heading("UT", cnf.RTZ));
+    view.push_back(heading("UT", cnf.utOffsetHours));
     view.emplace_back(kLineWidth, '-');
 
-    data.CalcRate(cnf.nd);
+    data.computeRates(cnf.noiseMinutes);
 
     std::string lastMonth = "aa";
     Cells count;
     Cells longEcho;
     Cells other;
-    data.Cur = data.Top.get();
-    while (data.Cur && data.Cur->Next) {
-        const std::string& firstKey = data.Cur->Time;
+    data.cursor = data.top.get();
+    while (data.cursor && data.cursor->next) {
+        const std::string& firstKey = data.cursor->time;
         const std::string day = keyPart(firstKey, 4, 4);
         const std::string month = keyPart(firstKey, 4, 2);
         if (month != lastMonth) {
             const int m = keyNumber(firstKey, 4);
-            std::string line = (m >= 1 && m <= 12) ? LongMonthNames[static_cast<std::size_t>(m - 1)]
-                                                   : std::string();
+            std::string line = (m >= 1 && m <= 12)
+                                   ? kLongMonthNames[static_cast<std::size_t>(m - 1)]
+                                   : std::string();
             line += ' ';
             line += keyPart(firstKey, 0, 4);
             view.push_back(std::move(line));
@@ -174,30 +176,30 @@ void BuildTextReport(TReportDataList& data, const TCnfData& cnf, std::vector<std
         count.fill("  --");
         longEcho.fill("    ");
         other.fill("    ");
-        while (data.Cur && data.Cur->Next && keyView(data.Cur->Time, 4, 4) == day) {
-            applyCellRules(*data.Cur, cnf, count, longEcho, other);
-            data.Cur = data.Cur->Next.get();
+        while (data.cursor && data.cursor->next && keyView(data.cursor->time, 4, 4) == day) {
+            applyCellRules(*data.cursor, cnf, count, longEcho, other);
+            data.cursor = data.cursor->next.get();
         }
-        if (cnf.MLong) {
+        if (cnf.reportLongEcho) {
             blankZeros(longEcho);
         }
-        if (cnf.MOData) {
+        if (cnf.reportOtherData) {
             blankZeros(other);
         }
 
         view.push_back(tableLine(std::move(dayPrefix), count));
-        if (cnf.MLong) {
+        if (cnf.reportLongEcho) {
             view.push_back(tableLine("   ", longEcho));
         }
-        if (cnf.MOData) {
+        if (cnf.reportOtherData) {
             view.push_back(tableLine("   ", other));
         }
     }
 
-    NarrowReport(view);
+    narrowReport(view);
 }
 
-void NarrowReport(std::vector<std::string>& view) {
+void narrowReport(std::vector<std::string>& view) {
     // Index 2 is the separator and index 3 the first month line: neither is
     // examined, and the month line is never cut.
     std::array<bool, kHours> narrow;

@@ -3,16 +3,16 @@
 // lines: the window hands in what its text view holds and shows what it gets
 // back, so user edits and "write what the view holds" keep working.
 
-#include "config/UConfig.h"
-#include "hourly/UnitReportData.h"
+#include "config/Settings.h"
+#include "hourly/HourTable.h"
 
 #include <string>
 #include <vector>
 
-// Builds the report into the view (the build of ShowReport, after its dirty
-// check): runs CalcRate with cnf.nd, replaces the view's lines, narrows. Uses
+// Builds the report into the view (the build of updateTextReport, after its dirty
+// check): runs computeRates with cnf.nd, replaces the view's lines, narrows. Uses
 // nd, HR, MLong, MOData and RTZ (for the UT heading).
-void BuildTextReport(TReportDataList& data, const TCnfData& cnf, std::vector<std::string>& view);
+void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::string>& view);
 
 // The narrowing pass over whatever the view holds.
-void NarrowReport(std::vector<std::string>& view);
+void narrowReport(std::vector<std::string>& view);

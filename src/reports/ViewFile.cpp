@@ -1,10 +1,10 @@
 #include "reports/ViewFile.h"
 
+#include "shared/DateTime.h"
 #include "shared/TextFile.h"
-#include "shared/UFunction.h"
 
-void WriteViewFile(const std::string& name, const std::vector<std::string>& lines) {
-    BackupFile(name);
+void writeViewFile(const std::string& name, const std::vector<std::string>& lines) {
+    backupFile(name);
     TextFileWriter out(name);
     for (const std::string& line : lines) {
         out.writeLine(line);

@@ -5,4 +5,4 @@
 #include <string>
 #include <vector>
 
-void WriteViewFile(const std::string& name, const std::vector<std::string>& lines);
+void writeViewFile(const std::string& name, const std::vector<std::string>& lines);

@@ -107,7 +107,7 @@ const Tables& tables() {
 
 } // namespace
 
-void AppendDecodedCp932(std::u16string& out, std::string_view bytes) {
+void appendDecodedCp932(std::u16string& out, std::string_view bytes) {
     const Tables& t = tables();
     const size_t n = bytes.size();
     const size_t start = out.size();
@@ -141,13 +141,13 @@ void AppendDecodedCp932(std::u16string& out, std::string_view bytes) {
     out.resize(static_cast<size_t>(dst - out.data()));
 }
 
-std::u16string DecodeCp932Exact(std::string_view bytes) {
+std::u16string decodeCp932Exact(std::string_view bytes) {
     std::u16string out;
-    AppendDecodedCp932(out, bytes);
+    appendDecodedCp932(out, bytes);
     return out;
 }
 
-void AppendEncodedCp932(std::string& out, std::u16string_view text) {
+void appendEncodedCp932(std::string& out, std::u16string_view text) {
     const Tables& t = tables();
     out.reserve(out.size() + text.size() * 2);
     const size_t n = text.size();
@@ -173,8 +173,8 @@ void AppendEncodedCp932(std::string& out, std::u16string_view text) {
     }
 }
 
-std::string EncodeCp932Exact(std::u16string_view text) {
+std::string encodeCp932Exact(std::u16string_view text) {
     std::string out;
-    AppendEncodedCp932(out, text);
+    appendEncodedCp932(out, text);
     return out;
 }

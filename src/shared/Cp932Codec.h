@@ -7,7 +7,7 @@
 // has no exact round trip is shown as one escape character per byte from a
 // private-use block that code page 932 itself never produces.
 //
-// For every byte string b: EncodeCp932Exact(DecodeCp932Exact(b)) == b.
+// For every byte string b: encodeCp932Exact(decodeCp932Exact(b)) == b.
 
 #include <string>
 #include <string_view>
@@ -16,11 +16,11 @@
 // becomes U+F700 + x.
 inline constexpr char16_t kCp932EscapeBase = 0xF700;
 
-std::u16string DecodeCp932Exact(std::string_view bytes);
+std::u16string decodeCp932Exact(std::string_view bytes);
 // Appends the decoded text to out (for building one big text without copies).
-void AppendDecodedCp932(std::u16string& out, std::string_view bytes);
+void appendDecodedCp932(std::u16string& out, std::string_view bytes);
 
 // Characters that code page 932 lacks (typed or pasted by the user) become '?',
 // one per character; escape characters become their byte again.
-std::string EncodeCp932Exact(std::u16string_view text);
-void AppendEncodedCp932(std::string& out, std::u16string_view text);
+std::string encodeCp932Exact(std::u16string_view text);
+void appendEncodedCp932(std::string& out, std::u16string_view text);

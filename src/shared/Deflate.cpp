@@ -94,7 +94,7 @@ std::uint32_t hash3(const unsigned char* p) {
 
 } // namespace
 
-std::string DeflateFixed(std::string_view data) {
+std::string deflateFixed(std::string_view data) {
     std::string out;
     out.reserve(data.size() / 8 + 64);
     BitWriter w(out);

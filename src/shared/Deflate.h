@@ -8,4 +8,4 @@
 
 // The raw deflate stream (no zlib header or trailer) of the bytes, as one
 // final block.
-std::string DeflateFixed(std::string_view data);
+std::string deflateFixed(std::string_view data);

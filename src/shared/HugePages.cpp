@@ -6,7 +6,7 @@
 #include <sys/mman.h>
 #endif
 
-void AdviseHugePages(void* data, std::size_t bytes) noexcept {
+void adviseHugePages(void* data, std::size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + kHugePageSize - 1) & ~(kHugePageSize - 1);

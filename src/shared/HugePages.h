@@ -8,6 +8,6 @@
 #include <cstddef>
 
 // Advises huge pages for the whole 2 MiB pages inside [data, data + bytes).
-void AdviseHugePages(void* data, std::size_t bytes) noexcept;
+void adviseHugePages(void* data, std::size_t bytes) noexcept;
 
 constexpr std::size_t kHugePageSize = std::size_t{2} << 20;

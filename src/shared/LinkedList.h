@@ -11,7 +11,7 @@
 // head is empty.
 template <typename Node> void releaseChain(std::unique_ptr<Node>& head) {
     while (head) {
-        std::unique_ptr<Node> next = std::move(head->Next);
+        std::unique_ptr<Node> next = std::move(head->next);
         head = std::move(next);
     }
 }
@@ -19,8 +19,8 @@ template <typename Node> void releaseChain(std::unique_ptr<Node>& head) {
 // Releases every real element (a node whose Next is set) before the end node and
 // makes the end node the new head. The end node survives unchanged.
 template <typename Node> void releaseBeforeEnd(std::unique_ptr<Node>& head) {
-    while (head && head->Next) {
-        std::unique_ptr<Node> next = std::move(head->Next);
+    while (head && head->next) {
+        std::unique_ptr<Node> next = std::move(head->next);
         head = std::move(next);
     }
 }

@@ -12,14 +12,14 @@ MessageHandler& installedHandler() {
 }
 } // namespace
 
-MessageHandler SetMessageHandler(MessageHandler handler) {
+MessageHandler setMessageHandler(MessageHandler handler) {
     return std::exchange(installedHandler(), std::move(handler));
 }
 
-void ShowMessage(const std::string& cp932Text) {
+void showMessage(const std::string& cp932Text) {
     if (const MessageHandler& handler = installedHandler()) {
         handler(cp932Text);
         return;
     }
-    std::cerr << CrToLf(Cp932ToUtf8(cp932Text)) << '\n';
+    std::cerr << crToLf(cp932ToUtf8(cp932Text)) << '\n';
 }

@@ -11,8 +11,8 @@
 using MessageHandler = std::function<void(const std::string& cp932Text)>;
 
 // Installs the handler and returns the one it replaces.
-MessageHandler SetMessageHandler(MessageHandler handler);
+MessageHandler setMessageHandler(MessageHandler handler);
 
 // Shows the text through the installed handler. Without one, the text goes to
 // standard error as UTF-8, one line per CR.
-void ShowMessage(const std::string& cp932Text);
+void showMessage(const std::string& cp932Text);

@@ -30,7 +30,7 @@
 #define VELK_POOL_UNPOISON(p, n) ((void)(p), (void)(n))
 #endif
 
-template <std::size_t SlotSize, std::size_t Align> class TNodePool {
+template <std::size_t SlotSize, std::size_t Align> class NodePool {
     static_assert(SlotSize >= sizeof(void*) && SlotSize % Align == 0);
 
 public:
@@ -82,7 +82,7 @@ private:
         blocks_ = header;
         next_ = block + kHeader;
         end_ = block + bytes;
-        AdviseHugePages(block, bytes);
+        adviseHugePages(block, bytes);
         VELK_POOL_POISON(next_, end_ - next_);
         if (slotsNext_ < kMaxSlots) {
             slotsNext_ *= 2;
@@ -111,5 +111,5 @@ private:
 
 // The pool for one node type: its slots fit the type exactly.
 template <typename Node>
-using TNodePoolFor = TNodePool<(sizeof(Node) < sizeof(void*) ? sizeof(void*) : sizeof(Node)),
-                               (alignof(Node) < alignof(void*) ? alignof(void*) : alignof(Node))>;
+using NodePoolFor = NodePool<(sizeof(Node) < sizeof(void*) ? sizeof(void*) : sizeof(Node)),
+                             (alignof(Node) < alignof(void*) ? alignof(void*) : alignof(Node))>;

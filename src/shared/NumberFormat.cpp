@@ -94,7 +94,7 @@ char* putCents(char* out, bool negative, std::uint64_t cents) {
 
 } // namespace
 
-std::string FormatFixed2Exact(double value) {
+std::string formatFixed2Exact(double value) {
     if (!std::isfinite(value)) {
         return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
     }
@@ -113,7 +113,7 @@ std::string FormatFixed2Exact(double value) {
     return out;
 }
 
-char* PutFixed2(char* out, double value) {
+char* putFixed2(char* out, double value) {
     if (value == 0) { // gap rows and absent data: a third of a decade's values
         std::memcpy(out, "0.00", 4);
         return out + 4;
@@ -136,22 +136,22 @@ char* PutFixed2(char* out, double value) {
     return nullptr;
 }
 
-void AppendFixed2(std::string& out, double value) {
+void appendFixed2(std::string& out, double value) {
     char buf[kFixed2Room];
-    if (char* end = PutFixed2(buf, value)) {
+    if (char* end = putFixed2(buf, value)) {
         out.append(buf, static_cast<size_t>(end - buf));
     } else {
-        out += FormatFixed2Exact(value);
+        out += formatFixed2Exact(value);
     }
 }
 
-std::string FormatFixed2(double value) {
+std::string formatFixed2(double value) {
     std::string out;
-    AppendFixed2(out, value);
+    appendFixed2(out, value);
     return out;
 }
 
-char* PutInt(char* out, std::int64_t value) {
+char* putInt(char* out, std::int64_t value) {
     if (value >= 0 && value < 10) {
         *out = static_cast<char>('0' + value);
         return out + 1;
@@ -166,12 +166,12 @@ char* PutInt(char* out, std::int64_t value) {
     return end;
 }
 
-void AppendInt(std::string& out, std::int64_t value) {
+void appendInt(std::string& out, std::int64_t value) {
     char buf[kIntRoom];
-    out.append(buf, static_cast<size_t>(PutInt(buf, value) - buf));
+    out.append(buf, static_cast<size_t>(putInt(buf, value) - buf));
 }
 
-std::int64_t RoundHalfAway(double value) {
+std::int64_t roundHalfAway(double value) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < 9e15)) {
         return value < 0 ? INT64_MIN : INT64_MAX; // out of any real range; saturate

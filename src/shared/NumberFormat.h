@@ -10,25 +10,25 @@
 
 // Appends the value with exactly two decimals; "-" only when the written value
 // is not zero.
-void AppendFixed2(std::string& out, double value);
-std::string FormatFixed2(double value);
+void appendFixed2(std::string& out, double value);
+std::string formatFixed2(double value);
 
-// The exact reference of AppendFixed2: formats through the 18-digit string
+// The exact reference of appendFixed2: formats through the 18-digit string
 // every time. Tests prove the fast path against it.
-std::string FormatFixed2Exact(double value);
+std::string formatFixed2Exact(double value);
 
 // Appends a whole number in decimal, "-" before a negative one.
-void AppendInt(std::string& out, std::int64_t value);
+void appendInt(std::string& out, std::int64_t value);
 
 // The same two forms written into a caller's buffer, for the big tables that
-// build a line in one go. PutFixed2 writes at most kFixed2Room bytes and
+// build a line in one go. putFixed2 writes at most kFixed2Room bytes and
 // returns the end, or nullptr when the value needs the exact way (then use
-// AppendFixed2). PutInt writes at most kIntRoom bytes.
+// appendFixed2). putInt writes at most kIntRoom bytes.
 inline constexpr int kFixed2Room = 17;
 inline constexpr int kIntRoom = 20;
-char* PutFixed2(char* out, double value);
-char* PutInt(char* out, std::int64_t value);
+char* putFixed2(char* out, double value);
+char* putInt(char* out, std::int64_t value);
 
 // Rounds to a whole number with halves away from zero, on the same 18-digit
-// decimal view as AppendFixed2 (so 12.5 gives 13 and 2.4999999999999999 stays 2).
-std::int64_t RoundHalfAway(double value);
+// decimal view as appendFixed2 (so 12.5 gives 13 and 2.4999999999999999 stays 2).
+std::int64_t roundHalfAway(double value);

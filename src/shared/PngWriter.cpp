@@ -56,12 +56,12 @@ template <typename F> void putChunk(std::string& out, const char* type, F&& appe
         out[lengthAt + static_cast<std::size_t>(i)] =
             static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
     }
-    putU32(out, Crc32(std::string_view(out).substr(typeAt)));
+    putU32(out, pngCrc32(std::string_view(out).substr(typeAt)));
 }
 
 } // namespace
 
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
+std::uint32_t pngCrc32(std::string_view bytes, std::uint32_t crc) {
     std::uint32_t c = ~crc;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t n = bytes.size();
@@ -80,7 +80,7 @@ std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
     return ~c;
 }
 
-std::uint32_t Adler32(std::string_view bytes, std::uint32_t adler) {
+std::uint32_t adler32Of(std::string_view bytes, std::uint32_t adler) {
     constexpr std::uint32_t kMod = 65521;
     // 5552 is the longest run whose sums cannot overflow 32 bits before the
     // modulo has to be taken.
@@ -103,7 +103,7 @@ std::uint32_t Adler32(std::string_view bytes, std::uint32_t adler) {
     return (b << 16) | a;
 }
 
-std::string EncodePng(const RgbImage& img) {
+std::string encodePng(const RgbImage& img) {
     const std::uint64_t w = static_cast<std::uint64_t>(img.width());
     const std::uint64_t h = static_cast<std::uint64_t>(img.height());
     if (w == 0 || h == 0) {
@@ -139,15 +139,15 @@ std::string EncodePng(const RgbImage& img) {
         // multiple of 31 and claims the fastest level, which is honest here.
         o += '\x78';
         o += '\x01';
-        o += DeflateFixed(raw);
-        putU32(o, Adler32(raw));
+        o += deflateFixed(raw);
+        putU32(o, adler32Of(raw));
     });
     putChunk(out, "IEND", [](std::string&) {});
     return out;
 }
 
-void WritePng(const std::string& name, const RgbImage& img) {
-    const std::string bytes = EncodePng(img);
+void writePng(const std::string& name, const RgbImage& img) {
+    const std::string bytes = encodePng(img);
     TextFileWriter out(name);
     out.write(bytes);
     out.close();

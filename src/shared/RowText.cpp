@@ -17,14 +17,14 @@ char* allocateBuffer(std::size_t capacity) {
 
 } // namespace
 
-TRowText& TRowText::operator=(const TRowText& other) {
+RowText& RowText::operator=(const RowText& other) {
     if (this != &other) {
         *this = other.view();
     }
     return *this;
 }
 
-TRowText& TRowText::operator=(std::string_view text) {
+RowText& RowText::operator=(std::string_view text) {
     if (owned() && text.size() <= capacity() &&
         (text.empty() || text.data() < data_ || text.data() >= data_ + size())) {
         // Fits the buffer and does not come from it: reuse.
@@ -34,18 +34,18 @@ TRowText& TRowText::operator=(std::string_view text) {
         size_ = text.size() | kOwnedFlag;
         return *this;
     }
-    TRowText copy(text);
+    RowText copy(text);
     *this = std::move(copy);
     return *this;
 }
 
-std::size_t TRowText::capacity() const noexcept {
+std::size_t RowText::capacity() const noexcept {
     std::size_t capacity = 0;
     std::memcpy(&capacity, data_ - kHeader, kHeader);
     return capacity;
 }
 
-void TRowText::assignCopy(std::string_view text) {
+void RowText::assignCopy(std::string_view text) {
     if (text.empty()) {
         data_ = "";
         size_ = 0;
@@ -57,11 +57,11 @@ void TRowText::assignCopy(std::string_view text) {
     size_ = text.size() | kOwnedFlag;
 }
 
-void TRowText::freeBuffer() noexcept {
+void RowText::freeBuffer() noexcept {
     delete[](const_cast<char*>(data_) - kHeader);
 }
 
-void TRowText::release() noexcept {
+void RowText::release() noexcept {
     if (owned()) {
         freeBuffer();
     }
@@ -69,7 +69,7 @@ void TRowText::release() noexcept {
     size_ = 0;
 }
 
-void TRowText::append(std::string_view text) {
+void RowText::append(std::string_view text) {
     if (text.empty()) {
         return;
     }
@@ -94,6 +94,6 @@ void TRowText::append(std::string_view text) {
     size_ = newSize | kOwnedFlag;
 }
 
-std::ostream& operator<<(std::ostream& out, const TRowText& text) {
+std::ostream& operator<<(std::ostream& out, const RowText& text) {
     return out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

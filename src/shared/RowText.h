@@ -12,26 +12,26 @@
 #include <string>
 #include <string_view>
 
-class TRowText {
+class RowText {
 public:
-    TRowText() noexcept = default;
-    TRowText(const char* text) { assignCopy(text); }
-    TRowText(std::string_view text) { assignCopy(text); }
-    TRowText(const std::string& text) { assignCopy(text); }
+    RowText() noexcept = default;
+    RowText(const char* text) { assignCopy(text); }
+    RowText(std::string_view text) { assignCopy(text); }
+    RowText(const std::string& text) { assignCopy(text); }
     // Copies own their bytes, so a copy outlives whatever the original borrowed.
-    TRowText(const TRowText& other) { assignCopy(other.view()); }
-    TRowText(TRowText&& other) noexcept : data_(other.data_), size_(other.size_) {
+    RowText(const RowText& other) { assignCopy(other.view()); }
+    RowText(RowText&& other) noexcept : data_(other.data_), size_(other.size_) {
         other.data_ = "";
         other.size_ = 0;
     }
-    ~TRowText() {
+    ~RowText() {
         if (owned()) {
             freeBuffer();
         }
     }
 
-    TRowText& operator=(const TRowText& other);
-    TRowText& operator=(TRowText&& other) noexcept {
+    RowText& operator=(const RowText& other);
+    RowText& operator=(RowText&& other) noexcept {
         if (this != &other) {
             if (owned()) {
                 freeBuffer();
@@ -43,14 +43,14 @@ public:
         }
         return *this;
     }
-    TRowText& operator=(const char* text) { return *this = std::string_view(text); }
-    TRowText& operator=(const std::string& text) { return *this = std::string_view(text); }
-    TRowText& operator=(std::string_view text);
+    RowText& operator=(const char* text) { return *this = std::string_view(text); }
+    RowText& operator=(const std::string& text) { return *this = std::string_view(text); }
+    RowText& operator=(std::string_view text);
 
     // A text that borrows bytes: they must stay unchanged for as long as this
     // text holds them (moves pass the loan on; copies and growth end it).
-    static TRowText Borrow(std::string_view bytes) noexcept {
-        TRowText t;
+    static RowText borrow(std::string_view bytes) noexcept {
+        RowText t;
         if (!bytes.empty()) {
             t.data_ = bytes.data();
             t.size_ = bytes.size();
@@ -68,12 +68,12 @@ public:
 
     void append(std::string_view text);
     void push_back(char c) { append(std::string_view(&c, 1)); }
-    TRowText& operator+=(std::string_view text) {
+    RowText& operator+=(std::string_view text) {
         append(text);
         return *this;
     }
 
-    friend bool operator==(const TRowText& a, std::string_view b) noexcept { return a.view() == b; }
+    friend bool operator==(const RowText& a, std::string_view b) noexcept { return a.view() == b; }
 
 private:
     static constexpr std::uint64_t kOwnedFlag = std::uint64_t{1} << 63;
@@ -91,4 +91,4 @@ private:
     std::uint64_t size_ = 0; // size, with kOwnedFlag when data_ is owned
 };
 
-std::ostream& operator<<(std::ostream& out, const TRowText& text);
+std::ostream& operator<<(std::ostream& out, const RowText& text);

@@ -45,15 +45,15 @@ std::string convert(const char* to, const char* from, std::string_view in,
 
 } // namespace
 
-std::string Utf8ToCp932(std::string_view utf8) {
+std::string utf8ToCp932(std::string_view utf8) {
     return convert("CP932", "UTF-8", utf8, "?", 1);
 }
 
-std::string Cp932ToUtf8(std::string_view cp932) {
+std::string cp932ToUtf8(std::string_view cp932) {
     return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", 1);
 }
 
-std::string CrToLf(std::string_view text) {
+std::string crToLf(std::string_view text) {
     // Stretch by stretch: a million messages of bad lines pass through here.
     std::string out;
     out.reserve(text.size());

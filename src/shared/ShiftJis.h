@@ -7,11 +7,11 @@
 #include <string_view>
 
 // Converts UTF-8 to code page 932. Characters that code page 932 lacks become '?'.
-std::string Utf8ToCp932(std::string_view utf8);
+std::string utf8ToCp932(std::string_view utf8);
 
 // Converts code page 932 to UTF-8. Bytes that are not valid code page 932 become
 // U+FFFD, so the result is always valid UTF-8 (for display, not for round trips).
-std::string Cp932ToUtf8(std::string_view cp932);
+std::string cp932ToUtf8(std::string_view cp932);
 
 // Replaces each CR (and each CR LF) by LF: message texts separate lines by CR.
-std::string CrToLf(std::string_view text);
+std::string crToLf(std::string_view text);

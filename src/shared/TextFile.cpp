@@ -1,19 +1,19 @@
 #include "shared/TextFile.h"
 
-#include "shared/Errors.h"
 #include "shared/HugePages.h"
+#include "shared/IoError.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <utility>
 
-bool FileExists(const std::string& name) {
+bool fileExists(const std::string& name) {
     std::error_code ec;
     return !name.empty() && std::filesystem::is_regular_file(name, ec);
 }
 
-std::string ReadWholeFile(const std::string& name) {
+std::string readWholeFile(const std::string& name) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
         throwIoError("Cannot read", name, EISDIR);
@@ -30,7 +30,7 @@ std::string ReadWholeFile(const std::string& name) {
     const std::uintmax_t expected = std::filesystem::file_size(name, sizeEc);
     if (!sizeEc && expected < data.max_size()) {
         data.reserve(static_cast<size_t>(expected));
-        AdviseHugePages(data.data(), data.capacity());
+        adviseHugePages(data.data(), data.capacity());
         data.resize(static_cast<size_t>(expected));
         const size_t got = std::fread(data.data(), 1, data.size(), f);
         if (got < data.size()) {
@@ -56,13 +56,13 @@ std::string ReadWholeFile(const std::string& name) {
     return data;
 }
 
-size_t CountLines(std::string_view text) {
+size_t countLines(std::string_view text) {
     size_t count = 0;
-    ForEachLine(text, false, [&](std::string_view) { ++count; });
+    forEachLine(text, false, [&](std::string_view) { ++count; });
     return count;
 }
 
-std::string_view FirstLine(std::string_view text) {
+std::string_view firstLine(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
             return text.substr(0, i);
@@ -71,7 +71,7 @@ std::string_view FirstLine(std::string_view text) {
     return text;
 }
 
-std::string_view LastLine(std::string_view text) {
+std::string_view lastLine(std::string_view text) {
     size_t end = text.size();
     // Drop the last line end: the line after it is the uncounted empty one.
     if (end > 0 && text[end - 1] == '\n') {
@@ -168,7 +168,7 @@ void TextFileWriter::close() {
     }
 }
 
-void WriteLinesToFile(const std::string& name, const std::vector<std::string>& lines) {
+void writeLinesToFile(const std::string& name, const std::vector<std::string>& lines) {
     TextFileWriter out(name);
     for (const std::string& line : lines) {
         out.writeLine(line);

@@ -11,24 +11,24 @@
 #include <vector>
 
 // Whether a file (not a directory) of this name exists.
-bool FileExists(const std::string& name);
+bool fileExists(const std::string& name);
 
 // Reads a whole file as bytes. Throws IoError naming the file and the cause.
-std::string ReadWholeFile(const std::string& name);
+std::string readWholeFile(const std::string& name);
 
 // Calls f(line) for every line of text. A line ends at CR LF, at a lone CR or at
 // a lone LF; text after the last line end forms a last line when not empty.
 // With stopAtCtrlZ, a Ctrl-Z (code 26) ends the text: what stands before it on
 // its line is still a line, nothing after it is.
-template <typename F> void ForEachLine(std::string_view text, bool stopAtCtrlZ, F&& f);
+template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f);
 
 // Number of lines as a text view counts them: a final empty line after the
 // last line end does not count. An empty text has no lines.
-size_t CountLines(std::string_view text);
+size_t countLines(std::string_view text);
 
-// The first and the last line (by the rule of CountLines); empty when none.
-std::string_view FirstLine(std::string_view text);
-std::string_view LastLine(std::string_view text);
+// The first and the last line (by the rule of countLines); empty when none.
+std::string_view firstLine(std::string_view text);
+std::string_view lastLine(std::string_view text);
 
 // Creates or replaces a file and writes it through a buffer. Throws IoError on
 // any failure to create, write or close. A file that fails, or whose writer is
@@ -69,7 +69,7 @@ private:
 };
 
 // Writes every line followed by CR LF.
-void WriteLinesToFile(const std::string& name, const std::vector<std::string>& lines);
+void writeLinesToFile(const std::string& name, const std::vector<std::string>& lines);
 
 namespace textfile_detail {
 // Position of the first byte below 27 (CR, LF and Ctrl-Z are among them) at
@@ -95,7 +95,7 @@ inline size_t nextControlByte(std::string_view text, size_t i) {
 }
 } // namespace textfile_detail
 
-template <typename F> void ForEachLine(std::string_view text, bool stopAtCtrlZ, F&& f) {
+template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f) {
     const size_t n = text.size();
     size_t start = 0;
     size_t i = 0;

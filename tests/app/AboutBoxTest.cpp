@@ -1,7 +1,7 @@
 // The about box: its texts, the picture that switches between stretched and
 // natural size, and the OK button that ends the modal showing.
 
-#include "app/UAboutBox.h"
+#include "app/AboutBox.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,36 +18,36 @@ private slots:
 };
 
 void TestAboutBox::creationFillsNameAndVersion() {
-    TAboutBox box;
+    AboutBox box;
     QVERIFY(!box.isVisible());
     QCOMPARE(box.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    QCOMPARE(box.ProductName->text(), QStringLiteral("VelkReport"));
-    QCOMPARE(box.Version->text(), QStringLiteral("Version 0.12"));
-    QCOMPARE(box.BitBtn1->text(), QStringLiteral("OK"));
+    QCOMPARE(box.productNameLabel->text(), QStringLiteral("VelkReport"));
+    QCOMPARE(box.versionLabel->text(), QStringLiteral("Version 0.12"));
+    QCOMPARE(box.okButton->text(), QStringLiteral("OK"));
     QCOMPARE(box.size(), QSize(242, 188));
-    QCOMPARE(box.Image1->size(), QSize(73, 73));
-    QCOMPARE(box.ProgramIcon->size(), QSize(57, 57));
+    QCOMPARE(box.pictureLabel->size(), QSize(73, 73));
+    QCOMPARE(box.programIconLabel->size(), QSize(57, 57));
     QVERIFY(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void TestAboutBox::clickingTheIconSwitchesItsSize() {
-    TAboutBox box;
+    AboutBox box;
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QVERIFY(box.ProgramIcon->isStretched());
-    const QImage stretched = box.ProgramIcon->grab().toImage();
-    QTest::mouseClick(box.ProgramIcon, Qt::LeftButton);
-    QVERIFY(!box.ProgramIcon->isStretched());
-    QVERIFY(box.ProgramIcon->grab().toImage() != stretched);
-    QTest::mouseClick(box.ProgramIcon, Qt::LeftButton);
-    QVERIFY(box.ProgramIcon->isStretched());
+    QVERIFY(box.programIconLabel->isStretched());
+    const QImage stretched = box.programIconLabel->grab().toImage();
+    QTest::mouseClick(box.programIconLabel, Qt::LeftButton);
+    QVERIFY(!box.programIconLabel->isStretched());
+    QVERIFY(box.programIconLabel->grab().toImage() != stretched);
+    QTest::mouseClick(box.programIconLabel, Qt::LeftButton);
+    QVERIFY(box.programIconLabel->isStretched());
 }
 
 void TestAboutBox::okHidesTheBoxAndAcceptsIt() {
-    TAboutBox box;
+    AboutBox box;
     QTimer::singleShot(0, &box, [&box] {
         QVERIFY(box.isVisible());
-        QTest::mouseClick(box.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(box.okButton, Qt::LeftButton);
     });
     QCOMPARE(box.exec(), int(QDialog::Accepted));
     QVERIFY(!box.isVisible());

@@ -5,11 +5,11 @@
 #include "app/ColorgrammePage.h"
 #include "AppTestSupport.h"
 #include "app/ColorgrammeView.h"
+#include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
-#include "app/Unit1.h"
 #include "app/WholeSpinBox.h"
-#include "config/UConfig.h"
-#include "hourly/UnitReportData.h"
+#include "config/Settings.h"
+#include "hourly/HourTable.h"
 #include "reports/ColorgrammeImage.h"
 
 #include <QCheckBox>
@@ -56,11 +56,10 @@ QStringList chooserItems(const ColorgrammePage& page) {
     return items;
 }
 
-void showPage(TForm1& form, QWidget* page) {
-    auto* bar = form.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->tabRect(form.PageControl1->indexOf(page)).center());
-    QCOMPARE(form.PageControl1->currentWidget(), page);
+void showPage(MainWindow& form, QWidget* page) {
+    auto* bar = form.pages->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(form.pages->indexOf(page)).center());
+    QCOMPARE(form.pages->currentWidget(), page);
 }
 
 QImage asRgb888(const RgbImage& image) {
@@ -70,11 +69,11 @@ QImage asRgb888(const RgbImage& image) {
 ColorgrammeCell cellOf(CellState state, std::int64_t value, const char* localKey,
                        std::int64_t obsTime, std::string remark = {}) {
     ColorgrammeCell c;
-    c.State = state;
-    c.Value = value;
-    c.LocalKey = localKey;
-    c.ObsTime = obsTime;
-    c.Remark = std::move(remark);
+    c.state = state;
+    c.value = value;
+    c.localKey = localKey;
+    c.observedMinutes = obsTime;
+    c.remark = std::move(remark);
     return c;
 }
 
@@ -82,22 +81,22 @@ ColorgrammeCell cellOf(CellState state, std::int64_t value, const char* localKey
 // noise hour and the month's maximum.
 ColorgrammeMonth handMadeMonth() {
     ColorgrammeMonth m;
-    m.Year = 2024;
-    m.Month = 4;
-    m.DaysInMonth = 30;
+    m.year = 2024;
+    m.month = 4;
+    m.daysInMonth = 30;
     for (int day = 1; day <= 30; ++day) {
         for (int hour = 0; hour < 24; ++hour) {
-            m.Cells[size_t(day - 1)][size_t(hour)] = cellOf(CellState::Observed, 10, "", 60);
+            m.cells[size_t(day - 1)][size_t(hour)] = cellOf(CellState::Observed, 10, "", 60);
         }
-        m.DailyTotals[size_t(day - 1)] = 240;
+        m.dailyTotals[size_t(day - 1)] = 240;
     }
-    m.Cells[0][3] = cellOf(CellState::Unobserved, 0, "2024040112", 0);
-    m.Cells[1][5] = cellOf(CellState::Observed, 80, "2024040214", 60, "\x8A\xCF\x91\xAA <b>");
-    m.Cells[2][7] = cellOf(CellState::Noise, 0, "2024040316", 15);
-    m.DailyTotals[0] = 230;
-    m.DailyTotals[1] = 310;
-    m.DailyTotals[2] = 230;
-    m.Maximum = 80;
+    m.cells[0][3] = cellOf(CellState::Unobserved, 0, "2024040112", 0);
+    m.cells[1][5] = cellOf(CellState::Observed, 80, "2024040214", 60, "\x8A\xCF\x91\xAA <b>");
+    m.cells[2][7] = cellOf(CellState::Noise, 0, "2024040316", 15);
+    m.dailyTotals[0] = 230;
+    m.dailyTotals[1] = 310;
+    m.dailyTotals[2] = 230;
+    m.maximum = 80;
     return m;
 }
 
@@ -112,7 +111,7 @@ class TestColorgrammePage : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> makeForm();
+    std::unique_ptr<MainWindow> makeForm();
 
     QTemporaryDir workDir_;
     QString previousDir_;
@@ -136,8 +135,8 @@ private slots:
     void exportThatCannotWriteShowsErrorAndPageStaysUsable();
 };
 
-std::unique_ptr<TForm1> TestColorgrammePage::makeForm() {
-    auto form = std::make_unique<TForm1>();
+std::unique_ptr<MainWindow> TestColorgrammePage::makeForm() {
+    auto form = std::make_unique<MainWindow>();
     form->openDialog = [this](QWidget*) { return std::optional<QString>(dataFile_); };
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) {
@@ -149,7 +148,7 @@ std::unique_ptr<TForm1> TestColorgrammePage::makeForm() {
 void TestColorgrammePage::initTestCase() {
     QVERIFY(workDir_.isValid());
     previousDir_ = QDir::currentPath();
-    settingsFile_ = QString::fromStdString(DefaultCnfFileName());
+    settingsFile_ = QString::fromStdString(defaultSettingsFileName());
     setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
         (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
     });
@@ -175,14 +174,12 @@ void TestColorgrammePage::cleanupTestCase() {
 void TestColorgrammePage::pageFollowsEveryRecompute() {
     auto form = makeForm();
     ColorgrammePage* page = form->colorgrammePage;
-    QCOMPARE(form->PageControl1->indexOf(page),
-             form->PageControl1->indexOf(form->TabSheetRMOB) + 1);
-    QCOMPARE(form->PageControl1->tabText(form->PageControl1->indexOf(page)),
-             QStringLiteral("Colorgramme"));
+    QCOMPARE(form->pages->indexOf(page), form->pages->indexOf(form->rmobTab) + 1);
+    QCOMPARE(form->pages->tabText(form->pages->indexOf(page)), QStringLiteral("Colorgramme"));
     QCOMPARE(page->monthChooser->count(), 0);
     QVERIFY(!page->exportButton->isEnabled());
 
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(chooserItems(*page), (QStringList{"2023-12", "2024-01"}));
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-01"));
@@ -190,41 +187,41 @@ void TestColorgrammePage::pageFollowsEveryRecompute() {
     // Local 23h of January 1st is UT 14h: the busiest hour and day.
     const ColorgrammeMonth* january = page->shownMonth();
     QVERIFY(january);
-    QCOMPARE(january->cell(1, 14).Value, 144);
+    QCOMPARE(january->cell(1, 14).value, 144);
     QCOMPARE(page->chosenDay(), 1);
     QCOMPARE(page->maximumBox->value(), 144);
-    QCOMPARE(page->shownImage(), asRgb888(RenderColorgramme(*january, std::nullopt)));
+    QCOMPARE(page->shownImage(), asRgb888(renderColorgramme(*january, std::nullopt)));
 
     // The chosen month stays chosen over a recompute that still has it.
     page->monthChooser->setCurrentIndex(0);
-    QCOMPARE(page->shownMonth()->Month, 12);
-    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    QCOMPARE(page->shownMonth()->month, 12);
+    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2023-12"));
 
     // New data: the months follow the file.
     writeBytes(dataFile_, dayOfData("2024/03/01"));
-    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
     QCOMPARE(chooserItems(*page), (QStringList{"2024-02", "2024-03"}));
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-03"));
 
     // The RMOB page's 再計算 applies a changed shift to the picture as to the table.
-    form->RTZ->setValue(0);
-    showPage(*form, form->TabSheetRMOB);
-    QTest::mouseClick(form->Button12, Qt::LeftButton);
+    form->utOffsetSpin->setValue(0);
+    showPage(*form, form->rmobTab);
+    QTest::mouseClick(form->rmobRecomputeButton, Qt::LeftButton);
     QCOMPARE(chooserItems(*page), QStringList{"2024-03"});
-    QCOMPARE(page->shownMonth()->cell(1, 23).Value, 144);
+    QCOMPARE(page->shownMonth()->cell(1, 23).value, 144);
 }
 
 void TestColorgrammePage::pageShownAfterAFailedRecomputeCatchesUp() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QCOMPARE(form->colorgrammePage->monthChooser->count(), 2);
 
     // The hour rows are rebuilt before the table's file fails.
     writeBytes(dataFile_, dayOfData("2024/06/10"));
     QVERIFY(QDir().mkdir(QStringLiteral("report10.csv")));
-    form->CBRep1OF->setChecked(true);
-    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    form->alwaysWriteTenMinuteCheck->setChecked(true);
+    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 1);
     QCOMPARE(form->colorgrammePage->monthChooser->count(), 2); // not yet rebuilt
     showPage(*form, form->colorgrammePage);
@@ -232,7 +229,7 @@ void TestColorgrammePage::pageShownAfterAFailedRecomputeCatchesUp() {
 
     // Shown again without a recompute, nothing is rebuilt: the choice stays.
     form->colorgrammePage->chooseDay(30);
-    showPage(*form, form->TabSheetMain);
+    showPage(*form, form->mainTab);
     showPage(*form, form->colorgrammePage);
     QCOMPARE(form->colorgrammePage->chosenDay(), 30);
 }
@@ -323,13 +320,13 @@ void TestColorgrammePage::fixedMaximumRedrawsAndAutomaticComesBack() {
     QVERIFY(page.maximumBox->isEnabled());
     QCOMPARE(page.manualMaximum(), std::optional<double>(80));
     page.maximumBox->setValue(40);
-    QCOMPARE(page.shownImage(), asRgb888(RenderColorgramme(month, 40.0)));
-    QVERIFY(page.shownImage() != asRgb888(RenderColorgramme(month, std::nullopt)));
+    QCOMPARE(page.shownImage(), asRgb888(renderColorgramme(month, 40.0)));
+    QVERIFY(page.shownImage() != asRgb888(renderColorgramme(month, std::nullopt)));
     QCOMPARE(page.hourChart->topValue(), 80.0); // the chosen day's 80 stands above 40
 
     // A fixed maximum stays over a change of month, for comparing months.
     ColorgrammeMonth may = month;
-    may.Month = 5;
+    may.month = 5;
     page.setMonths({month, may});
     QCOMPARE(page.monthChooser->currentText(), QStringLiteral("2024-04"));
     page.monthChooser->setCurrentIndex(1);
@@ -338,7 +335,7 @@ void TestColorgrammePage::fixedMaximumRedrawsAndAutomaticComesBack() {
     page.fixedMaximum->setChecked(false);
     QVERIFY(!page.maximumBox->isEnabled());
     QCOMPARE(page.maximumBox->value(), 80);
-    QCOMPARE(page.shownImage(), asRgb888(RenderColorgramme(may, std::nullopt)));
+    QCOMPARE(page.shownImage(), asRgb888(renderColorgramme(may, std::nullopt)));
 }
 
 void TestColorgrammePage::paintedPageShowsTheCellColours() {
@@ -357,7 +354,7 @@ void TestColorgrammePage::paintedPageShowsTheCellColours() {
         QCOMPARE(pixelAt(grabbed, page, 1, 3), QColor(0, 0, 0));
         QCOMPARE(pixelAt(grabbed, page, 2, 5), QColor(255, 0, 0));
         QCOMPARE(pixelAt(grabbed, page, 3, 7), QColor(150, 150, 150));
-        const Rgb low = ColourForValue(10, 80);
+        const Rgb low = colourForValue(10, 80);
         QCOMPARE(pixelAt(grabbed, page, 4, 0), QColor(low.r, low.g, low.b));
     }
     QCOMPARE(scales.at(0), 2.0);
@@ -367,7 +364,7 @@ void TestColorgrammePage::paintedPageShowsTheCellColours() {
 
 void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     showPage(*form, form->colorgrammePage);
     ColorgrammePage* page = form->colorgrammePage;
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
@@ -377,10 +374,10 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
 
     QImage written(QStringLiteral("colorgramme_202401.png"));
     QVERIFY(!written.isNull());
-    const std::vector<ColorgrammeMonth> months = BuildColorgrammes(ReportData, CnfData);
+    const std::vector<ColorgrammeMonth> months = buildColorgrammes(ReportData, CnfData);
     QCOMPARE(months.size(), size_t(2));
     QCOMPARE(written.convertToFormat(QImage::Format_RGB888),
-             asRgb888(RenderColorgramme(months[1], std::nullopt)));
+             asRgb888(renderColorgramme(months[1], std::nullopt)));
 
     // The JPEG on request, with the fixed maximum that is shown.
     page->monthChooser->setCurrentIndex(0);
@@ -391,18 +388,18 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     QVERIFY(errors_.isEmpty());
     QCOMPARE(
         QImage(QStringLiteral("colorgramme_202312.png")).convertToFormat(QImage::Format_RGB888),
-        asRgb888(RenderColorgramme(months[0], 5.0)));
+        asRgb888(renderColorgramme(months[0], 5.0)));
     const QImage jpeg(QStringLiteral("colorgramme_202312.jpg"));
     QCOMPARE(jpeg.size(), QSize(kColorgrammeImageWidth, kColorgrammeImageHeight));
     // Above 5: red (the white cross sits in the middle).
-    const PixelRect square = ColorgrammeSquare(31, 20);
+    const PixelRect square = colorgrammeSquare(31, 20);
     const QColor corner = jpeg.pixelColor(square.x + 1, square.y + 1);
     QVERIFY2(corner.red() > 200 && corner.blue() < 80, qPrintable(corner.name()));
 }
 
 void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     showPage(*form, form->colorgrammePage);
     ColorgrammePage* page = form->colorgrammePage;
     QVERIFY(QDir().mkdir(QStringLiteral("colorgramme_202401.png")));

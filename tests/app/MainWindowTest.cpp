@@ -2,13 +2,13 @@
 // the setting controls and their change rule, the menus of the settings, and
 // whole runs of the recompute with its pages, summary and files.
 
+#include "app/MainWindow.h"
 #include "AppTestSupport.h"
 #include "app/BusyGuard.h"
 #include "app/MessageBoxes.h"
-#include "app/Unit1.h"
-#include "app/ViewText.h"
+#include "app/TextView.h"
 #include "app/WholeSpinBox.h"
-#include "config/UConfig.h"
+#include "config/Settings.h"
 #include "pipeline/Recompute.h"
 
 #include <QCheckBox>
@@ -70,11 +70,10 @@ void clickCheck(QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
-void showPage(TForm1& form, QWidget* page) {
-    auto* bar = form.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->tabRect(form.PageControl1->indexOf(page)).center());
-    QCOMPARE(form.PageControl1->currentWidget(), page);
+void showPage(MainWindow& form, QWidget* page) {
+    auto* bar = form.pages->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(form.pages->indexOf(page)).center());
+    QCOMPARE(form.pages->currentWidget(), page);
 }
 
 // Replaces what the spin box shows by typing, as a user does.
@@ -90,7 +89,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> makeForm();
+    std::unique_ptr<MainWindow> makeForm();
 
     QTemporaryDir workDir_;
     QString previousDir_;
@@ -127,8 +126,8 @@ private slots:
     void aBuildReplacedClearedOrOutlivedLeavesTheLastText();
 };
 
-std::unique_ptr<TForm1> TestMainWindow::makeForm() {
-    auto form = std::make_unique<TForm1>();
+std::unique_ptr<MainWindow> TestMainWindow::makeForm() {
+    auto form = std::make_unique<MainWindow>();
     form->openDialog = [this](QWidget*) {
         ++dialogCalls_;
         return dialogAnswer_;
@@ -145,7 +144,7 @@ void TestMainWindow::initTestCase() {
     QVERIFY(workDir_.isValid());
     previousDir_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(workDir_.path()));
-    settingsFile_ = QString::fromStdString(DefaultCnfFileName());
+    settingsFile_ = QString::fromStdString(defaultSettingsFileName());
     QVERIFY(settingsFile_.endsWith(QStringLiteral(".ini")));
     setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
         (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
@@ -178,37 +177,42 @@ void TestMainWindow::cleanupTestCase() {
 void TestMainWindow::firstStartShowsDefaultsAndWritesNoFile() {
     auto form = makeForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("VelkReport Vertion 0.12"));
-    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheetMain);
-    QCOMPARE(QApplication::focusWidget(), form->Button5);
+    QCOMPARE(form->pages->currentWidget(), form->mainTab);
+    QCOMPARE(QApplication::focusWidget(), form->openDefaultButton);
     QVERIFY(messages_.isEmpty());
     QVERIFY(!QFile::exists(settingsFile_));
 
     // Unchecked in the layout, checked by the defaults.
-    QVERIFY(form->CBRep1l1->isChecked());
-    QVERIFY(form->CBRep6l1->isChecked());
-    QVERIFY(form->CBMLong->isChecked() && form->CBLong->isChecked());
-    QVERIFY(!form->CBMOData->isChecked() && !form->CBOdata->isChecked());
-    QVERIFY(form->CBHR->isChecked());
-    QVERIFY(form->CBRMOBLE->isChecked());
-    for (QCheckBox* box : {form->CBRepTOF, form->CBRep1OF, form->CBRep6OF, form->CBRMOBF,
-                           form->CBRMOBOD, form->CBLE, form->CBOD}) {
+    QVERIFY(form->tenMinuteHeaderCheck->isChecked());
+    QVERIFY(form->hourHeaderCheck->isChecked());
+    QVERIFY(form->longEchoLinesCheck->isChecked() && form->reportPageLongEchoCheck->isChecked());
+    QVERIFY(!form->otherDataLinesCheck->isChecked() &&
+            !form->reportPageOtherDataCheck->isChecked());
+    QVERIFY(form->percentRatesCheck->isChecked());
+    QVERIFY(form->rmobLongEchoCheck->isChecked());
+    for (QCheckBox* box :
+         {form->alwaysWriteTextReportCheck, form->alwaysWriteTenMinuteCheck,
+          form->alwaysWriteHourCheck, form->alwaysWriteRmobCheck, form->rmobOtherDataCheck,
+          form->longEchoDurationCheck, form->otherDataDurationCheck}) {
         QVERIFY2(!box->isChecked(), qPrintable(box->text()));
     }
-    QCOMPARE(form->nd->text(), QStringLiteral("20"));
-    QCOMPARE(form->RTZ->text(), QStringLiteral("-9"));
-    QCOMPARE(form->SELE->text(), QStringLiteral("10"));
-    QCOMPARE(form->SEOD->text(), QStringLiteral("20"));
-    QVERIFY(!form->SELE->isEnabled() && !form->SEOD->isEnabled());
+    QCOMPARE(form->noiseMinutesSpin->text(), QStringLiteral("20"));
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-9"));
+    QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("10"));
+    QCOMPARE(form->otherDataSecondsSpin->text(), QStringLiteral("20"));
+    QVERIFY(!form->longEchoSecondsSpin->isEnabled() && !form->otherDataSecondsSpin->isEnabled());
 
-    for (QPushButton* on : {form->Button1, form->Button5, form->Button9, form->Button10,
-                            form->Button11, form->Button12}) {
+    for (QPushButton* on :
+         {form->openButton, form->openDefaultButton, form->exitButton, form->rmobBandWriteButton,
+          form->rmobWriteButton, form->rmobRecomputeButton}) {
         QVERIFY2(on->isEnabled(), qPrintable(on->text()));
     }
-    for (QPushButton* off : {form->Button2, form->Button3, form->Button4, form->Button6,
-                             form->Button7, form->Button8}) {
+    for (QPushButton* off :
+         {form->writeTextReportButton, form->reportRecomputeButton, form->reportWriteButton,
+          form->recomputeButton, form->tenMinuteWriteButton, form->hourWriteButton}) {
         QVERIFY2(!off->isEnabled(), qPrintable(off->text()));
     }
-    QVERIFY(!form->MenuDebug->menuAction()->isVisible());
+    QVERIFY(!form->debugMenu->menuAction()->isVisible());
     QVERIFY(ReportDirty);
 }
 
@@ -226,13 +230,13 @@ void TestMainWindow::settingsFileBeyondBoundsShowsClampedValues() {
 
     auto form = makeForm();
     QVERIFY(messages_.isEmpty());
-    QVERIFY(!form->CBRMOBLE->isChecked());
-    QVERIFY(form->CBRMOBOD->isChecked());
+    QVERIFY(!form->rmobLongEchoCheck->isChecked());
+    QVERIFY(form->rmobOtherDataCheck->isChecked());
     // The box cannot show 99; since its text changed, the setting follows it.
-    QCOMPARE(form->RTZ->text(), QStringLiteral("12"));
-    QCOMPARE(CnfData.RTZ, 12);
-    QVERIFY(form->SELE->isEnabled());
-    QCOMPARE(form->SELE->text(), QStringLiteral("45"));
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
+    QCOMPARE(CnfData.utOffsetHours, 12);
+    QVERIFY(form->longEchoSecondsSpin->isEnabled());
+    QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("45"));
     QCOMPARE(readBytes(settingsFile_), bytes); // loading never writes
 }
 
@@ -244,38 +248,41 @@ void TestMainWindow::shortSettingsFileShowsOneMessageAndDefaults() {
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_.front(),
              QStringLiteral("設定ファイルの中身が違います。\nデフォルト値を設定しました。"));
-    QVERIFY(form->CBMLong->isChecked());
+    QVERIFY(form->longEchoLinesCheck->isChecked());
     QCOMPARE(readBytes(settingsFile_), bytes);
 }
 
 void TestMainWindow::resetShowsDefaultsAndSaveWritesTheFile() {
     auto form = makeForm();
-    clickCheck(form->CBRMOBLE);
-    clickCheck(form->CBRMOBOD);
-    clickCheck(form->CBMOData);
-    clickCheck(form->CBRep1l1);
-    clickCheck(form->CBLE);
-    typeInto(form->nd, QStringLiteral("35"));
-    typeInto(form->RTZ, QStringLiteral("3"));
-    QVERIFY(!CnfData.RMOBLE && CnfData.RMOBOD && CnfData.MOData && !CnfData.Rep1l1);
-    QCOMPARE(CnfData.nd, 35);
-    QCOMPARE(CnfData.RTZ, 3);
+    clickCheck(form->rmobLongEchoCheck);
+    clickCheck(form->rmobOtherDataCheck);
+    clickCheck(form->otherDataLinesCheck);
+    clickCheck(form->tenMinuteHeaderCheck);
+    clickCheck(form->longEchoDurationCheck);
+    typeInto(form->noiseMinutesSpin, QStringLiteral("35"));
+    typeInto(form->utOffsetSpin, QStringLiteral("3"));
+    QVERIFY(!CnfData.rmobLongEcho && CnfData.rmobOtherData && CnfData.reportOtherData &&
+            !CnfData.tenMinuteHeaderLine);
+    QCOMPARE(CnfData.noiseMinutes, 35);
+    QCOMPARE(CnfData.utOffsetHours, 3);
 
-    form->N8->trigger(); // 初期設定に戻す
-    QVERIFY(form->CBRMOBLE->isChecked());
-    QVERIFY(!form->CBRMOBOD->isChecked());
-    QVERIFY(!form->CBMOData->isChecked() && !form->CBOdata->isChecked());
-    QVERIFY(form->CBRep1l1->isChecked());
-    QVERIFY(!form->CBLE->isChecked() && !form->SELE->isEnabled());
-    QCOMPARE(form->nd->text(), QStringLiteral("20"));
-    QCOMPARE(form->RTZ->text(), QStringLiteral("-9"));
-    QVERIFY(CnfData.RMOBLE && !CnfData.RMOBOD && !CnfData.MOData && CnfData.Rep1l1);
-    QCOMPARE(CnfData.nd, 20);
+    form->defaultsAction->trigger(); // 初期設定に戻す
+    QVERIFY(form->rmobLongEchoCheck->isChecked());
+    QVERIFY(!form->rmobOtherDataCheck->isChecked());
+    QVERIFY(!form->otherDataLinesCheck->isChecked() &&
+            !form->reportPageOtherDataCheck->isChecked());
+    QVERIFY(form->tenMinuteHeaderCheck->isChecked());
+    QVERIFY(!form->longEchoDurationCheck->isChecked() && !form->longEchoSecondsSpin->isEnabled());
+    QCOMPARE(form->noiseMinutesSpin->text(), QStringLiteral("20"));
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-9"));
+    QVERIFY(CnfData.rmobLongEcho && !CnfData.rmobOtherData && !CnfData.reportOtherData &&
+            CnfData.tenMinuteHeaderLine);
+    QCOMPARE(CnfData.noiseMinutes, 20);
     QVERIFY(!QFile::exists(settingsFile_)); // the reset does not save
 
-    clickCheck(form->CBRMOBOD);
-    typeInto(form->RTZ, QStringLiteral("-5"));
-    form->N7->trigger(); // 設定を保存
+    clickCheck(form->rmobOtherDataCheck);
+    typeInto(form->utOffsetSpin, QStringLiteral("-5"));
+    form->saveSettingsAction->trigger(); // 設定を保存
     QByteArray expected = defaultSettingsBytes();
     expected[9] = 1;
     expected[12] = static_cast<char>(-5);
@@ -283,130 +290,131 @@ void TestMainWindow::resetShowsDefaultsAndSaveWritesTheFile() {
 
     // Changes after the save are lost with the window; the next start shows
     // what was saved.
-    clickCheck(form->CBHR);
+    clickCheck(form->percentRatesCheck);
     form.reset();
     form = makeForm();
-    QVERIFY(form->CBRMOBOD->isChecked());
-    QVERIFY(form->CBHR->isChecked());
-    QCOMPARE(form->RTZ->text(), QStringLiteral("-5"));
+    QVERIFY(form->rmobOtherDataCheck->isChecked());
+    QVERIFY(form->percentRatesCheck->isChecked());
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-5"));
 }
 
 void TestMainWindow::settingTheShownStateRunsNoHandler() {
     auto form = makeForm();
     ReportDirty = false;
-    form->CBHR->setChecked(true);
-    form->nd->setValue(20);
-    form->SetForm();
+    form->percentRatesCheck->setChecked(true);
+    form->noiseMinutesSpin->setValue(20);
+    form->showSettingsInControls();
     QVERIFY(!ReportDirty);
 
-    form->nd->setValue(21);
+    form->noiseMinutesSpin->setValue(21);
     QVERIFY(ReportDirty);
-    QCOMPARE(CnfData.nd, 21);
+    QCOMPARE(CnfData.noiseMinutes, 21);
     ReportDirty = false;
-    form->CBHR->setChecked(false);
+    form->percentRatesCheck->setChecked(false);
     QVERIFY(ReportDirty);
-    QVERIFY(!CnfData.HR);
+    QVERIFY(!CnfData.percentRates);
 }
 
 void TestMainWindow::twinCheckBoxesFollowEachOtherAndRebuild() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    showPage(*form, form->TabSheetReport_txt);
-    const qsizetype withLongEcho = viewText(form->Report_View).size();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    showPage(*form, form->textReportTab);
+    const qsizetype withLongEcho = viewText(form->textReportView).size();
 
-    clickCheck(form->CBLong);
-    QVERIFY(!form->CBMLong->isChecked());
-    QVERIFY(!CnfData.MLong);
-    QCOMPARE(viewText(form->Report_View).size(), withLongEcho - 1); // the long-echo line went
+    clickCheck(form->reportPageLongEchoCheck);
+    QVERIFY(!form->longEchoLinesCheck->isChecked());
+    QVERIFY(!CnfData.reportLongEcho);
+    QCOMPARE(viewText(form->textReportView).size(), withLongEcho - 1); // the long-echo line went
 
-    showPage(*form, form->TabSheetMain);
-    clickCheck(form->CBMLong);
-    QVERIFY(form->CBLong->isChecked());
-    QVERIFY(CnfData.MLong);
-    QCOMPARE(viewText(form->Report_View).size(), withLongEcho);
+    showPage(*form, form->mainTab);
+    clickCheck(form->longEchoLinesCheck);
+    QVERIFY(form->reportPageLongEchoCheck->isChecked());
+    QVERIFY(CnfData.reportLongEcho);
+    QCOMPARE(viewText(form->textReportView).size(), withLongEcho);
 
-    clickCheck(form->CBMOData);
-    QVERIFY(form->CBOdata->isChecked());
-    QVERIFY(CnfData.MOData);
-    QCOMPARE(viewText(form->Report_View).size(), withLongEcho + 1);
-    showPage(*form, form->TabSheetReport_txt);
-    clickCheck(form->CBOdata);
-    QVERIFY(!form->CBMOData->isChecked());
-    QVERIFY(!CnfData.MOData);
-    QCOMPARE(viewText(form->Report_View).size(), withLongEcho);
+    clickCheck(form->otherDataLinesCheck);
+    QVERIFY(form->reportPageOtherDataCheck->isChecked());
+    QVERIFY(CnfData.reportOtherData);
+    QCOMPARE(viewText(form->textReportView).size(), withLongEcho + 1);
+    showPage(*form, form->textReportTab);
+    clickCheck(form->reportPageOtherDataCheck);
+    QVERIFY(!form->otherDataLinesCheck->isChecked());
+    QVERIFY(!CnfData.reportOtherData);
+    QCOMPARE(viewText(form->textReportView).size(), withLongEcho);
 }
 
 void TestMainWindow::ndTextThatIsNoNumberReadsAsZero() {
     auto form = makeForm();
     ReportDirty = false;
-    typeInto(form->nd, QStringLiteral("abc"));
-    QCOMPARE(form->nd->text(), QStringLiteral("abc"));
-    QCOMPARE(CnfData.nd, 0);
+    typeInto(form->noiseMinutesSpin, QStringLiteral("abc"));
+    QCOMPARE(form->noiseMinutesSpin->text(), QStringLiteral("abc"));
+    QCOMPARE(CnfData.noiseMinutes, 0);
     QVERIFY(ReportDirty);
 
     // Unbounded: any 32-bit value stands; one beyond is no whole number.
-    typeInto(form->nd, QStringLiteral("-2147483648"));
-    QCOMPARE(CnfData.nd, -2147483647 - 1);
-    typeInto(form->nd, QStringLiteral("2147483648"));
-    QCOMPARE(CnfData.nd, 0);
-    QTest::keyClick(form->nd, Qt::Key_Tab);
-    QCOMPARE(form->nd->text(), QStringLiteral("2147483648")); // no bounds to pull it back to
+    typeInto(form->noiseMinutesSpin, QStringLiteral("-2147483648"));
+    QCOMPARE(CnfData.noiseMinutes, -2147483647 - 1);
+    typeInto(form->noiseMinutesSpin, QStringLiteral("2147483648"));
+    QCOMPARE(CnfData.noiseMinutes, 0);
+    QTest::keyClick(form->noiseMinutesSpin, Qt::Key_Tab);
+    QCOMPARE(form->noiseMinutesSpin->text(),
+             QStringLiteral("2147483648")); // no bounds to pull it back to
 }
 
 void TestMainWindow::rtzTypedOutsideBoundsIsPulledBackWhenFocusLeaves() {
     auto form = makeForm();
-    typeInto(form->RTZ, QStringLiteral("20"));
-    QCOMPARE(form->RTZ->text(), QStringLiteral("20"));
-    QCOMPARE(CnfData.RTZ, 20);
-    QTest::keyClick(form->RTZ, Qt::Key_Tab);
-    QVERIFY(!form->RTZ->hasFocus());
-    QCOMPARE(form->RTZ->text(), QStringLiteral("12"));
-    QCOMPARE(CnfData.RTZ, 12);
+    typeInto(form->utOffsetSpin, QStringLiteral("20"));
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("20"));
+    QCOMPARE(CnfData.utOffsetHours, 20);
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
+    QVERIFY(!form->utOffsetSpin->hasFocus());
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
+    QCOMPARE(CnfData.utOffsetHours, 12);
 
     // The arrows stay inside the bounds.
-    QTest::mouseClick(form->RTZ->findChild<QLineEdit*>(), Qt::LeftButton);
-    QTest::keyClick(form->RTZ, Qt::Key_Up);
-    QCOMPARE(form->RTZ->text(), QStringLiteral("12"));
-    typeInto(form->RTZ, QStringLiteral("-30"));
-    QTest::keyClick(form->RTZ, Qt::Key_Tab);
-    QCOMPARE(CnfData.RTZ, -12);
-    QTest::mouseClick(form->RTZ->findChild<QLineEdit*>(), Qt::LeftButton);
-    QTest::keyClick(form->RTZ, Qt::Key_Down);
-    QCOMPARE(form->RTZ->text(), QStringLiteral("-12"));
-    QTest::keyClick(form->RTZ, Qt::Key_Up);
-    QCOMPARE(CnfData.RTZ, -11);
+    QTest::mouseClick(form->utOffsetSpin->findChild<QLineEdit*>(), Qt::LeftButton);
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Up);
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
+    typeInto(form->utOffsetSpin, QStringLiteral("-30"));
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
+    QCOMPARE(CnfData.utOffsetHours, -12);
+    QTest::mouseClick(form->utOffsetSpin->findChild<QLineEdit*>(), Qt::LeftButton);
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Down);
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-12"));
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Up);
+    QCOMPARE(CnfData.utOffsetHours, -11);
 
     // No number at all reads as the lower bound and is left as typed.
-    typeInto(form->RTZ, QStringLiteral("x"));
-    QCOMPARE(CnfData.RTZ, -12);
-    QTest::keyClick(form->RTZ, Qt::Key_Tab);
-    QCOMPARE(form->RTZ->text(), QStringLiteral("x"));
+    typeInto(form->utOffsetSpin, QStringLiteral("x"));
+    QCOMPARE(CnfData.utOffsetHours, -12);
+    QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
+    QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("x"));
 }
 
 void TestMainWindow::durationCheckBoxesEnableTheirBoxesOnly() {
     auto form = makeForm();
-    clickCheck(form->CBLE);
-    QVERIFY(form->SELE->isEnabled());
-    QVERIFY(CnfData.LongFLE);
-    QCOMPARE(form->SELE->text(), QStringLiteral("10"));
-    typeInto(form->SELE, QStringLiteral("15"));
-    QCOMPARE(CnfData.LongTLE, 15);
-    clickCheck(form->CBLE);
-    QVERIFY(!form->SELE->isEnabled());
-    QVERIFY(!CnfData.LongFLE);
-    QCOMPARE(form->SELE->text(), QStringLiteral("15"));
-    QCOMPARE(CnfData.LongTLE, 15);
+    clickCheck(form->longEchoDurationCheck);
+    QVERIFY(form->longEchoSecondsSpin->isEnabled());
+    QVERIFY(CnfData.longEchoDurationKnown);
+    QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("10"));
+    typeInto(form->longEchoSecondsSpin, QStringLiteral("15"));
+    QCOMPARE(CnfData.longEchoSeconds, 15);
+    clickCheck(form->longEchoDurationCheck);
+    QVERIFY(!form->longEchoSecondsSpin->isEnabled());
+    QVERIFY(!CnfData.longEchoDurationKnown);
+    QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("15"));
+    QCOMPARE(CnfData.longEchoSeconds, 15);
 
-    clickCheck(form->CBOD);
-    QVERIFY(form->SEOD->isEnabled());
-    QVERIFY(CnfData.LongFOD);
-    QCOMPARE(CnfData.LongTOD, 20);
-    QVERIFY(!form->SELE->isEnabled());
+    clickCheck(form->otherDataDurationCheck);
+    QVERIFY(form->otherDataSecondsSpin->isEnabled());
+    QVERIFY(CnfData.otherDataDurationKnown);
+    QCOMPARE(CnfData.otherDataSeconds, 20);
+    QVERIFY(!form->longEchoSecondsSpin->isEnabled());
 }
 
 void TestMainWindow::fullRunFillsPagesSummaryAndWritesOnlyAsSet() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
     QCOMPARE(dialogCalls_, 1);
     QVERIFY(errors_.isEmpty());
     // The plausibility message, its CR made a line break.
@@ -414,28 +422,29 @@ void TestMainWindow::fullRunFillsPagesSummaryAndWritesOnlyAsSet() {
     QVERIFY(messages_.front().startsWith(QStringLiteral("データが不正です。\n")));
     QVERIFY(messages_.front().endsWith(QStringLiteral("[ a.dat,2005/01/01 01:00:00,1,0,0,0, ]")));
 
-    QCOMPARE(form->csvfilename->text(), *dialogAnswer_);
-    QCOMPARE(form->Button6->text(), QStringLiteral("再計算"));
-    QCOMPARE(viewText(form->csv_org).size(), 6);
-    QCOMPARE(viewText(form->csv_org).front(), QString::fromUtf8(kDataLines[0]));
-    QCOMPARE(form->StartData->text(), QString::fromUtf8(kDataLines[0]));
-    QCOMPARE(form->EndData->text(), QString::fromUtf8(kDataLines[5]));
-    QCOMPARE(form->StartDay->text(), QStringLiteral("2005/01/01 00:00"));
-    QCOMPARE(form->EndDay->text(), QStringLiteral("2005/01/01 00:50"));
-    QCOMPARE(form->InData->text(), QStringLiteral("6"));
-    QCOMPARE(form->NGData->text(), QStringLiteral("2"));
-    QCOMPARE(form->AllData->text(), QStringLiteral("6"));
-    QCOMPARE(form->NotData->text(), QStringLiteral("2"));
-    for (QPushButton* on : {form->Button2, form->Button3, form->Button4, form->Button6,
-                            form->Button7, form->Button8}) {
+    QCOMPARE(form->dataFileField->text(), *dialogAnswer_);
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
+    QCOMPARE(viewText(form->rawDataView).size(), 6);
+    QCOMPARE(viewText(form->rawDataView).front(), QString::fromUtf8(kDataLines[0]));
+    QCOMPARE(form->firstLineField->text(), QString::fromUtf8(kDataLines[0]));
+    QCOMPARE(form->lastLineField->text(), QString::fromUtf8(kDataLines[5]));
+    QCOMPARE(form->firstSlotField->text(), QStringLiteral("2005/01/01 00:00"));
+    QCOMPARE(form->lastSlotField->text(), QStringLiteral("2005/01/01 00:50"));
+    QCOMPARE(form->lineCountField->text(), QStringLiteral("6"));
+    QCOMPARE(form->rejectedCountField->text(), QStringLiteral("2"));
+    QCOMPARE(form->rowCountField->text(), QStringLiteral("6"));
+    QCOMPARE(form->gapCountField->text(), QStringLiteral("2"));
+    for (QPushButton* on :
+         {form->writeTextReportButton, form->reportRecomputeButton, form->reportWriteButton,
+          form->recomputeButton, form->tenMinuteWriteButton, form->hourWriteButton}) {
         QVERIFY2(on->isEnabled(), qPrintable(on->text()));
     }
 
-    const QStringList report10 = viewText(form->REReport10);
+    const QStringList report10 = viewText(form->tenMinuteView);
     QCOMPARE(report10.size(), 7); // format line and six slots
     QVERIFY(report10.front().startsWith(QStringLiteral("#FileName,")));
-    QVERIFY(viewText(form->REReport60).front().startsWith(QStringLiteral("#Time,")));
-    const QStringList noObs = viewText(form->NoObsList);
+    QVERIFY(viewText(form->hourView).front().startsWith(QStringLiteral("#Time,")));
+    const QStringList noObs = viewText(form->noObsView);
     QCOMPARE(noObs.size(), 4);
     QCOMPARE(noObs[0], QString::fromUtf8(kDataLines[0]));
     QCOMPARE(noObs[2], QStringLiteral("NoFile,2005/01/01 00:20,0,0,0,0,0.00,0.00,0.00,0.00,0.00,"
@@ -448,76 +457,77 @@ void TestMainWindow::fullRunFillsPagesSummaryAndWritesOnlyAsSet() {
         QVERIFY2(!QFile::exists(QString::fromUtf8(name)), name);
     }
     // The report pages wait until they are shown.
-    QCOMPARE(viewText(form->Report_View), QStringList{QStringLiteral("Report View")});
-    QCOMPARE(viewText(form->RMOB_View), QStringList{QStringLiteral("RMOB_View")});
-    showPage(*form, form->TabSheetRMOB);
-    QCOMPARE(viewText(form->RMOB_View).front(), QStringLiteral("Total number of echoes"));
+    QCOMPARE(viewText(form->textReportView), QStringList{QStringLiteral("Report View")});
+    QCOMPARE(viewText(form->rmobView), QStringList{QStringLiteral("RMOB_View")});
+    showPage(*form, form->rmobTab);
+    QCOMPARE(viewText(form->rmobView).front(), QStringLiteral("Total number of echoes"));
 }
 
 void TestMainWindow::alwaysWriteSettingsWriteTheirFiles() {
     auto form = makeForm();
-    clickCheck(form->CBRep1OF);
-    clickCheck(form->CBRepTOF);
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    clickCheck(form->alwaysWriteTenMinuteCheck);
+    clickCheck(form->alwaysWriteTextReportCheck);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QVERIFY(QFile::exists(QStringLiteral("report10.csv")));
     QVERIFY(QFile::exists(QStringLiteral("velkreport.txt")));
     QVERIFY(!QFile::exists(QStringLiteral("report60.csv")));
     QVERIFY(!QFile::exists(QStringLiteral("rmob.txt")));
     QVERIFY(!QFile::exists(QStringLiteral("TMPReport.$$$")));
-    QVERIFY(viewText(form->Report_View).front().startsWith(QStringLiteral("LT")));
+    QVERIFY(viewText(form->textReportView).front().startsWith(QStringLiteral("LT")));
 
     // The file buttons write whatever the settings say.
-    QTest::mouseClick(form->Button8, Qt::LeftButton);
+    QTest::mouseClick(form->hourWriteButton, Qt::LeftButton);
     QVERIFY(QFile::exists(QStringLiteral("report60.csv")));
-    QTest::mouseClick(form->Button10, Qt::LeftButton);
+    QTest::mouseClick(form->rmobBandWriteButton, Qt::LeftButton);
     QVERIFY(readBytes(QStringLiteral("rmob.txt")).startsWith("Total number of echoes\r\n"));
-    QTest::mouseClick(form->Button7, Qt::LeftButton);
+    QTest::mouseClick(form->tenMinuteWriteButton, Qt::LeftButton);
     QVERIFY(QFile::exists(QStringLiteral("report10.bak")));
     QVERIFY(errors_.isEmpty());
 }
 
 void TestMainWindow::reportPageIsRebuiltOnlyWhileDirty() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    showPage(*form, form->TabSheetReport_txt);
-    const QStringList built = viewText(form->Report_View);
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    showPage(*form, form->textReportTab);
+    const QStringList built = viewText(form->textReportView);
     QVERIFY(built.front().startsWith(QStringLiteral("LT")));
 
     // A user's edit stays while nothing changed.
-    form->Report_View->setPlainText(QStringLiteral("edited by hand"));
-    QTest::mouseClick(form->Button3, Qt::LeftButton);
-    showPage(*form, form->TabSheetMain);
-    showPage(*form, form->TabSheetReport_txt);
-    QCOMPARE(viewText(form->Report_View), QStringList{QStringLiteral("edited by hand")});
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    form->textReportView->setPlainText(QStringLiteral("edited by hand"));
+    QTest::mouseClick(form->reportRecomputeButton, Qt::LeftButton);
+    showPage(*form, form->mainTab);
+    showPage(*form, form->textReportTab);
+    QCOMPARE(viewText(form->textReportView), QStringList{QStringLiteral("edited by hand")});
+    QTest::mouseClick(form->reportWriteButton, Qt::LeftButton);
     QCOMPARE(readBytes(QStringLiteral("velkreport.txt")), QByteArray("edited by hand\r\n\r\n"));
 
     // A changed report setting makes the next build run.
-    showPage(*form, form->TabSheetMain);
-    clickCheck(form->CBHR);
-    showPage(*form, form->TabSheetReport_txt);
-    QVERIFY(viewText(form->Report_View).front().startsWith(QStringLiteral("LT")));
-    QVERIFY(viewText(form->Report_View) != built); // counts instead of rates now
+    showPage(*form, form->mainTab);
+    clickCheck(form->percentRatesCheck);
+    showPage(*form, form->textReportTab);
+    QVERIFY(viewText(form->textReportView).front().startsWith(QStringLiteral("LT")));
+    QVERIFY(viewText(form->textReportView) != built); // counts instead of rates now
 }
 
 void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {
     auto form = makeForm();
     // A folder in the way stops even a superuser from creating the file.
     QVERIFY(QDir().mkdir(QStringLiteral("report10.csv")));
-    clickCheck(form->CBRep1OF);
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    clickCheck(form->alwaysWriteTenMinuteCheck);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 1);
     QVERIFY2(errors_.front().contains(QStringLiteral("report10.csv")), qPrintable(errors_.front()));
-    QCOMPARE(form->Button6->text(), QStringLiteral("計算中"));
-    QVERIFY(!form->Button6->isEnabled());                // the failed run skipped enabling
-    QCOMPARE(form->InData->text(), QStringLiteral("6")); // what ran before the failure stays
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("計算中"));
+    QVERIFY(!form->recomputeButton->isEnabled()); // the failed run skipped enabling
+    QCOMPARE(form->lineCountField->text(),
+             QStringLiteral("6")); // what ran before the failure stays
 
     QVERIFY(QDir().rmdir(QStringLiteral("report10.csv")));
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 1);
-    QCOMPARE(form->Button6->text(), QStringLiteral("再計算"));
-    QVERIFY(form->Button6->isEnabled());
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
+    QVERIFY(form->recomputeButton->isEnabled());
     QVERIFY(QFile::exists(QStringLiteral("report10.csv")));
     QVERIFY(!QFile::exists(QStringLiteral("TMPReport.$$$")));
 }
@@ -525,24 +535,24 @@ void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {
 void TestMainWindow::cancellingTheOpenDialogChangesNothing() {
     auto form = makeForm();
     dialogAnswer_.reset();
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    form->Open1->trigger();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    form->openAction->trigger();
     QCOMPARE(dialogCalls_, 2);
-    QCOMPARE(form->csvfilename->text(), QStringLiteral("velkdata.csv File Name"));
-    QCOMPARE(viewText(form->csv_org), QStringList{QStringLiteral("Orginal velkdata.csv")});
-    QCOMPARE(form->InData->text(), QStringLiteral("InData"));
-    QVERIFY(!form->Button6->isEnabled());
+    QCOMPARE(form->dataFileField->text(), QStringLiteral("velkdata.csv File Name"));
+    QCOMPARE(viewText(form->rawDataView), QStringList{QStringLiteral("Orginal velkdata.csv")});
+    QCOMPARE(form->lineCountField->text(), QStringLiteral("InData"));
+    QVERIFY(!form->recomputeButton->isEnabled());
     QVERIFY(!QFile::exists(QStringLiteral("NoObsList.txt")));
 }
 
 void TestMainWindow::confirmingAMissingFileOnlyShowsItsName() {
     auto form = makeForm();
     dialogAnswer_ = QDir(workDir_.path()).filePath(QStringLiteral("missing.csv"));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    QCOMPARE(form->csvfilename->text(), *dialogAnswer_);
-    QCOMPARE(form->InData->text(), QStringLiteral("InData"));
-    QCOMPARE(form->Button6->text(), QStringLiteral("再計算"));
-    QVERIFY(form->Button6->isEnabled()); // the buttons come on all the same
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    QCOMPARE(form->dataFileField->text(), *dialogAnswer_);
+    QCOMPARE(form->lineCountField->text(), QStringLiteral("InData"));
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
+    QVERIFY(form->recomputeButton->isEnabled()); // the buttons come on all the same
     QVERIFY(!QFile::exists(QStringLiteral("NoObsList.txt")));
     QVERIFY(messages_.isEmpty() && errors_.isEmpty());
 }
@@ -571,7 +581,7 @@ void TestMainWindow::viewsGiveBackTheBytesTheyWereGiven() {
     // A file of any line ends shows as lines.
     writeBytes(QStringLiteral("mixed.txt"), QByteArray("one\r\ntwo\rthree\nfour"));
     form->loadPage(Page::Report10, "mixed.txt");
-    QCOMPARE(viewText(form->REReport10),
+    QCOMPARE(viewText(form->tenMinuteView),
              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
                           QStringLiteral("four")}));
 }
@@ -580,18 +590,18 @@ void TestMainWindow::aBigTextWaitsForItsPageToBeShown() {
     auto form = makeForm();
     const std::string line(99, 'x');
     const std::vector<std::string> big(TextView::kDeferredSize / 100 + 1, line);
-    form->REReport60->setLines(big);
-    QVERIFY(form->REReport60->isWaiting());
-    QCOMPARE(form->REReport60->toPlainText(), QStringLiteral("Report60 CSV"));
-    showPage(*form, form->TabSheetReport60_csv);
-    QVERIFY(!form->REReport60->isWaiting());
-    QCOMPARE(form->REReport60->document()->blockCount(), int(big.size()) + 1);
+    form->hourView->setLines(big);
+    QVERIFY(form->hourView->isWaiting());
+    QCOMPARE(form->hourView->toPlainText(), QStringLiteral("Report60 CSV"));
+    showPage(*form, form->hourTab);
+    QVERIFY(!form->hourView->isWaiting());
+    QCOMPARE(form->hourView->document()->blockCount(), int(big.size()) + 1);
 
     // A visible page fills at once, and reading a hidden one fills it first.
-    form->REReport60->setLines(big);
-    QVERIFY(!form->REReport60->isWaiting());
+    form->hourView->setLines(big);
+    QVERIFY(!form->hourView->isWaiting());
     form->setRmobLines(big);
-    QVERIFY(form->RMOB_View->isWaiting());
+    QVERIFY(form->rmobView->isWaiting());
     QCOMPARE(form->rmobLines().size(), big.size());
 }
 
@@ -614,8 +624,8 @@ void TestMainWindow::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
         total += line.size() + 1;
         big.push_back(std::move(line));
     }
-    form->REReport60->setLines(big);
-    QVERIFY(form->REReport60->isWaiting());
+    form->hourView->setLines(big);
+    QVERIFY(form->hourView->isWaiting());
 
     // During the fill the event loop comes round: a click on 再計算 and a
     // click on 読み込み then start nothing, and the window stays open.
@@ -623,29 +633,29 @@ void TestMainWindow::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, [&] {
         if (++rounds == 1) {
-            form->Button6->setEnabled(true);
-            form->Button6->click();
-            form->Button1->click();
+            form->recomputeButton->setEnabled(true);
+            form->recomputeButton->click();
+            form->openButton->click();
             form->close();
         }
     });
     ticker.start(0);
     dialogCalls_ = 0;
-    showPage(*form, form->TabSheetReport60_csv);
+    showPage(*form, form->hourTab);
     ticker.stop();
     QVERIFY(rounds > 0);
     QCOMPARE(dialogCalls_, 0);
-    QCOMPARE(form->Button6->text(), QStringLiteral("再計算"));
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
     QVERIFY(form->isVisible());
     QVERIFY(errors_.isEmpty());
 
-    QVERIFY(!form->REReport60->isWaiting());
-    QCOMPARE(form->REReport60->document()->blockCount(), int(big.size()) + 1);
-    QCOMPARE(form->REReport60->lines(), big);
-    QCOMPARE(form->REReport60->textCursor().position(), 0);
+    QVERIFY(!form->hourView->isWaiting());
+    QCOMPARE(form->hourView->document()->blockCount(), int(big.size()) + 1);
+    QCOMPARE(form->hourView->lines(), big);
+    QCOMPARE(form->hourView->textCursor().position(), 0);
 
     // Afterwards commands run again.
-    form->Button1->click();
+    form->openButton->click();
     QCOMPARE(dialogCalls_, 1);
 }
 
@@ -666,29 +676,29 @@ void TestMainWindow::aBuildReplacedClearedOrOutlivedLeavesTheLastText() {
     QCOMPARE(form->rmobLines(), second);
     form->setRmobLines(first);
     form->setRmobLines({"small"});
-    QVERIFY(!form->RMOB_View->isWaiting());
+    QVERIFY(!form->rmobView->isWaiting());
     QCOMPARE(form->rmobLines(), std::vector<std::string>{"small"});
-    form->REReport10->setLines(first);
-    form->REReport10->clearText();
-    QVERIFY(!form->REReport10->isWaiting());
-    QVERIFY(form->REReport10->lines().empty());
+    form->tenMinuteView->setLines(first);
+    form->tenMinuteView->clearText();
+    QVERIFY(!form->tenMinuteView->isWaiting());
+    QVERIFY(form->tenMinuteView->lines().empty());
 
     // A visible view given a big text during a load takes it by itself once
     // built, and until then the window takes no command.
-    showPage(*form, form->TabSheetReport60_csv);
+    showPage(*form, form->hourTab);
     {
         const BusyGuard load(form.get());
-        form->REReport60->setLines(first);
+        form->hourView->setLines(first);
     }
-    QVERIFY(form->REReport60->isWaiting());
+    QVERIFY(form->hourView->isWaiting());
     QVERIFY(BusyGuard::active());
-    QTRY_VERIFY_WITH_TIMEOUT(!form->REReport60->isWaiting(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->hourView->isWaiting(), 20000);
     QVERIFY(!BusyGuard::active());
-    QCOMPARE(form->REReport60->document()->blockCount(), int(first.size()) + 1);
-    QCOMPARE(form->REReport60->lines(), first);
+    QCOMPARE(form->hourView->document()->blockCount(), int(first.size()) + 1);
+    QCOMPARE(form->hourView->lines(), first);
 
     // A window closed with builds running lets them end first.
-    form->REReport10->setLines(second);
+    form->tenMinuteView->setLines(second);
     form->setRmobLines(second);
     form.reset();
 }

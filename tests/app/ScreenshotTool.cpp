@@ -5,15 +5,15 @@
 // YYYY-MM chooses the colorgramme's month (default: the latest). Run it under a
 // real X server (Xvfb) so that the fonts render as users see them.
 
+#include "app/AboutBox.h"
 #include "app/ColorgrammePage.h"
 #include "app/ColorgrammeView.h"
 #include "app/HelpDialog.h"
+#include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/StationDialog.h"
-#include "app/UAboutBox.h"
-#include "app/Unit1.h"
+#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "config/UConfig.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,14 +51,14 @@ int main(int argc, char* argv[]) {
     setMessageBoxHook([](QMessageBox::Icon, const QString& text) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });
-    TForm1 form;
-    TAboutBox about;
+    MainWindow form;
+    AboutBox about;
     form.setAboutBox(&about);
     form.openDialog = [dataFile](QWidget*) { return std::optional<QString>(dataFile); };
     form.show();
     QElapsedTimer timer;
     timer.start();
-    form.Button5->click();
+    form.openDefaultButton->click();
     std::fprintf(stderr, "recompute with all pages loaded: %lld ms\n",
                  static_cast<long long>(timer.elapsed()));
     ColorgrammePage* page = form.colorgrammePage;
@@ -77,9 +77,9 @@ int main(int argc, char* argv[]) {
     }
     const QStringList names = {"main",     "csv",   "report", "report10",
                                "report60", "noobs", "rmob",   "colorgramme"};
-    for (int i = 0; i < form.PageControl1->count(); ++i) {
+    for (int i = 0; i < form.pages->count(); ++i) {
         timer.restart();
-        form.PageControl1->setCurrentIndex(i);
+        form.pages->setCurrentIndex(i);
         QApplication::processEvents();
         std::fprintf(stderr, "page %d shown: %lld ms\n", i + 1,
                      static_cast<long long>(timer.elapsed()));
@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
 
     // The colorgramme page with room for the picture at its own size, and a
     // hover text (a window of its own, so the screen is grabbed).
-    form.PageControl1->setCurrentWidget(page);
+    form.pages->setCurrentWidget(page);
     const QPoint place = form.pos();
     form.move(0, 0);
     form.resize(1060, 760);
@@ -110,13 +110,13 @@ int main(int argc, char* argv[]) {
     }
     form.resize(706, 530);
     form.move(place);
-    form.PageControl1->setCurrentIndex(0);
+    form.pages->setCurrentIndex(0);
 
     StationInfo station;
-    station.Observer = "My Station";
-    station.Country = "Japan";
-    station.Longitude = "139.7583";
-    StationDialog stationDialog(DefaultStationFileName(CnfData.CnfFileName), station, &form);
+    station.observer = "My Station";
+    station.country = "Japan";
+    station.longitude = "139.7583";
+    StationDialog stationDialog(defaultStationFileName(CnfData.filePath), station, &form);
     stationDialog.setFont(form.font());
     stationDialog.show();
     save(&stationDialog, out.filePath(QStringLiteral("11-station.png")));
@@ -124,7 +124,7 @@ int main(int argc, char* argv[]) {
 
     about.show();
     save(&about, out.filePath(QStringLiteral("12-about.png")));
-    about.ProgramIconClick();
+    about.programIconClicked();
     save(&about, out.filePath(QStringLiteral("13-about-natural.png")));
     about.hide();
     HelpDialog help(&form);
@@ -139,6 +139,6 @@ int main(int argc, char* argv[]) {
             dialog->reject();
         }
     });
-    TForm1::runOpenDialog(&form);
+    MainWindow::runOpenDialog(&form);
     return 0;
 }

@@ -4,10 +4,10 @@
 
 #include "app/StationDialog.h"
 #include "AppTestSupport.h"
+#include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
-#include "app/Unit1.h"
+#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "config/UConfig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,21 +46,21 @@ QByteArray dataFileBytes() {
 
 StationInfo completeStation() {
     StationInfo s;
-    s.Observer = "My Station";
-    s.Country = "Japan";
-    s.City = "東京";
-    s.Longitude = "139.7583";
-    s.Latitude = "35.6889";
-    s.LongitudeGMAP = "139.7583";
-    s.LatitudeGMAP = "35.6889";
-    s.Frequencies = "53.750 MHz";
-    s.Antenna = "3 el. Yagi";
-    s.AzimutAntenna = "0";
-    s.ElevationAntenna = "45";
-    s.PreAmplifier = "none";
-    s.Receiver = "IC-7300";
-    s.ObservingMethod = "10 minutes";
-    s.E = "me@example.org";
+    s.observer = "My Station";
+    s.country = "Japan";
+    s.city = "東京";
+    s.longitude = "139.7583";
+    s.latitude = "35.6889";
+    s.longitudeGmap = "139.7583";
+    s.latitudeGmap = "35.6889";
+    s.frequencies = "53.750 MHz";
+    s.antenna = "3 el. Yagi";
+    s.antennaAzimuth = "0";
+    s.antennaElevation = "45";
+    s.preAmplifier = "none";
+    s.receiver = "IC-7300";
+    s.observingMethod = "10 minutes";
+    s.email = "me@example.org";
     return s;
 }
 
@@ -94,7 +94,7 @@ class TestStationDialog : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> makeForm();
+    std::unique_ptr<MainWindow> makeForm();
 
     QTemporaryDir workDir_;
     QString previousDir_;
@@ -118,8 +118,8 @@ private slots:
     void monthlyExportWithoutDataSaysSo();
 };
 
-std::unique_ptr<TForm1> TestStationDialog::makeForm() {
-    auto form = std::make_unique<TForm1>();
+std::unique_ptr<MainWindow> TestStationDialog::makeForm() {
+    auto form = std::make_unique<MainWindow>();
     const QString data = QDir(workDir_.path()).filePath(QStringLiteral("velkdata.csv"));
     form->openDialog = [data](QWidget*) { return std::optional<QString>(data); };
     form->show();
@@ -132,8 +132,8 @@ std::unique_ptr<TForm1> TestStationDialog::makeForm() {
 void TestStationDialog::initTestCase() {
     QVERIFY(workDir_.isValid());
     previousDir_ = QDir::currentPath();
-    settingsFile_ = QString::fromStdString(DefaultCnfFileName());
-    stationFile_ = QString::fromStdString(DefaultStationFileName(DefaultCnfFileName()));
+    settingsFile_ = QString::fromStdString(defaultSettingsFileName());
+    stationFile_ = QString::fromStdString(defaultStationFileName(defaultSettingsFileName()));
     QVERIFY(stationFile_.endsWith(QStringLiteral(".station")));
     setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
         (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
@@ -164,10 +164,10 @@ void TestStationDialog::cleanupTestCase() {
 
 void TestStationDialog::menuItemComesAfterTheSettingsItems() {
     auto form = makeForm();
-    const QList<QAction*> items = form->MenuSettings->actions();
+    const QList<QAction*> items = form->settingsMenu->actions();
     QCOMPARE(items.size(), 4);
-    QCOMPARE(items[0], form->N8);
-    QCOMPARE(items[1], form->N7);
+    QCOMPARE(items[0], form->defaultsAction);
+    QCOMPARE(items[1], form->saveSettingsAction);
     QVERIFY(items[2]->isSeparator());
     QCOMPARE(items[3], form->stationAction);
     QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報"));
@@ -183,12 +183,12 @@ void TestStationDialog::dialogRoundTripThroughItsFile() {
                             QVERIFY(field->text().isEmpty());
                         }
                         QVERIFY(dialog.warning->text().contains(QStringLiteral("Observer")));
-                        const auto& list = StationFields();
+                        const auto& list = stationFields();
                         for (size_t i = 0; i < list.size(); ++i) {
-                            const QString text = QString::fromStdString(station.*(list[i].Member));
+                            const QString text = QString::fromStdString(station.*(list[i].member));
                             dialog.fields[i]->setFocus();
                             // Key clicks know only ASCII; the rest comes as an input method would.
-                            if (text.toLatin1().toStdString() == station.*(list[i].Member)) {
+                            if (text.toLatin1().toStdString() == station.*(list[i].member)) {
                                 QTest::keyClicks(dialog.fields[i], text);
                             } else {
                                 dialog.fields[i]->insert(text);
@@ -201,7 +201,7 @@ void TestStationDialog::dialogRoundTripThroughItsFile() {
     QVERIFY(errors_.isEmpty());
     const QByteArray saved = readBytes(stationFile_);
     QVERIFY(saved.startsWith("Observer=My Station\r\nCountry=Japan\r\nCity=東京\r\n"));
-    QCOMPARE(LoadStationInfo(stationFile_.toStdString()), station);
+    QCOMPARE(loadStationInfo(stationFile_.toStdString()), station);
 
     // Shown again from the file; Cancel keeps the file as it was.
     withModalDialog([&] { form->stationAction->trigger(); },
@@ -216,8 +216,8 @@ void TestStationDialog::dialogRoundTripThroughItsFile() {
 
 void TestStationDialog::dialogNamesTheFieldsStillMissing() {
     StationInfo partial = completeStation();
-    partial.City.clear();
-    partial.Latitude = "north";
+    partial.city.clear();
+    partial.latitude = "north";
     StationDialog dialog(stationFile_.toStdString(), partial);
     const QString text = dialog.warning->text();
     QVERIFY2(text.contains(QStringLiteral("City")) && text.contains(QStringLiteral("Latitude")) &&
@@ -245,7 +245,7 @@ void TestStationDialog::dialogThatCannotWriteStaysOpenWithTheEdits() {
 
 void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
     auto form = makeForm();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QVERIFY(messages_.isEmpty() && errors_.isEmpty());
     QVERIFY(!form->rmobMonthlyImages->isChecked());
 
@@ -265,7 +265,7 @@ void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
     QVERIFY(!QFile::exists(QStringLiteral("colorgramme_202312.png")));
 
     // Complete: no warning, and the earlier files of the same names are kept.
-    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    saveStationInfo(stationFile_.toStdString(), completeStation());
     messages_.clear();
     QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), 1);
@@ -277,9 +277,9 @@ void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
 }
 
 void TestStationDialog::monthlyExportWritesImagesBesideTheFiles() {
-    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    saveStationInfo(stationFile_.toStdString(), completeStation());
     auto form = makeForm();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QTest::mouseClick(form->rmobMonthlyImages, Qt::LeftButton, {},
                       QPoint(8, form->rmobMonthlyImages->height() / 2));
     QVERIFY(form->rmobMonthlyImages->isChecked());
@@ -295,7 +295,7 @@ void TestStationDialog::monthlyExportWritesImagesBesideTheFiles() {
 }
 
 void TestStationDialog::monthlyExportWithoutDataSaysSo() {
-    SaveStationInfo(stationFile_.toStdString(), completeStation());
+    saveStationInfo(stationFile_.toStdString(), completeStation());
     auto form = makeForm();
     QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());

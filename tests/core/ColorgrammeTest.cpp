@@ -1,11 +1,11 @@
 #include "reports/Colorgramme.h"
 #include "reports/ColorgrammeImage.h"
 #include "reports/Rmob.h"
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 
 #include "TestSupport.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,38 +14,38 @@
 
 namespace {
 
-TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t obs,
-                    std::string remark = "") {
+TenMinuteRow slot(const std::string& time, std::int64_t echo, std::int64_t obs,
+                  std::string remark = "") {
     return ::slot(time, echo, 0, 0, obs, std::move(remark));
 }
 
-TCSVDataRecord gap(TDateTime time) {
-    TCSVDataRecord r;
-    r.FileName = "NoFile";
-    r.Time = time;
-    r.Remark = "NoObserve";
+TenMinuteRow gap(DateTime time) {
+    TenMinuteRow r;
+    r.fileName = "NoFile";
+    r.time = time;
+    r.remark = "NoObserve";
     return r;
 }
 
-TCSVDataRecord gap(const std::string& time) {
-    return gap(StrToDateTime(time));
+TenMinuteRow gap(const std::string& time) {
+    return gap(parseDateTime(time));
 }
 
 struct ColorgrammeFixture : ::testing::Test {
-    TReportDataList data;
-    TCnfData cnf;
+    HourTable data;
+    Settings cnf;
     void SetUp() override {
-        data.Init();
-        cnf.RTZ = -9;
-        cnf.nd = 20;
+        data.init();
+        cnf.utOffsetHours = -9;
+        cnf.noiseMinutes = 20;
     }
 };
 
 int countState(const ColorgrammeMonth& m, CellState state) {
     int n = 0;
-    for (const auto& day : m.Cells) {
+    for (const auto& day : m.cells) {
         for (const ColorgrammeCell& c : day) {
-            n += c.State == state ? 1 : 0;
+            n += c.state == state ? 1 : 0;
         }
     }
     return n;
@@ -56,114 +56,114 @@ int countState(const ColorgrammeMonth& m, CellState state) {
 using BuildColorgrammes_ = ColorgrammeFixture;
 
 TEST_F(BuildColorgrammes_, TimeZoneShiftCrossesTheMonthBoundary) {
-    data.AddRecord(slot("2024/02/01 05:00", 30, 60));      // UT 2024-01-31 20h
-    data.AddRecord(slot("2024/02/01 09:00", 10, 60));      // UT 2024-02-01 00h
-    data.AddRecord(slot("2024/02/01 10:00", 5, 20, "ab")); // at the threshold: noise
-    data.AddRecord(gap("2024/02/01 11:00"));               // gap slots only: unobserved
-    const auto months = BuildColorgrammes(data, cnf);
+    data.addRow(slot("2024/02/01 05:00", 30, 60));      // UT 2024-01-31 20h
+    data.addRow(slot("2024/02/01 09:00", 10, 60));      // UT 2024-02-01 00h
+    data.addRow(slot("2024/02/01 10:00", 5, 20, "ab")); // at the threshold: noise
+    data.addRow(gap("2024/02/01 11:00"));               // gap slots only: unobserved
+    const auto months = buildColorgrammes(data, cnf);
     ASSERT_EQ(months.size(), 2u);
 
     const ColorgrammeMonth& jan = months[0];
-    EXPECT_EQ(jan.Year, 2024);
-    EXPECT_EQ(jan.Month, 1);
-    EXPECT_EQ(jan.DaysInMonth, 31);
+    EXPECT_EQ(jan.year, 2024);
+    EXPECT_EQ(jan.month, 1);
+    EXPECT_EQ(jan.daysInMonth, 31);
     const ColorgrammeCell& c = jan.cell(31, 20);
-    EXPECT_EQ(c.State, CellState::Observed);
-    EXPECT_EQ(c.Value, 30);
-    EXPECT_EQ(c.LocalKey, "2024020105");
-    EXPECT_EQ(c.ObsTime, 60);
+    EXPECT_EQ(c.state, CellState::Observed);
+    EXPECT_EQ(c.value, 30);
+    EXPECT_EQ(c.localKey, "2024020105");
+    EXPECT_EQ(c.observedMinutes, 60);
     EXPECT_EQ(countState(jan, CellState::Observed), 1);
     EXPECT_EQ(countState(jan, CellState::Noise), 0);
-    EXPECT_EQ(jan.Maximum, 30);
-    EXPECT_EQ(jan.DailyTotals[30], 30);
+    EXPECT_EQ(jan.maximum, 30);
+    EXPECT_EQ(jan.dailyTotals[30], 30);
 
     const ColorgrammeMonth& feb = months[1];
-    EXPECT_EQ(feb.Month, 2);
-    EXPECT_EQ(feb.DaysInMonth, 29);
-    EXPECT_EQ(feb.cell(1, 0).State, CellState::Observed);
-    EXPECT_EQ(feb.cell(1, 0).Value, 10);
-    EXPECT_EQ(feb.cell(1, 1).State, CellState::Noise);
-    EXPECT_EQ(feb.cell(1, 1).Value, 0);
-    EXPECT_EQ(feb.cell(1, 1).ObsTime, 20);
-    EXPECT_EQ(feb.cell(1, 1).Remark, "ab");
-    EXPECT_EQ(feb.cell(1, 2).State, CellState::Unobserved);
-    EXPECT_EQ(feb.cell(1, 2).Remark, "");
+    EXPECT_EQ(feb.month, 2);
+    EXPECT_EQ(feb.daysInMonth, 29);
+    EXPECT_EQ(feb.cell(1, 0).state, CellState::Observed);
+    EXPECT_EQ(feb.cell(1, 0).value, 10);
+    EXPECT_EQ(feb.cell(1, 1).state, CellState::Noise);
+    EXPECT_EQ(feb.cell(1, 1).value, 0);
+    EXPECT_EQ(feb.cell(1, 1).observedMinutes, 20);
+    EXPECT_EQ(feb.cell(1, 1).remark, "ab");
+    EXPECT_EQ(feb.cell(1, 2).state, CellState::Unobserved);
+    EXPECT_EQ(feb.cell(1, 2).remark, "");
     // Hours without rows still know their local hour; days past the month's end
     // have none.
-    EXPECT_EQ(feb.cell(1, 3).LocalKey, "2024020112");
-    EXPECT_EQ(feb.cell(29, 23).LocalKey, "2024030108");
-    EXPECT_EQ(feb.cell(30, 0).LocalKey, "");
-    EXPECT_EQ(feb.Maximum, 10);
-    EXPECT_EQ(feb.DailyTotals[0], 10);
+    EXPECT_EQ(feb.cell(1, 3).localKey, "2024020112");
+    EXPECT_EQ(feb.cell(29, 23).localKey, "2024030108");
+    EXPECT_EQ(feb.cell(30, 0).localKey, "");
+    EXPECT_EQ(feb.maximum, 10);
+    EXPECT_EQ(feb.dailyTotals[0], 10);
     EXPECT_THROW(feb.cell(32, 0), std::out_of_range);
     EXPECT_THROW(feb.cell(1, 24), std::out_of_range);
 }
 
 TEST_F(BuildColorgrammes_, RoundedValuesMaximumAndDailyTotals) {
-    cnf.RTZ = 0;
-    data.AddRecord(slot("2024/03/02 00:00", 3, 40));   // 4.5 rounds to 5
-    data.AddRecord(slot("2024/03/02 01:00", 5, 45));   // 6.67 rounds to 7
-    data.AddRecord(slot("2024/03/02 02:00", 100, 10)); // rate 600 but noise: not counted
-    data.AddRecord(slot("2024/03/03 05:00", 12, 60));
-    data.AddRecord(slot("2024/03/03 06:00", 0, 60)); // observed, zero echoes
-    const auto months = BuildColorgrammes(data, cnf);
+    cnf.utOffsetHours = 0;
+    data.addRow(slot("2024/03/02 00:00", 3, 40));   // 4.5 rounds to 5
+    data.addRow(slot("2024/03/02 01:00", 5, 45));   // 6.67 rounds to 7
+    data.addRow(slot("2024/03/02 02:00", 100, 10)); // rate 600 but noise: not counted
+    data.addRow(slot("2024/03/03 05:00", 12, 60));
+    data.addRow(slot("2024/03/03 06:00", 0, 60)); // observed, zero echoes
+    const auto months = buildColorgrammes(data, cnf);
     ASSERT_EQ(months.size(), 1u);
     const ColorgrammeMonth& m = months[0];
-    EXPECT_EQ(m.cell(2, 0).Value, 5);
-    EXPECT_EQ(m.cell(2, 1).Value, 7);
-    EXPECT_EQ(m.cell(2, 2).State, CellState::Noise);
-    EXPECT_EQ(m.cell(3, 6).State, CellState::Observed);
-    EXPECT_EQ(m.cell(3, 6).Value, 0);
-    EXPECT_EQ(m.Maximum, 12);
-    EXPECT_EQ(m.DailyTotals[0], 0);
-    EXPECT_EQ(m.DailyTotals[1], 12);
-    EXPECT_EQ(m.DailyTotals[2], 12);
+    EXPECT_EQ(m.cell(2, 0).value, 5);
+    EXPECT_EQ(m.cell(2, 1).value, 7);
+    EXPECT_EQ(m.cell(2, 2).state, CellState::Noise);
+    EXPECT_EQ(m.cell(3, 6).state, CellState::Observed);
+    EXPECT_EQ(m.cell(3, 6).value, 0);
+    EXPECT_EQ(m.maximum, 12);
+    EXPECT_EQ(m.dailyTotals[0], 0);
+    EXPECT_EQ(m.dailyTotals[1], 12);
+    EXPECT_EQ(m.dailyTotals[2], 12);
 }
 
 TEST_F(BuildColorgrammes_, ThresholdIsTakenFromTheSettings) {
-    cnf.RTZ = 0;
-    data.AddRecord(slot("2024/03/02 00:00", 3, 30));
-    EXPECT_EQ(BuildColorgrammes(data, cnf)[0].cell(2, 0).State, CellState::Observed);
-    cnf.nd = 30;
-    EXPECT_EQ(BuildColorgrammes(data, cnf)[0].cell(2, 0).State, CellState::Noise);
+    cnf.utOffsetHours = 0;
+    data.addRow(slot("2024/03/02 00:00", 3, 30));
+    EXPECT_EQ(buildColorgrammes(data, cnf)[0].cell(2, 0).state, CellState::Observed);
+    cnf.noiseMinutes = 30;
+    EXPECT_EQ(buildColorgrammes(data, cnf)[0].cell(2, 0).state, CellState::Noise);
 }
 
 TEST_F(BuildColorgrammes_, TwoRowsOnOneUtHourTheLaterWins) {
-    cnf.RTZ = 0;
-    data.AddRecord(slot("2024/03/05 06:00", 2, 60));
-    data.AddRecord(slot("2024/03/05 07:00", 3, 60));
-    data.AddRecord(gap("2024/03/05 08:00"));
+    cnf.utOffsetHours = 0;
+    data.addRow(slot("2024/03/05 06:00", 2, 60));
+    data.addRow(slot("2024/03/05 07:00", 3, 60));
+    data.addRow(gap("2024/03/05 08:00"));
     // Edited keys put three rows on one hour: the gap row leaves the cell as
     // the second row filled it.
-    data.Top->Next->Time = "2024030506";
-    data.Top->Next->Next->Time = "2024030506";
-    const auto months = BuildColorgrammes(data, cnf);
+    data.top->next->time = "2024030506";
+    data.top->next->next->time = "2024030506";
+    const auto months = buildColorgrammes(data, cnf);
     ASSERT_EQ(months.size(), 1u);
-    EXPECT_EQ(months[0].cell(5, 6).Value, 3);
-    EXPECT_EQ(months[0].Maximum, 3);
-    EXPECT_EQ(months[0].DailyTotals[4], 3);
+    EXPECT_EQ(months[0].cell(5, 6).value, 3);
+    EXPECT_EQ(months[0].maximum, 3);
+    EXPECT_EQ(months[0].dailyTotals[4], 3);
     EXPECT_EQ(countState(months[0], CellState::Observed), 1);
 }
 
 TEST_F(BuildColorgrammes_, MonthsAreKeyedByYearAndSorted) {
-    cnf.RTZ = 0;
-    data.AddRecord(slot("2025/01/10 00:00", 3, 60));
-    data.AddRecord(slot("2024/01/10 00:00", 4, 60));
-    data.AddRecord(gap("2024/03/01 00:00")); // a month of gap slots is listed, all black
-    const auto months = BuildColorgrammes(data, cnf);
+    cnf.utOffsetHours = 0;
+    data.addRow(slot("2025/01/10 00:00", 3, 60));
+    data.addRow(slot("2024/01/10 00:00", 4, 60));
+    data.addRow(gap("2024/03/01 00:00")); // a month of gap slots is listed, all black
+    const auto months = buildColorgrammes(data, cnf);
     ASSERT_EQ(months.size(), 3u);
-    EXPECT_EQ(std::make_pair(months[0].Year, months[0].Month), std::make_pair(2024, 1));
-    EXPECT_EQ(std::make_pair(months[1].Year, months[1].Month), std::make_pair(2024, 3));
-    EXPECT_EQ(std::make_pair(months[2].Year, months[2].Month), std::make_pair(2025, 1));
-    EXPECT_EQ(months[0].cell(10, 0).Value, 4);
-    EXPECT_EQ(months[2].cell(10, 0).Value, 3);
+    EXPECT_EQ(std::make_pair(months[0].year, months[0].month), std::make_pair(2024, 1));
+    EXPECT_EQ(std::make_pair(months[1].year, months[1].month), std::make_pair(2024, 3));
+    EXPECT_EQ(std::make_pair(months[2].year, months[2].month), std::make_pair(2025, 1));
+    EXPECT_EQ(months[0].cell(10, 0).value, 4);
+    EXPECT_EQ(months[2].cell(10, 0).value, 3);
     EXPECT_EQ(countState(months[1], CellState::Unobserved), 31 * 24);
 }
 
 TEST_F(BuildColorgrammes_, NoRowsGiveNoMonths) {
-    EXPECT_TRUE(BuildColorgrammes(data, cnf).empty());
-    TReportDataList uninitialised;
-    EXPECT_TRUE(BuildColorgrammes(uninitialised, cnf).empty());
+    EXPECT_TRUE(buildColorgrammes(data, cnf).empty());
+    HourTable uninitialised;
+    EXPECT_TRUE(buildColorgrammes(uninitialised, cnf).empty());
 }
 
 // Every cell of the first RMOB table against the model, on four days of
@@ -174,28 +174,28 @@ TEST_F(BuildColorgrammes_, AgreesWithTheRmobTableCellByCell) {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) % n;
     };
-    const TDateTime start = StrToDateTime("2024/01/30 00:00");
+    const DateTime start = parseDateTime("2024/01/30 00:00");
     for (int hour = 0; hour < 4 * 24; ++hour) {
         const std::uint32_t kind = next(6);
         for (int s = 0; s < 6; ++s) {
-            const TDateTime t = start + (hour * 6 + s) * kTenMinutes;
-            TCSVDataRecord r = gap(t);
+            const DateTime t = start + (hour * 6 + s) * kTenMinutes;
+            TenMinuteRow r = gap(t);
             if (kind == 1) { // short slots: the hour stays at or below the threshold
-                r.ObsTime = next(6);
-                r.Echo = next(4);
-                r.Remark = next(2) ? "xyz" : "q";
+                r.observedMinutes = next(6);
+                r.echo = next(4);
+                r.remark = next(2) ? "xyz" : "q";
             } else if (kind != 0 && !(kind == 2 && s % 2 == 1)) {
-                r.ObsTime = 10;
-                r.Echo = next(40);
-                r.Remark = next(10) == 0 ? "AB" : "";
+                r.observedMinutes = 10;
+                r.echo = next(40);
+                r.remark = next(10) == 0 ? "AB" : "";
             }
-            data.AddRecord(r);
+            data.addRow(r);
         }
     }
-    cnf.nd = 30;
+    cnf.noiseMinutes = 30;
     std::vector<std::string> view;
-    BuildRmob(data, cnf, view);
-    const auto months = BuildColorgrammes(data, cnf);
+    buildRmob(data, cnf, view);
+    const auto months = buildColorgrammes(data, cnf);
     ASSERT_EQ(months.size(), 2u);
 
     // (month, day) -> the day line's 24 cells; the data lies in one year.
@@ -205,7 +205,7 @@ TEST_F(BuildColorgrammes_, AgreesWithTheRmobTableCellByCell) {
         const std::string& line = view[i];
         if (line.size() == 126) {
             for (int m = 0; m < 12; ++m) {
-                if (line.compare(0, 3, LongMonthNames[static_cast<size_t>(m)], 0, 3) == 0) {
+                if (line.compare(0, 3, kLongMonthNames[static_cast<size_t>(m)], 0, 3) == 0) {
                     month = m + 1;
                 }
             }
@@ -222,27 +222,27 @@ TEST_F(BuildColorgrammes_, AgreesWithTheRmobTableCellByCell) {
     size_t matchedDays = 0;
     int observed = 0, noise = 0, unobserved = 0;
     for (const ColorgrammeMonth& m : months) {
-        for (int day = 1; day <= m.DaysInMonth; ++day) {
-            auto found = table.find({m.Month, day});
+        for (int day = 1; day <= m.daysInMonth; ++day) {
+            auto found = table.find({m.month, day});
             matchedDays += found != table.end() ? 1 : 0;
             for (int hour = 0; hour < 24; ++hour) {
                 const ColorgrammeCell& c = m.cell(day, hour);
                 std::string expected = "??? |";
-                if (c.State == CellState::Observed) {
-                    std::string number = std::to_string(c.Value);
+                if (c.state == CellState::Observed) {
+                    std::string number = std::to_string(c.value);
                     expected = std::string(3 - number.size(), ' ') + number + " |";
                     ++observed;
-                } else if (c.State == CellState::Noise) {
-                    TReportDataRecord row;
-                    row.Remark = c.Remark;
-                    expected = RMOBCell(0, row);
+                } else if (c.state == CellState::Noise) {
+                    HourRow row;
+                    row.remark = c.remark;
+                    expected = rmobCell(0, row);
                     ++noise;
                 } else if (found != table.end()) {
                     ++unobserved;
                 }
                 const std::string actual =
                     found != table.end() ? found->second[static_cast<size_t>(hour)] : "??? |";
-                EXPECT_EQ(actual, expected) << m.Month << "/" << day << " " << hour << "h";
+                EXPECT_EQ(actual, expected) << m.month << "/" << day << " " << hour << "h";
             }
         }
     }
@@ -253,71 +253,71 @@ TEST_F(BuildColorgrammes_, AgreesWithTheRmobTableCellByCell) {
     EXPECT_GT(unobserved, 20);
 }
 
-TEST(ColourForValue, ScaleStopsAndClamping) {
-    EXPECT_EQ(ColourForValue(0, 100), (Rgb{0, 0, 255}));
-    EXPECT_EQ(ColourForValue(25, 100), (Rgb{0, 255, 255}));
-    EXPECT_EQ(ColourForValue(50, 100), (Rgb{0, 255, 0}));
-    EXPECT_EQ(ColourForValue(75, 100), (Rgb{255, 255, 0}));
-    EXPECT_EQ(ColourForValue(100, 100), (Rgb{255, 0, 0}));
-    EXPECT_EQ(ColourForValue(12.5, 100), (Rgb{0, 128, 255}));
-    EXPECT_EQ(ColourForValue(250, 100), (Rgb{255, 0, 0}));
-    EXPECT_EQ(ColourForValue(-5, 100), (Rgb{0, 0, 255}));
-    EXPECT_EQ(ColourForValue(std::nan(""), 100), (Rgb{0, 0, 255}));
-    EXPECT_EQ(ColourForValue(0, 0), (Rgb{0, 0, 255}));
-    EXPECT_EQ(ColourForValue(3, 0), (Rgb{255, 0, 0}));
+TEST(colourForValue, ScaleStopsAndClamping) {
+    EXPECT_EQ(colourForValue(0, 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(colourForValue(25, 100), (Rgb{0, 255, 255}));
+    EXPECT_EQ(colourForValue(50, 100), (Rgb{0, 255, 0}));
+    EXPECT_EQ(colourForValue(75, 100), (Rgb{255, 255, 0}));
+    EXPECT_EQ(colourForValue(100, 100), (Rgb{255, 0, 0}));
+    EXPECT_EQ(colourForValue(12.5, 100), (Rgb{0, 128, 255}));
+    EXPECT_EQ(colourForValue(250, 100), (Rgb{255, 0, 0}));
+    EXPECT_EQ(colourForValue(-5, 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(colourForValue(std::nan(""), 100), (Rgb{0, 0, 255}));
+    EXPECT_EQ(colourForValue(0, 0), (Rgb{0, 0, 255}));
+    EXPECT_EQ(colourForValue(3, 0), (Rgb{255, 0, 0}));
 }
 
-TEST(ColorgrammeSquareAt, InvertsTheSquares) {
+TEST(colorgrammeSquareAt, InvertsTheSquares) {
     for (int day : {1, 17, 31}) {
         for (int hour : {0, 11, 23}) {
-            const PixelRect r = ColorgrammeSquare(day, hour);
-            EXPECT_EQ(ColorgrammeSquareAt(r.x, r.y), (DayHour{day, hour}));
-            EXPECT_EQ(ColorgrammeSquareAt(r.x + r.width - 1, r.y + r.height - 1),
+            const PixelRect r = colorgrammeSquare(day, hour);
+            EXPECT_EQ(colorgrammeSquareAt(r.x, r.y), (DayHour{day, hour}));
+            EXPECT_EQ(colorgrammeSquareAt(r.x + r.width - 1, r.y + r.height - 1),
                       (DayHour{day, hour}));
         }
     }
-    const PixelRect first = ColorgrammeSquare(1, 0);
-    const PixelRect last = ColorgrammeSquare(31, 23);
-    EXPECT_FALSE(ColorgrammeSquareAt(first.x - 1, first.y));
-    EXPECT_FALSE(ColorgrammeSquareAt(first.x, first.y - 1));
-    EXPECT_FALSE(ColorgrammeSquareAt(last.x + last.width + 1, last.y));
-    EXPECT_FALSE(ColorgrammeSquareAt(last.x, last.y + last.height + 1));
+    const PixelRect first = colorgrammeSquare(1, 0);
+    const PixelRect last = colorgrammeSquare(31, 23);
+    EXPECT_FALSE(colorgrammeSquareAt(first.x - 1, first.y));
+    EXPECT_FALSE(colorgrammeSquareAt(first.x, first.y - 1));
+    EXPECT_FALSE(colorgrammeSquareAt(last.x + last.width + 1, last.y));
+    EXPECT_FALSE(colorgrammeSquareAt(last.x, last.y + last.height + 1));
 }
 
 namespace {
 
 Rgb centreOf(const RgbImage& img, int day, int hour) {
-    const PixelRect r = ColorgrammeSquare(day, hour);
+    const PixelRect r = colorgrammeSquare(day, hour);
     return img.pixel(r.x + r.width / 2, r.y + r.height / 2);
 }
 
 Rgb cornerOf(const RgbImage& img, int day, int hour) {
-    const PixelRect r = ColorgrammeSquare(day, hour);
+    const PixelRect r = colorgrammeSquare(day, hour);
     return img.pixel(r.x + 1, r.y + 1);
 }
 
 ColorgrammeMonth february() {
     ColorgrammeMonth m;
-    m.Year = 2023;
-    m.Month = 2;
-    m.DaysInMonth = 28;
+    m.year = 2023;
+    m.month = 2;
+    m.daysInMonth = 28;
     auto set = [&m](int day, int hour, CellState state, std::int64_t value) {
-        m.Cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].State = state;
-        m.Cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].Value = value;
+        m.cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].state = state;
+        m.cells[static_cast<size_t>(day - 1)][static_cast<size_t>(hour)].value = value;
     };
     set(3, 5, CellState::Observed, 40);
     set(3, 6, CellState::Noise, 0);
     set(5, 0, CellState::Observed, 0);
     set(6, 0, CellState::Observed, 20);
     set(28, 23, CellState::Observed, 10);
-    m.Maximum = 40;
+    m.maximum = 40;
     return m;
 }
 
 } // namespace
 
-TEST(RenderColorgramme, AutomaticMaximum) {
-    const RgbImage img = RenderColorgramme(february(), std::nullopt);
+TEST(renderColorgramme, AutomaticMaximum) {
+    const RgbImage img = renderColorgramme(february(), std::nullopt);
     ASSERT_EQ(img.width(), kColorgrammeImageWidth);
     ASSERT_EQ(img.height(), kColorgrammeImageHeight);
     ASSERT_EQ(img.bytes().size(), static_cast<size_t>(img.width() * img.height() * 3));
@@ -326,23 +326,23 @@ TEST(RenderColorgramme, AutomaticMaximum) {
     EXPECT_EQ(centreOf(img, 4, 0), kColorgrammeUnobserved);
     EXPECT_EQ(centreOf(img, 5, 0), (Rgb{0, 0, 255}));
     EXPECT_EQ(centreOf(img, 6, 0), (Rgb{0, 255, 0}));
-    EXPECT_EQ(centreOf(img, 28, 23), ColourForValue(10, 40));
+    EXPECT_EQ(centreOf(img, 28, 23), colourForValue(10, 40));
     // Days past the end of February are left blank, and so are the gaps.
     EXPECT_EQ(centreOf(img, 29, 0), kColorgrammeBackground);
     EXPECT_EQ(centreOf(img, 31, 23), kColorgrammeBackground);
-    const PixelRect sq = ColorgrammeSquare(4, 0);
+    const PixelRect sq = colorgrammeSquare(4, 0);
     EXPECT_EQ(img.pixel(sq.x + sq.width, sq.y), kColorgrammeBackground);
     EXPECT_EQ(img.pixel(sq.x, sq.y + sq.height), kColorgrammeBackground);
 
-    const PixelRect bar = ColorgrammeScaleBar();
+    const PixelRect bar = colorgrammeScaleBar();
     EXPECT_EQ(img.pixel(bar.x + 1, bar.y), (Rgb{255, 0, 0}));
     EXPECT_EQ(img.pixel(bar.x + 1, bar.y + (bar.height - 1) / 2), (Rgb{0, 255, 0}));
     EXPECT_EQ(img.pixel(bar.x + 1, bar.y + bar.height - 1), (Rgb{0, 0, 255}));
 
     // The title and the labels put text on the canvas above and below the grid.
     int titleInk = 0, dayInk = 0;
-    const int gridTop = ColorgrammeSquare(1, 0).y;
-    const int gridBottom = ColorgrammeSquare(1, 23).y + 15;
+    const int gridTop = colorgrammeSquare(1, 0).y;
+    const int gridBottom = colorgrammeSquare(1, 23).y + 15;
     for (int x = 0; x < img.width(); ++x) {
         for (int y = 0; y < gridTop; ++y) {
             titleInk += img.pixel(x, y) == kColorgrammeText ? 1 : 0;
@@ -355,43 +355,43 @@ TEST(RenderColorgramme, AutomaticMaximum) {
     EXPECT_GT(dayInk, 50);
 }
 
-TEST(RenderColorgramme, ManualMaximumMarksValuesAbove) {
-    const RgbImage img = RenderColorgramme(february(), 20.0);
+TEST(renderColorgramme, ManualMaximumMarksValuesAbove) {
+    const RgbImage img = renderColorgramme(february(), 20.0);
     EXPECT_EQ(cornerOf(img, 3, 5), (Rgb{255, 0, 0}));
     EXPECT_EQ(centreOf(img, 3, 5), kColorgrammeOverflowMark);
     EXPECT_EQ(centreOf(img, 6, 0), (Rgb{255, 0, 0})); // at the maximum: not above it
     EXPECT_EQ(centreOf(img, 28, 23), (Rgb{0, 255, 0}));
     // A maximum that is no positive number falls back to the automatic one.
-    const RgbImage fallback = RenderColorgramme(february(), 0.0);
+    const RgbImage fallback = renderColorgramme(february(), 0.0);
     EXPECT_EQ(centreOf(fallback, 3, 5), (Rgb{255, 0, 0}));
     EXPECT_EQ(centreOf(fallback, 6, 0), (Rgb{0, 255, 0}));
 }
 
-TEST(RenderColorgramme, EmptyMonthStillHasAScale) {
+TEST(renderColorgramme, EmptyMonthStillHasAScale) {
     ColorgrammeMonth m;
-    m.Year = 2024;
-    m.Month = 4;
-    m.DaysInMonth = 30;
-    EXPECT_EQ(ColorgrammeScaleMaximum(m, std::nullopt), 1.0);
-    const RgbImage img = RenderColorgramme(m, std::nullopt);
+    m.year = 2024;
+    m.month = 4;
+    m.daysInMonth = 30;
+    EXPECT_EQ(colorgrammeScaleMaximum(m, std::nullopt), 1.0);
+    const RgbImage img = renderColorgramme(m, std::nullopt);
     EXPECT_EQ(centreOf(img, 30, 23), kColorgrammeUnobserved);
     EXPECT_EQ(centreOf(img, 31, 23), kColorgrammeBackground);
 }
 
-TEST(ColorgrammeFileName, YearAndMonthDigits) {
-    EXPECT_EQ(ColorgrammeFileName(2024, 1), "colorgramme_202401.png");
-    EXPECT_EQ(ColorgrammeFileName(987, 12), "colorgramme_098712.png");
+TEST(colorgrammeFileName, YearAndMonthDigits) {
+    EXPECT_EQ(colorgrammeFileName(2024, 1), "colorgramme_202401.png");
+    EXPECT_EQ(colorgrammeFileName(987, 12), "colorgramme_098712.png");
 }
 
-TEST(WriteColorgrammes, OneFilePerMonthAndErrorsNameTheFile) {
-    TReportDataList data;
-    data.Init();
-    data.AddRecord(slot("2024/01/31 23:00", 3, 60));
-    data.AddRecord(slot("2024/02/01 00:00", 4, 60));
-    TCnfData cnf;
-    const auto months = BuildColorgrammes(data, cnf);
+TEST(writeColorgrammes, OneFilePerMonthAndErrorsNameTheFile) {
+    HourTable data;
+    data.init();
+    data.addRow(slot("2024/01/31 23:00", 3, 60));
+    data.addRow(slot("2024/02/01 00:00", 4, 60));
+    Settings cnf;
+    const auto months = buildColorgrammes(data, cnf);
     TempDir dir;
-    const auto written = WriteColorgrammes(months, dir.path().string(), std::nullopt);
+    const auto written = writeColorgrammes(months, dir.path().string(), std::nullopt);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(written[0], dir.file("colorgramme_202401.png"));
     EXPECT_EQ(written[1], dir.file("colorgramme_202402.png"));
@@ -399,7 +399,7 @@ TEST(WriteColorgrammes, OneFilePerMonthAndErrorsNameTheFile) {
         EXPECT_EQ(readFile(name).substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
     }
     try {
-        WriteColorgrammes(months, dir.file("missing"), std::nullopt);
+        writeColorgrammes(months, dir.file("missing"), std::nullopt);
         FAIL() << "no IoError";
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find("colorgramme_202401.png"), std::string::npos);

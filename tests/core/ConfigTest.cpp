@@ -1,5 +1,5 @@
-#include "config/UConfig.h"
-#include "shared/Errors.h"
+#include "config/Settings.h"
+#include "shared/IoError.h"
 #include "shared/Messages.h"
 #include "shared/ShiftJis.h"
 
@@ -27,9 +27,9 @@ std::string asString(const std::vector<std::uint8_t>& bytes) {
 class CapturedMessages {
 public:
     CapturedMessages()
-        : previous_(SetMessageHandler([this](const std::string& text) { texts.push_back(text); })) {
+        : previous_(setMessageHandler([this](const std::string& text) { texts.push_back(text); })) {
     }
-    ~CapturedMessages() { SetMessageHandler(previous_); }
+    ~CapturedMessages() { setMessageHandler(previous_); }
     std::vector<std::string> texts;
 
 private:
@@ -37,19 +37,19 @@ private:
 };
 
 // A record with every stored field off its default, named for a scratch file.
-TCnfData nonDefaultRecord(const std::string& fileName) {
-    TCnfData cnf;
-    cnf.CnfFileName = fileName;
-    cnf.MOData = true;
-    cnf.RTZ = 5;
-    cnf.nd = 0;
+Settings nonDefaultRecord(const std::string& fileName) {
+    Settings cnf;
+    cnf.filePath = fileName;
+    cnf.reportOtherData = true;
+    cnf.utOffsetHours = 5;
+    cnf.noiseMinutes = 0;
     return cnf;
 }
 
-void expectDefaults(const TCnfData& cnf) {
-    TCnfData defaults;
-    CnfSetDefault(defaults);
-    EXPECT_EQ(CnfToBytes(cnf), CnfToBytes(defaults));
+void expectDefaults(const Settings& cnf) {
+    Settings defaults;
+    setDefaultSettings(defaults);
+    EXPECT_EQ(settingsToBytes(cnf), settingsToBytes(defaults));
 }
 
 std::vector<std::string> splitAtCr(const std::string& text) {
@@ -65,54 +65,54 @@ std::vector<std::string> splitAtCr(const std::string& text) {
 
 } // namespace
 
-TEST(CnfSave, DefaultsGiveTheFortyStoredBytes) {
+TEST(saveSettings, DefaultsGiveTheFortyStoredBytes) {
     TempDir dir;
-    TCnfData cnf; // zero padding, as the global starts
-    CnfSetDefault(cnf);
-    cnf.CnfFileName = dir.file("velkreport.ini");
-    CnfSave(cnf);
-    EXPECT_EQ(readFile(cnf.CnfFileName), asString(kDefaultBytes));
+    Settings cnf; // zero padding, as the global starts
+    setDefaultSettings(cnf);
+    cnf.filePath = dir.file("velkreport.ini");
+    saveSettings(cnf);
+    EXPECT_EQ(readFile(cnf.filePath), asString(kDefaultBytes));
     // RTZ -9 at offsets 12 to 15.
-    EXPECT_EQ(readFile(cnf.CnfFileName).substr(12, 4), "\xF7\xFF\xFF\xFF");
+    EXPECT_EQ(readFile(cnf.filePath).substr(12, 4), "\xF7\xFF\xFF\xFF");
 }
 
-TEST(CnfFromBytes, IntegersRoundTripAtTheirExtremes) {
-    TCnfData cnf;
-    cnf.RTZ = INT32_MIN;
-    cnf.LongTLE = INT32_MAX;
-    cnf.LongTOD = -1;
-    cnf.nd = 0x01020304;
-    const CnfBytes bytes = CnfToBytes(cnf);
+TEST(settingsFromBytes, IntegersRoundTripAtTheirExtremes) {
+    Settings cnf;
+    cnf.utOffsetHours = INT32_MIN;
+    cnf.longEchoSeconds = INT32_MAX;
+    cnf.otherDataSeconds = -1;
+    cnf.noiseMinutes = 0x01020304;
+    const SettingsBytes bytes = settingsToBytes(cnf);
     EXPECT_EQ(bytes[12], 0x00);
     EXPECT_EQ(bytes[15], 0x80);
     EXPECT_EQ(bytes[32], 0x04); // little-endian
-    TCnfData back;
-    CnfFromBytes(back, bytes);
-    EXPECT_EQ(back.RTZ, INT32_MIN);
-    EXPECT_EQ(back.LongTLE, INT32_MAX);
-    EXPECT_EQ(back.LongTOD, -1);
-    EXPECT_EQ(back.nd, 0x01020304);
+    Settings back;
+    settingsFromBytes(back, bytes);
+    EXPECT_EQ(back.utOffsetHours, INT32_MIN);
+    EXPECT_EQ(back.longEchoSeconds, INT32_MAX);
+    EXPECT_EQ(back.otherDataSeconds, -1);
+    EXPECT_EQ(back.noiseMinutes, 0x01020304);
 }
 
-TEST(CnfLoad, ShortFileShowsTheMessageOnceAndGivesDefaults) {
+TEST(loadSettings, ShortFileShowsTheMessageOnceAndGivesDefaults) {
     for (std::size_t size : {0u, 39u}) {
         SCOPED_TRACE(size);
         TempDir dir;
         const std::string name = dir.file("velkreport.ini");
         writeFile(name, std::string(size, '\x07'));
-        TCnfData cnf = nonDefaultRecord(name);
+        Settings cnf = nonDefaultRecord(name);
         CapturedMessages messages;
-        CnfLoad(cnf);
+        loadSettings(cnf);
         ASSERT_EQ(messages.texts.size(), 1u);
-        EXPECT_EQ(messages.texts[0], Utf8ToCp932("設定ファイルの中身が違います。") + "\r" +
-                                         Utf8ToCp932("デフォルト値を設定しました。"));
+        EXPECT_EQ(messages.texts[0], utf8ToCp932("設定ファイルの中身が違います。") + "\r" +
+                                         utf8ToCp932("デフォルト値を設定しました。"));
         expectDefaults(cnf);
-        EXPECT_EQ(cnf.CnfFileName, name);                     // a later save goes to the same file
+        EXPECT_EQ(cnf.filePath, name);                        // a later save goes to the same file
         EXPECT_EQ(readFile(name), std::string(size, '\x07')); // left untouched
     }
 }
 
-TEST(CnfLoad, LongerFileUsesTheFirstFortyBytes) {
+TEST(loadSettings, LongerFileUsesTheFirstFortyBytes) {
     for (std::size_t extra : {1u, 500u}) {
         SCOPED_TRACE(extra);
         TempDir dir;
@@ -121,20 +121,20 @@ TEST(CnfLoad, LongerFileUsesTheFirstFortyBytes) {
         content[1] = 1;  // MOData
         content[32] = 7; // nd
         writeFile(name, content + std::string(extra, '\xAA'));
-        TCnfData cnf = nonDefaultRecord(name);
-        cnf.MOData = false;
+        Settings cnf = nonDefaultRecord(name);
+        cnf.reportOtherData = false;
         CapturedMessages messages;
-        CnfLoad(cnf);
+        loadSettings(cnf);
         EXPECT_TRUE(messages.texts.empty());
-        EXPECT_TRUE(cnf.MOData);
-        EXPECT_EQ(cnf.nd, 7);
-        EXPECT_EQ(cnf.RTZ, -9);
-        CnfSave(cnf);
+        EXPECT_TRUE(cnf.reportOtherData);
+        EXPECT_EQ(cnf.noiseMinutes, 7);
+        EXPECT_EQ(cnf.utOffsetHours, -9);
+        saveSettings(cnf);
         EXPECT_EQ(readFile(name), content);
     }
 }
 
-TEST(CnfLoad, PaddingIsKeptAcrossLoadAndSave) {
+TEST(loadSettings, PaddingIsKeptAcrossLoadAndSave) {
     TempDir dir;
     const std::string name = dir.file("velkreport.ini");
     std::string content = asString(kDefaultBytes);
@@ -142,51 +142,51 @@ TEST(CnfLoad, PaddingIsKeptAcrossLoadAndSave) {
         content[at] = static_cast<char>(0xC0 + at);
     }
     writeFile(name, content);
-    TCnfData cnf = nonDefaultRecord(name);
-    CnfLoad(cnf);
-    EXPECT_EQ(cnf.RTZ, -9);
-    EXPECT_FALSE(cnf.LongFLE);
-    EXPECT_TRUE(cnf.HR);
+    Settings cnf = nonDefaultRecord(name);
+    loadSettings(cnf);
+    EXPECT_EQ(cnf.utOffsetHours, -9);
+    EXPECT_FALSE(cnf.longEchoDurationKnown);
+    EXPECT_TRUE(cnf.percentRates);
     // Resetting to defaults does not clear the padding either.
-    CnfSetDefault(cnf);
-    cnf.CnfFileName = name;
-    CnfSave(cnf);
+    setDefaultSettings(cnf);
+    cnf.filePath = name;
+    saveSettings(cnf);
     EXPECT_EQ(readFile(name), content);
 }
 
-TEST(CnfLoad, AnyNonZeroBooleanByteIsTrue) {
+TEST(loadSettings, AnyNonZeroBooleanByteIsTrue) {
     TempDir dir;
     const std::string name = dir.file("velkreport.ini");
     std::string content = asString(kDefaultBytes);
     content[16] = 2;      // LongFLE
     content[24] = '\xFF'; // LongFOD
     writeFile(name, content);
-    TCnfData cnf = nonDefaultRecord(name);
-    CnfLoad(cnf);
-    EXPECT_TRUE(cnf.LongFLE);
-    EXPECT_TRUE(cnf.LongFOD);
-    const std::vector<std::string> lines = splitAtCr(CnfShowText(cnf));
+    Settings cnf = nonDefaultRecord(name);
+    loadSettings(cnf);
+    EXPECT_TRUE(cnf.longEchoDurationKnown);
+    EXPECT_TRUE(cnf.otherDataDurationKnown);
+    const std::vector<std::string> lines = splitAtCr(settingsDisplayText(cnf));
     ASSERT_EQ(lines.size(), 23u);
     EXPECT_EQ(lines[3].substr(20), "True");
     EXPECT_EQ(lines[5].substr(20), "True");
-    CnfSave(cnf); // true is written back as 1
+    saveSettings(cnf); // true is written back as 1
     EXPECT_EQ(readFile(name)[16], 1);
     EXPECT_EQ(readFile(name)[24], 1);
 }
 
-TEST(CnfLoad, MissingFileIsSilentAndCreatesNothing) {
+TEST(loadSettings, MissingFileIsSilentAndCreatesNothing) {
     TempDir dir;
     const std::string name = dir.file("velkreport.ini");
-    TCnfData cnf = nonDefaultRecord(name);
+    Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    CnfLoad(cnf);
+    loadSettings(cnf);
     EXPECT_TRUE(messages.texts.empty());
     expectDefaults(cnf);
     EXPECT_FALSE(std::filesystem::exists(name));
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(CnfLoad, ReadOnlyFileLoads) {
+TEST(loadSettings, ReadOnlyFileLoads) {
     TempDir dir;
     const std::string name = dir.file("velkreport.ini");
     std::string content = asString(kDefaultBytes);
@@ -196,56 +196,56 @@ TEST(CnfLoad, ReadOnlyFileLoads) {
     std::filesystem::permissions(name, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
-    TCnfData cnf = nonDefaultRecord(name);
+    Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    CnfLoad(cnf);
+    loadSettings(cnf);
     EXPECT_TRUE(messages.texts.empty());
-    EXPECT_EQ(cnf.RTZ, 3);
+    EXPECT_EQ(cnf.utOffsetHours, 3);
 
     // Permission bits do not stop root, but nobody may open a running program
     // for writing: this file loads only through read-only access.
     const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
     cnf = nonDefaultRecord(exe);
-    CnfLoad(cnf);
+    loadSettings(cnf);
     EXPECT_TRUE(messages.texts.empty());
-    EXPECT_TRUE(cnf.MLong); // 0x7F of the executable's header
-    EXPECT_EQ(cnf.CnfFileName, exe);
+    EXPECT_TRUE(cnf.reportLongEcho); // 0x7F of the executable's header
+    EXPECT_EQ(cnf.filePath, exe);
 }
 
-TEST(CnfLoad, FolderOfTheNameCountsAsABadFile) {
+TEST(loadSettings, FolderOfTheNameCountsAsABadFile) {
     TempDir dir;
     const std::string name = dir.file("velkreport.ini");
     std::filesystem::create_directory(name);
-    TCnfData cnf = nonDefaultRecord(name);
+    Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    CnfLoad(cnf);
+    loadSettings(cnf);
     EXPECT_EQ(messages.texts.size(), 1u);
     expectDefaults(cnf);
-    EXPECT_THROW(CnfSave(cnf), IoError);
+    EXPECT_THROW(saveSettings(cnf), IoError);
 }
 
-TEST(CnfSave, MissingFolderThrowsNamingTheFile) {
+TEST(saveSettings, MissingFolderThrowsNamingTheFile) {
     TempDir dir;
-    TCnfData cnf = nonDefaultRecord(dir.file("gone/velkreport.ini"));
+    Settings cnf = nonDefaultRecord(dir.file("gone/velkreport.ini"));
     try {
-        CnfSave(cnf);
+        saveSettings(cnf);
         FAIL() << "no IoError";
     } catch (const IoError& e) {
-        EXPECT_NE(std::string(e.what()).find(cnf.CnfFileName), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(cnf.filePath), std::string::npos) << e.what();
     }
-    EXPECT_FALSE(std::filesystem::exists(cnf.CnfFileName));
+    EXPECT_FALSE(std::filesystem::exists(cnf.filePath));
 }
 
-TEST(CnfShowText, DefaultsLineUpAfterTwentyByteLabels) {
-    TCnfData cnf;
-    CnfSetDefault(cnf);
-    cnf.CnfFileName = "/tmp/\x83\x65st.ini"; // file names are bytes, copied unchanged
-    const std::string text = CnfShowText(cnf);
+TEST(settingsDisplayText, DefaultsLineUpAfterTwentyByteLabels) {
+    Settings cnf;
+    setDefaultSettings(cnf);
+    cnf.filePath = "/tmp/\x83\x65st.ini"; // file names are bytes, copied unchanged
+    const std::string text = settingsDisplayText(cnf);
     EXPECT_EQ(text.find('\n'), std::string::npos);
     const std::vector<std::string> lines = splitAtCr(text);
     ASSERT_EQ(lines.size(), 23u);
-    EXPECT_EQ(lines[0], Utf8ToCp932("設定内容"));
-    EXPECT_EQ(lines[2], Utf8ToCp932("ロングエコーの継続時間"));
+    EXPECT_EQ(lines[0], utf8ToCp932("設定内容"));
+    EXPECT_EQ(lines[2], utf8ToCp932("ロングエコーの継続時間"));
     // Every other line holds a 20-byte label, then its value or nothing.
     const std::vector<std::string> values = {"/tmp/\x83\x65st.ini",
                                              "False",
@@ -277,13 +277,13 @@ TEST(CnfShowText, DefaultsLineUpAfterTwentyByteLabels) {
         EXPECT_EQ(lines[i].substr(20), values[v++]);
     }
     EXPECT_EQ(lines[3], "            LongFLE False");
-    EXPECT_EQ(lines[11], Utf8ToCp932("          破棄する  ") + "20");
-    EXPECT_EQ(lines[22], Utf8ToCp932("  時差              ") + "-9");
+    EXPECT_EQ(lines[11], utf8ToCp932("          破棄する  ") + "20");
+    EXPECT_EQ(lines[22], utf8ToCp932("  時差              ") + "-9");
 }
 
-TEST(DefaultCnfFileName, SitsBesideTheRunningProgram) {
+TEST(defaultSettingsFileName, SitsBesideTheRunningProgram) {
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-    const std::filesystem::path ini = DefaultCnfFileName();
+    const std::filesystem::path ini = defaultSettingsFileName();
     EXPECT_EQ(ini.extension(), ".ini");
     EXPECT_EQ(ini.parent_path(), exe.parent_path());
     EXPECT_EQ(ini.stem(), exe.stem());

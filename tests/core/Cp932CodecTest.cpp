@@ -18,32 +18,32 @@ std::string bytes(std::initializer_list<int> values) {
 }
 
 bool roundTrips(const std::string& b) {
-    return EncodeCp932Exact(DecodeCp932Exact(b)) == b;
+    return encodeCp932Exact(decodeCp932Exact(b)) == b;
 }
 
 } // namespace
 
-TEST(DecodeCp932Exact, ReadsJapaneseAsTheSystemConverterDoes) {
-    const std::string sjis = Utf8ToCp932("データファイル名 日時 不足数 ﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(DecodeCp932Exact(sjis), u"データファイル名 日時 不足数 ﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(DecodeCp932Exact("NoFile,2004/08/12 03:10"), u"NoFile,2004/08/12 03:10");
-    EXPECT_EQ(DecodeCp932Exact(bytes({0xA1, 0xDF})), u"\uFF61\uFF9F");
+TEST(decodeCp932Exact, ReadsJapaneseAsTheSystemConverterDoes) {
+    const std::string sjis = utf8ToCp932("データファイル名 日時 不足数 ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(decodeCp932Exact(sjis), u"データファイル名 日時 不足数 ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(decodeCp932Exact("NoFile,2004/08/12 03:10"), u"NoFile,2004/08/12 03:10");
+    EXPECT_EQ(decodeCp932Exact(bytes({0xA1, 0xDF})), u"\uFF61\uFF9F");
 }
 
-TEST(DecodeCp932Exact, EscapesBytesWithoutAnExactCharacter) {
+TEST(decodeCp932Exact, EscapesBytesWithoutAnExactCharacter) {
     // A lead byte at the end, a lead byte before a byte that cannot trail, and
     // single bytes that code page 932 leaves unassigned.
-    EXPECT_EQ(DecodeCp932Exact(bytes({'a', 0x82})), u"a\uF782");
-    EXPECT_EQ(DecodeCp932Exact(bytes({0x82, ' ', 0x82, 0xA0})), u"\uF782 \u3042");
-    EXPECT_EQ(DecodeCp932Exact(bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF})),
+    EXPECT_EQ(decodeCp932Exact(bytes({'a', 0x82})), u"a\uF782");
+    EXPECT_EQ(decodeCp932Exact(bytes({0x82, ' ', 0x82, 0xA0})), u"\uF782 \u3042");
+    EXPECT_EQ(decodeCp932Exact(bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF})),
               u"\uF780\uF7A0\uF7FD\uF7FE\uF7FF");
     // The NEC row-13 copy of "≒" (0x8790) encodes back as the JIS code 0x81E0,
     // so only the latter may decode to the character.
-    EXPECT_EQ(DecodeCp932Exact(bytes({0x81, 0xE0})), u"\u2252");
-    EXPECT_EQ(DecodeCp932Exact(bytes({0x87, 0x90})), u"\uF787\uF790");
+    EXPECT_EQ(decodeCp932Exact(bytes({0x81, 0xE0})), u"\u2252");
+    EXPECT_EQ(decodeCp932Exact(bytes({0x87, 0x90})), u"\uF787\uF790");
 }
 
-TEST(EncodeCp932Exact, GivesBackEveryByteString) {
+TEST(encodeCp932Exact, GivesBackEveryByteString) {
     for (int b = 0; b < 256; ++b) {
         ASSERT_TRUE(roundTrips(bytes({b}))) << b;
     }
@@ -62,15 +62,15 @@ TEST(EncodeCp932Exact, GivesBackEveryByteString) {
     EXPECT_TRUE(roundTrips(noise));
 }
 
-TEST(EncodeCp932Exact, ReplacesCharactersOutsideTheCodePage) {
-    EXPECT_EQ(EncodeCp932Exact(u"a\u00E9b"), "a?b");
-    EXPECT_EQ(EncodeCp932Exact(u"x\U0001F600y"), "x?y"); // one mark for a surrogate pair
+TEST(encodeCp932Exact, ReplacesCharactersOutsideTheCodePage) {
+    EXPECT_EQ(encodeCp932Exact(u"a\u00E9b"), "a?b");
+    EXPECT_EQ(encodeCp932Exact(u"x\U0001F600y"), "x?y"); // one mark for a surrogate pair
     const char16_t lone[] = {0xD800, u'z'};
-    EXPECT_EQ(EncodeCp932Exact(std::u16string_view(lone, 2)), "?z"); // a lone surrogate
-    EXPECT_EQ(EncodeCp932Exact(u"日時"), Utf8ToCp932("日時"));       // typed text
+    EXPECT_EQ(encodeCp932Exact(std::u16string_view(lone, 2)), "?z"); // a lone surrogate
+    EXPECT_EQ(encodeCp932Exact(u"日時"), utf8ToCp932("日時"));       // typed text
 }
 
-TEST(EncodeCp932Exact, EscapeBlockIsNeverASystemDecoding) {
+TEST(encodeCp932Exact, EscapeBlockIsNeverASystemDecoding) {
     // If the system's converter ever produced the escape block, an escaped byte
     // and a real character could not be told apart.
     iconv_t cd = iconv_open("UTF-16LE", "CP932");

@@ -1,4 +1,4 @@
-#include "shared/UFunction.h"
+#include "shared/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -8,109 +8,108 @@
 
 namespace {
 
-TDateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return *TryEncodeDateTime(y, mo, d, h, mi, s);
+DateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return *tryEncodeDateTime(y, mo, d, h, mi, s);
 }
 
 constexpr double kMs = 1.0 / 86400000.0;
 
 } // namespace
 
-TEST(StrToDateTime, ReadsDateAndTime) {
-    EXPECT_DOUBLE_EQ(StrToDateTime("2004/01/05 09:30:00"), dt(2004, 1, 5, 9, 30));
-    EXPECT_DOUBLE_EQ(StrToDateTime("   2004/1/5 9:30"), dt(2004, 1, 5, 9, 30));
-    EXPECT_DOUBLE_EQ(StrToDateTime("2004/01/05"), dt(2004, 1, 5));
-    EXPECT_DOUBLE_EQ(StrToDateTime("2004/01/05 7"), dt(2004, 1, 5, 7));
-    EXPECT_DOUBLE_EQ(StrToDateTime("1899/12/30"), 0.0);
-    EXPECT_DOUBLE_EQ(StrToDateTime("1900/01/01"), 2.0);
+TEST(parseDateTime, ReadsDateAndTime) {
+    EXPECT_DOUBLE_EQ(parseDateTime("2004/01/05 09:30:00"), dt(2004, 1, 5, 9, 30));
+    EXPECT_DOUBLE_EQ(parseDateTime("   2004/1/5 9:30"), dt(2004, 1, 5, 9, 30));
+    EXPECT_DOUBLE_EQ(parseDateTime("2004/01/05"), dt(2004, 1, 5));
+    EXPECT_DOUBLE_EQ(parseDateTime("2004/01/05 7"), dt(2004, 1, 5, 7));
+    EXPECT_DOUBLE_EQ(parseDateTime("1899/12/30"), 0.0);
+    EXPECT_DOUBLE_EQ(parseDateTime("1900/01/01"), 2.0);
 }
 
-TEST(StrToDateTime, TimeAloneLandsOnDayZero) {
-    EXPECT_DOUBLE_EQ(StrToDateTime("06:00:00"), 0.25);
-    EXPECT_FALSE(TryStrToDateTime("06:00:00 x"));
+TEST(parseDateTime, TimeAloneLandsOnDayZero) {
+    EXPECT_DOUBLE_EQ(parseDateTime("06:00:00"), 0.25);
+    EXPECT_FALSE(tryParseDateTime("06:00:00 x"));
 }
 
-TEST(StrToDateTime, IgnoresTextAfterACompleteTime) {
-    EXPECT_DOUBLE_EQ(StrToDateTime("2004/01/05 09:30:00.250 extra"), dt(2004, 1, 5, 9, 30));
-    EXPECT_FALSE(TryStrToDateTime("2004/01/05 09:30x"));
-    EXPECT_FALSE(TryStrToDateTime("2004/01/05x"));
+TEST(parseDateTime, IgnoresTextAfterACompleteTime) {
+    EXPECT_DOUBLE_EQ(parseDateTime("2004/01/05 09:30:00.250 extra"), dt(2004, 1, 5, 9, 30));
+    EXPECT_FALSE(tryParseDateTime("2004/01/05 09:30x"));
+    EXPECT_FALSE(tryParseDateTime("2004/01/05x"));
 }
 
-TEST(StrToDateTime, RejectsInvalidCalendarAndClock) {
-    EXPECT_FALSE(TryStrToDateTime(""));
-    EXPECT_FALSE(TryStrToDateTime("     "));
-    EXPECT_FALSE(TryStrToDateTime("#Time"));
-    EXPECT_FALSE(TryStrToDateTime("2004/02/30"));
-    EXPECT_TRUE(TryStrToDateTime("2004/02/29"));
-    EXPECT_FALSE(TryStrToDateTime("2003/02/29"));
-    EXPECT_FALSE(TryStrToDateTime("2004/13/01"));
-    EXPECT_FALSE(TryStrToDateTime("2004/00/01"));
-    EXPECT_FALSE(TryStrToDateTime("2004/01/05 24:00:00"));
-    EXPECT_FALSE(TryStrToDateTime("2004/01/05 23:60:00"));
-    EXPECT_FALSE(TryStrToDateTime("2004/01/05 23:59:60"));
-    EXPECT_FALSE(TryStrToDateTime("2004-01-05 10:00:00"));
-    EXPECT_FALSE(TryStrToDateTime("99999/01/01"));
-    EXPECT_THROW(StrToDateTime("2004/02/30"), EConvertError);
+TEST(parseDateTime, RejectsInvalidCalendarAndClock) {
+    EXPECT_FALSE(tryParseDateTime(""));
+    EXPECT_FALSE(tryParseDateTime("     "));
+    EXPECT_FALSE(tryParseDateTime("#Time"));
+    EXPECT_FALSE(tryParseDateTime("2004/02/30"));
+    EXPECT_TRUE(tryParseDateTime("2004/02/29"));
+    EXPECT_FALSE(tryParseDateTime("2003/02/29"));
+    EXPECT_FALSE(tryParseDateTime("2004/13/01"));
+    EXPECT_FALSE(tryParseDateTime("2004/00/01"));
+    EXPECT_FALSE(tryParseDateTime("2004/01/05 24:00:00"));
+    EXPECT_FALSE(tryParseDateTime("2004/01/05 23:60:00"));
+    EXPECT_FALSE(tryParseDateTime("2004/01/05 23:59:60"));
+    EXPECT_FALSE(tryParseDateTime("2004-01-05 10:00:00"));
+    EXPECT_FALSE(tryParseDateTime("99999/01/01"));
+    EXPECT_THROW(parseDateTime("2004/02/30"), DateConvertError);
 }
 
-TEST(DateTimeToRepStr, DropsSecondsAndRoundsToTheMillisecond) {
-    EXPECT_EQ(DateTimeToRepStr(dt(2004, 1, 1)), "2004/01/01 00:00");
-    EXPECT_EQ(DateTimeToRepStr(dt(2003, 12, 31, 23, 59, 59)), "2003/12/31 23:59");
-    EXPECT_EQ(DateTimeToRepStr(dt(2004, 1, 5, 9, 30, 59)), "2004/01/05 09:30");
+TEST(reportTimeText, DropsSecondsAndRoundsToTheMillisecond) {
+    EXPECT_EQ(reportTimeText(dt(2004, 1, 1)), "2004/01/01 00:00");
+    EXPECT_EQ(reportTimeText(dt(2003, 12, 31, 23, 59, 59)), "2003/12/31 23:59");
+    EXPECT_EQ(reportTimeText(dt(2004, 1, 5, 9, 30, 59)), "2004/01/05 09:30");
     // A quarter of a millisecond before midnight is midnight.
-    EXPECT_EQ(DateTimeToRepStr(dt(2004, 1, 2) - 0.25 * kMs), "2004/01/02 00:00");
+    EXPECT_EQ(reportTimeText(dt(2004, 1, 2) - 0.25 * kMs), "2004/01/02 00:00");
     // Just under half a millisecond before a second stays in the second before.
-    EXPECT_EQ(DateTimeToRepStr(dt(2004, 1, 2) - 0.6 * kMs), "2004/01/01 23:59");
+    EXPECT_EQ(reportTimeText(dt(2004, 1, 2) - 0.6 * kMs), "2004/01/01 23:59");
 }
 
 TEST(CompareText, AgreesToTheSecondAfterMillisecondRounding) {
-    const TDateTime t = dt(2004, 1, 1, 0, 10);
-    EXPECT_EQ(DateTimeToCompareStr(t), DateTimeToCompareStr(t + 0.3 * kMs));
-    EXPECT_NE(DateTimeToCompareStr(t), DateTimeToCompareStr(dt(2004, 1, 1, 0, 10, 1)));
-    EXPECT_EQ(DateTimeToSecondKey(t), DateTimeToSecondKey(t + 0.3 * kMs));
-    EXPECT_NE(DateTimeToSecondKey(t), DateTimeToSecondKey(dt(2004, 1, 1, 0, 10, 1)));
+    const DateTime t = dt(2004, 1, 1, 0, 10);
+    EXPECT_EQ(compareText(t), compareText(t + 0.3 * kMs));
+    EXPECT_NE(compareText(t), compareText(dt(2004, 1, 1, 0, 10, 1)));
+    EXPECT_EQ(secondKeyOf(t), secondKeyOf(t + 0.3 * kMs));
+    EXPECT_NE(secondKeyOf(t), secondKeyOf(dt(2004, 1, 1, 0, 10, 1)));
     // 999.6 ms rounds up into the next second.
-    EXPECT_EQ(DateTimeToSecondKey(t + 999.6 * kMs), DateTimeToSecondKey(t) + 1);
+    EXPECT_EQ(secondKeyOf(t + 999.6 * kMs), secondKeyOf(t) + 1);
 }
 
 TEST(CompareText, MidnightHasNoTimePartAndReadsBack) {
-    const TDateTime midnight = dt(2004, 1, 6);
-    EXPECT_EQ(DateTimeToCompareStr(midnight), "2004/01/06");
-    EXPECT_EQ(StrToDateTime(DateTimeToCompareStr(midnight)), midnight);
-    EXPECT_EQ(DateTimeToCompareStr(dt(2004, 1, 5, 23, 50)), "2004/01/05 23:50:00");
+    const DateTime midnight = dt(2004, 1, 6);
+    EXPECT_EQ(compareText(midnight), "2004/01/06");
+    EXPECT_EQ(parseDateTime(compareText(midnight)), midnight);
+    EXPECT_EQ(compareText(dt(2004, 1, 5, 23, 50)), "2004/01/05 23:50:00");
 }
 
 TEST(CompareText, SecondKeyReadsBackExactlyLikeTheText) {
     for (double v : {dt(2004, 1, 5, 9, 30) + 0.4 * kMs, dt(2013, 7, 1, 23, 59, 59) + 1e-9,
                      dt(2004, 1, 5, 9, 50, 0) + kTenMinutes, dt(1899, 12, 30) - 0.1}) {
-        EXPECT_EQ(SecondKeyToDateTime(DateTimeToSecondKey(v)),
-                  StrToDateTime(DateTimeToCompareStr(v)))
-            << DateTimeToCompareStr(v);
+        EXPECT_EQ(dateTimeOfSecondKey(secondKeyOf(v)), parseDateTime(compareText(v)))
+            << compareText(v);
     }
 }
 
 TEST(HourKey, FormatsAndReadsBack) {
-    EXPECT_EQ(DateTimeToHourKey(dt(2005, 1, 1, 0, 50)), "2005010100");
-    EXPECT_EQ(DateTimeToHourKey(dt(2004, 12, 31, 23, 59, 59)), "2004123123");
-    EXPECT_DOUBLE_EQ(HourKeyToDateTime("2004013100"), dt(2004, 1, 31));
-    EXPECT_DOUBLE_EQ(HourKeyToDateTime("2004010523"), dt(2004, 1, 5, 23));
+    EXPECT_EQ(hourKeyOf(dt(2005, 1, 1, 0, 50)), "2005010100");
+    EXPECT_EQ(hourKeyOf(dt(2004, 12, 31, 23, 59, 59)), "2004123123");
+    EXPECT_DOUBLE_EQ(hourKeyToDateTime("2004013100"), dt(2004, 1, 31));
+    EXPECT_DOUBLE_EQ(hourKeyToDateTime("2004010523"), dt(2004, 1, 5, 23));
 }
 
 TEST(HourKey, InvalidKeysRaise) {
-    EXPECT_THROW(HourKeyToDateTime("2004023012"), EConvertError);
-    EXPECT_THROW(HourKeyToDateTime("200401052"), EConvertError);
-    EXPECT_THROW(HourKeyToDateTime("2004130100"), EConvertError);
-    EXPECT_THROW(HourKeyToDateTime("2004010524"), EConvertError);
-    EXPECT_THROW(HourKeyToDateTime("20040105x3"), EConvertError);
+    EXPECT_THROW(hourKeyToDateTime("2004023012"), DateConvertError);
+    EXPECT_THROW(hourKeyToDateTime("200401052"), DateConvertError);
+    EXPECT_THROW(hourKeyToDateTime("2004130100"), DateConvertError);
+    EXPECT_THROW(hourKeyToDateTime("2004010524"), DateConvertError);
+    EXPECT_THROW(hourKeyToDateTime("20040105x3"), DateConvertError);
 }
 
 TEST(MonthNames, AreEnglishAfterInstalling) {
-    LongMonthNames[4] = "Mai";
-    InstallEnglishMonthNames();
-    EXPECT_EQ(LongMonthNames[4], "May");
-    EXPECT_EQ(ShortMonthNames[4], "May");
-    EXPECT_EQ(LongMonthNames[0], "January");
-    EXPECT_EQ(ShortMonthNames[11], "Dec");
+    kLongMonthNames[4] = "Mai";
+    installEnglishMonthNames();
+    EXPECT_EQ(kLongMonthNames[4], "May");
+    EXPECT_EQ(kShortMonthNames[4], "May");
+    EXPECT_EQ(kLongMonthNames[0], "January");
+    EXPECT_EQ(kShortMonthNames[11], "Dec");
 }
 
 // The calendar arithmetic replaced std::chrono for speed; it must agree with it
@@ -123,7 +122,7 @@ TEST(CalendarArithmetic, AgreesWithStdChronoOnEveryDateOfYears1To9999) {
             for (unsigned d = 1; d <= 31; ++d) {
                 const year_month_day ymd{year{y}, month{m}, day{d}};
                 const auto value =
-                    TryEncodeDateTime(y, static_cast<int>(m), static_cast<int>(d), 18, 0, 0);
+                    tryEncodeDateTime(y, static_cast<int>(m), static_cast<int>(d), 18, 0, 0);
                 if (value.has_value() != ymd.ok()) {
                     ++mismatches;
                     continue;
@@ -132,7 +131,7 @@ TEST(CalendarArithmetic, AgreesWithStdChronoOnEveryDateOfYears1To9999) {
                     continue;
                 }
                 const double dayNumber = sys_days{ymd}.time_since_epoch().count() + 25569;
-                const DateTimeParts p = DecodeDateTime(*value);
+                const DateTimeParts p = decodeDateTime(*value);
                 if (*value != dayNumber + 0.75 || p.year != y || p.month != static_cast<int>(m) ||
                     p.day != static_cast<int>(d) || p.hour != 18) {
                     ++mismatches;
@@ -144,14 +143,14 @@ TEST(CalendarArithmetic, AgreesWithStdChronoOnEveryDateOfYears1To9999) {
     // Just outside that range std::chrono still decides.
     for (double dayNumber : {-693594.0, 2958466.0}) {
         const year_month_day ymd{sys_days{days{static_cast<int>(dayNumber) - 25569}}};
-        const DateTimeParts p = DecodeDateTime(dayNumber);
+        const DateTimeParts p = decodeDateTime(dayNumber);
         EXPECT_EQ(p.year, static_cast<int>(ymd.year()));
         EXPECT_EQ(p.month, static_cast<int>(static_cast<unsigned>(ymd.month())));
         EXPECT_EQ(p.day, static_cast<int>(static_cast<unsigned>(ymd.day())));
     }
 }
 
-TEST(DateTimeToSecondKey, RoundsToTheMillisecondLikeLlround) {
+TEST(secondKeyOf, RoundsToTheMillisecondLikeLlround) {
     int halves = 0;
     int mismatches = 0;
     for (int i = 0; i < 200000; ++i) {
@@ -162,7 +161,7 @@ TEST(DateTimeToSecondKey, RoundsToTheMillisecondLikeLlround) {
             halves += ms - std::trunc(ms) == 0.5 || ms - std::trunc(ms) == -0.5 ? 1 : 0;
             const std::int64_t rounded = std::llround(ms);
             const std::int64_t second = rounded / 1000 - (rounded % 1000 < 0 ? 1 : 0);
-            if (DateTimeToSecondKey(v) != second) {
+            if (secondKeyOf(v) != second) {
                 ++mismatches;
             }
         }
@@ -171,7 +170,7 @@ TEST(DateTimeToSecondKey, RoundsToTheMillisecondLikeLlround) {
     EXPECT_GT(halves, 0); // exact halves were among the values
 }
 
-TEST(StrToDateTime, CommonFormAgreesWithTheGeneralReading) {
+TEST(parseDateTime, CommonFormAgreesWithTheGeneralReading) {
     // "yyyy/mm/dd hh:nn:ss" is read by a shortcut; the same text with a blank
     // in front takes the general way.
     for (const char* text :
@@ -181,19 +180,19 @@ TEST(StrToDateTime, CommonFormAgreesWithTheGeneralReading) {
           "2004/01/00 09:30:00", "2004/01/05 09:30:00x", "2004/01/05 09:30:00 extra",
           "2004/01/05 09:30:001", "2004/01/05 09:30:0a", "2004-01-05 09:30:00",
           "2004/01/05T09:30:00", "20a4/01/05 09:30:00"}) {
-        const auto fast = TryStrToDateTime(text);
-        const auto general = TryStrToDateTime(std::string(" ") + text);
+        const auto fast = tryParseDateTime(text);
+        const auto general = tryParseDateTime(std::string(" ") + text);
         EXPECT_EQ(fast.has_value(), general.has_value()) << text;
         if (fast && general) {
             EXPECT_EQ(*fast, *general) << text;
         }
     }
-    EXPECT_EQ(StrToDateTime("2004/01/05 09:30:001"), dt(2004, 1, 5, 9, 30, 1));
+    EXPECT_EQ(parseDateTime("2004/01/05 09:30:001"), dt(2004, 1, 5, 9, 30, 1));
 }
 
-TEST(ShiftHourKey, GivesTheHourOfTheFloatingPointSum) {
+TEST(shiftHourKey, GivesTheHourOfTheFloatingPointSum) {
     auto viaValue = [](const std::string& key, std::int32_t hours) {
-        return DateTimeToHourKey(HourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
+        return hourKeyOf(hourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
     };
     const std::int32_t shifts[] = {INT32_MIN, -100000000, -87649 * 24, -100000,  -25, -24,
                                    -23,       -13,        -9,          -1,       0,   1,
@@ -204,20 +203,20 @@ TEST(ShiftHourKey, GivesTheHourOfTheFloatingPointSum) {
          {"0001010100", "0001010105", "1582101423", "1899122923", "1899123000", "1900022823",
           "2000022912", "2005123123", "2006010108", "9999123123", "9999123100"}) {
         for (std::int32_t s : shifts) {
-            mismatches += ShiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
+            mismatches += shiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
         }
     }
     // A sweep over the whole calendar with the shifts of real time zones.
     const std::int64_t firstHour = static_cast<std::int64_t>(-693593) * 24;
     const std::int64_t lastHour = static_cast<std::int64_t>(2958465) * 24 + 23;
     for (std::int64_t h = firstHour; h <= lastHour; h += 7919) {
-        const std::string key = DateTimeToHourKey(static_cast<double>(h) / 24.0);
+        const std::string key = hourKeyOf(static_cast<double>(h) / 24.0);
         for (std::int32_t s = -13; s <= 14; ++s) {
-            mismatches += ShiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
+            mismatches += shiftHourKey(key, s) != viaValue(key, s) ? 1 : 0;
         }
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(ShiftHourKey("2006010108", -9), "2005123123");
-    EXPECT_THROW(ShiftHourKey("2004023012", 1), EConvertError);
-    EXPECT_THROW(ShiftHourKey("20040105", 1), EConvertError);
+    EXPECT_EQ(shiftHourKey("2006010108", -9), "2005123123");
+    EXPECT_THROW(shiftHourKey("2004023012", 1), DateConvertError);
+    EXPECT_THROW(shiftHourKey("20040105", 1), DateConvertError);
 }

@@ -2,13 +2,13 @@
 // Each case must end in rows, rejected lines or a clear error naming the file,
 // and stay within a time and a memory bound.
 
-#include "config/UConfig.h"
+#include "config/Settings.h"
 #include "pipeline/Recompute.h"
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -120,12 +120,12 @@ public:
     void setSummary(const Summary& s) override {
         // Not the first and last line: they are the whole file when it has
         // no line end, and a copy would count against the pipeline's memory.
-        summary.StartDay = s.StartDay;
-        summary.EndDay = s.EndDay;
-        summary.InData = s.InData;
-        summary.AllData = s.AllData;
-        summary.NGData = s.NGData;
-        summary.NotData = s.NotData;
+        summary.firstSlot = s.firstSlot;
+        summary.lastSlot = s.lastSlot;
+        summary.lineCount = s.lineCount;
+        summary.rowCount = s.rowCount;
+        summary.rejectedCount = s.rejectedCount;
+        summary.gapCount = s.gapCount;
     }
     std::vector<std::string> textReportLines() override { return textReport; }
     void setTextReportLines(const std::vector<std::string>& l) override { textReport = l; }
@@ -138,33 +138,34 @@ public:
 struct PipelineFixture : ::testing::Test {
     TempDir dir;
     ChangeDir inDir{dir.path()};
-    TCSVDataList csv;
-    TReportDataList report;
-    TStringRecordList noObs;
-    TCnfData cnf;
+    TenMinuteTable csv;
+    HourTable report;
+    TextLines noObs;
+    Settings cnf;
     bool reportDirty = true;
     bool rmobDirty = false;
     SizeView view;
     Recompute recompute{AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view};
     std::size_t messages = 0;
     std::string lastMessage;
-    MessageHandler previous = SetMessageHandler([this](const std::string& text) {
+    MessageHandler previous = setMessageHandler([this](const std::string& text) {
         ++messages;
         lastMessage = text;
     });
 
     void SetUp() override {
-        csv.Init();
-        report.Init();
-        noObs.Init();
-        CnfSetDefault(cnf);
-        cnf.RepTOF = cnf.Rep1OF = cnf.Rep6OF = cnf.RMOBF = true;
+        csv.init();
+        report.init();
+        noObs.init();
+        setDefaultSettings(cnf);
+        cnf.alwaysWriteTextReport = cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable =
+            cnf.alwaysWriteRmob = true;
     }
-    void TearDown() override { SetMessageHandler(previous); }
+    void TearDown() override { setMessageHandler(previous); }
 
     void run(const std::string& bytes) {
         writeFile("velkdata.csv", bytes);
-        ASSERT_TRUE(recompute.Button6Click("velkdata.csv"));
+        ASSERT_TRUE(recompute.recompute("velkdata.csv"));
     }
 };
 
@@ -201,11 +202,11 @@ TEST_F(HostileDataFile, HundredMegabyteLineIsOneRowWithItsRemark) {
     text.append(n, 'x');
     // The text and the row's remark.
     CaseBounds bounds(10, 2.5 * static_cast<double>(n >> 20) + 64);
-    csv.LoadText(std::move(text));
-    csv.Normalize();
+    csv.loadText(std::move(text));
+    csv.normalize();
     ASSERT_EQ(rowsOf(csv).size(), 1u);
-    EXPECT_EQ(csv.Top->Remark.size(), n);
-    EXPECT_FALSE(csv.NoTimeTop->Next);
+    EXPECT_EQ(csv.top->remark.size(), n);
+    EXPECT_FALSE(csv.rejectedTop->next);
     bounds.check();
 }
 
@@ -216,9 +217,9 @@ TEST_F(HostileDataFile, HundredMegabyteLineOfNoColumnsIsOneRejectedLine) {
     // The file's text, its first and last line for the summary, the rejected
     // line and its copy in the no-observation list: five times the line.
     CaseBounds bounds(10, 5.5 * static_cast<double>(n >> 20) + 64);
-    ASSERT_TRUE(recompute.Button6Click("velkdata.csv"));
-    EXPECT_EQ(view.summary.NGData, "1");
-    EXPECT_EQ(view.summary.AllData, "0");
+    ASSERT_TRUE(recompute.recompute("velkdata.csv"));
+    EXPECT_EQ(view.summary.rejectedCount, "1");
+    EXPECT_EQ(view.summary.rowCount, "0");
     EXPECT_EQ(view.pageSize[Page::NoObsList], n + 2);
     bounds.check();
 }
@@ -236,15 +237,15 @@ TEST_F(HostileDataFile, RandomBytesEndAsRowsOrRejectedLines) {
         }
     }
     std::size_t lines = 0;
-    ForEachLine(text, true, [&](std::string_view l) { lines += l.empty() ? 0 : 1; });
+    forEachLine(text, true, [&](std::string_view l) { lines += l.empty() ? 0 : 1; });
 
     CaseBounds bounds(15, 200);
-    TCSVDataList list;
-    list.Init();
-    list.LoadText(text);
+    TenMinuteTable list;
+    list.init();
+    list.loadText(text);
     EXPECT_EQ(rowsOf(list).size() + rejectedOf(list).size(), lines) << "lines lost";
     run(text);
-    EXPECT_EQ(view.summary.NGData, std::to_string(lines));
+    EXPECT_EQ(view.summary.rejectedCount, std::to_string(lines));
     bounds.check();
 }
 
@@ -253,8 +254,8 @@ TEST_F(HostileDataFile, NulBytesInsideALine) {
     run("a\0b.dat,2004/01/05 09:30:00,1,0,0,10,re\0mark\r\n"s // kept byte for byte
         "c.dat,2004/01/05 09:40:00,1\0,0,0,10,\r\n"s          // not a count
         "d.dat,2004/01/05\0 09:50:00,1,0,0,10,\r\n"s);        // not a date
-    ASSERT_EQ(view.summary.AllData, "1");
-    EXPECT_EQ(view.summary.NGData, "2");
+    ASSERT_EQ(view.summary.rowCount, "1");
+    EXPECT_EQ(view.summary.rejectedCount, "2");
     EXPECT_NE(readFile("report10.csv").find("a\0b.dat,2004/01/05 09:30,"s), std::string::npos);
     EXPECT_NE(readFile("report10.csv").find(",re\0mark\r\n"s), std::string::npos);
     EXPECT_NE(readFile("NoObsList.txt").find("c.dat,2004/01/05 09:40:00,1\0,0,0,10,\r\n"s),
@@ -270,9 +271,9 @@ TEST_F(HostileDataFile, MillionBadLinesAreAllListed) {
     }
     CaseBounds bounds(20, 300);
     run(text);
-    EXPECT_EQ(view.summary.NGData, std::to_string(lines));
-    EXPECT_EQ(view.summary.InData, std::to_string(lines));
-    const std::string list = ReadWholeFile("NoObsList.txt");
+    EXPECT_EQ(view.summary.rejectedCount, std::to_string(lines));
+    EXPECT_EQ(view.summary.lineCount, std::to_string(lines));
+    const std::string list = readWholeFile("NoObsList.txt");
     EXPECT_EQ(countCrLf(list), lines);
     EXPECT_TRUE(list.ends_with("bad line " + std::to_string(lines - 1) + "\r\n"));
     EXPECT_EQ(messages, 0u);
@@ -291,8 +292,8 @@ TEST_F(HostileDataFile, MillionImplausibleLinesEachShowTheirMessage) {
     EXPECT_EQ(messages, lines);
     EXPECT_TRUE(lastMessage.ends_with("[ i.dat,2004/01/05 09:30:00,1,0,0,0," +
                                       std::to_string(lines - 1) + " ]"));
-    EXPECT_EQ(view.summary.NGData, std::to_string(lines));
-    EXPECT_EQ(countCrLf(ReadWholeFile("NoObsList.txt")), lines);
+    EXPECT_EQ(view.summary.rejectedCount, std::to_string(lines));
+    EXPECT_EQ(countCrLf(readWholeFile("NoObsList.txt")), lines);
     bounds.check();
 }
 
@@ -319,7 +320,7 @@ TEST_F(HostileDataFile, CountsAtTheThirtyTwoBitLimitsInEveryColumn) {
     run(text);
     ASSERT_EQ(rejected.size(), 16u);
     EXPECT_EQ(rejectedOf(csv), rejected);
-    EXPECT_EQ(view.summary.NGData, "16");
+    EXPECT_EQ(view.summary.rejectedCount, "16");
     const std::string table = readFile("report10.csv");
     EXPECT_NE(table.find("a.dat,2004/01/05 09:00,2147483647,0,0,10,2147483647.00,0.00,0.00,"
                          "46340.95,0.00,0.00,\r\n"),
@@ -338,20 +339,20 @@ TEST_F(HostileDataFile, RowOfTheYear9999AfterRowsOf2004IsSetAside) {
     const std::string far = "z.dat,9999/12/31 23:50:00,1,0,0,10,";
     run(line("09:30:00", "1,0,0,10") + line("09:40:00", "2,0,0,10") + far + "\r\n" +
         line("09:50:00", "3,0,0,10"));
-    EXPECT_EQ(view.summary.AllData, "3");
-    EXPECT_EQ(view.summary.NGData, "1");
-    EXPECT_EQ(view.summary.EndDay, "2004/01/05 09:50");
+    EXPECT_EQ(view.summary.rowCount, "3");
+    EXPECT_EQ(view.summary.rejectedCount, "1");
+    EXPECT_EQ(view.summary.lastSlot, "2004/01/05 09:50");
     EXPECT_EQ(readFile("NoObsList.txt"), far + "\r\n");
 }
 
 TEST_F(HostileDataFile, FolderOfTheNameIsNoDataFile) {
     std::filesystem::create_directory("velkdata.csv");
-    csv.AddLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
-    EXPECT_FALSE(recompute.Button6Click("velkdata.csv"));
-    csv.LoadFile("velkdata.csv");
+    csv.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    EXPECT_FALSE(recompute.recompute("velkdata.csv"));
+    csv.loadFile("velkdata.csv");
     EXPECT_EQ(rowsOf(csv).size(), 1u) << "the earlier rows stay";
     try {
-        ReadWholeFile("velkdata.csv");
+        readWholeFile("velkdata.csv");
         FAIL() << "a folder was read";
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find("'velkdata.csv'"), std::string::npos);
@@ -363,7 +364,7 @@ TEST_F(HostileDataFile, UnreadableFileEndsTheRunNamingIt) {
     // root included, after the open has worked.
     run(line("09:30:00", "1,0,0,10"));
     try {
-        recompute.Button6Click("/proc/self/mem");
+        recompute.recompute("/proc/self/mem");
         FAIL() << "no error";
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find("'/proc/self/mem'"), std::string::npos) << e.what();
@@ -379,27 +380,27 @@ TEST_F(HostileDataFile, FileWithoutReadPermission) {
     writeFile("locked.csv", line("09:30:00", "1,0,0,10"));
     std::filesystem::permissions("locked.csv", std::filesystem::perms::none);
     try {
-        recompute.Button6Click("locked.csv");
+        recompute.recompute("locked.csv");
         FAIL() << "no error";
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find("'locked.csv'"), std::string::npos) << e.what();
     }
 }
 
-TEST(Normalize, GapRowsOfAFileStopAtTwentyYears) {
+TEST(normalize, GapRowsOfAFileStopAtTwentyYears) {
     // Each hop is under the ten years between two rows, but together they
     // would fill forty years with gap rows.
-    TCSVDataList list;
-    list.Init();
+    TenMinuteTable list;
+    list.init();
     MessageCapture quiet;
     for (const char* year : {"2000", "2009", "2018", "2027", "2036"}) {
-        list.AddLine(std::string("a.dat,") + year + "/01/01 00:00:00,1,0,0,10,");
+        list.addLine(std::string("a.dat,") + year + "/01/01 00:00:00,1,0,0,10,");
     }
     CaseBounds bounds(20, 600);
-    list.Normalize();
-    const std::vector<const TCSVDataRecord*> rows = rowsOf(list);
+    list.normalize();
+    const std::vector<const TenMinuteRow*> rows = rowsOf(list);
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(DateTimeToRepStr(rows.back()->Time), "2018/01/01 00:00");
+    EXPECT_EQ(reportTimeText(rows.back()->time), "2018/01/01 00:00");
     EXPECT_EQ(rejectedOf(list), (std::vector<std::string>{"a.dat,2027/01/01 00:00:00,1,0,0,10,",
                                                           "a.dat,2036/01/01 00:00:00,1,0,0,10,"}));
     bounds.check();
@@ -415,30 +416,31 @@ TEST_F(HostileSettingsFile, RandomShortAndLongFiles) {
     }
     auto load = [&](const std::string& content) {
         writeFile("velk.ini", content);
-        CnfSetDefault(cnf);
-        cnf.CnfFileName = "velk.ini";
+        setDefaultSettings(cnf);
+        cnf.filePath = "velk.ini";
         messages = 0;
-        CnfLoad(cnf);
+        loadSettings(cnf);
     };
 
     load(bytes.substr(0, 39));
     EXPECT_EQ(messages, 1u);
-    EXPECT_EQ(cnf.RTZ, -9) << "defaults after a short file";
+    EXPECT_EQ(cnf.utOffsetHours, -9) << "defaults after a short file";
 
     load(bytes);
     EXPECT_EQ(messages, 0u);
-    CnfBytes first40;
-    std::copy_n(bytes.begin(), kCnfStoredSize, first40.begin());
-    TCnfData expected;
-    CnfFromBytes(expected, first40);
-    EXPECT_EQ(CnfToBytes(cnf), CnfToBytes(expected));
-    EXPECT_FALSE(CnfShowText(cnf).empty());
-    CnfSave(cnf);
-    EXPECT_EQ(std::filesystem::file_size("velk.ini"), kCnfStoredSize);
+    SettingsBytes first40;
+    std::copy_n(bytes.begin(), kSettingsStoredSize, first40.begin());
+    Settings expected;
+    settingsFromBytes(expected, first40);
+    EXPECT_EQ(settingsToBytes(cnf), settingsToBytes(expected));
+    EXPECT_FALSE(settingsDisplayText(cnf).empty());
+    saveSettings(cnf);
+    EXPECT_EQ(std::filesystem::file_size("velk.ini"), kSettingsStoredSize);
 
     // Whatever time zone and threshold the bytes hold, a recompute with them
     // writes every output.
-    cnf.RepTOF = cnf.Rep1OF = cnf.Rep6OF = cnf.RMOBF = true;
+    cnf.alwaysWriteTextReport = cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable =
+        cnf.alwaysWriteRmob = true;
     run(line("09:30:00", "1,0,0,10"));
     EXPECT_TRUE(std::filesystem::exists("rmob.txt"));
 }
@@ -452,7 +454,7 @@ TEST_F(OutputFault, EveryOutputNameThatIsAFolderIsNamedInTheError) {
         std::filesystem::create_directory(name);
         writeFile("velkdata.csv", data);
         try {
-            recompute.Button6Click("velkdata.csv");
+            recompute.recompute("velkdata.csv");
             ADD_FAILURE() << name << ": no error";
         } catch (const IoError& e) {
             EXPECT_NE(std::string(e.what()).find(std::string("'") + name + "'"), std::string::npos)
@@ -473,7 +475,7 @@ TEST_F(OutputFault, FullDiskBehindALinkIsNamedAndTheLinkStays) {
         std::filesystem::create_symlink("/dev/full", name);
         writeFile("velkdata.csv", data);
         try {
-            recompute.Button6Click("velkdata.csv");
+            recompute.recompute("velkdata.csv");
             ADD_FAILURE() << name << ": no error";
         } catch (const IoError& e) {
             EXPECT_NE(std::string(e.what()).find(std::string("'") + name + "'"), std::string::npos)
@@ -503,7 +505,7 @@ TEST_F(OutputFault, DiskFullMidFileKeepsThePreviousVersionAsBak) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string error;
     try {
-        recompute.Button6Click("velkdata.csv");
+        recompute.recompute("velkdata.csv");
     } catch (const IoError& e) {
         error = e.what();
     }
@@ -530,7 +532,7 @@ TEST_F(OutputFault, FolderWithoutWritePermission) {
     }
     ChangeDir into(folder);
     try {
-        recompute.Button6Click(data);
+        recompute.recompute(data);
         FAIL() << "no error";
     } catch (const IoError& e) {
         // The first output of a run is the text report.

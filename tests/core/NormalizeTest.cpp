@@ -1,25 +1,25 @@
-#include "data/UnitCSV.h"
+#include "data/TenMinuteTable.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
-    return *TryEncodeDateTime(year, month, day, hour, minute, second);
+DateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
+    return *tryEncodeDateTime(year, month, day, hour, minute, second);
 }
 
 // A list read from data lines (CR LF ends), normalised.
 struct Normalized {
     explicit Normalized(const std::vector<std::string>& lines) {
-        list.Init();
+        list.init();
         for (const std::string& line : lines) {
-            list.AddLine(line);
+            list.addLine(line);
         }
-        list.Normalize();
+        list.normalize();
     }
-    TCSVDataList list;
+    TenMinuteTable list;
 };
 
 std::string row(const std::string& time, const std::string& counts = "1,0,0,10,",
@@ -27,11 +27,11 @@ std::string row(const std::string& time, const std::string& counts = "1,0,0,10,"
     return name + ",2004/01/05 " + time + "," + counts;
 }
 
-std::vector<std::string> timesOf(const TCSVDataList& list) {
+std::vector<std::string> timesOf(const TenMinuteTable& list) {
     std::vector<std::string> times;
-    for (const TCSVDataRecord* r : rowsOf(list)) {
-        times.push_back(DateTimeToRepStr(r->Time).substr(11) +
-                        (r->FileName == "NoFile" ? " gap" : ""));
+    for (const TenMinuteRow* r : rowsOf(list)) {
+        times.push_back(reportTimeText(r->time).substr(11) +
+                        (r->fileName == "NoFile" ? " gap" : ""));
     }
     return times;
 }
@@ -40,7 +40,7 @@ using Lines = std::vector<std::string>;
 
 } // namespace
 
-TEST(Normalize, WorkedExample) {
+TEST(normalize, WorkedExample) {
     Normalized n({"a.dat,2004/01/05 09:30:00,12,3,1,10,", "b.dat,2004/01/05 09:40:00,5,0,0,6,x",
                   "c.dat,2004/01/05 09:40:00,2,1,0,4,y", "d.dat,2004/01/05 10:10:00,7,0,2,10,"});
     EXPECT_EQ(tableOf(n.list),
@@ -53,22 +53,22 @@ TEST(Normalize, WorkedExample) {
               }));
     // Run again, every row is the slot due: nothing but the same rates.
     const Lines before = tableOf(n.list);
-    n.list.Normalize();
+    n.list.normalize();
     EXPECT_EQ(tableOf(n.list), before);
     EXPECT_TRUE(rejectedOf(n.list).empty());
 }
 
-TEST(Normalize, EmptyListAndSingleRow) {
+TEST(normalize, EmptyListAndSingleRow) {
     Normalized empty({});
     EXPECT_TRUE(rowsOf(empty.list).empty());
-    EXPECT_EQ(empty.list.Top.get(), empty.list.Last);
+    EXPECT_EQ(empty.list.top.get(), empty.list.endNode);
 
     Normalized single({row("09:30:45", "3,0,0,5,r")});
     EXPECT_EQ(tableOf(single.list),
               Lines{"f,2004/01/05 09:30,3,0,0,5,6.00,0.00,0.00,3.46,0.00,0.00,r"});
 }
 
-TEST(Normalize, MergesConsecutiveRowsOfOneSlot) {
+TEST(normalize, MergesConsecutiveRowsOfOneSlot) {
     Normalized n({row("09:30:00", "5,1,0,6,x", "a"), row("09:30:00", "2,0,0,4,y", "b"),
                   row("09:30:00", "0,0,1,0,z", "c"), row("09:40:00", "0,0,2,0,", "d"),
                   row("09:40:00", "0,0,3,0,", "e")});
@@ -80,7 +80,7 @@ TEST(Normalize, MergesConsecutiveRowsOfOneSlot) {
     EXPECT_EQ(tableOf(n.list)[1], "d&e,2004/01/05 09:40,0,0,5,0,0.00,0.00,0.00,0.00,0.00,0.00,");
 }
 
-TEST(Normalize, MergedSumsGoBeyondThirtyTwoBits) {
+TEST(normalize, MergedSumsGoBeyondThirtyTwoBits) {
     Normalized n({row("09:30:00", "2147483647,2147483647,$7FFFFFFF,2147483647,"),
                   row("09:30:00", "2147483647,2147483647,$7FFFFFFF,2147483647,")});
     ASSERT_EQ(rowsOf(n.list).size(), 1u);
@@ -88,32 +88,32 @@ TEST(Normalize, MergedSumsGoBeyondThirtyTwoBits) {
                                   "4294967294,10.00,10.00,10.00,0.00,0.00,0.00,");
 }
 
-TEST(Normalize, GapRowsAcrossMidnight) {
+TEST(normalize, GapRowsAcrossMidnight) {
     Normalized n({"a,2004/01/05 23:50:00,1,0,0,10,", "b,2004/01/06 00:10:00,1,0,0,10,"});
     EXPECT_EQ(tableOf(n.list)[1],
               "NoFile,2004/01/06 00:00,0,0,0,0,0.00,0.00,0.00,0.00,0.00,0.00,NoObserve");
     EXPECT_EQ(rowsOf(n.list).size(), 3u);
 }
 
-TEST(Normalize, SlotsCompareToTheWholeSecond) {
-    const TDateTime ms = 1.0 / 86400000.0;
+TEST(normalize, SlotsCompareToTheWholeSecond) {
+    const DateTime ms = 1.0 / 86400000.0;
     // 0.4 ms after the slot is still the slot; one second after it is not.
     Normalized close({row("09:30:00"), row("09:40:00")});
-    close.list.Top->Next->Time += 0.4 * ms;
-    close.list.Normalize();
+    close.list.top->next->time += 0.4 * ms;
+    close.list.normalize();
     EXPECT_EQ(timesOf(close.list), (Lines{"09:30", "09:40"}));
 
     // The gap row's time is the expected slot cut to whole seconds, not the
     // previous time plus ten minutes.
     Normalized cut({row("09:30:00"), row("10:00:00")});
-    cut.list.Top->Time += 400 * ms;
-    cut.list.Normalize();
+    cut.list.top->time += 400 * ms;
+    cut.list.normalize();
     ASSERT_EQ(rowsOf(cut.list).size(), 4u);
-    EXPECT_EQ(rowsOf(cut.list)[1]->Time, at(2004, 1, 5, 9, 40));
-    EXPECT_EQ(rowsOf(cut.list)[2]->Time, at(2004, 1, 5, 9, 50));
+    EXPECT_EQ(rowsOf(cut.list)[1]->time, at(2004, 1, 5, 9, 40));
+    EXPECT_EQ(rowsOf(cut.list)[2]->time, at(2004, 1, 5, 9, 50));
 }
 
-TEST(Normalize, RowsThatCannotBePlacedAreSetAside) {
+TEST(normalize, RowsThatCannotBePlacedAreSetAside) {
     // Out of order, a second row of a slot not directly after its first, an
     // off-grid row, and one second off: each would make gap insertion run
     // forever. They follow the reader's rejected lines, in the order met.
@@ -127,7 +127,7 @@ TEST(Normalize, RowsThatCannotBePlacedAreSetAside) {
                                          row("10:20:01", "5,0,0,10,")}));
 }
 
-TEST(Normalize, RowYearsAheadIsSetAside) {
+TEST(normalize, RowYearsAheadIsSetAside) {
     // One mistyped year must not add millions (or billions) of gap rows.
     for (const auto& [good, far] :
          {std::pair{"2004/01/05", "9999/12/31"}, std::pair{"2014/01/05", "2104/01/05"}}) {
@@ -144,9 +144,9 @@ TEST(Normalize, RowYearsAheadIsSetAside) {
     EXPECT_TRUE(rejectedOf(n.list).empty());
 }
 
-TEST(Normalize, DecadeOfLinesLoadsAndNormalises) {
+TEST(normalize, DecadeOfLinesLoadsAndNormalises) {
     constexpr int kSlots = 530'000;
-    const std::int64_t start = DateTimeToSecondKey(at(2004, 1, 1, 0, 0));
+    const std::int64_t start = secondKeyOf(at(2004, 1, 1, 0, 0));
     std::string text;
     text.reserve(kSlots * 40);
     for (int i = 0; i < kSlots; ++i) {
@@ -155,28 +155,28 @@ TEST(Normalize, DecadeOfLinesLoadsAndNormalises) {
         }
         const std::string line =
             "velk" + std::to_string(i) + ".dat," +
-            DateTimeToRepStr(SecondKeyToDateTime(start + std::int64_t{i} * 600)) + ",3,1,0,10,\r\n";
+            reportTimeText(dateTimeOfSecondKey(start + std::int64_t{i} * 600)) + ",3,1,0,10,\r\n";
         text += line;
         if (i % 5000 == 0) {
             text += line; // merged into one row
         }
     }
-    TCSVDataList list;
-    list.Init();
-    list.LoadText(std::move(text));
-    list.Normalize();
+    TenMinuteTable list;
+    list.init();
+    list.loadText(std::move(text));
+    list.normalize();
     std::size_t rows = 0;
     std::size_t gaps = 0;
-    const TCSVDataRecord* last = nullptr;
-    for (const TCSVDataRecord* r = list.Top.get(); r->Next; r = r->Next.get()) {
+    const TenMinuteRow* last = nullptr;
+    for (const TenMinuteRow* r = list.top.get(); r->next; r = r->next.get()) {
         ++rows;
-        gaps += r->FileName == "NoFile" ? 1 : 0;
+        gaps += r->fileName == "NoFile" ? 1 : 0;
         last = r;
     }
     EXPECT_EQ(rows, static_cast<std::size_t>(kSlots));
     EXPECT_EQ(gaps, 530u);
     ASSERT_NE(last, nullptr);
-    EXPECT_EQ(DateTimeToSecondKey(last->Time), start + std::int64_t{kSlots - 1} * 600);
-    EXPECT_EQ(list.Top->Echo, 6);
-    EXPECT_FALSE(list.NoTimeTop->Next);
+    EXPECT_EQ(secondKeyOf(last->time), start + std::int64_t{kSlots - 1} * 600);
+    EXPECT_EQ(list.top->echo, 6);
+    EXPECT_FALSE(list.rejectedTop->next);
 }

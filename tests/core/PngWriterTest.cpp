@@ -1,6 +1,6 @@
 #include "shared/PngWriter.h"
 #include "shared/Deflate.h"
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 
 #include "TestSupport.h"
 
@@ -206,36 +206,36 @@ std::string pixelsOf(const RgbImage& img) {
 } // namespace
 
 TEST(Checksums, KnownValuesAndContinuation) {
-    EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
-    EXPECT_EQ(Crc32("6789", Crc32("12345")), 0xCBF43926u);
-    EXPECT_EQ(Crc32("IEND"), 0xAE426082u);
-    EXPECT_EQ(Adler32("Wikipedia"), 0x11E60398u);
-    EXPECT_EQ(Adler32(""), 1u);
+    EXPECT_EQ(pngCrc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(pngCrc32("6789", pngCrc32("12345")), 0xCBF43926u);
+    EXPECT_EQ(pngCrc32("IEND"), 0xAE426082u);
+    EXPECT_EQ(adler32Of("Wikipedia"), 0x11E60398u);
+    EXPECT_EQ(adler32Of(""), 1u);
     // Long runs of high bytes test the deferred modulo of both sums.
     const std::string ones(100000, '\xFF');
-    EXPECT_EQ(Crc32(ones), referenceCrc(ones));
-    EXPECT_EQ(Adler32(ones), referenceAdler(ones));
-    EXPECT_EQ(Adler32(ones.substr(7000), Adler32(ones.substr(0, 7000))), referenceAdler(ones));
+    EXPECT_EQ(pngCrc32(ones), referenceCrc(ones));
+    EXPECT_EQ(adler32Of(ones), referenceAdler(ones));
+    EXPECT_EQ(adler32Of(ones.substr(7000), adler32Of(ones.substr(0, 7000))), referenceAdler(ones));
 }
 
-TEST(EncodePng, SmallImageRoundTrips) {
+TEST(encodePng, SmallImageRoundTrips) {
     const RgbImage img = pattern(3, 2);
-    const Decoded d = decodePng(EncodePng(img));
+    const Decoded d = decodePng(encodePng(img));
     EXPECT_EQ(d.width, 3u);
     EXPECT_EQ(d.height, 2u);
     EXPECT_EQ(d.blocks, 1);
     EXPECT_EQ(d.pixels, pixelsOf(img));
 }
 
-TEST(EncodePng, LargeImageRoundTrips) {
+TEST(encodePng, LargeImageRoundTrips) {
     // 120 rows of 601 bytes: longer than the window, so matches reach far back.
     const RgbImage img = pattern(200, 120);
-    const Decoded d = decodePng(EncodePng(img));
+    const Decoded d = decodePng(encodePng(img));
     EXPECT_EQ(d.blocks, 1);
     EXPECT_EQ(d.pixels, pixelsOf(img));
 }
 
-TEST(DeflateFixed, RoundTripsRunsRandomBytesAndLongMatches) {
+TEST(deflateFixed, RoundTripsRunsRandomBytesAndLongMatches) {
     std::mt19937 random(7);
     std::string noise(100000, '\0');
     for (char& c : noise) {
@@ -248,39 +248,39 @@ TEST(DeflateFixed, RoundTripsRunsRandomBytesAndLongMatches) {
     const std::string repeatFar = noise.substr(0, 40000) + noise.substr(0, 40000);
     for (const std::string& data : {std::string(), std::string("a"), std::string("abcabcabcabc"),
                                     noise, runs, repeatFar, std::string(100000, 'x')}) {
-        const std::string packed = DeflateFixed(data);
+        const std::string packed = deflateFixed(data);
         size_t used = 0;
         int blocks = 0;
         EXPECT_EQ(inflate(packed, used, blocks), data);
         EXPECT_EQ(used, packed.size());
     }
-    EXPECT_LT(DeflateFixed(runs).size(), runs.size() / 20);
+    EXPECT_LT(deflateFixed(runs).size(), runs.size() / 20);
 }
 
-TEST(EncodePng, RefusesAnImageWithoutPixels) {
-    EXPECT_THROW(EncodePng(RgbImage()), std::invalid_argument);
-    EXPECT_THROW(EncodePng(RgbImage(5, 0, Rgb{})), std::invalid_argument);
+TEST(encodePng, RefusesAnImageWithoutPixels) {
+    EXPECT_THROW(encodePng(RgbImage()), std::invalid_argument);
+    EXPECT_THROW(encodePng(RgbImage(5, 0, Rgb{})), std::invalid_argument);
 }
 
-TEST(WritePng, WritesTheEncodedBytes) {
+TEST(writePng, WritesTheEncodedBytes) {
     TempDir dir;
     const RgbImage img = pattern(17, 9);
-    WritePng(dir.file("a.png"), img);
-    EXPECT_EQ(readFile(dir.file("a.png")), EncodePng(img));
+    writePng(dir.file("a.png"), img);
+    EXPECT_EQ(readFile(dir.file("a.png")), encodePng(img));
 }
 
-TEST(WritePng, FailuresNameTheFile) {
+TEST(writePng, FailuresNameTheFile) {
     TempDir dir;
     const RgbImage img = pattern(2, 2);
     const std::string missing = dir.file("no-such-folder/a.png");
     try {
-        WritePng(missing, img);
+        writePng(missing, img);
         FAIL() << "no IoError";
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find(missing), std::string::npos);
     }
-    EXPECT_THROW(WritePng(dir.path().string(), img), IoError);
+    EXPECT_THROW(writePng(dir.path().string(), img), IoError);
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_THROW(WritePng("/dev/full", img), IoError);
+        EXPECT_THROW(writePng("/dev/full", img), IoError);
     }
 }

@@ -1,6 +1,6 @@
 #include "pipeline/Recompute.h"
 
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 #include "shared/Messages.h"
 #include "shared/ShiftJis.h"
 
@@ -47,34 +47,34 @@ const char* kData = "#head\r\n"
 struct RecomputeFixture : ::testing::Test {
     TempDir dir;
     ChangeDir inDir{dir.path()};
-    TCSVDataList csv;
-    TReportDataList report;
-    TStringRecordList noObs;
-    TCnfData cnf;
+    TenMinuteTable csv;
+    HourTable report;
+    TextLines noObs;
+    Settings cnf;
     bool reportDirty = true;
     bool rmobDirty = false;
     FakeView view;
     Recompute recompute{AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view};
-    MessageHandler previous = SetMessageHandler([](const std::string&) {});
+    MessageHandler previous = setMessageHandler([](const std::string&) {});
 
     void SetUp() override {
-        csv.Init();
-        report.Init();
-        noObs.Init();
-        cnf.Rep1l1 = cnf.Rep6l1 = cnf.MLong = cnf.HR = true;
-        cnf.nd = 20;
-        cnf.RTZ = -9;
+        csv.init();
+        report.init();
+        noObs.init();
+        cnf.tenMinuteHeaderLine = cnf.hourHeaderLine = cnf.reportLongEcho = cnf.percentRates = true;
+        cnf.noiseMinutes = 20;
+        cnf.utOffsetHours = -9;
         writeFile("velkdata.csv", kData);
     }
-    void TearDown() override { SetMessageHandler(previous); }
+    void TearDown() override { setMessageHandler(previous); }
 };
 
 } // namespace
 
-using Button6Click = RecomputeFixture;
+using RecomputeRun = RecomputeFixture;
 
-TEST_F(Button6Click, ShownOnlyTablesLeaveNoFilesBehind) {
-    ASSERT_TRUE(recompute.Button6Click("velkdata.csv"));
+TEST_F(RecomputeRun, ShownOnlyTablesLeaveNoFilesBehind) {
+    ASSERT_TRUE(recompute.recompute("velkdata.csv"));
     EXPECT_FALSE(std::filesystem::exists("report10.csv"));
     EXPECT_FALSE(std::filesystem::exists("report60.csv"));
     EXPECT_FALSE(std::filesystem::exists("velkreport.txt"));
@@ -86,46 +86,47 @@ TEST_F(Button6Click, ShownOnlyTablesLeaveNoFilesBehind) {
     EXPECT_EQ(view.pages[Page::NoObsList], readFile("NoObsList.txt"));
     EXPECT_EQ(view.raw, kData);
     EXPECT_EQ(view.captions,
-              (std::vector<std::string>{Utf8ToCp932("計算中"), Utf8ToCp932("再計算")}));
+              (std::vector<std::string>{utf8ToCp932("計算中"), utf8ToCp932("再計算")}));
     // Both pages are left to be built when next shown.
     EXPECT_TRUE(reportDirty);
     EXPECT_TRUE(rmobDirty);
     EXPECT_EQ(view.textReportBuilds, 0);
 }
 
-TEST_F(Button6Click, SummaryCountsLinesRowsGapsAndRejects) {
-    recompute.Button6Click("velkdata.csv");
-    EXPECT_EQ(view.summary.StartData, "#head");
-    EXPECT_EQ(view.summary.StartDay, "2004/01/05 09:30");
-    EXPECT_EQ(view.summary.InData, "3");
-    EXPECT_EQ(view.summary.AllData, "5"); // 09:30, three gaps, 10:10
-    EXPECT_EQ(view.summary.EndData, "d.dat,2004/01/05 10:10:00,7,0,2,10,");
-    EXPECT_EQ(view.summary.EndDay, "2004/01/05 10:10");
-    EXPECT_EQ(view.summary.NGData, "1");
-    EXPECT_EQ(view.summary.NotData, "3");
+TEST_F(RecomputeRun, SummaryCountsLinesRowsGapsAndRejects) {
+    recompute.recompute("velkdata.csv");
+    EXPECT_EQ(view.summary.firstLine, "#head");
+    EXPECT_EQ(view.summary.firstSlot, "2004/01/05 09:30");
+    EXPECT_EQ(view.summary.lineCount, "3");
+    EXPECT_EQ(view.summary.rowCount, "5"); // 09:30, three gaps, 10:10
+    EXPECT_EQ(view.summary.lastLine, "d.dat,2004/01/05 10:10:00,7,0,2,10,");
+    EXPECT_EQ(view.summary.lastSlot, "2004/01/05 10:10");
+    EXPECT_EQ(view.summary.rejectedCount, "1");
+    EXPECT_EQ(view.summary.gapCount, "3");
 }
 
-TEST_F(Button6Click, MissingFileOnlyShowsTheName) {
-    EXPECT_FALSE(recompute.Button6Click("absent.csv"));
+TEST_F(RecomputeRun, MissingFileOnlyShowsTheName) {
+    EXPECT_FALSE(recompute.recompute("absent.csv"));
     EXPECT_EQ(view.dataFileName, "absent.csv");
     EXPECT_TRUE(view.captions.empty());
     EXPECT_FALSE(std::filesystem::exists("NoObsList.txt"));
 }
 
-TEST_F(Button6Click, FileWithoutRowsRunsToTheEndWithEmptyTimes) {
+TEST_F(RecomputeRun, FileWithoutRowsRunsToTheEndWithEmptyTimes) {
     writeFile("bad.csv", "#only a heading\r\n\r\nnot a line\r\n");
-    ASSERT_TRUE(recompute.Button6Click("bad.csv"));
-    EXPECT_EQ(view.summary.StartDay, "");
-    EXPECT_EQ(view.summary.EndDay, "");
-    EXPECT_EQ(view.summary.AllData, "0");
-    EXPECT_EQ(view.summary.NGData, "2");
+    ASSERT_TRUE(recompute.recompute("bad.csv"));
+    EXPECT_EQ(view.summary.firstSlot, "");
+    EXPECT_EQ(view.summary.lastSlot, "");
+    EXPECT_EQ(view.summary.rowCount, "0");
+    EXPECT_EQ(view.summary.rejectedCount, "2");
     EXPECT_EQ(readFile("NoObsList.txt"), "#only a heading\r\nnot a line\r\n");
 }
 
-TEST_F(Button6Click, AlwaysWriteSettingsWriteEveryOutputWithBackups) {
-    cnf.Rep1OF = cnf.Rep6OF = cnf.RepTOF = cnf.RMOBF = true;
+TEST_F(RecomputeRun, AlwaysWriteSettingsWriteEveryOutputWithBackups) {
+    cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable = cnf.alwaysWriteTextReport =
+        cnf.alwaysWriteRmob = true;
     writeFile("report10.csv", "old");
-    recompute.Button6Click("velkdata.csv");
+    recompute.recompute("velkdata.csv");
     EXPECT_EQ(readFile("report10.bak"), "old");
     for (const char* f : {"report10.csv", "report60.csv", "velkreport.txt", "rmob.txt"}) {
         EXPECT_TRUE(std::filesystem::exists(f)) << f;
@@ -135,45 +136,45 @@ TEST_F(Button6Click, AlwaysWriteSettingsWriteEveryOutputWithBackups) {
     EXPECT_EQ(view.textReportBuilds, 1);
 }
 
-TEST_F(Button6Click, FailedWriteEndsTheRunAndKeepsTheBusyCaption) {
-    cnf.Rep1OF = true;
+TEST_F(RecomputeRun, FailedWriteEndsTheRunAndKeepsTheBusyCaption) {
+    cnf.alwaysWriteTenMinuteTable = true;
     std::filesystem::create_directory("report10.csv");
-    EXPECT_THROW(recompute.Button6Click("velkdata.csv"), IoError);
-    EXPECT_EQ(view.captions.back(), Utf8ToCp932("計算中"));
-    EXPECT_EQ(view.summary.AllData, "5"); // finished steps remain
+    EXPECT_THROW(recompute.recompute("velkdata.csv"), IoError);
+    EXPECT_EQ(view.captions.back(), utf8ToCp932("計算中"));
+    EXPECT_EQ(view.summary.rowCount, "5"); // finished steps remain
 }
 
-TEST_F(Button6Click, SecondRunReplacesEverything) {
-    recompute.Button6Click("velkdata.csv");
+TEST_F(RecomputeRun, SecondRunReplacesEverything) {
+    recompute.recompute("velkdata.csv");
     writeFile("velkdata.csv", "a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n");
-    recompute.Button6Click("velkdata.csv");
-    EXPECT_EQ(view.summary.AllData, "1");
-    EXPECT_EQ(view.summary.NGData, "0");
+    recompute.recompute("velkdata.csv");
+    EXPECT_EQ(view.summary.rowCount, "1");
+    EXPECT_EQ(view.summary.rejectedCount, "0");
     EXPECT_EQ(readFile("NoObsList.txt"), "");
 }
 
-using ShowReport = RecomputeFixture;
+using UpdateTextReport = RecomputeFixture;
 
-TEST_F(ShowReport, RebuildsOnlyWhileDirty) {
-    recompute.Button6Click("velkdata.csv");
-    recompute.ShowReport();
-    recompute.ShowReport();
+TEST_F(UpdateTextReport, RebuildsOnlyWhileDirty) {
+    recompute.recompute("velkdata.csv");
+    recompute.updateTextReport();
+    recompute.updateTextReport();
     EXPECT_EQ(view.textReportBuilds, 1);
     EXPECT_FALSE(reportDirty);
     view.textReport.push_back("user edit");
-    recompute.Button4Click(); // writes what the view holds
+    recompute.writeTextReport(); // writes what the view holds
     EXPECT_NE(readFile("velkreport.txt").find("user edit\r\n\r\n"), std::string::npos);
 }
 
-using OutPutReport60File = RecomputeFixture;
+using WriteHourTable = RecomputeFixture;
 
-TEST_F(OutPutReport60File, ComputesRatesWithTheCurrentThresholdAndStaysDirty) {
-    recompute.Button6Click("velkdata.csv");
-    cnf.nd = 5;
+TEST_F(WriteHourTable, ComputesRatesWithTheCurrentThresholdAndStaysDirty) {
+    recompute.recompute("velkdata.csv");
+    cnf.noiseMinutes = 5;
     reportDirty = true;
-    recompute.OutPutReport60File();
+    recompute.writeHourTable();
     EXPECT_TRUE(reportDirty);
-    ASSERT_TRUE(report.Top->Next);
-    EXPECT_TRUE(report.Top->AboveNoise); // 10 minutes > 5
+    ASSERT_TRUE(report.top->next);
+    EXPECT_TRUE(report.top->aboveNoise); // 10 minutes > 5
     EXPECT_EQ(view.pages[Page::Report60], readFile("report60.csv"));
 }

@@ -1,11 +1,11 @@
 #include "reports/RmobMonthly.h"
 #include "reports/Rmob.h"
-#include "shared/Errors.h"
-#include "shared/UFunction.h"
+#include "shared/DateTime.h"
+#include "shared/IoError.h"
 
 #include "TestSupport.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,35 +13,35 @@
 
 namespace {
 
-TCSVDataRecord slot(const std::string& time, std::int64_t echo, std::int64_t obs,
-                    std::string remark = "") {
+TenMinuteRow slot(const std::string& time, std::int64_t echo, std::int64_t obs,
+                  std::string remark = "") {
     return ::slot(time, echo, 0, 0, obs, std::move(remark));
 }
 
-TCnfData settings(int rtz) {
-    TCnfData c;
-    c.RTZ = rtz;
-    c.nd = 20;
+Settings settings(int rtz) {
+    Settings c;
+    c.utOffsetHours = rtz;
+    c.noiseMinutes = 20;
     return c;
 }
 
 StationInfo fullStation() {
     StationInfo s;
-    s.Observer = "My Station";
-    s.Country = "Japan";
-    s.City = "Tokyo";
-    s.Longitude = "139.758333";
-    s.Latitude = "35.688889";
-    s.LongitudeGMAP = "139.7583";
-    s.LatitudeGMAP = "35.6889";
-    s.Frequencies = "53.750 MHz";
-    s.Antenna = "3el Yagi";
-    s.AzimutAntenna = "0";
-    s.ElevationAntenna = "90";
-    s.PreAmplifier = "none";
-    s.Receiver = "FT-000";
-    s.ObservingMethod = "Ham-band radio";
-    s.E = "obs@example.org";
+    s.observer = "My Station";
+    s.country = "Japan";
+    s.city = "Tokyo";
+    s.longitude = "139.758333";
+    s.latitude = "35.688889";
+    s.longitudeGmap = "139.7583";
+    s.latitudeGmap = "35.6889";
+    s.frequencies = "53.750 MHz";
+    s.antenna = "3el Yagi";
+    s.antennaAzimuth = "0";
+    s.antennaElevation = "90";
+    s.preAmplifier = "none";
+    s.receiver = "FT-000";
+    s.observingMethod = "Ham-band radio";
+    s.email = "obs@example.org";
     return s;
 }
 
@@ -145,8 +145,8 @@ std::string unobserved(int hours) {
 }
 
 struct RmobMonthlyFixture : ::testing::Test {
-    TReportDataList data;
-    void SetUp() override { data.Init(); }
+    HourTable data;
+    void SetUp() override { data.init(); }
 };
 
 } // namespace
@@ -154,76 +154,76 @@ struct RmobMonthlyFixture : ::testing::Test {
 using BuildRmobMonthTables_ = RmobMonthlyFixture;
 
 TEST_F(BuildRmobMonthTables_, LocalMorningOfTheFirstLandsOnTheLastDayBefore) {
-    data.AddRecord(slot("2024/01/01 07:00", 30, 60)); // UT 2023/12/31 22h
-    data.AddRecord(slot("2024/01/01 08:00", 40, 60)); // UT 2023/12/31 23h
-    data.AddRecord(slot("2024/01/01 09:00", 50, 60)); // UT 2024/01/01 00h
-    const auto tables = BuildRmobMonthTables(data, settings(-9));
+    data.addRow(slot("2024/01/01 07:00", 30, 60)); // UT 2023/12/31 22h
+    data.addRow(slot("2024/01/01 08:00", 40, 60)); // UT 2023/12/31 23h
+    data.addRow(slot("2024/01/01 09:00", 50, 60)); // UT 2024/01/01 00h
+    const auto tables = buildRmobMonthTables(data, settings(-9));
     ASSERT_EQ(tables.size(), 2u);
-    EXPECT_EQ(tables[0].Month, (UtMonth{2023, 12}));
-    EXPECT_EQ(tables[1].Month, (UtMonth{2024, 1}));
-    ASSERT_EQ(tables[0].Days.size(), 31u);
-    EXPECT_EQ(tables[0].Days[30][22], 30);
-    EXPECT_EQ(tables[0].Days[30][23], 40);
-    EXPECT_EQ(tables[1].Days[0][0], 50);
-    EXPECT_FALSE(tables[1].Days[0][1]);
-    EXPECT_EQ(RmobMonthlyMonths(data, settings(0)), (std::vector<UtMonth>{{2024, 1}}));
+    EXPECT_EQ(tables[0].month, (UtMonth{2023, 12}));
+    EXPECT_EQ(tables[1].month, (UtMonth{2024, 1}));
+    ASSERT_EQ(tables[0].days.size(), 31u);
+    EXPECT_EQ(tables[0].days[30][22], 30);
+    EXPECT_EQ(tables[0].days[30][23], 40);
+    EXPECT_EQ(tables[1].days[0][0], 50);
+    EXPECT_FALSE(tables[1].days[0][1]);
+    EXPECT_EQ(rmobMonthlyMonths(data, settings(0)), (std::vector<UtMonth>{{2024, 1}}));
 }
 
 TEST_F(BuildRmobMonthTables_, MonthsAscendEvenWhenRowsDoNot) {
-    data.AddRecord(slot("2024/03/10 12:00", 5, 60));
-    data.AddRecord(slot("2023/03/10 12:00", 5, 60)); // same month of the year before
-    data.AddRecord(slot("2024/01/10 12:00", 5, 60));
-    EXPECT_EQ(RmobMonthlyMonths(data, settings(0)),
+    data.addRow(slot("2024/03/10 12:00", 5, 60));
+    data.addRow(slot("2023/03/10 12:00", 5, 60)); // same month of the year before
+    data.addRow(slot("2024/01/10 12:00", 5, 60));
+    EXPECT_EQ(rmobMonthlyMonths(data, settings(0)),
               (std::vector<UtMonth>{{2023, 3}, {2024, 1}, {2024, 3}}));
 }
 
 TEST_F(BuildRmobMonthTables_, AgreesWithTheRmobPageFirstTable) {
-    data.AddRecord(slot("2006/01/01 08:00", 40, 60));
-    data.AddRecord(slot("2006/01/01 09:00", 7, 15, "AB"));       // noise with a remark
-    data.AddRecord(slot("2006/01/01 10:00", 9, 45));             // rate 12
-    data.AddRecord(slot("2006/01/01 11:00", 0, 0, "NoObserve")); // gap only
-    data.AddRecord(slot("2006/01/01 12:00", 5, 20));             // exactly nd: noise
-    data.AddRecord(slot("2006/01/01 13:00", 5, 21));             // one minute more: 14.29
-    TCnfData cnf = settings(-9);
+    data.addRow(slot("2006/01/01 08:00", 40, 60));
+    data.addRow(slot("2006/01/01 09:00", 7, 15, "AB"));       // noise with a remark
+    data.addRow(slot("2006/01/01 10:00", 9, 45));             // rate 12
+    data.addRow(slot("2006/01/01 11:00", 0, 0, "NoObserve")); // gap only
+    data.addRow(slot("2006/01/01 12:00", 5, 20));             // exactly nd: noise
+    data.addRow(slot("2006/01/01 13:00", 5, 21));             // one minute more: 14.29
+    Settings cnf = settings(-9);
     std::vector<std::string> page;
-    BuildRmob(data, cnf, page);
-    const auto tables = BuildRmobMonthTables(data, cnf);
+    buildRmob(data, cnf, page);
+    const auto tables = buildRmobMonthTables(data, cnf);
     // The page's day lines: "31 |" and "01 |" after their month headers.
     ASSERT_EQ(page.size(), 6u);
     const std::array<std::pair<std::string, std::array<std::optional<std::int64_t>, 24>>, 2> days =
-        {{{page[3], tables[0].Days[30]}, {page[5], tables[1].Days[0]}}};
+        {{{page[3], tables[0].days[30]}, {page[5], tables[1].days[0]}}};
     for (const auto& [pageLine, cells] : days) {
         for (size_t h = 0; h < 24; ++h) {
             const std::string pageCell = pageLine.substr(4 + h * 5, 5);
             const bool pageHasNumber = pageCell.find_first_of("0123456789") != std::string::npos;
             ASSERT_EQ(pageHasNumber, cells[h].has_value()) << pageLine << " hour " << h;
             if (pageHasNumber) {
-                EXPECT_EQ(RmobMonthlyCell(cells[h]), pageCell);
+                EXPECT_EQ(rmobMonthlyCell(cells[h]), pageCell);
             }
         }
     }
     EXPECT_EQ(page[5].substr(4, 25), " AB | 12 |??? |??? | 14 |");
 }
 
-TEST(RmobMonthlyCell, WidthsAndLimits) {
-    EXPECT_EQ(RmobMonthlyCell(std::nullopt), "??? |");
-    EXPECT_EQ(RmobMonthlyCell(0), "  0 |");
-    EXPECT_EQ(RmobMonthlyCell(12), " 12 |");
-    EXPECT_EQ(RmobMonthlyCell(999), "999 |");
-    EXPECT_EQ(RmobMonthlyCell(1000), "1000|");
-    EXPECT_EQ(RmobMonthlyCell(9999), "9999|");
-    EXPECT_EQ(RmobMonthlyCell(10000), "??? |");
-    EXPECT_EQ(RmobMonthlyCell(-1), "??? |");
+TEST(rmobMonthlyCell, WidthsAndLimits) {
+    EXPECT_EQ(rmobMonthlyCell(std::nullopt), "??? |");
+    EXPECT_EQ(rmobMonthlyCell(0), "  0 |");
+    EXPECT_EQ(rmobMonthlyCell(12), " 12 |");
+    EXPECT_EQ(rmobMonthlyCell(999), "999 |");
+    EXPECT_EQ(rmobMonthlyCell(1000), "1000|");
+    EXPECT_EQ(rmobMonthlyCell(9999), "9999|");
+    EXPECT_EQ(rmobMonthlyCell(10000), "??? |");
+    EXPECT_EQ(rmobMonthlyCell(-1), "??? |");
 }
 
 using RmobMonthlyLines_ = RmobMonthlyFixture;
 
 TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
-    data.AddRecord(slot("2024/02/15 12:00", 6, 60));
-    data.AddRecord(slot("2023/02/15 12:00", 6, 60));
+    data.addRow(slot("2024/02/15 12:00", 6, 60));
+    data.addRow(slot("2023/02/15 12:00", 6, 60));
     const StationInfo station = fullStation();
     for (auto [year, length] : {std::pair{2024, 29}, std::pair{2023, 28}}) {
-        const auto lines = RmobMonthlyLines(data, settings(0), station, UtMonth{year, 2});
+        const auto lines = rmobMonthlyLines(data, settings(0), station, UtMonth{year, 2});
         ASSERT_EQ(lines.size(), static_cast<size_t>(1 + length + 17)) << year;
         EXPECT_EQ(lines[0].substr(0, 9), "feb| 00h|");
         EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 3), std::to_string(length) + "|");
@@ -231,14 +231,14 @@ TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
         EXPECT_EQ(lines[1], "01|" + unobserved(24));
         EXPECT_EQ(lines[static_cast<size_t>(length) + 1], "[Observer]My Station");
     }
-    EXPECT_THROW(RmobMonthlyLines(data, settings(0), station, UtMonth{2024, 13}),
+    EXPECT_THROW(rmobMonthlyLines(data, settings(0), station, UtMonth{2024, 13}),
                  std::out_of_range);
 }
 
-TEST(RmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
+TEST(rmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
     StationInfo s = fullStation();
-    s.City = "Z\xC3\xBCrich \xE6\x9D\xB1"; // Zürich and a character beyond Latin-1
-    const auto block = RmobStationBlock(s);
+    s.city = "Z\xC3\xBCrich \xE6\x9D\xB1"; // Zürich and a character beyond Latin-1
+    const auto block = rmobStationBlock(s);
     ASSERT_EQ(block.size(), 17u);
     for (size_t i = 0; i < 17; ++i) {
         EXPECT_EQ(block[i].compare(0, kLabels[i].size(), kLabels[i]), 0) << block[i];
@@ -253,10 +253,10 @@ TEST(RmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
     EXPECT_EQ(block[15], "[Soft FTP]VelkReport 0.12");
     EXPECT_EQ(block[16], "[E]obs@example.org");
 
-    s.Longitude = "-0.1275";  // 0°07'39" W
-    s.Latitude = "-33.99999"; // rounds up into the next degree
-    s.LatitudeGMAP = "north";
-    const auto south = RmobStationBlock(s);
+    s.longitude = "-0.1275";  // 0°07'39" W
+    s.latitude = "-33.99999"; // rounds up into the next degree
+    s.latitudeGmap = "north";
+    const auto south = rmobStationBlock(s);
     EXPECT_EQ(south[3], "[Longitude]000\xB0"
                         "0739 W");
     EXPECT_EQ(south[4], "[Latitude ]034\xB0"
@@ -264,37 +264,37 @@ TEST(RmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
     EXPECT_EQ(south[6], "[Latitude GMAP]");
 }
 
-TEST(RmobMonthlyFileName, ObserverNameMadeSafe) {
+TEST(rmobMonthlyFileName, ObserverNameMadeSafe) {
     const UtMonth jan{2024, 1};
-    EXPECT_EQ(RmobMonthlyFileName("MyStation", jan), "MyStation_012024rmob.TXT");
-    EXPECT_EQ(RmobMonthlyFileName(" My Station ", UtMonth{1999, 11}), "My_Station_111999rmob.TXT");
-    EXPECT_EQ(RmobMonthlyFileName("a/b\\c:d*e", jan), "a_b_c_d_e_012024rmob.TXT");
-    EXPECT_EQ(RmobMonthlyFileName("Jos\xC3\xA9", jan), "Jos__012024rmob.TXT");
-    EXPECT_EQ(RmobMonthlyFileName("", jan), "unknown_012024rmob.TXT");
-    EXPECT_EQ(RmobMonthlyFileName("   ", jan), "unknown_012024rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName("MyStation", jan), "MyStation_012024rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName(" My Station ", UtMonth{1999, 11}), "My_Station_111999rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName("a/b\\c:d*e", jan), "a_b_c_d_e_012024rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName("Jos\xC3\xA9", jan), "Jos__012024rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName("", jan), "unknown_012024rmob.TXT");
+    EXPECT_EQ(rmobMonthlyFileName("   ", jan), "unknown_012024rmob.TXT");
 }
 
 using WriteRmobMonthlyFiles_ = RmobMonthlyFixture;
 
 TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
     TempDir dir;
-    data.AddRecord(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
-    data.AddRecord(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h, rate 6
-    data.AddRecord(slot("2024/03/01 10:00", 3, 10));  // noise
+    data.addRow(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
+    data.addRow(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h, rate 6
+    data.addRow(slot("2024/03/01 10:00", 3, 10));  // noise
     const std::string old = dir.file("My_Station_022024rmob.TXT");
     writeFile(old, "older upload");
     const auto files =
-        WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string());
+        writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string());
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].Path, old);
-    EXPECT_EQ(files[1].Path, dir.file("My_Station_032024rmob.TXT"));
+    EXPECT_EQ(files[0].path, old);
+    EXPECT_EQ(files[1].path, dir.file("My_Station_032024rmob.TXT"));
     EXPECT_EQ(readFile(dir.file("My_Station_022024rmob.bak")), "older upload");
 
     std::string error;
-    const auto feb = readUpload(readFile(files[0].Path), "feb", 29, error);
+    const auto feb = readUpload(readFile(files[0].path), "feb", 29, error);
     ASSERT_TRUE(feb) << error;
     EXPECT_EQ(feb->days[28][23], 40);
-    const auto mar = readUpload(readFile(files[1].Path), "mar", 31, error);
+    const auto mar = readUpload(readFile(files[1].path), "mar", 31, error);
     ASSERT_TRUE(mar) << error;
     EXPECT_EQ(mar->days[0][0], 6);
     EXPECT_FALSE(mar->days[0][1]);
@@ -305,67 +305,67 @@ TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
 TEST_F(WriteRmobMonthlyFiles_, MissingFolderIsAnIoErrorAndNoRowsWriteNothing) {
     TempDir dir;
     EXPECT_TRUE(
-        WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string()).empty());
-    data.AddRecord(slot("2024/03/01 08:00", 40, 60));
-    EXPECT_THROW(WriteRmobMonthlyFiles(data, settings(-9), fullStation(), dir.file("absent")),
+        writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string()).empty());
+    data.addRow(slot("2024/03/01 08:00", 40, 60));
+    EXPECT_THROW(writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.file("absent")),
                  IoError);
 }
 
 TEST(StationInfoFile, RoundTripAndTolerantReading) {
     TempDir dir;
     const std::string path = dir.file("velk.station");
-    EXPECT_EQ(LoadStationInfo(path), StationInfo{}); // missing file: empty, no error
+    EXPECT_EQ(loadStationInfo(path), StationInfo{}); // missing file: empty, no error
 
     StationInfo s = fullStation();
-    s.Remarks = "line one\r\nline two";
-    s.City = "T\xC5\x8Dky\xC5\x8D"; // UTF-8 kept byte for byte
-    SaveStationInfo(path, s);
-    StationInfo back = LoadStationInfo(path);
-    EXPECT_EQ(back.Remarks, "line one  line two");
-    back.Remarks = s.Remarks;
+    s.remarks = "line one\r\nline two";
+    s.city = "T\xC5\x8Dky\xC5\x8D"; // UTF-8 kept byte for byte
+    saveStationInfo(path, s);
+    StationInfo back = loadStationInfo(path);
+    EXPECT_EQ(back.remarks, "line one  line two");
+    back.remarks = s.remarks;
     EXPECT_EQ(back, s);
 
     writeFile(path, "\xEF\xBB\xBFObserver = Far Away \nUnknown=1\nno equals sign\nE=a@b\nE=c@d");
-    back = LoadStationInfo(path);
-    EXPECT_EQ(back.Observer, "Far Away");
-    EXPECT_EQ(back.E, "c@d");
-    EXPECT_EQ(back.Country, "");
+    back = loadStationInfo(path);
+    EXPECT_EQ(back.observer, "Far Away");
+    EXPECT_EQ(back.email, "c@d");
+    EXPECT_EQ(back.country, "");
 
-    EXPECT_THROW(LoadStationInfo(dir.path().string()), IoError);
-    EXPECT_THROW(SaveStationInfo(dir.file("absent/x.station"), s), IoError);
+    EXPECT_THROW(loadStationInfo(dir.path().string()), IoError);
+    EXPECT_THROW(saveStationInfo(dir.file("absent/x.station"), s), IoError);
 }
 
-TEST(DefaultStationFileName, BesideTheSettingsFile) {
-    EXPECT_EQ(DefaultStationFileName("/opt/velk/velkreport.ini"), "/opt/velk/velkreport.station");
-    EXPECT_EQ(DefaultStationFileName("/opt/v.d/velkreport"), "/opt/v.d/velkreport.station");
+TEST(defaultStationFileName, BesideTheSettingsFile) {
+    EXPECT_EQ(defaultStationFileName("/opt/velk/velkreport.ini"), "/opt/velk/velkreport.station");
+    EXPECT_EQ(defaultStationFileName("/opt/v.d/velkreport"), "/opt/v.d/velkreport.station");
 }
 
-TEST(StationWarningText, NamesMissingAndUnreadableFields) {
-    EXPECT_EQ(StationWarningText(fullStation()), "");
-    const auto missing = MissingStationFields(StationInfo{});
+TEST(stationWarningText, NamesMissingAndUnreadableFields) {
+    EXPECT_EQ(stationWarningText(fullStation()), "");
+    const auto missing = missingStationFields(StationInfo{});
     ASSERT_EQ(missing.size(), 15u); // all but Remarks
     EXPECT_EQ(missing.front(), "Observer");
     EXPECT_EQ(missing.back(), "E");
 
     StationInfo s = fullStation();
-    s.Country = "  ";
-    s.Longitude = "139,75";
-    s.LatitudeGMAP = "91";
-    EXPECT_EQ(MissingStationFields(s), std::vector<std::string>{"Country"});
-    EXPECT_EQ(InvalidStationFields(s), (std::vector<std::string>{"Longitude", "LatitudeGMAP"}));
-    const std::string text = StationWarningText(s);
+    s.country = "  ";
+    s.longitude = "139,75";
+    s.latitudeGmap = "91";
+    EXPECT_EQ(missingStationFields(s), std::vector<std::string>{"Country"});
+    EXPECT_EQ(invalidStationFields(s), (std::vector<std::string>{"Longitude", "LatitudeGMAP"}));
+    const std::string text = stationWarningText(s);
     EXPECT_NE(text.find(": Country\n"), std::string::npos);
     EXPECT_NE(text.find(": Longitude, LatitudeGMAP\n"), std::string::npos);
-    const std::string cp932 = StationWarningTextCp932(s);
+    const std::string cp932 = stationWarningTextCp932(s);
     EXPECT_EQ(cp932.find('\n'), std::string::npos);
     EXPECT_NE(cp932.find(": Country\r"), std::string::npos);
 }
 
-TEST(ParseDegrees, PlainDecimalsWithinTheLimitOnly) {
-    EXPECT_EQ(ParseDegrees(" +139.5 ", 180), 139.5);
-    EXPECT_EQ(ParseDegrees("-90", 90), -90.0);
-    EXPECT_EQ(ParseDegrees(".5", 90), 0.5);
+TEST(parseDegrees, PlainDecimalsWithinTheLimitOnly) {
+    EXPECT_EQ(parseDegrees(" +139.5 ", 180), 139.5);
+    EXPECT_EQ(parseDegrees("-90", 90), -90.0);
+    EXPECT_EQ(parseDegrees(".5", 90), 0.5);
     for (const char* bad : {"", "-", ".", "90.0001", "1e2", "inf", "nan", "1.2.3", "12 E"}) {
-        EXPECT_FALSE(ParseDegrees(bad, 90)) << bad;
+        EXPECT_FALSE(parseDegrees(bad, 90)) << bad;
     }
 }

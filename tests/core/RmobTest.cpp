@@ -3,19 +3,19 @@
 
 #include "TestSupport.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TCnfData defaults() {
-    TCnfData c;
-    c.RTZ = -9;
-    c.nd = 20;
-    c.RMOBLE = true;
-    c.LongTLE = 10;
-    c.LongTOD = 20;
+Settings defaults() {
+    Settings c;
+    c.utOffsetHours = -9;
+    c.noiseMinutes = 20;
+    c.rmobLongEcho = true;
+    c.longEchoSeconds = 10;
+    c.otherDataSeconds = 20;
     return c;
 }
 
@@ -32,10 +32,10 @@ std::string cells(int from, int to) {
 }
 
 struct RmobFixture : ::testing::Test {
-    TReportDataList data;
-    TCnfData cnf = defaults();
+    HourTable data;
+    Settings cnf = defaults();
     std::vector<std::string> view{"RMOB_View"};
-    void SetUp() override { data.Init(); }
+    void SetUp() override { data.init(); }
 };
 
 } // namespace
@@ -43,13 +43,13 @@ struct RmobFixture : ::testing::Test {
 using BuildRmob_ = RmobFixture;
 
 TEST_F(BuildRmob_, WorkedExampleWithDateRollToTheYearBefore) {
-    cnf.LongFLE = true;
-    data.AddRecord(slot("2006/01/01 08:00", 40, 3, 0, 60));
+    cnf.longEchoDurationKnown = true;
+    data.addRow(slot("2006/01/01 08:00", 40, 3, 0, 60));
     // 09h: remark AB from a ten-minute row, then the gap marker.
-    data.AddRecord(slot("2006/01/01 09:00", 7, 1, 0, 15, "AB"));
-    data.AddRecord(slot("2006/01/01 09:10", 0, 0, 0, 0, "NoObserve"));
-    data.AddRecord(slot("2006/01/01 10:00", 9, 2, 0, 45));
-    BuildRmob(data, cnf, view);
+    data.addRow(slot("2006/01/01 09:00", 7, 1, 0, 15, "AB"));
+    data.addRow(slot("2006/01/01 09:10", 0, 0, 0, 0, "NoObserve"));
+    data.addRow(slot("2006/01/01 10:00", 9, 2, 0, 45));
+    buildRmob(data, cnf, view);
     const std::vector<std::string> expected = {
         "Total number of echoes",
         "",
@@ -72,62 +72,62 @@ TEST_F(BuildRmob_, WorkedExampleWithDateRollToTheYearBefore) {
 }
 
 TEST_F(BuildRmob_, ZeroTimeZoneKeepsLocalKeys) {
-    cnf.RTZ = 0;
-    cnf.RMOBLE = false;
-    data.AddRecord(slot("2006/01/01 08:00", 40, 3, 0, 60));
-    BuildRmob(data, cnf, view);
+    cnf.utOffsetHours = 0;
+    cnf.rmobLongEcho = false;
+    data.addRow(slot("2006/01/01 08:00", 40, 3, 0, 60));
+    buildRmob(data, cnf, view);
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[2], "Jan" + kHead);
     EXPECT_EQ(view[3], "01 |" + cells(0, 8) + " 40 |" + cells(9, 24));
 }
 
 TEST_F(BuildRmob_, NoiseGapAndWideCells) {
-    cnf.RTZ = 0;
-    cnf.RMOBLE = false;
-    data.AddRecord(slot("2006/03/05 00:00", 5, 0, 0, 20, "NoObservexyzw")); // noise: remark
-    data.AddRecord(slot("2006/03/05 01:00", 5, 0, 0, 20, "z"));             // one char + blank
-    data.AddRecord(slot("2006/03/05 02:00", 0, 0, 0, 0, "NoObserve"));      // gap only
-    data.AddRecord(slot("2006/03/05 03:00", 5, 0, 0, 20));                  // noise, no remark
-    data.AddRecord(slot("2006/03/05 04:00", 5, 0, 0, 21));                  // one minute more
-    data.AddRecord(slot("2006/03/05 05:00", 1000, 0, 0, 60));               // four digits
-    data.AddRecord(slot("2006/03/05 06:00", 2, 0, 0, 60));
-    BuildRmob(data, cnf, view);
+    cnf.utOffsetHours = 0;
+    cnf.rmobLongEcho = false;
+    data.addRow(slot("2006/03/05 00:00", 5, 0, 0, 20, "NoObservexyzw")); // noise: remark
+    data.addRow(slot("2006/03/05 01:00", 5, 0, 0, 20, "z"));             // one char + blank
+    data.addRow(slot("2006/03/05 02:00", 0, 0, 0, 0, "NoObserve"));      // gap only
+    data.addRow(slot("2006/03/05 03:00", 5, 0, 0, 20));                  // noise, no remark
+    data.addRow(slot("2006/03/05 04:00", 5, 0, 0, 21));                  // one minute more
+    data.addRow(slot("2006/03/05 05:00", 1000, 0, 0, 60));               // four digits
+    data.addRow(slot("2006/03/05 06:00", 2, 0, 0, 60));
+    buildRmob(data, cnf, view);
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[3], "05 | xy | z  |??? |??? | 14 |1000 |  2 |" + cells(7, 24));
 }
 
 TEST_F(BuildRmob_, TwoRowsOfOneUtHourTheLaterWins) {
-    cnf.RTZ = 0;
-    cnf.RMOBLE = false;
-    data.AddRecord(slot("2006/03/05 06:00", 2, 0, 0, 60));
-    data.AddRecord(slot("2006/03/05 07:00", 3, 0, 0, 60));
+    cnf.utOffsetHours = 0;
+    cnf.rmobLongEcho = false;
+    data.addRow(slot("2006/03/05 06:00", 2, 0, 0, 60));
+    data.addRow(slot("2006/03/05 07:00", 3, 0, 0, 60));
     // Local hour rows are unique, but two can land on one UT hour when the
     // keys were edited or the clock jumped; the later row fills the cell.
-    data.Top->Next->Time = "2006030506";
-    BuildRmob(data, cnf, view);
+    data.top->next->time = "2006030506";
+    buildRmob(data, cnf, view);
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[3], "05 |" + cells(0, 6) + "  3 |" + cells(7, 24));
 }
 
 TEST_F(BuildRmob_, HeadingsCarryXXWhenDurationsAreUnknown) {
-    cnf.RMOBOD = true;
-    data.AddRecord(slot("2006/03/05 12:00", 2, 1, 4, 60));
-    BuildRmob(data, cnf, view);
+    cnf.rmobOtherData = true;
+    data.addRow(slot("2006/03/05 12:00", 2, 1, 4, 60));
+    buildRmob(data, cnf, view);
     EXPECT_EQ(view[6], "Echoes longer than XX seconds");
     EXPECT_EQ(view[12], "Echoes longer than XX seconds");
     EXPECT_EQ(view[15], "05 |" + cells(0, 3) + "  4 |" + cells(4, 24));
-    cnf.LongFOD = true;
-    cnf.LongTOD = 25;
-    BuildRmob(data, cnf, view);
+    cnf.otherDataDurationKnown = true;
+    cnf.otherDataSeconds = 25;
+    buildRmob(data, cnf, view);
     EXPECT_EQ(view[12], "Echoes longer than 25 seconds");
 }
 
 TEST_F(BuildRmob_, SameMonthOfALaterYearGetsNoNewHeader) {
-    cnf.RTZ = 0;
-    cnf.RMOBLE = false;
-    data.AddRecord(slot("2006/03/05 12:00", 2, 0, 0, 60));
-    data.AddRecord(slot("2007/03/06 12:00", 2, 0, 0, 60));
-    BuildRmob(data, cnf, view);
+    cnf.utOffsetHours = 0;
+    cnf.rmobLongEcho = false;
+    data.addRow(slot("2006/03/05 12:00", 2, 0, 0, 60));
+    data.addRow(slot("2007/03/06 12:00", 2, 0, 0, 60));
+    buildRmob(data, cnf, view);
     ASSERT_EQ(view.size(), 5u);
     EXPECT_EQ(view[3].substr(0, 2), "05");
     EXPECT_EQ(view[4].substr(0, 2), "06");
@@ -135,19 +135,19 @@ TEST_F(BuildRmob_, SameMonthOfALaterYearGetsNoNewHeader) {
 
 TEST_F(BuildRmob_, NoHourRowsReplacesTheViewWithTitlesOnly) {
     view = {"old table"};
-    BuildRmob(data, cnf, view);
+    buildRmob(data, cnf, view);
     EXPECT_EQ(view, (std::vector<std::string>{"Total number of echoes", "", "", "",
                                               "Echoes longer than XX seconds", ""}));
 }
 
-TEST(WriteViewFile, BacksUpAndEndsWithAnEmptyLine) {
+TEST(writeViewFile, BacksUpAndEndsWithAnEmptyLine) {
     TempDir dir;
     const std::string name = dir.file("rmob.txt");
     writeFile(name, "previous");
     writeFile(dir.file("rmob.bak"), "older");
-    WriteViewFile(name, {"a", "", "b"});
+    writeViewFile(name, {"a", "", "b"});
     EXPECT_EQ(readFile(name), "a\r\n\r\nb\r\n\r\n");
     EXPECT_EQ(readFile(dir.file("rmob.bak")), "previous");
-    WriteViewFile(name, {});
+    writeViewFile(name, {});
     EXPECT_EQ(readFile(name), "\r\n");
 }

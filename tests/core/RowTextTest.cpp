@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-TEST(TRowText, BorrowedBytesStayTheOwnersCopiesDoNot) {
+TEST(RowText, BorrowedBytesStayTheOwnersCopiesDoNot) {
     std::string owner = "a.dat";
-    TRowText borrowed = TRowText::Borrow(owner);
+    RowText borrowed = RowText::borrow(owner);
     EXPECT_TRUE(borrowed.borrowed());
     EXPECT_EQ(borrowed.data(), owner.data());
 
-    TRowText copy = borrowed; // a copy owns its bytes
-    TRowText assigned;
+    RowText copy = borrowed; // a copy owns its bytes
+    RowText assigned;
     assigned = borrowed;
-    TRowText moved = std::move(borrowed); // a move passes the loan on
+    RowText moved = std::move(borrowed); // a move passes the loan on
     owner[0] = 'b';
     EXPECT_EQ(copy, "a.dat");
     EXPECT_EQ(assigned, "a.dat");
@@ -26,9 +26,9 @@ TEST(TRowText, BorrowedBytesStayTheOwnersCopiesDoNot) {
     EXPECT_TRUE(borrowed.empty());
 }
 
-TEST(TRowText, GrowsFromItsOwnBytesAndStaysLinear) {
+TEST(RowText, GrowsFromItsOwnBytesAndStaysLinear) {
     std::string owner = "ab";
-    TRowText t = TRowText::Borrow(owner);
+    RowText t = RowText::borrow(owner);
     t.push_back('&');
     t += t.view(); // appends a copy of itself, also when the buffer moves
     EXPECT_EQ(t, "ab&ab&");
@@ -39,7 +39,7 @@ TEST(TRowText, GrowsFromItsOwnBytesAndStaysLinear) {
     EXPECT_EQ(owner, "ab");
 
     // Ten thousand merges into one row: doubling keeps this fast.
-    TRowText names;
+    RowText names;
     for (int i = 0; i < 10000; ++i) {
         names += "x.dat&";
     }
@@ -50,7 +50,7 @@ TEST(TRowText, GrowsFromItsOwnBytesAndStaysLinear) {
 // The line scanner looks at eight bytes at a time; it must find every line
 // end a byte-by-byte reading finds, wherever it falls in a word, among tabs,
 // Shift-JIS bytes and Ctrl-Z.
-TEST(ForEachLine, WordScanAgreesWithAByteByByteReading) {
+TEST(forEachLine, WordScanAgreesWithAByteByByteReading) {
     auto reference = [](std::string_view text, bool stopAtCtrlZ) {
         std::vector<std::string> lines;
         std::string line;
@@ -88,7 +88,7 @@ TEST(ForEachLine, WordScanAgreesWithAByteByByteReading) {
         }
         for (bool stop : {false, true}) {
             std::vector<std::string> lines;
-            ForEachLine(text, stop, [&](std::string_view l) { lines.emplace_back(l); });
+            forEachLine(text, stop, [&](std::string_view l) { lines.emplace_back(l); });
             ASSERT_EQ(lines, reference(text, stop)) << round;
         }
     }

@@ -71,7 +71,7 @@ inline void enterScratchFolder() {
 inline void setUp(int* argc, char*** argv) {
     absolutePaths(argc, argv);
     enterScratchFolder();
-    SetMessageHandler([](const std::string&) {});
+    setMessageHandler([](const std::string&) {});
 }
 
 // A write the harness cannot do is a broken harness, not a finding.

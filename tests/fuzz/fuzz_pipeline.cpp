@@ -5,10 +5,10 @@
 
 #include "FuzzSupport.h"
 
-#include "config/UConfig.h"
+#include "config/Settings.h"
 #include "pipeline/Recompute.h"
-#include "shared/Errors.h"
-#include "shared/UFunction.h"
+#include "shared/DateTime.h"
+#include "shared/IoError.h"
 
 #include <array>
 #include <cstdint>
@@ -35,30 +35,34 @@ public:
     void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
 };
 
-void chooseSettings(TCnfData& cnf, std::size_t variant) {
-    cnf = TCnfData{};
-    cnf.MLong = cnf.Rep1l1 = cnf.Rep6l1 = cnf.RMOBLE = cnf.HR = true;
-    cnf.RTZ = -9;
-    cnf.LongTLE = 10;
-    cnf.LongTOD = 20;
-    cnf.nd = 20;
-    cnf.RepTOF = cnf.Rep1OF = cnf.Rep6OF = cnf.RMOBF = true;
+void chooseSettings(Settings& cnf, std::size_t variant) {
+    cnf = Settings{};
+    cnf.reportLongEcho = cnf.tenMinuteHeaderLine = cnf.hourHeaderLine = cnf.rmobLongEcho =
+        cnf.percentRates = true;
+    cnf.utOffsetHours = -9;
+    cnf.longEchoSeconds = 10;
+    cnf.otherDataSeconds = 20;
+    cnf.noiseMinutes = 20;
+    cnf.alwaysWriteTextReport = cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable =
+        cnf.alwaysWriteRmob = true;
     switch (variant % 4) {
     case 1: // everything shown, station west of Greenwich, every hour a rate
-        cnf.MOData = cnf.RMOBOD = cnf.LongFLE = cnf.LongFOD = true;
-        cnf.RTZ = 12;
-        cnf.nd = 0;
+        cnf.reportOtherData = cnf.rmobOtherData = cnf.longEchoDurationKnown =
+            cnf.otherDataDurationKnown = true;
+        cnf.utOffsetHours = 12;
+        cnf.noiseMinutes = 0;
         break;
     case 2: // as little as possible, and the tables only shown
-        cnf.MLong = cnf.HR = cnf.RMOBLE = cnf.Rep1l1 = cnf.Rep6l1 = false;
-        cnf.Rep1OF = cnf.Rep6OF = false;
-        cnf.RTZ = -12;
-        cnf.nd = 60;
+        cnf.reportLongEcho = cnf.percentRates = cnf.rmobLongEcho = cnf.tenMinuteHeaderLine =
+            cnf.hourHeaderLine = false;
+        cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable = false;
+        cnf.utOffsetHours = -12;
+        cnf.noiseMinutes = 60;
         break;
     case 3: // settings no window offers, as a settings file may hold them
-        cnf.MOData = cnf.RMOBOD = true;
-        cnf.RTZ = 0;
-        cnf.nd = -1;
+        cnf.reportOtherData = cnf.rmobOtherData = true;
+        cnf.utOffsetHours = 0;
+        cnf.noiseMinutes = -1;
         break;
     default:
         break;
@@ -72,12 +76,12 @@ void chooseSettings(TCnfData& cnf, std::size_t variant) {
 constexpr std::size_t kMaxSlotsWritten = 5'000;
 
 bool tooManySlots(const std::uint8_t* data, std::size_t size) {
-    static TCSVDataList probe;
-    probe.Init();
-    probe.LoadText(std::string(reinterpret_cast<const char*>(data), size));
-    probe.Normalize();
+    static TenMinuteTable probe;
+    probe.init();
+    probe.loadText(std::string(reinterpret_cast<const char*>(data), size));
+    probe.normalize();
     std::size_t slots = 0;
-    for (const TCSVDataRecord* row = probe.Top.get(); row->Next; row = row->Next.get()) {
+    for (const TenMinuteRow* row = probe.top.get(); row->next; row = row->next.get()) {
         if (++slots > kMaxSlotsWritten) {
             return true;
         }
@@ -89,7 +93,7 @@ bool tooManySlots(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::setUp(argc, argv);
-    InstallEnglishMonthNames();
+    installEnglishMonthNames();
     return 0;
 }
 
@@ -99,31 +103,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::writeInput("velkdata.csv", data, size);
 
-    static TCSVDataList csv;
-    static TReportDataList report;
-    static TStringRecordList noObs;
-    static TCnfData cnf;
+    static TenMinuteTable csv;
+    static HourTable report;
+    static TextLines noObs;
+    static Settings cnf;
     bool reportDirty = true;
     bool rmobDirty = false;
-    csv.Init();
-    report.Init();
-    noObs.Init();
+    csv.init();
+    report.init();
+    noObs.init();
     chooseSettings(cnf, size);
 
     NullView view;
     Recompute recompute(AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view);
     try {
-        if (!recompute.Button6Click("velkdata.csv")) {
+        if (!recompute.recompute("velkdata.csv")) {
             std::fprintf(stderr, "velk-fuzz: the data file vanished\n");
             std::abort();
         }
         // The on-demand outputs after a run, as the window's buttons give them.
-        recompute.OutPutReport10File();
-        recompute.OutPutReport60File();
+        recompute.writeTenMinuteTable();
+        recompute.writeHourTable();
         reportDirty = true;
-        recompute.OutPutReportTEXT();
-        recompute.Button12Click();
-        recompute.Button11Click();
+        recompute.updateAndWriteTextReport();
+        recompute.buildRmobTables();
+        recompute.writeRmobTables();
     } catch (const IoError& e) {
         // The scratch folder is ours: a write that fails there is no finding
         // of the input but a broken harness.

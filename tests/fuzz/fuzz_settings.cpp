@@ -4,10 +4,10 @@
 
 #include "FuzzSupport.h"
 
-#include "config/UConfig.h"
+#include "config/Settings.h"
 #include "reports/Rmob.h"
 #include "reports/TextReport.h"
-#include "shared/UFunction.h"
+#include "shared/DateTime.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,21 +17,21 @@ namespace {
 
 // Hour rows at both ends of the calendar and in between, so that a shift by
 // RTZ can leave the years the program reads.
-void fillReport(TReportDataList& report) {
-    report.Init();
+void fillReport(HourTable& report) {
+    report.init();
     for (auto [y, mo, d, h, echo, obs] : {std::array<int, 6>{1, 1, 1, 0, 5, 10},
                                           {2004, 1, 5, 9, 12, 60},
                                           {2004, 1, 5, 10, 7, 30},
                                           {2004, 2, 29, 23, 2147483647, 10},
                                           {9999, 12, 31, 23, 3, 50}}) {
-        TCSVDataRecord row;
-        row.Time = *TryEncodeDateTime(y, mo, d, h, 0, 0);
-        row.Echo = echo;
-        row.LongEcho = echo / 3;
-        row.OtherData = echo / 5;
-        row.ObsTime = obs;
-        row.Remark = obs < 20 ? "xy" : "";
-        report.AddRecord(row);
+        TenMinuteRow row;
+        row.time = *tryEncodeDateTime(y, mo, d, h, 0, 0);
+        row.echo = echo;
+        row.longEcho = echo / 3;
+        row.otherData = echo / 5;
+        row.observedMinutes = obs;
+        row.remark = obs < 20 ? "xy" : "";
+        report.addRow(row);
     }
 }
 
@@ -44,38 +44,38 @@ void fillReport(TReportDataList& report) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::setUp(argc, argv);
-    InstallEnglishMonthNames();
+    installEnglishMonthNames();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::writeInput("in.ini", data, size);
 
-    TCnfData loaded;
-    CnfSetDefault(loaded);
-    loaded.CnfFileName = "in.ini";
-    CnfLoad(loaded);
-    if (loaded.CnfFileName != "in.ini") {
+    Settings loaded;
+    setDefaultSettings(loaded);
+    loaded.filePath = "in.ini";
+    loadSettings(loaded);
+    if (loaded.filePath != "in.ini") {
         fail("the load lost the settings file name");
     }
-    if (CnfShowText(loaded).empty()) {
+    if (settingsDisplayText(loaded).empty()) {
         fail("empty settings display");
     }
 
-    TCnfData saved = loaded;
-    saved.CnfFileName = "out.ini";
-    CnfSave(saved);
-    TCnfData again;
-    CnfSetDefault(again);
-    again.CnfFileName = "out.ini";
-    CnfLoad(again);
-    if (CnfToBytes(again) != CnfToBytes(loaded)) {
+    Settings saved = loaded;
+    saved.filePath = "out.ini";
+    saveSettings(saved);
+    Settings again;
+    setDefaultSettings(again);
+    again.filePath = "out.ini";
+    loadSettings(again);
+    if (settingsToBytes(again) != settingsToBytes(loaded)) {
         fail("a saved settings file reads back differently");
     }
-    if (size >= kCnfStoredSize) {
+    if (size >= kSettingsStoredSize) {
         // Booleans come back as 0 or 1; integers and padding byte for byte.
-        const CnfBytes bytes = CnfToBytes(loaded);
-        for (std::size_t i = 0; i < kCnfStoredSize; ++i) {
+        const SettingsBytes bytes = settingsToBytes(loaded);
+        for (std::size_t i = 0; i < kSettingsStoredSize; ++i) {
             const bool isBool = i < 10 || i == 16 || i == 24 || i == 36;
             const std::uint8_t expected = isBool ? (data[i] != 0) : data[i];
             if (bytes[i] != expected) {
@@ -84,10 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    static TReportDataList report;
+    static HourTable report;
     fillReport(report);
     std::vector<std::string> view;
-    BuildTextReport(report, loaded, view);
-    BuildRmob(report, loaded, view);
+    buildTextReport(report, loaded, view);
+    buildRmob(report, loaded, view);
     return 0;
 }

@@ -1,6 +1,6 @@
-#include "data/UnitCSV.h"
+#include "data/TenMinuteTable.h"
 
-#include "config/UConst.h"
+#include "config/ProgramInfo.h"
 #include "shared/LinkedList.h"
 #include "shared/Messages.h"
 #include "shared/NodePool.h"
@@ -13,7 +13,7 @@
 #include <exception>
 #include <optional>
 
-TCSVDataList CSVData;
+TenMinuteTable CSVData;
 
 namespace {
 
@@ -160,10 +160,10 @@ bool takeColumn(std::string_view& work, std::string_view& column) {
 }
 
 // The columns after the date: the four counts and the remark.
-bool readRest(std::string_view work, TDateTime time, TCSVDataRecord& row) {
-    row.Time = time;
+bool readRest(std::string_view work, DateTime time, TenMinuteRow& row) {
+    row.time = time;
     std::string_view column;
-    for (std::int64_t* count : {&row.Echo, &row.LongEcho, &row.OtherData, &row.ObsTime}) {
+    for (std::int64_t* count : {&row.echo, &row.longEcho, &row.otherData, &row.observedMinutes}) {
         // Nearly every count is one to nine digits and a comma: read it in
         // one go. Anything else is read by the full rules.
         std::int64_t value = 0;
@@ -181,25 +181,25 @@ bool readRest(std::string_view work, TDateTime time, TCSVDataRecord& row) {
             return false;
         }
     }
-    row.Remark = TRowText::Borrow(work);
+    row.remark = RowText::borrow(work);
     return true;
 }
 
 // Parses one data line into row (the list's end node); false when a column
 // cannot be read. The row's texts borrow from line, which the list keeps.
-bool parseLine(std::string_view line, TCSVDataRecord& row) {
+bool parseLine(std::string_view line, TenMinuteRow& row) {
     std::string_view work = line;
     // A line without any comma has neither a file name nor a date column.
     const size_t nameEnd = findFirstComma(work);
     if (nameEnd == std::string_view::npos) {
         return false;
     }
-    row.FileName = TRowText::Borrow(work.substr(0, nameEnd));
+    row.fileName = RowText::borrow(work.substr(0, nameEnd));
     work.remove_prefix(nameEnd + 1);
 
-    std::optional<TDateTime> time;
+    std::optional<DateTime> time;
     if (compactDateColumn(work)) {
-        time = TryStrToDateTime(work.substr(0, 19));
+        time = tryParseDateTime(work.substr(0, 19));
         work.remove_prefix(20);
         return time && readRest(work, *time, row);
     }
@@ -221,10 +221,10 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
         joined.assign(work.substr(0, comma));
         joined.push_back(' ');
         joined.append(work.substr(comma + 1, end - comma - 1));
-        time = TryStrToDateTime(joined);
+        time = tryParseDateTime(joined);
         work.remove_prefix(end + 1);
     } else {
-        time = TryStrToDateTime(work.substr(0, comma));
+        time = tryParseDateTime(work.substr(0, comma));
         work.remove_prefix(comma + 1);
     }
     return time && readRest(work, *time, row);
@@ -232,114 +232,114 @@ bool parseLine(std::string_view line, TCSVDataRecord& row) {
 
 const std::string& implausiblePrefix() {
     static const std::string text =
-        Utf8ToCp932("データが不正です。") + '\r' +
-        Utf8ToCp932("観測時間が「０」なのにエコー数が記録されています。 ") + "\r[ ";
+        utf8ToCp932("データが不正です。") + '\r' +
+        utf8ToCp932("観測時間が「０」なのにエコー数が記録されています。 ") + "\r[ ";
     return text;
 }
 
 const std::string& unexpectedErrorText() {
-    static const std::string text = Utf8ToCp932("予想外のエラーが発生しました??");
+    static const std::string text = utf8ToCp932("予想外のエラーが発生しました??");
     return text;
 }
 
-void makeGapRow(TCSVDataRecord& row, TDateTime time) {
-    row.FileName = TRowText::Borrow(kGapFileName);
-    row.Time = time;
-    row.Echo = row.LongEcho = row.OtherData = row.ObsTime = 0;
-    row.Remark = TRowText::Borrow(kGapRemark);
-    row.Line = {};
+void makeGapRow(TenMinuteRow& row, DateTime time) {
+    row.fileName = RowText::borrow(kGapFileName);
+    row.time = time;
+    row.echo = row.longEcho = row.otherData = row.observedMinutes = 0;
+    row.remark = RowText::borrow(kGapRemark);
+    row.line = {};
 }
 
-void mergeInto(TCSVDataRecord& into, const TCSVDataRecord& row) {
-    into.FileName.push_back('&');
-    into.FileName += row.FileName;
-    into.Echo += row.Echo;
-    into.LongEcho += row.LongEcho;
-    into.OtherData += row.OtherData;
-    into.ObsTime += row.ObsTime;
-    into.Remark += row.Remark;
+void mergeInto(TenMinuteRow& into, const TenMinuteRow& row) {
+    into.fileName.push_back('&');
+    into.fileName += row.fileName;
+    into.echo += row.echo;
+    into.longEcho += row.longEcho;
+    into.otherData += row.otherData;
+    into.observedMinutes += row.observedMinutes;
+    into.remark += row.remark;
 }
 
-void setRates(TCSVDataRecord& row) {
-    if (row.ObsTime == 0) {
-        row.RateEcho = row.RateLongEcho = row.RateOtherData = 0;
-        row.ErrEcho = row.ErrLongEcho = row.ErrOtherData = 0;
+void setRates(TenMinuteRow& row) {
+    if (row.observedMinutes == 0) {
+        row.echoRate = row.longEchoRate = row.otherDataRate = 0;
+        row.echoError = row.longEchoError = row.otherDataError = 0;
         return;
     }
-    const double k = 10.0 / static_cast<double>(row.ObsTime);
-    const auto echo = static_cast<double>(row.Echo);
-    const auto longEcho = static_cast<double>(row.LongEcho);
-    const auto otherData = static_cast<double>(row.OtherData);
-    row.RateEcho = echo * k;
-    row.RateLongEcho = longEcho * k;
-    row.RateOtherData = otherData * k;
-    row.ErrEcho = std::sqrt(echo) * k;
-    row.ErrLongEcho = std::sqrt(longEcho) * k;
-    row.ErrOtherData = std::sqrt(otherData) * k;
+    const double k = 10.0 / static_cast<double>(row.observedMinutes);
+    const auto echo = static_cast<double>(row.echo);
+    const auto longEcho = static_cast<double>(row.longEcho);
+    const auto otherData = static_cast<double>(row.otherData);
+    row.echoRate = echo * k;
+    row.longEchoRate = longEcho * k;
+    row.otherDataRate = otherData * k;
+    row.echoError = std::sqrt(echo) * k;
+    row.longEchoError = std::sqrt(longEcho) * k;
+    row.otherDataError = std::sqrt(otherData) * k;
 }
 
-constinit TNodePoolFor<TCSVDataRecord> rowPool;
+constinit NodePoolFor<TenMinuteRow> rowPool;
 
 } // namespace
 
-void* TCSVDataRecord::operator new(std::size_t size) {
-    return size == sizeof(TCSVDataRecord) ? rowPool.allocate() : ::operator new(size);
+void* TenMinuteRow::operator new(std::size_t size) {
+    return size == sizeof(TenMinuteRow) ? rowPool.allocate() : ::operator new(size);
 }
 
-void TCSVDataRecord::operator delete(void* p, std::size_t size) noexcept {
-    if (size == sizeof(TCSVDataRecord)) {
+void TenMinuteRow::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(TenMinuteRow)) {
         rowPool.release(p);
     } else {
         ::operator delete(p);
     }
 }
 
-TCSVDataList::~TCSVDataList() {
-    releaseChain(Top);
-    releaseChain(NoTimeTop);
+TenMinuteTable::~TenMinuteTable() {
+    releaseChain(top);
+    releaseChain(rejectedTop);
 }
 
-void TCSVDataList::Init() {
-    releaseChain(Top);
-    releaseChain(NoTimeTop);
-    Texts.clear();
-    Top = std::make_unique<TCSVDataRecord>();
-    Cur = Last = Top.get();
-    NoTimeTop = std::make_unique<TNoTimeDataRecord>();
-    NoTimeCur = NoTimeLast = NoTimeTop.get();
+void TenMinuteTable::init() {
+    releaseChain(top);
+    releaseChain(rejectedTop);
+    texts.clear();
+    top = std::make_unique<TenMinuteRow>();
+    cursor = endNode = top.get();
+    rejectedTop = std::make_unique<RejectedLine>();
+    rejectedCursor = rejectedEnd = rejectedTop.get();
 }
 
-void TCSVDataList::Clear() {
-    if (!Top || !NoTimeTop) {
-        Init();
+void TenMinuteTable::clear() {
+    if (!top || !rejectedTop) {
+        init();
         return;
     }
-    releaseBeforeEnd(Top);
-    Cur = Last = Top.get();
+    releaseBeforeEnd(top);
+    cursor = endNode = top.get();
     // The end node may hold leftovers of a parse that borrow from Texts,
     // which is emptied below.
-    Last->FileName = TRowText();
-    Last->Remark = TRowText();
-    Last->Line = {};
-    releaseBeforeEnd(NoTimeTop);
-    NoTimeCur = NoTimeLast = NoTimeTop.get();
-    Texts.clear();
+    endNode->fileName = RowText();
+    endNode->remark = RowText();
+    endNode->line = {};
+    releaseBeforeEnd(rejectedTop);
+    rejectedCursor = rejectedEnd = rejectedTop.get();
+    texts.clear();
 }
 
-void TCSVDataList::LoadFile(const std::string& name) {
-    if (!FileExists(name)) {
+void TenMinuteTable::loadFile(const std::string& name) {
+    if (!fileExists(name)) {
         return;
     }
-    LoadText(ReadWholeFile(name));
+    loadText(readWholeFile(name));
 }
 
-void TCSVDataList::LoadText(std::string text) {
-    Clear();
+void TenMinuteTable::loadText(std::string text) {
+    clear();
     const std::string_view all = keep(std::move(text));
-    ForEachLine(all, /*stopAtCtrlZ=*/true, [this](std::string_view line) { handleLine(line); });
+    forEachLine(all, /*stopAtCtrlZ=*/true, [this](std::string_view line) { handleLine(line); });
 }
 
-void TCSVDataList::AddLine(std::string_view line) {
+void TenMinuteTable::addLine(std::string_view line) {
     if (line.empty()) {
         return;
     }
@@ -347,114 +347,114 @@ void TCSVDataList::AddLine(std::string_view line) {
     try {
         kept = keep(std::string(line));
     } catch (const std::exception&) {
-        ShowMessage(unexpectedErrorText());
+        showMessage(unexpectedErrorText());
         return;
     }
     handleLine(kept);
 }
 
-void TCSVDataList::handleLine(std::string_view line) {
+void TenMinuteTable::handleLine(std::string_view line) {
     if (line.empty()) {
         return;
     }
-    if (!Top) {
-        Init();
+    if (!top) {
+        init();
     }
     try {
-        Cur = Last;
-        TCSVDataRecord& row = *Last;
+        cursor = endNode;
+        TenMinuteRow& row = *endNode;
         if (!parseLine(line, row)) {
             appendRejected(line);
             return;
         }
-        if (row.ObsTime == 0 && row.Echo + row.LongEcho > 0) {
+        if (row.observedMinutes == 0 && row.echo + row.longEcho > 0) {
             std::string message = implausiblePrefix();
             message.append(line);
             message.append(" ]");
-            ShowMessage(message);
+            showMessage(message);
             appendRejected(line);
             return;
         }
-        auto end = std::make_unique<TCSVDataRecord>();
-        row.Line = line;
-        Last = end.get();
-        row.Next = std::move(end);
+        auto end = std::make_unique<TenMinuteRow>();
+        row.line = line;
+        endNode = end.get();
+        row.next = std::move(end);
     } catch (const std::exception&) {
-        ShowMessage(unexpectedErrorText());
+        showMessage(unexpectedErrorText());
     }
 }
 
-void TCSVDataList::appendRejected(std::string_view line) {
-    auto end = std::make_unique<TNoTimeDataRecord>();
-    NoTimeLast->Line.assign(line);
-    NoTimeCur = NoTimeLast;
-    NoTimeLast->Next = std::move(end);
-    NoTimeLast = NoTimeLast->Next.get();
+void TenMinuteTable::appendRejected(std::string_view line) {
+    auto end = std::make_unique<RejectedLine>();
+    rejectedEnd->line.assign(line);
+    rejectedCursor = rejectedEnd;
+    rejectedEnd->next = std::move(end);
+    rejectedEnd = rejectedEnd->next.get();
 }
 
-std::string_view TCSVDataList::keep(std::string text) {
+std::string_view TenMinuteTable::keep(std::string text) {
     // A deque never moves its elements, so views into them stay valid.
-    Texts.push_back(std::move(text));
-    return Texts.back();
+    texts.push_back(std::move(text));
+    return texts.back();
 }
 
-void TCSVDataList::Normalize() {
-    if (!Top) {
+void TenMinuteTable::normalize() {
+    if (!top) {
         return;
     }
-    Cur = Top.get();
-    TCSVDataRecord* prev = nullptr;
+    cursor = top.get();
+    TenMinuteRow* prev = nullptr;
     std::int64_t prevKey = 0;
-    std::int64_t expected = Cur->Next ? DateTimeToSecondKey(Cur->Time) : 0;
+    std::int64_t expected = cursor->next ? secondKeyOf(cursor->time) : 0;
     std::int64_t gapRowsLeft = kMaxGapRows;
-    while (Cur->Next) {
-        std::int64_t curKey = DateTimeToSecondKey(Cur->Time);
+    while (cursor->next) {
+        std::int64_t curKey = secondKeyOf(cursor->time);
         if (curKey == expected) {
             // the slot that was due
         } else if (prev && curKey == prevKey) {
-            mergeInto(*prev, *Cur);
-            std::unique_ptr<TCSVDataRecord> gone = std::move(prev->Next);
-            prev->Next = std::move(gone->Next);
-            Cur = prev;
+            mergeInto(*prev, *cursor);
+            std::unique_ptr<TenMinuteRow> gone = std::move(prev->next);
+            prev->next = std::move(gone->next);
+            cursor = prev;
         } else if (curKey < expected || (prev && curKey - prevKey > kMaxGapSeconds) ||
                    (curKey - expected + 599) / 600 > gapRowsLeft) {
             // Out of order, off the grid, or absurdly far ahead: gap rows can
             // never reach this row, or may not. It joins the rejected lines as
             // read.
-            appendRejected(Cur->Line);
-            std::unique_ptr<TCSVDataRecord>& link = prev ? prev->Next : Top;
-            std::unique_ptr<TCSVDataRecord> gone = std::move(link);
-            link = std::move(gone->Next);
-            Cur = link.get();
+            appendRejected(cursor->line);
+            std::unique_ptr<TenMinuteRow>& link = prev ? prev->next : top;
+            std::unique_ptr<TenMinuteRow> gone = std::move(link);
+            link = std::move(gone->next);
+            cursor = link.get();
             continue;
         } else {
             // A slot is missing before this row: the row moves on into a new
             // node and its old node becomes the gap row in front of it.
-            auto moved = std::make_unique<TCSVDataRecord>(std::move(*Cur));
-            makeGapRow(*Cur, SecondKeyToDateTime(expected));
-            Cur->Next = std::move(moved);
-            curKey = DateTimeToSecondKey(Cur->Time);
+            auto moved = std::make_unique<TenMinuteRow>(std::move(*cursor));
+            makeGapRow(*cursor, dateTimeOfSecondKey(expected));
+            cursor->next = std::move(moved);
+            curKey = secondKeyOf(cursor->time);
             --gapRowsLeft;
         }
-        expected = DateTimeToSecondKey(Cur->Time + kTenMinutes);
-        prev = Cur;
+        expected = secondKeyOf(cursor->time + kTenMinutes);
+        prev = cursor;
         prevKey = curKey;
-        Cur = Cur->Next.get();
+        cursor = cursor->next.get();
     }
 
-    for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
-        setRates(*Cur);
+    for (cursor = top.get(); cursor->next; cursor = cursor->next.get()) {
+        setRates(*cursor);
     }
 }
 
-void TCSVDataList::SaveReport10(const std::string& name, bool formatLine) {
+void TenMinuteTable::writeFile(const std::string& name, bool formatLine) {
     TextFileWriter out(name);
     if (formatLine) {
-        out.writeLine(kReport10FormatLine);
+        out.writeLine(kTenMinuteHeaderLine);
     }
-    if (Top) {
-        for (Cur = Top.get(); Cur->Next; Cur = Cur->Next.get()) {
-            out.writeLineWith([this](std::string& line) { AppendCSVRecord(line, *Cur); });
+    if (top) {
+        for (cursor = top.get(); cursor->next; cursor = cursor->next.get()) {
+            out.writeLineWith([this](std::string& line) { appendTenMinuteRow(line, *cursor); });
         }
     }
     out.close();
@@ -465,20 +465,20 @@ namespace {
 // before Remark, written at once; nullptr when some field needs the slow way.
 constexpr int kNumbersRoom = 1 + 16 + 4 * (1 + kIntRoom) + 6 * (1 + kFixed2Room) + 1;
 
-char* putNumbers(char* p, const TCSVDataRecord& row) {
+char* putNumbers(char* p, const TenMinuteRow& row) {
     *p++ = ',';
-    p = PutRepStr(p, row.Time);
+    p = putReportTime(p, row.time);
     if (!p) {
         return nullptr;
     }
-    for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
+    for (std::int64_t count : {row.echo, row.longEcho, row.otherData, row.observedMinutes}) {
         *p++ = ',';
-        p = PutInt(p, count);
+        p = putInt(p, count);
     }
-    for (double value : {row.RateEcho, row.RateLongEcho, row.RateOtherData, row.ErrEcho,
-                         row.ErrLongEcho, row.ErrOtherData}) {
+    for (double value : {row.echoRate, row.longEchoRate, row.otherDataRate, row.echoError,
+                         row.longEchoError, row.otherDataError}) {
         *p++ = ',';
-        p = PutFixed2(p, value);
+        p = putFixed2(p, value);
         if (!p) {
             return nullptr;
         }
@@ -487,35 +487,35 @@ char* putNumbers(char* p, const TCSVDataRecord& row) {
     return p;
 }
 
-void appendNumbers(std::string& out, const TCSVDataRecord& row) {
+void appendNumbers(std::string& out, const TenMinuteRow& row) {
     out.push_back(',');
-    AppendRepStr(out, row.Time);
-    for (std::int64_t count : {row.Echo, row.LongEcho, row.OtherData, row.ObsTime}) {
+    appendReportTime(out, row.time);
+    for (std::int64_t count : {row.echo, row.longEcho, row.otherData, row.observedMinutes}) {
         out.push_back(',');
-        AppendInt(out, count);
+        appendInt(out, count);
     }
-    for (double value : {row.RateEcho, row.RateLongEcho, row.RateOtherData, row.ErrEcho,
-                         row.ErrLongEcho, row.ErrOtherData}) {
+    for (double value : {row.echoRate, row.longEchoRate, row.otherDataRate, row.echoError,
+                         row.longEchoError, row.otherDataError}) {
         out.push_back(',');
-        AppendFixed2(out, value);
+        appendFixed2(out, value);
     }
     out.push_back(',');
 }
 } // namespace
 
-void AppendCSVRecord(std::string& out, const TCSVDataRecord& row) {
-    out += row.FileName.view();
+void appendTenMinuteRow(std::string& out, const TenMinuteRow& row) {
+    out += row.fileName.view();
     char numbers[kNumbersRoom];
     if (char* end = putNumbers(numbers, row)) {
         out.append(numbers, static_cast<size_t>(end - numbers));
     } else {
         appendNumbers(out, row);
     }
-    out += row.Remark.view();
+    out += row.remark.view();
 }
 
-std::string CSVRecordToStr(const TCSVDataRecord& row) {
+std::string tenMinuteRowText(const TenMinuteRow& row) {
     std::string out;
-    AppendCSVRecord(out, row);
+    appendTenMinuteRow(out, row);
     return out;
 }

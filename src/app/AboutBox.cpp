@@ -1,8 +1,8 @@
-#include "app/UAboutBox.h"
+#include "app/AboutBox.h"
 
 #include "app/Pictures.h"
-#include "app/ViewText.h"
-#include "config/UConst.h"
+#include "app/TextView.h"
+#include "config/ProgramInfo.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -52,7 +52,7 @@ void ClickableLabel::paintEvent(QPaintEvent*) {
     p.drawPixmap(target, pixmap_);
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
@@ -64,66 +64,66 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setPalette(pal);
     setFixedSize(242, 188);
 
-    Panel1 = new QFrame(this);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setGeometry(8, 8, 226, 136);
+    panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(8, 8, 226, 136);
 
-    Image1 = new QLabel(Panel1);
-    Image1->setGeometry(8, 8, 73, 73);
-    Image1->setScaledContents(true);
-    Image1->setPixmap(paintMeteorScene(146));
+    pictureLabel = new QLabel(panel);
+    pictureLabel->setGeometry(8, 8, 73, 73);
+    pictureLabel->setScaledContents(true);
+    pictureLabel->setPixmap(paintMeteorScene(146));
 
-    ProductName = new QLabel(Panel1);
+    productNameLabel = new QLabel(panel);
     QFont bold = font;
     bold.setBold(true);
-    ProductName->setFont(bold);
-    ProductName->setGeometry(90, 12, 128, 18);
+    productNameLabel->setFont(bold);
+    productNameLabel->setGeometry(90, 12, 128, 18);
 
-    Version = new QLabel(Panel1);
-    Version->setGeometry(90, 34, 76, 16);
+    versionLabel = new QLabel(panel);
+    versionLabel->setGeometry(90, 34, 76, 16);
 
-    ProgramIcon = new ClickableLabel(Panel1);
-    ProgramIcon->setGeometry(166, 32, 57, 57);
-    ProgramIcon->setPixmap(paintEchoAntenna(kNaturalIconSize));
+    programIconLabel = new ClickableLabel(panel);
+    programIconLabel->setGeometry(166, 32, 57, 57);
+    programIconLabel->setPixmap(paintEchoAntenna(kNaturalIconSize));
 
-    auto* authorLabel = new QLabel(QStringLiteral("制 作"), Panel1);
+    auto* authorLabel = new QLabel(QStringLiteral("制 作"), panel);
     authorLabel->setGeometry(8, 94, 44, 16);
-    Copyright = new QLabel(QString::fromUtf8(kAuthor), Panel1);
-    Copyright->setGeometry(56, 94, 164, 16);
-    auto* mailLabel = new QLabel(QStringLiteral("E-mail"), Panel1);
+    copyrightLabel = new QLabel(QString::fromUtf8(kAuthor), panel);
+    copyrightLabel->setGeometry(56, 94, 164, 16);
+    auto* mailLabel = new QLabel(QStringLiteral("E-mail"), panel);
     mailLabel->setGeometry(8, 114, 44, 16);
-    Comments = new QLabel(QString::fromUtf8(kAuthorMail), Panel1);
-    Comments->setGeometry(56, 114, 164, 16);
-    Comments->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    commentsLabel = new QLabel(QString::fromUtf8(kAuthorMail), panel);
+    commentsLabel->setGeometry(56, 114, 164, 16);
+    commentsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setGeometry(83, 153, 75, 25);
-    BitBtn1->setDefault(true);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setGeometry(83, 153, 75, 25);
+    okButton->setDefault(true);
 
-    connect(ProgramIcon, &ClickableLabel::clicked, this, &TAboutBox::ProgramIconClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
+    connect(programIconLabel, &ClickableLabel::clicked, this, &AboutBox::programIconClicked);
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::okClicked);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    FormCreate();
+    startUp();
 }
 
-void TAboutBox::FormCreate() {
-    Version->setText(QString::fromUtf8(kAboutVersion));
-    ProductName->setText(QString::fromUtf8(kAppTitle));
+void AboutBox::startUp() {
+    versionLabel->setText(QString::fromUtf8(kAboutVersion));
+    productNameLabel->setText(QString::fromUtf8(kAppTitle));
     if (DebugMode) {
-        BitBtn1->setText(QStringLiteral("デバッグ中"));
+        okButton->setText(QStringLiteral("デバッグ中"));
     }
 }
 
-void TAboutBox::ProgramIconClick() {
-    ProgramIcon->setStretched(!ProgramIcon->isStretched());
+void AboutBox::programIconClicked() {
+    programIconLabel->setStretched(!programIconLabel->isStretched());
 }
 
-void TAboutBox::BitBtn1Click() {
+void AboutBox::okClicked() {
     hide();
     accept();
 }

@@ -7,33 +7,33 @@
 #include <memory>
 #include <string>
 
-struct TStringRecord {
-    std::string Str;                     // one line, bytes unchanged, no line end
-    std::unique_ptr<TStringRecord> Next; // unset only in the end node
+struct TextLine {
+    std::string text;               // one line, bytes unchanged, no line end
+    std::unique_ptr<TextLine> next; // unset only in the end node
 };
 
-class TStringRecordList {
+class TextLines {
 public:
-    TStringRecordList() = default;
-    ~TStringRecordList();
-    TStringRecordList(const TStringRecordList&) = delete;
-    TStringRecordList& operator=(const TStringRecordList&) = delete;
+    TextLines() = default;
+    ~TextLines();
+    TextLines(const TextLines&) = delete;
+    TextLines& operator=(const TextLines&) = delete;
 
-    std::unique_ptr<TStringRecord> Top;
+    std::unique_ptr<TextLine> top;
 
     // Creates the end node; call once before anything else.
-    void Init();
+    void init();
     // Frees every real element; the end node survives as Top.
-    void Clear();
+    void clear();
     // Stores the text in the end node and links a fresh end node behind it.
-    void Append(std::string text);
+    void append(std::string text);
     // Writes every real element followed by CR LF, replacing the file. Throws
     // IoError; an empty list gives a 0-byte file.
-    void WriteToFile(const std::string& name) const;
+    void writeFile(const std::string& name) const;
 
 private:
-    // The end node, kept so that Append does not walk the whole list.
-    TStringRecord* Last = nullptr;
+    // The end node, kept so that append does not walk the whole list.
+    TextLine* endNode = nullptr;
 };
 
-extern TStringRecordList NoObsLines;
+extern TextLines NoObsLines;

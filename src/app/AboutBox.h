@@ -12,23 +12,23 @@ class QPushButton;
 // A picture that reports clicks.
 class ClickableLabel;
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
-    void FormCreate();
-    void ProgramIconClick();
-    void BitBtn1Click();
+    void startUp();
+    void programIconClicked();
+    void okClicked();
 
-    QFrame* Panel1;
-    QLabel* Image1;
-    QLabel* ProductName;
-    QLabel* Version;
-    ClickableLabel* ProgramIcon;
-    QLabel* Copyright; // author
-    QLabel* Comments;  // e-mail address
-    QPushButton* BitBtn1;
+    QFrame* panel;
+    QLabel* pictureLabel;
+    QLabel* productNameLabel;
+    QLabel* versionLabel;
+    ClickableLabel* programIconLabel;
+    QLabel* copyrightLabel; // author
+    QLabel* commentsLabel;  // e-mail address
+    QPushButton* okButton;
 };
 
 class ClickableLabel : public QWidget {

@@ -1,4 +1,4 @@
-#include "shared/Errors.h"
+#include "shared/IoError.h"
 
 #include <cstring>
 

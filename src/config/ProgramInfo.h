@@ -10,8 +10,8 @@ inline constexpr const char* kAboutVersion = "Version 0.12";
 inline constexpr const char* kCliVersion = "VelkReport 0.12";
 
 inline constexpr const char* kDefaultDataFile = "velkdata.csv";
-inline constexpr const char* kReport10File = "report10.csv";
-inline constexpr const char* kReport60File = "report60.csv";
+inline constexpr const char* kTenMinuteTableFile = "report10.csv";
+inline constexpr const char* kHourTableFile = "report60.csv";
 inline constexpr const char* kReportTextFile = "velkreport.txt";
 inline constexpr const char* kRmobFile = "rmob.txt";
 inline constexpr const char* kNoObsFile = "NoObsList.txt";

@@ -1,4 +1,4 @@
-#include "shared/UFunction.h"
+#include "shared/DateTime.h"
 
 #include "shared/TextFile.h"
 
@@ -78,7 +78,7 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-std::int64_t roundToMs(TDateTime value) {
+std::int64_t roundToMs(DateTime value) {
     const double ms = value * static_cast<double>(kMsPerDay);
     // std::llround, halves away from zero, without the library call. From
     // 2^52 on every double is a whole number already.
@@ -153,8 +153,8 @@ bool onlyBlanksFrom(std::string_view text, size_t pos) {
 
 } // namespace
 
-std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hour, int minute,
-                                           int second) {
+std::optional<DateTime> tryEncodeDateTime(int year, int month, int day, int hour, int minute,
+                                          int second) {
     static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59 || second < 0 || second > 59) {
@@ -170,7 +170,7 @@ std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hou
     return static_cast<double>(days) + static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
 
-std::optional<TDateTime> TryStrToDateTime(std::string_view text) {
+std::optional<DateTime> tryParseDateTime(std::string_view text) {
     // The form of nearly every data line, "yyyy/mm/dd hh:nn:ss", read at once.
     // Anything else (and a longer seconds field) takes the general way below.
     if (text.size() >= 19 && (text.size() == 19 || !isDigit(text[19]))) {
@@ -181,7 +181,7 @@ std::optional<TDateTime> TryStrToDateTime(std::string_view text) {
         }
         if (digits && t[4] == '/' && t[7] == '/' && t[10] == ' ' && t[13] == ':' && t[16] == ':') {
             auto two = [t](int i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
-            return TryEncodeDateTime(two(0) * 100 + two(2), two(5), two(8), two(11), two(14),
+            return tryEncodeDateTime(two(0) * 100 + two(2), two(5), two(8), two(11), two(14),
                                      two(17));
         }
     }
@@ -237,17 +237,17 @@ std::optional<TDateTime> TryStrToDateTime(std::string_view text) {
             }
         }
     }
-    return TryEncodeDateTime(*first, *month, *day, t.hour, t.minute, t.second);
+    return tryEncodeDateTime(*first, *month, *day, t.hour, t.minute, t.second);
 }
 
-TDateTime StrToDateTime(std::string_view text) {
-    if (auto value = TryStrToDateTime(text)) {
+DateTime parseDateTime(std::string_view text) {
+    if (auto value = tryParseDateTime(text)) {
         return *value;
     }
-    throw EConvertError("'" + std::string(text) + "' is not a valid date and time");
+    throw DateConvertError("'" + std::string(text) + "' is not a valid date and time");
 }
 
-DateTimeParts DecodeDateTime(TDateTime value) {
+DateTimeParts decodeDateTime(DateTime value) {
     const std::int64_t ms = roundToMs(value);
     const std::int64_t days = floorDiv(ms, kMsPerDay);
     const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
@@ -277,11 +277,11 @@ DateTimeParts DecodeDateTime(TDateTime value) {
     return p;
 }
 
-std::int64_t DateTimeToSecondKey(TDateTime value) {
+std::int64_t secondKeyOf(DateTime value) {
     return floorDiv(roundToMs(value), 1000);
 }
 
-TDateTime SecondKeyToDateTime(std::int64_t key) {
+DateTime dateTimeOfSecondKey(std::int64_t key) {
     // Exactly what reading the comparison text back gives: date plus time of day.
     const std::int64_t days = floorDiv(key, 86400);
     const std::int64_t seconds = key - days * 86400;
@@ -289,8 +289,8 @@ TDateTime SecondKeyToDateTime(std::int64_t key) {
            static_cast<double>(seconds * 1000) / static_cast<double>(kMsPerDay);
 }
 
-std::string DateTimeToCompareStr(TDateTime value) {
-    const DateTimeParts p = DecodeDateTime(value);
+std::string compareText(DateTime value) {
+    const DateTimeParts p = decodeDateTime(value);
     std::string out;
     appendDigits(out, p.year, 4);
     out.push_back('/');
@@ -324,13 +324,13 @@ char* putRepStr(char* out, const DateTimeParts& p) {
 }
 } // namespace
 
-char* PutRepStr(char* out, TDateTime value) {
-    const DateTimeParts p = DecodeDateTime(value);
+char* putReportTime(char* out, DateTime value) {
+    const DateTimeParts p = decodeDateTime(value);
     return p.year >= 0 && p.year <= 9999 ? putRepStr(out, p) : nullptr;
 }
 
-void AppendRepStr(std::string& out, TDateTime value) {
-    const DateTimeParts p = DecodeDateTime(value);
+void appendReportTime(std::string& out, DateTime value) {
+    const DateTimeParts p = decodeDateTime(value);
     if (p.year >= 0 && p.year <= 9999) {
         char text[16];
         out.append(text, static_cast<size_t>(putRepStr(text, p) - text));
@@ -347,17 +347,17 @@ void AppendRepStr(std::string& out, TDateTime value) {
     appendDigits(out, p.minute, 2);
 }
 
-std::string DateTimeToRepStr(TDateTime value) {
+std::string reportTimeText(DateTime value) {
     std::string out;
-    AppendRepStr(out, value);
+    appendReportTime(out, value);
     return out;
 }
 
-std::string DateTimeToHourKey(TDateTime value) {
-    return HourKeyOf(DecodeDateTime(value));
+std::string hourKeyOf(DateTime value) {
+    return hourKeyOf(decodeDateTime(value));
 }
 
-std::string HourKeyOf(const DateTimeParts& p) {
+std::string hourKeyOf(const DateTimeParts& p) {
     if (p.year >= 0 && p.year <= 9999) {
         char text[10];
         putTwo(text, p.year / 100);
@@ -394,23 +394,23 @@ std::optional<HourKeyFields> readHourKey(std::string_view key) {
 }
 
 [[noreturn]] void throwBadHourKey(std::string_view key) {
-    throw EConvertError("'" + std::string(key) + "' is not a valid hour key");
+    throw DateConvertError("'" + std::string(key) + "' is not a valid hour key");
 }
 } // namespace
 
-TDateTime HourKeyToDateTime(std::string_view key) {
+DateTime hourKeyToDateTime(std::string_view key) {
     if (auto f = readHourKey(key)) {
-        if (auto value = TryEncodeDateTime(f->year, f->month, f->day, f->hour, 0, 0)) {
+        if (auto value = tryEncodeDateTime(f->year, f->month, f->day, f->hour, 0, 0)) {
             return *value;
         }
     }
     throwBadHourKey(key);
 }
 
-std::string ShiftHourKey(std::string_view key, std::int32_t hours) {
+std::string shiftHourKey(std::string_view key, std::int32_t hours) {
     static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     auto f = readHourKey(key);
-    // The checks of TryEncodeDateTime, without making the value.
+    // The checks of tryEncodeDateTime, without making the value.
     if (!f || f->year < 1 || f->year > 9999 || f->month < 1 || f->month > 12 || f->day < 1 ||
         f->day > kDaysInMonth[f->month - 1] + (f->month == 2 && isLeapYear(f->year) ? 1 : 0) ||
         f->hour > 23) {
@@ -426,28 +426,28 @@ std::string ShiftHourKey(std::string_view key, std::int32_t hours) {
         f->hour + hours;
     const std::int64_t day = total / 24 - (total % 24 < 0 ? 1 : 0);
     if (day < kFirstCivilDay || day > kLastCivilDay) {
-        return DateTimeToHourKey(HourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
+        return hourKeyOf(hourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
     }
     DateTimeParts p{};
     civilFromDays(day - kEpochOffset, p.year, p.month, p.day);
     p.hour = static_cast<int>(total - day * 24);
-    return HourKeyOf(p);
+    return hourKeyOf(p);
 }
 
-std::array<std::string, 12> LongMonthNames = {"January",   "February", "March",    "April",
-                                              "May",       "June",     "July",     "August",
-                                              "September", "October",  "November", "December"};
-std::array<std::string, 12> ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+std::array<std::string, 12> kLongMonthNames = {"January",   "February", "March",    "April",
+                                               "May",       "June",     "July",     "August",
+                                               "September", "October",  "November", "December"};
+std::array<std::string, 12> kShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-void InstallEnglishMonthNames() {
-    LongMonthNames = {"January", "February", "March",     "April",   "May",      "June",
-                      "July",    "August",   "September", "October", "November", "December"};
-    ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+void installEnglishMonthNames() {
+    kLongMonthNames = {"January", "February", "March",     "April",   "May",      "June",
+                       "July",    "August",   "September", "October", "November", "December"};
+    kShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 }
 
-std::string BackupFileName(const std::string& name) {
+std::string backupFileName(const std::string& name) {
     // "\" and ":" separate folders in the names that observers bring from other
     // systems; "/" is this platform's own separator.
     const size_t sep = name.find_last_of("\\:/");
@@ -458,13 +458,13 @@ std::string BackupFileName(const std::string& name) {
     return name + ".bak";
 }
 
-void BackupFile(const std::string& name) {
-    if (!FileExists(name)) {
+void backupFile(const std::string& name) {
+    if (!fileExists(name)) {
         return;
     }
-    const std::string backup = BackupFileName(name);
+    const std::string backup = backupFileName(name);
     std::error_code ec;
-    if (FileExists(backup) || std::filesystem::is_symlink(backup, ec)) {
+    if (fileExists(backup) || std::filesystem::is_symlink(backup, ec)) {
         if (!std::filesystem::remove(backup, ec)) {
             return;
         }

@@ -1,4 +1,4 @@
-#include "app/ViewText.h"
+#include "app/TextView.h"
 
 #include "app/BusyGuard.h"
 #include "shared/Cp932Codec.h"
@@ -82,12 +82,12 @@ struct TextView::Build {
 };
 
 QString cp932ToQString(std::string_view bytes) {
-    const std::u16string text = DecodeCp932Exact(bytes);
+    const std::u16string text = decodeCp932Exact(bytes);
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string qStringToCp932(QStringView text) {
-    return EncodeCp932Exact(std::u16string_view(text.utf16(), static_cast<size_t>(text.size())));
+    return encodeCp932Exact(std::u16string_view(text.utf16(), static_cast<size_t>(text.size())));
 }
 
 QFont viewFont() {
@@ -247,7 +247,7 @@ void TextView::setLines(const std::vector<std::string>& lines) {
     std::u16string text;
     text.reserve(total);
     for (const std::string& line : lines) {
-        AppendDecodedCp932(text, line);
+        appendDecodedCp932(text, line);
         text.push_back(u'\n');
     }
     setText(std::move(text));
@@ -272,15 +272,15 @@ std::vector<std::string> TextView::lines() {
 void TextView::setBytes(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size() + 1);
-    ForEachLine(bytes, false, [&](std::string_view line) {
-        AppendDecodedCp932(text, line);
+    forEachLine(bytes, false, [&](std::string_view line) {
+        appendDecodedCp932(text, line);
         text.push_back(u'\n');
     });
     setText(std::move(text));
 }
 
 void TextView::loadFile(const std::string& fileName) {
-    setBytes(ReadWholeFile(fileName));
+    setBytes(readWholeFile(fileName));
 }
 
 void TextView::clearText() {

@@ -1,7 +1,7 @@
-#include "data/UnitCSV.h"
-#include "shared/Errors.h"
+#include "data/TenMinuteTable.h"
+#include "shared/IoError.h"
 
-#include "CSVTestSupport.h"
+#include "TenMinuteTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,45 +22,45 @@ const std::string kImplausiblePrefix =
 const std::string kUnexpectedError = "\x97\x5c\x91\x7a\x8a\x4f\x82\xcc\x83\x47\x83\x89\x81\x5b"
                                      "\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd??";
 
-TDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
-    return *TryEncodeDateTime(year, month, day, hour, minute, second);
+DateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
+    return *tryEncodeDateTime(year, month, day, hour, minute, second);
 }
 
 struct Loaded {
-    Loaded() { list.Init(); }
-    TCSVDataList list;
+    Loaded() { list.init(); }
+    TenMinuteTable list;
     MessageCapture messages;
 };
 
 } // namespace
 
-TEST(AddLine, ReadsEveryColumn) {
+TEST(addLine, ReadsEveryColumn) {
     Loaded l;
-    l.list.AddLine("a.dat,2004/01/05 09:30:00,12,3,1,10,");
-    l.list.AddLine("b.dat,2004/01/05,09:40:00,7,0,2,10,x,y");
-    l.list.AddLine(",2004/01/05 09:50,1,0,0,10,");
+    l.list.addLine("a.dat,2004/01/05 09:30:00,12,3,1,10,");
+    l.list.addLine("b.dat,2004/01/05,09:40:00,7,0,2,10,x,y");
+    l.list.addLine(",2004/01/05 09:50,1,0,0,10,");
     ASSERT_EQ(rowsOf(l.list).size(), 3u);
-    const TCSVDataRecord& a = *rowsOf(l.list)[0];
-    EXPECT_EQ(a.FileName, "a.dat");
-    EXPECT_EQ(a.Time, at(2004, 1, 5, 9, 30));
-    EXPECT_EQ(a.Echo, 12);
-    EXPECT_EQ(a.LongEcho, 3);
-    EXPECT_EQ(a.OtherData, 1);
-    EXPECT_EQ(a.ObsTime, 10);
-    EXPECT_EQ(a.Remark, "");
-    EXPECT_EQ(a.Line, "a.dat,2004/01/05 09:30:00,12,3,1,10,");
+    const TenMinuteRow& a = *rowsOf(l.list)[0];
+    EXPECT_EQ(a.fileName, "a.dat");
+    EXPECT_EQ(a.time, at(2004, 1, 5, 9, 30));
+    EXPECT_EQ(a.echo, 12);
+    EXPECT_EQ(a.longEcho, 3);
+    EXPECT_EQ(a.otherData, 1);
+    EXPECT_EQ(a.observedMinutes, 10);
+    EXPECT_EQ(a.remark, "");
+    EXPECT_EQ(a.line, "a.dat,2004/01/05 09:30:00,12,3,1,10,");
     // Date and time in two columns; the remark keeps its commas.
-    const TCSVDataRecord& b = *rowsOf(l.list)[1];
-    EXPECT_EQ(b.Time, at(2004, 1, 5, 9, 40));
-    EXPECT_EQ(b.Echo, 7);
-    EXPECT_EQ(b.OtherData, 2);
-    EXPECT_EQ(b.Remark, "x,y");
-    EXPECT_EQ(rowsOf(l.list)[2]->FileName, "");
+    const TenMinuteRow& b = *rowsOf(l.list)[1];
+    EXPECT_EQ(b.time, at(2004, 1, 5, 9, 40));
+    EXPECT_EQ(b.echo, 7);
+    EXPECT_EQ(b.otherData, 2);
+    EXPECT_EQ(b.remark, "x,y");
+    EXPECT_EQ(rowsOf(l.list)[2]->fileName, "");
     EXPECT_TRUE(rejectedOf(l.list).empty());
     EXPECT_TRUE(l.messages.texts.empty());
 }
 
-TEST(AddLine, CountsReadLikeThirtyTwoBitNumbers) {
+TEST(addLine, CountsReadLikeThirtyTwoBitNumbers) {
     Loaded l;
     const std::pair<const char*, std::int64_t> cases[] = {
         {"  12", 12},
@@ -76,14 +76,14 @@ TEST(AddLine, CountsReadLikeThirtyTwoBitNumbers) {
         {"$0", 0},
     };
     for (const auto& [text, value] : cases) {
-        l.list.Clear();
-        l.list.AddLine(std::string("a,2004/01/05 09:30:00,") + text + ",0,0,10,");
+        l.list.clear();
+        l.list.addLine(std::string("a,2004/01/05 09:30:00,") + text + ",0,0,10,");
         ASSERT_EQ(rowsOf(l.list).size(), 1u) << text;
-        EXPECT_EQ(rowsOf(l.list)[0]->Echo, value) << text;
+        EXPECT_EQ(rowsOf(l.list)[0]->echo, value) << text;
     }
 }
 
-TEST(AddLine, UnreadableLinesAreRejectedSilently) {
+TEST(addLine, UnreadableLinesAreRejectedSilently) {
     Loaded l;
     const std::vector<std::string> bad = {
         "a.dat,2004/01/05 09:30:00,12,3,1,10", // no comma after ObsTime
@@ -109,50 +109,50 @@ TEST(AddLine, UnreadableLinesAreRejectedSilently) {
         "a.dat,2004/01/05 09:30:00,-2147483648,0,0,10,",
     };
     for (const std::string& line : bad) {
-        l.list.AddLine(line);
+        l.list.addLine(line);
     }
-    l.list.AddLine(""); // leaves no trace at all
+    l.list.addLine(""); // leaves no trace at all
     EXPECT_TRUE(rowsOf(l.list).empty());
     EXPECT_EQ(rejectedOf(l.list), bad);
     EXPECT_TRUE(l.messages.texts.empty());
     // The parse buffer's leftovers never turn into a row.
-    l.list.AddLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    l.list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
-    EXPECT_EQ(rowsOf(l.list)[0]->Echo, 1);
+    EXPECT_EQ(rowsOf(l.list)[0]->echo, 1);
 }
 
-TEST(AddLine, ImplausibleLineShowsTheLineAsRead) {
+TEST(addLine, ImplausibleLineShowsTheLineAsRead) {
     Loaded l;
-    l.list.AddLine("a.dat,2004/01/05 09:30:00,0,0,5,0,"); // other data alone passes
+    l.list.addLine("a.dat,2004/01/05 09:30:00,0,0,5,0,"); // other data alone passes
     const std::string line = "a.dat,2004/01/05 09:40:00,0,1,0,0,\x83\x81\x83\x82";
-    l.list.AddLine(line);
+    l.list.addLine(line);
     ASSERT_EQ(l.messages.texts.size(), 1u);
     EXPECT_EQ(l.messages.texts[0], kImplausiblePrefix + line + " ]");
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
-    EXPECT_EQ(rowsOf(l.list)[0]->OtherData, 5);
+    EXPECT_EQ(rowsOf(l.list)[0]->otherData, 5);
     EXPECT_EQ(rejectedOf(l.list), std::vector<std::string>{line});
 }
 
-TEST(AddLine, UnexpectedFailureDropsTheLine) {
-    TCSVDataList list;
-    list.Init();
+TEST(addLine, UnexpectedFailureDropsTheLine) {
+    TenMinuteTable list;
+    list.init();
     std::vector<std::string> shown;
-    MessageHandler previous = SetMessageHandler([&](const std::string& text) {
+    MessageHandler previous = setMessageHandler([&](const std::string& text) {
         shown.push_back(text);
         if (shown.size() == 1) {
             throw std::runtime_error("message box failed");
         }
     });
-    list.AddLine("a.dat,2004/01/05 09:30:00,0,1,0,0,");
-    list.AddLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
-    SetMessageHandler(std::move(previous));
+    list.addLine("a.dat,2004/01/05 09:30:00,0,1,0,0,");
+    list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    setMessageHandler(std::move(previous));
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], kUnexpectedError);
     EXPECT_TRUE(rejectedOf(list).empty());
     EXPECT_EQ(rowsOf(list).size(), 1u);
 }
 
-TEST(LoadText, EveryLineEndEndsALine) {
+TEST(loadText, EveryLineEndEndsALine) {
     const std::string a = "a.dat,2004/01/05 09:30:00,1,0,0,10,";
     const std::string b = "b.dat,2004/01/05 09:40:00,2,0,0,10,";
     const std::string c = "c.dat,2004/01/05 09:50:00,3,0,0,10,";
@@ -160,75 +160,75 @@ TEST(LoadText, EveryLineEndEndsALine) {
                                     a + "\r" + b + "\r" + c + "\r", a + "\r\n" + b + "\n" + c,
                                     "\r\n" + a + "\r\n\r\n" + b + "\n\n" + c + "\r\n\r\n"}) {
         Loaded l;
-        l.list.LoadText(text);
+        l.list.loadText(text);
         ASSERT_EQ(rowsOf(l.list).size(), 3u);
-        EXPECT_EQ(rowsOf(l.list)[0]->Remark, "");
-        EXPECT_EQ(rowsOf(l.list)[2]->Line, c);
+        EXPECT_EQ(rowsOf(l.list)[0]->remark, "");
+        EXPECT_EQ(rowsOf(l.list)[2]->line, c);
         EXPECT_TRUE(rejectedOf(l.list).empty());
     }
 }
 
-TEST(LoadText, CtrlZEndsTheFile) {
+TEST(loadText, CtrlZEndsTheFile) {
     Loaded l;
-    l.list.LoadText("a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n"
+    l.list.loadText("a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n"
                     "b.dat,2004/01/05 09:40:00,2,0,0,10,x\x1Ay\r\n"
                     "c.dat,2004/01/05 09:50:00,3,0,0,10,\r\n");
     ASSERT_EQ(rowsOf(l.list).size(), 2u);
-    EXPECT_EQ(rowsOf(l.list)[1]->Remark, "x");
+    EXPECT_EQ(rowsOf(l.list)[1]->remark, "x");
 }
 
-TEST(LoadFile, MissingFileKeepsTheListsAndASecondFileReplacesThem) {
+TEST(loadFile, MissingFileKeepsTheListsAndASecondFileReplacesThem) {
     TempDir dir;
     writeFile(dir.file("one.csv"), "#header\r\na.dat,2004/01/05 09:30:00,1,0,0,10,\r\n");
     writeFile(dir.file("two.csv"), "b.dat,2004/01/06 09:30:00,2,0,0,10,\r\n"
                                    "c.dat,2004/01/06 09:40:00,3,0,0,10,\r\n");
     Loaded l;
-    l.list.LoadFile(dir.file("one.csv"));
-    l.list.LoadFile(dir.file("missing.csv"));
-    l.list.LoadFile(dir.path().string()); // a folder is no data file
+    l.list.loadFile(dir.file("one.csv"));
+    l.list.loadFile(dir.file("missing.csv"));
+    l.list.loadFile(dir.path().string()); // a folder is no data file
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
     EXPECT_EQ(rejectedOf(l.list), std::vector<std::string>{"#header"});
-    l.list.LoadFile(dir.file("two.csv"));
+    l.list.loadFile(dir.file("two.csv"));
     ASSERT_EQ(rowsOf(l.list).size(), 2u);
-    EXPECT_EQ(rowsOf(l.list)[0]->FileName, "b.dat");
+    EXPECT_EQ(rowsOf(l.list)[0]->fileName, "b.dat");
     EXPECT_TRUE(rejectedOf(l.list).empty());
 }
 
-TEST(TCSVDataList, MillionNodesReleaseWithoutRecursion) {
-    TCSVDataList list;
-    list.Init();
+TEST(TenMinuteTable, MillionNodesReleaseWithoutRecursion) {
+    TenMinuteTable list;
+    list.init();
     std::string text;
     for (int i = 0; i < 1'000'000; ++i) {
         text += "x\n";
     }
-    list.LoadText(std::move(text)); // a million rejected lines
+    list.loadText(std::move(text)); // a million rejected lines
     for (int i = 0; i < 1'000'000; ++i) {
-        auto node = std::make_unique<TCSVDataRecord>();
-        node->Next = std::move(list.Top);
-        list.Top = std::move(node);
+        auto node = std::make_unique<TenMinuteRow>();
+        node->next = std::move(list.top);
+        list.top = std::move(node);
     }
-    list.Clear();
-    EXPECT_FALSE(list.Top->Next);
-    EXPECT_EQ(list.Top.get(), list.Last);
-    EXPECT_FALSE(list.NoTimeTop->Next);
+    list.clear();
+    EXPECT_FALSE(list.top->next);
+    EXPECT_EQ(list.top.get(), list.endNode);
+    EXPECT_FALSE(list.rejectedTop->next);
 }
 
-TEST(SaveReport10, WritesEveryRowWithCrLf) {
+TEST(writeFile, WritesEveryRowWithCrLf) {
     TempDir dir;
     Loaded l;
-    l.list.LoadText("a.dat,2004/01/05 09:30:45,1,0,0,16,x,y\r\n"
+    l.list.loadText("a.dat,2004/01/05 09:30:45,1,0,0,16,x,y\r\n"
                     "b.dat,2004/01/05 09:40:45,0,0,3,0,\r\n");
-    l.list.Normalize();
+    l.list.normalize();
     writeFile(dir.file("report10.csv"), "previous content that is longer");
-    l.list.SaveReport10(dir.file("report10.csv"), false);
+    l.list.writeFile(dir.file("report10.csv"), false);
     EXPECT_EQ(readFile(dir.file("report10.csv")),
               "a.dat,2004/01/05 09:30,1,0,0,16,0.63,0.00,0.00,0.63,0.00,0.00,x,y\r\n"
               "b.dat,2004/01/05 09:40,0,0,3,0,0.00,0.00,0.00,0.00,0.00,0.00,\r\n");
 
-    l.list.Clear();
-    l.list.SaveReport10(dir.file("report10.csv"), true);
-    EXPECT_EQ(readFile(dir.file("report10.csv")), std::string(kReport10FormatLine) + "\r\n");
-    l.list.SaveReport10(dir.file("report10.csv"), false);
+    l.list.clear();
+    l.list.writeFile(dir.file("report10.csv"), true);
+    EXPECT_EQ(readFile(dir.file("report10.csv")), std::string(kTenMinuteHeaderLine) + "\r\n");
+    l.list.writeFile(dir.file("report10.csv"), false);
     EXPECT_EQ(readFile(dir.file("report10.csv")), "");
-    EXPECT_THROW(l.list.SaveReport10(dir.file("no/such/folder.csv"), true), IoError);
+    EXPECT_THROW(l.list.writeFile(dir.file("no/such/folder.csv"), true), IoError);
 }

@@ -15,13 +15,13 @@
 #include <string>
 #include <string_view>
 
-using TDateTime = double;
+using DateTime = double;
 
 constexpr double kMinutesPerDay = 1440.0;
-constexpr TDateTime kTenMinutes = 10.0 / kMinutesPerDay; // 1/144 of a day
+constexpr DateTime kTenMinutes = 10.0 / kMinutesPerDay; // 1/144 of a day
 
 // Raised when a text or an hour key is not a valid date and time.
-class EConvertError : public std::runtime_error {
+class DateConvertError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -29,55 +29,55 @@ public:
 // Reads "yyyy/mm/dd[ hh[:nn[:ss]]]" after optional blanks, or a time alone
 // (which lands on day 0). After a date and a complete time the rest is not
 // examined. Returns nothing for text of another shape or an invalid date/time.
-std::optional<TDateTime> TryStrToDateTime(std::string_view text);
-TDateTime StrToDateTime(std::string_view text); // throws EConvertError
+std::optional<DateTime> tryParseDateTime(std::string_view text);
+DateTime parseDateTime(std::string_view text); // throws DateConvertError
 
 // Builds the value of a calendar date and a time of day; nothing when invalid.
-std::optional<TDateTime> TryEncodeDateTime(int year, int month, int day, int hour, int minute,
-                                           int second);
+std::optional<DateTime> tryEncodeDateTime(int year, int month, int day, int hour, int minute,
+                                          int second);
 
 struct DateTimeParts {
     int year, month, day, hour, minute, second, millisecond;
 };
 // Splits a value into calendar fields after rounding to the nearest millisecond.
-DateTimeParts DecodeDateTime(TDateTime value);
+DateTimeParts decodeDateTime(DateTime value);
 
 // Whole seconds since 30 December 1899 of the comparison text: equal exactly
 // when the comparison texts are equal.
-std::int64_t DateTimeToSecondKey(TDateTime value);
+std::int64_t secondKeyOf(DateTime value);
 // The value of a comparison text read back: the key's second, cut to it.
-TDateTime SecondKeyToDateTime(std::int64_t key);
+DateTime dateTimeOfSecondKey(std::int64_t key);
 // The comparison text itself: "yyyy/mm/dd" plus " hh:nn:ss" unless midnight.
-std::string DateTimeToCompareStr(TDateTime value);
+std::string compareText(DateTime value);
 
 // "yyyy/mm/dd hh:nn": seconds dropped, not rounded into the minute.
-std::string DateTimeToRepStr(TDateTime value);
-void AppendRepStr(std::string& out, TDateTime value);
+std::string reportTimeText(DateTime value);
+void appendReportTime(std::string& out, DateTime value);
 // The same 16 bytes written at out, returning the end; nullptr for a year
-// beyond four digits (then AppendRepStr writes it).
-char* PutRepStr(char* out, TDateTime value);
+// beyond four digits (then appendReportTime writes it).
+char* putReportTime(char* out, DateTime value);
 
 // The hour key "yyyymmddhh" of a value, or of its fields.
-std::string DateTimeToHourKey(TDateTime value);
-std::string HourKeyOf(const DateTimeParts& parts);
-// The start of the hour named by a key; EConvertError for a key that is no
+std::string hourKeyOf(DateTime value);
+std::string hourKeyOf(const DateTimeParts& parts);
+// The start of the hour named by a key; DateConvertError for a key that is no
 // valid date and hour (shorter than ten characters, a non-digit, month 13, hour 24).
-TDateTime HourKeyToDateTime(std::string_view key);
+DateTime hourKeyToDateTime(std::string_view key);
 // The key of the hour that lies the given number of hours after the key's
-// hour: the same text as DateTimeToHourKey(HourKeyToDateTime(key) + hours / 24.0),
-// worked out in whole hours. EConvertError like HourKeyToDateTime.
-std::string ShiftHourKey(std::string_view key, std::int32_t hours);
+// hour: the same text as hourKeyOf(hourKeyToDateTime(key) + hours / 24.0),
+// worked out in whole hours. DateConvertError like hourKeyToDateTime.
+std::string shiftHourKey(std::string_view key, std::int32_t hours);
 
 // Month names used by "mmmm" and "mmm", indexed 0 (January) to 11.
-extern std::array<std::string, 12> LongMonthNames;
-extern std::array<std::string, 12> ShortMonthNames;
+extern std::array<std::string, 12> kLongMonthNames;
+extern std::array<std::string, 12> kShortMonthNames;
 // Installs the English names whatever the system language says.
-void InstallEnglishMonthNames();
+void installEnglishMonthNames();
 
 // The backup name of a file: its extension (from the last "." after the last
 // path separator) replaced by ".bak", or ".bak" appended.
-std::string BackupFileName(const std::string& name);
+std::string backupFileName(const std::string& name);
 // Moves an existing file aside to its backup name, deleting an older backup
 // first. Does nothing when no such file (a directory does not count) exists.
 // Failures are ignored: the caller's own create then fails or overwrites.
-void BackupFile(const std::string& name);
+void backupFile(const std::string& name);

@@ -1,0 +1,215 @@
+#pragma once
+// The main window: seven pages, the settings controls of the main page, the
+// menus and the open dialog. Every setting control writes its one field of
+// CnfData when its shown state or text changes, whether the user or the code
+// changed it; showSettingsInControls shows the whole record and so runs each changed
+// control's handler. The recompute and the report outputs run in the core
+// (Recompute) over the program's globals; this window is their view and does
+// only what belongs to a window: dialogs, captions, enabling, the pages.
+//
+// Handlers may throw; the signal connections (all in connectHandlers) run them
+// through one guard that shows the error box, so the window stays usable.
+//
+// After the seven report pages comes the colorgramme page, each UT month as a
+// picture. Its months are built once per recompute and by the RMOB page's
+// 再計算, so that picture and table use the same settings; after a recompute
+// that failed part way they are built when the page is next shown. The RMOB
+// page also writes the monthly upload files with the station's information,
+// which the dialog 観測局情報 edits.
+
+#include "pipeline/Recompute.h"
+#include "shared/Messages.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ColorgrammePage;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class AboutBox;
+class TextView;
+class WholeSpinBox;
+
+class MainWindow : public QMainWindow, public RecomputeView {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The open dialog: returns the confirmed name, nothing when cancelled.
+    // Tests replace it.
+    using OpenDialogCall = std::function<std::optional<QString>(QWidget* parent)>;
+    OpenDialogCall openDialog;
+    static std::optional<QString> runOpenDialog(QWidget* parent);
+
+    void setAboutBox(AboutBox* box) { aboutBox_ = box; }
+
+    // Start-up, commands and outputs.
+    void startUp();
+    void buildDebugMenu();
+    void showSettingsInControls();
+    void enableOutputButtons();
+    void openDataFile();
+    void recompute();
+    void writeTenMinuteTable();
+    void writeHourTable();
+    void updateTextReport();
+    void writeTextReport();
+    void updateAndWriteTextReport();
+    void buildRmobTables();
+    void updateRmobTables();
+    void writeRmobTables();
+    void updateAndWriteRmobTables();
+    void exitClicked();
+    void restoreDefaultSettings(); // 初期設定に戻す
+    void saveSettingsClicked();    // 設定を保存
+    void showSettingsClicked();    // 設定の表示
+    void showAbout();
+    void showHelp();
+
+    // The colorgramme page, the monthly RMOB files and the station dialog.
+    void showColorgramme(); // build the months while they lag behind the data
+    void rebuildColorgramme();
+    void colorgrammeExportClick();
+    void rmobMonthlyClick();
+    void stationInfoClick();
+
+    // Setting controls.
+    void mainLongEchoToggled();
+    void mainOtherDataToggled();
+    void reportPageLongEchoToggled();
+    void reportPageOtherDataToggled();
+    void percentRatesToggled();
+    void noiseMinutesChanged();
+    void alwaysWriteTextReportToggled();
+    void tenMinuteHeaderToggled();
+    void alwaysWriteTenMinuteToggled();
+    void hourHeaderToggled();
+    void alwaysWriteHourToggled();
+    void alwaysWriteRmobToggled();
+    void rmobLongEchoToggled();
+    void rmobOtherDataToggled();
+    void utOffsetChanged();
+    void longEchoDurationToggled();
+    void longEchoSecondsChanged();
+    void otherDataDurationToggled();
+    void otherDataSecondsChanged();
+
+    // RecomputeView.
+    void setDataFileName(const std::string& name) override;
+    void setRecomputeCaption(const std::string& caption) override;
+    void showRawData(const std::string& bytes) override;
+    void clearPage(Page page) override;
+    void loadPage(Page page, const std::string& fileName) override;
+    void setSummary(const Summary& summary) override;
+    std::vector<std::string> textReportLines() override;
+    void setTextReportLines(const std::vector<std::string>& lines) override;
+    std::vector<std::string> rmobLines() override;
+    void setRmobLines(const std::vector<std::string>& lines) override;
+
+    // Pages and views.
+    QTabWidget* pages;
+    QWidget* mainTab;
+    QWidget* rawDataTab;
+    QWidget* textReportTab;
+    QWidget* tenMinuteTab;
+    QWidget* hourTab;
+    QWidget* noObsTab;
+    QWidget* rmobTab;
+    TextView* rawDataView;
+    TextView* textReportView;
+    TextView* tenMinuteView;
+    TextView* hourView;
+    TextView* noObsView;
+    TextView* rmobView;
+
+    // Band 1: data file and summary.
+    QLineEdit* dataFileField;
+    QLineEdit* firstLineField;
+    QLineEdit* firstSlotField;
+    QLineEdit* lineCountField;
+    QLineEdit* rowCountField;
+    QLineEdit* lastLineField;
+    QLineEdit* lastSlotField;
+    QLineEdit* rejectedCountField;
+    QLineEdit* gapCountField;
+
+    QPushButton* openButton;            // 読み込み
+    QPushButton* writeTextReportButton; // text report: file 出力
+    QPushButton* reportRecomputeButton; // report page: 再計算
+    QPushButton* reportWriteButton;     // report page: file 出力
+    QPushButton* openDefaultButton;     // velkdata読込
+    QPushButton* recomputeButton;       // 再計算
+    QPushButton* tenMinuteWriteButton;  // report10: file 出力
+    QPushButton* hourWriteButton;       // report60: file 出力
+    QPushButton* exitButton;            // 終了
+    QPushButton* rmobBandWriteButton;   // RMOB band: file 出力
+    QPushButton* rmobWriteButton;       // RMOB page: file 出力
+    QPushButton* rmobRecomputeButton;   // RMOB page: 再計算
+
+    QCheckBox* longEchoDurationCheck;
+    WholeSpinBox* longEchoSecondsSpin;
+    QCheckBox* otherDataDurationCheck;
+    WholeSpinBox* otherDataSecondsSpin;
+    QCheckBox* alwaysWriteTextReportCheck;
+    QCheckBox* longEchoLinesCheck;
+    QCheckBox* otherDataLinesCheck;
+    QCheckBox* percentRatesCheck;
+    WholeSpinBox* noiseMinutesSpin;
+    QCheckBox* alwaysWriteRmobCheck;
+    QCheckBox* rmobLongEchoCheck;
+    QCheckBox* rmobOtherDataCheck;
+    WholeSpinBox* utOffsetSpin;
+    QCheckBox* tenMinuteHeaderCheck;
+    QCheckBox* alwaysWriteTenMinuteCheck;
+    QCheckBox* hourHeaderCheck;
+    QCheckBox* alwaysWriteHourCheck;
+    QCheckBox* reportPageLongEchoCheck;  // report page twin of CBMLong
+    QCheckBox* reportPageOtherDataCheck; // report page twin of CBMOData
+
+    QMenu* fileMenu;
+    QMenu* settingsMenu;
+    QMenu* helpMenu;
+    QMenu* debugMenu;
+    QAction* openAction;
+    QAction* exitAction;
+    QAction* defaultsAction;
+    QAction* saveSettingsAction;
+    QAction* helpAction;
+    QAction* aboutAction;
+    QAction* showSettingsAction;
+
+    // The colorgramme page and the monthly RMOB files.
+    ColorgrammePage* colorgrammePage;
+    QPushButton* rmobMonthlyButton; // RMOB page: 月別ファイル出力
+    QCheckBox* rmobMonthlyImages;   // RMOB page: 画像も出力
+    QAction* stationAction;         // 設定: 観測局情報
+
+private:
+    void buildPages();
+    QWidget* buildMainPage();
+    void buildMenus();
+    void connectHandlers();
+    void pageShown(int index);
+    TextView* pageView(Page page) const;
+    Recompute pipeline();
+
+    // Runs a handler; an error that leaves it is shown in the error box.
+    template <typename F> void guarded(F&& handler);
+    template <typename Signal, typename Sender>
+    void bind(Sender* sender, Signal signal, void (MainWindow::*handler)());
+
+    std::string dialogFileName_;   // the name last confirmed, as the file system spells it
+    bool colorgrammeStale_ = true; // the months lag behind the hour rows
+    AboutBox* aboutBox_ = nullptr;
+    MessageHandler previousMessageHandler_;
+};

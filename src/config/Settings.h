@@ -1,0 +1,60 @@
+#pragma once
+// The settings record and its file. The stored part is exactly 40 bytes at
+// fixed offsets (little-endian, padding kept as read); it is serialised field
+// by field, never by copying the structure. Defaults live in setDefaultSettings only.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+struct Settings {
+    bool reportLongEcho = false;            // text report: long-echo lines
+    bool reportOtherData = false;           // text report: other-data lines
+    bool alwaysWriteTextReport = false;     // write the text report after every recompute
+    bool tenMinuteHeaderLine = false;       // report10.csv starts with its format line
+    bool alwaysWriteTenMinuteTable = false; // write report10.csv after every recompute
+    bool hourHeaderLine = false;            // report60.csv starts with its format line
+    bool alwaysWriteHourTable = false;      // write report60.csv after every recompute
+    bool alwaysWriteRmob = false;           // write rmob.txt after every recompute
+    bool rmobLongEcho = false;              // RMOB output: long-echo table
+    bool rmobOtherData = false;             // RMOB output: other-data table
+    std::array<std::uint8_t, 2> pad10{};
+    std::int32_t utOffsetHours = 0;     // hours added to local time to get UT
+    bool longEchoDurationKnown = false; // long-echo duration known; only labels the RMOB tables
+    std::array<std::uint8_t, 3> pad17{};
+    std::int32_t longEchoSeconds = 0;    // seconds; only labels the RMOB tables
+    bool otherDataDurationKnown = false; // other-data duration known
+    std::array<std::uint8_t, 3> pad25{};
+    std::int32_t otherDataSeconds = 0; // seconds; only labels the RMOB tables
+    std::int32_t noiseMinutes = 0;     // noise threshold in minutes: this many or fewer is noise
+    bool percentRates = false;         // text report: partial hours as "%" rates
+    std::array<std::uint8_t, 3> pad37{};
+    std::string filePath; // never stored
+};
+
+constexpr std::size_t kSettingsStoredSize = 40;
+using SettingsBytes = std::array<std::uint8_t, kSettingsStoredSize>;
+
+extern Settings CnfData;
+
+// The running program's own path with its extension replaced by ".ini".
+std::string defaultSettingsFileName();
+
+// Sets filePath to defaultSettingsFileName() and every stored field to its
+// default. Padding is left alone.
+void setDefaultSettings(Settings& cnf);
+// Reads the first 40 bytes of the settings file. A missing file gives the
+// defaults silently; a short or unreadable one shows the message and gives
+// the defaults. Never throws.
+void loadSettings(Settings& cnf);
+// Writes exactly the 40 stored bytes; throws IoError naming the file.
+void saveSettings(const Settings& cnf);
+
+SettingsBytes settingsToBytes(const Settings& cnf);
+void settingsFromBytes(Settings& cnf, const SettingsBytes& bytes);
+
+const char* boolText(bool value); // "True" or "False"
+// The display text, code page 932, each line ended by a single CR.
+std::string settingsDisplayText(const Settings& cnf);
+// Shows settingsDisplayText through the installed message call.
+void showSettingsText(const Settings& cnf);

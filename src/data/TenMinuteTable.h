@@ -1,0 +1,98 @@
+#pragma once
+// Observation rows and the data-file reader, slot normalisation with rates,
+// and the ten-minute table.
+//
+// TenMinuteTable holds two lists in the program's list convention (each ends in
+// one empty end node; a node is real exactly while its Next is set): the rows,
+// and the lines set aside (unreadable, implausible, or unplaceable in time).
+// The end node of the row list doubles as the parse buffer. Every pass is
+// linear in the number of lines; long chains are released iteratively.
+
+#include "shared/DateTime.h"
+#include "shared/RowText.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The texts of rows read from a file borrow the list's copy of the file; the
+// list keeps it until it is cleared.
+struct TenMinuteRow {
+    RowText fileName;  // first column; "NoFile" in a gap row; "a&b" after a merge
+    DateTime time = 0; // start of the ten-minute slot
+    // Counts are 64-bit so that merged sums never overflow; the reader only
+    // accepts values of 0 to 2^31-1.
+    std::int64_t echo = 0;
+    double echoRate = 0;
+    double echoError = 0;
+    std::int64_t longEcho = 0;
+    double longEchoRate = 0;
+    double longEchoError = 0;
+    std::int64_t otherData = 0;
+    double otherDataRate = 0;
+    double otherDataError = 0;
+    std::int64_t observedMinutes = 0; // minutes observed; 10 for a full slot, 0 in a gap row
+    RowText remark;                   // the rest of the line after ObsTime's comma, unchanged
+    std::string_view line; // the data line as read (owned by the list); empty in gap rows
+    std::unique_ptr<TenMinuteRow> next;
+
+    // Nodes come from a pool (shared/NodePool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+};
+
+struct RejectedLine {
+    std::string line; // the data line exactly as read
+    std::unique_ptr<RejectedLine> next;
+};
+
+class TenMinuteTable {
+public:
+    TenMinuteTable() = default;
+    ~TenMinuteTable();
+    TenMinuteTable(const TenMinuteTable&) = delete;
+    TenMinuteTable& operator=(const TenMinuteTable&) = delete;
+
+    std::unique_ptr<TenMinuteRow> top; // first node of the row list
+    TenMinuteRow* cursor = nullptr;    // row cursor, moved by every walk
+    TenMinuteRow* endNode = nullptr;   // the empty end node; the next line is parsed into it
+    RejectedLine* rejectedCursor = nullptr;
+    std::unique_ptr<RejectedLine> rejectedTop;
+
+    void init();
+    void clear();
+    // Reads a data file: nothing happens when no such file exists; IoError when
+    // it cannot be read (lists unchanged).
+    void loadFile(const std::string& name);
+    // The same over bytes already read (the pipeline reads the file once).
+    void loadText(std::string text);
+    // Parses, checks and stores one line.
+    void addLine(std::string_view line);
+    // Gap rows, merged duplicates, rates; rows that cannot be placed in time
+    // are moved to the rejected lines.
+    void normalize();
+    // Writes the ten-minute table; IoError on failure.
+    void writeFile(const std::string& name, bool formatLine);
+
+private:
+    // addLine's work on a line that already lies in Texts (loadText's lines).
+    void handleLine(std::string_view keptLine);
+    void appendRejected(std::string_view line);
+    std::string_view keep(std::string text);
+
+    RejectedLine* rejectedEnd = nullptr; // end node of the rejected lines
+    std::deque<std::string> texts;       // the bytes that rows' Line fields point into
+};
+
+extern TenMinuteTable CSVData;
+
+// One row as a line of the ten-minute table, without line end.
+std::string tenMinuteRowText(const TenMinuteRow& row);
+void appendTenMinuteRow(std::string& out, const TenMinuteRow& row);
+
+inline constexpr const char* kTenMinuteHeaderLine =
+    "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo),HR(LongEcho),HR(OtherData),"
+    "Err(Echo),Err(LongEcho),Err(OtherData)";

@@ -1,0 +1,75 @@
+#pragma once
+// Hour rows folded from the ten-minute rows, their rates and flags, and the
+// hourly table. The list follows the program's list convention; an index from
+// hour key to row keeps folding constant-time per row.
+
+#include "data/TenMinuteTable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+struct HourRow {
+    std::string time; // hour key "yyyymmddhh", local time
+    std::int64_t echo = 0;
+    double echoRate = 0;
+    double echoError = 0;
+    std::int64_t longEcho = 0;
+    double longEchoRate = 0;
+    double longEchoError = 0;
+    std::int64_t otherData = 0;
+    double otherDataRate = 0;
+    double otherDataError = 0;
+    std::int64_t observedMinutes = 0;
+    bool underHour = false;  // ObsTime < 60
+    bool aboveNoise = false; // ObsTime > noise threshold
+    std::string remark;      // distinct remarks of the hour, in the order met
+    std::unique_ptr<HourRow> next;
+
+    // Nodes come from a pool (shared/NodePool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+};
+
+class HourTable {
+public:
+    HourTable() = default;
+    ~HourTable();
+    HourTable(const HourTable&) = delete;
+    HourTable& operator=(const HourTable&) = delete;
+
+    std::unique_ptr<HourRow> top;
+    HourRow* cursor = nullptr;
+
+    void init();
+    void clear();
+    void addRow(const TenMinuteRow& row);
+    void computeRates(std::int64_t threshold);
+    // Writes the hourly table; IoError on failure.
+    void writeFile(const std::string& name, bool formatLine);
+
+private:
+    void buildIndex();
+
+    HourRow* endNode = nullptr;
+    // The hour row of the last fold, by its hour count since day 0: the rows
+    // of one hour mostly come together.
+    HourRow* lastHourRow = nullptr;
+    std::int64_t lastHour = 0;
+    // While the hours come in ascending order (as normalised rows do) a later
+    // hour is always a new one and no index is needed. The first hour out of
+    // that order builds the index, which then serves every fold until clear.
+    bool ascending = true;
+    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
+    std::unordered_map<std::int64_t, HourRow*> index;
+};
+
+extern HourTable ReportData;
+
+std::string hourRowText(const HourRow& row);
+
+inline constexpr const char* kHourHeaderLine =
+    "#Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo),HR(LongEcho),HR(OtherData),Err(Echo),"
+    "Err(LongEcho),Err(OtherData)";
