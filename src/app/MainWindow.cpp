@@ -115,14 +115,11 @@ MainWindow::MainWindow(QWidget* parent)
         move(frame.topLeft());
     }
     connectHandlers();
-    previousMessageHandler_ =
-        setMessageHandler([this](const std::string& text) { showCp932Message(this, text); });
+    workspace_.onMessage = [this](const std::string& text) { showCp932Message(this, text); };
     guarded([this] { startUp(); });
 }
 
-MainWindow::~MainWindow() {
-    setMessageHandler(std::move(previousMessageHandler_));
-}
+MainWindow::~MainWindow() = default;
 
 std::optional<QString> MainWindow::runOpenDialog(QWidget* parent) {
     QFileDialog dialog(parent);
@@ -472,14 +469,10 @@ void MainWindow::startUp() {
                                 recomputeButton, tenMinuteWriteButton, hourWriteButton}) {
         button->setEnabled(false);
     }
-    CSVData.init();
-    ReportData.init();
-    NoObsLines.init();
-    setDefaultSettings(CnfData);
-    loadSettings(CnfData);
+    setDefaultSettings(workspace_.settings);
+    loadSettings(workspace_.settings, workspace_.onMessage);
     showSettingsInControls();
-    installEnglishMonthNames();
-    ReportDirty = true;
+    workspace_.textReportStale = true;
     pages->setCurrentWidget(mainTab);
     openDefaultButton->setFocus();
 }
@@ -489,25 +482,25 @@ void MainWindow::buildDebugMenu() {
 }
 
 void MainWindow::showSettingsInControls() {
-    longEchoLinesCheck->setChecked(CnfData.reportLongEcho);
-    reportPageLongEchoCheck->setChecked(CnfData.reportLongEcho);
-    otherDataLinesCheck->setChecked(CnfData.reportOtherData);
-    reportPageOtherDataCheck->setChecked(CnfData.reportOtherData);
-    alwaysWriteTextReportCheck->setChecked(CnfData.alwaysWriteTextReport);
-    tenMinuteHeaderCheck->setChecked(CnfData.tenMinuteHeaderLine);
-    alwaysWriteTenMinuteCheck->setChecked(CnfData.alwaysWriteTenMinuteTable);
-    hourHeaderCheck->setChecked(CnfData.hourHeaderLine);
-    alwaysWriteHourCheck->setChecked(CnfData.alwaysWriteHourTable);
-    longEchoDurationCheck->setChecked(CnfData.longEchoDurationKnown);
-    longEchoSecondsSpin->setValue(CnfData.longEchoSeconds);
-    otherDataDurationCheck->setChecked(CnfData.otherDataDurationKnown);
-    otherDataSecondsSpin->setValue(CnfData.otherDataSeconds);
-    alwaysWriteRmobCheck->setChecked(CnfData.alwaysWriteRmob);
-    rmobLongEchoCheck->setChecked(CnfData.rmobLongEcho);
-    rmobOtherDataCheck->setChecked(CnfData.rmobOtherData);
-    utOffsetSpin->setValue(CnfData.utOffsetHours);
-    percentRatesCheck->setChecked(CnfData.percentRates);
-    noiseMinutesSpin->setValue(CnfData.noiseMinutes);
+    longEchoLinesCheck->setChecked(workspace_.settings.reportLongEcho);
+    reportPageLongEchoCheck->setChecked(workspace_.settings.reportLongEcho);
+    otherDataLinesCheck->setChecked(workspace_.settings.reportOtherData);
+    reportPageOtherDataCheck->setChecked(workspace_.settings.reportOtherData);
+    alwaysWriteTextReportCheck->setChecked(workspace_.settings.alwaysWriteTextReport);
+    tenMinuteHeaderCheck->setChecked(workspace_.settings.tenMinuteHeaderLine);
+    alwaysWriteTenMinuteCheck->setChecked(workspace_.settings.alwaysWriteTenMinuteTable);
+    hourHeaderCheck->setChecked(workspace_.settings.hourHeaderLine);
+    alwaysWriteHourCheck->setChecked(workspace_.settings.alwaysWriteHourTable);
+    longEchoDurationCheck->setChecked(workspace_.settings.longEchoDurationKnown);
+    longEchoSecondsSpin->setValue(workspace_.settings.longEchoSeconds);
+    otherDataDurationCheck->setChecked(workspace_.settings.otherDataDurationKnown);
+    otherDataSecondsSpin->setValue(workspace_.settings.otherDataSeconds);
+    alwaysWriteRmobCheck->setChecked(workspace_.settings.alwaysWriteRmob);
+    rmobLongEchoCheck->setChecked(workspace_.settings.rmobLongEcho);
+    rmobOtherDataCheck->setChecked(workspace_.settings.rmobOtherData);
+    utOffsetSpin->setValue(workspace_.settings.utOffsetHours);
+    percentRatesCheck->setChecked(workspace_.settings.percentRates);
+    noiseMinutesSpin->setValue(workspace_.settings.noiseMinutes);
 }
 
 void MainWindow::enableOutputButtons() {
@@ -518,7 +511,7 @@ void MainWindow::enableOutputButtons() {
 }
 
 Recompute MainWindow::pipeline() {
-    return Recompute(AppState::globals(), *this);
+    return Recompute(workspace_, *this);
 }
 
 void MainWindow::openDataFile() {
@@ -587,7 +580,7 @@ void MainWindow::showColorgramme() {
 
 void MainWindow::rebuildColorgramme() {
     colorgrammeStale_ = true;
-    colorgrammePage->setMonths(buildColorgrammes(ReportData, CnfData));
+    colorgrammePage->setMonths(buildColorgrammes(workspace_.hours, workspace_.settings));
     colorgrammeStale_ = false;
 }
 
@@ -596,52 +589,37 @@ void MainWindow::colorgrammeExportClick() {
 }
 
 void MainWindow::rmobMonthlyClick() {
-    const StationInfo station = loadStationInfo(defaultStationFileName(CnfData.filePath));
+    const StationInfo station =
+        loadStationInfo(defaultStationFileName(workspace_.settings.filePath));
     // Incomplete fields do not stop the export: the bulletin's collectors
     // rather have the counts with a gap in the block than no file at all.
     if (const std::string warning = stationWarningTextCp932(station); !warning.empty()) {
-        showMessage(warning);
+        showCp932Message(this, warning);
     }
-    const std::vector<RmobMonthlyFile> files =
-        writeRmobMonthlyFiles(ReportData, CnfData, station, "");
+    const bool pictures = rmobMonthlyImages->isChecked();
+    const MonthlyRmobExport written =
+        pipeline().writeMonthlyRmobFiles(station, "", pictures, colorgrammePage->manualMaximum());
+    const std::vector<std::string>& files = written.files;
     if (files.empty()) {
         showMessageBox(
             this, QMessageBox::Information,
             QStringLiteral("出力する月がありません。先にデータファイルを読み込んでください。"));
         return;
     }
-    int images = 0;
-    if (rmobMonthlyImages->isChecked()) {
-        // Built anew from the settings the files were just written with, so
-        // each picture matches the file beside it.
-        const std::vector<ColorgrammeMonth> months = buildColorgrammes(ReportData, CnfData);
-        const std::optional<double> maximum = colorgrammePage->manualMaximum();
-        for (const RmobMonthlyFile& file : files) {
-            const auto month = std::find_if(months.begin(), months.end(), [&](const auto& m) {
-                return m.year == file.month.year && m.month == file.month.month;
-            });
-            if (month != months.end()) {
-                writePng(colorgrammeFileName(month->year, month->month),
-                         renderColorgramme(*month, maximum));
-                ++images;
-            }
-        }
-    }
     QString text = QStringLiteral("RMOB月別ファイルを %1 個出力しました。").arg(files.size());
-    text += QStringLiteral("\n%1").arg(
-        QFile::decodeName(QByteArray::fromStdString(files.front().path)));
+    text += QStringLiteral("\n%1").arg(QFile::decodeName(QByteArray::fromStdString(files.front())));
     if (files.size() > 1) {
         text += QStringLiteral(" ～ %1").arg(
-            QFile::decodeName(QByteArray::fromStdString(files.back().path)));
+            QFile::decodeName(QByteArray::fromStdString(files.back())));
     }
-    if (rmobMonthlyImages->isChecked()) {
-        text += QStringLiteral("\n画像を %1 個出力しました。").arg(images);
+    if (pictures) {
+        text += QStringLiteral("\n画像を %1 個出力しました。").arg(written.pictures.size());
     }
     showMessageBox(this, QMessageBox::Information, text);
 }
 
 void MainWindow::stationInfoClick() {
-    const std::string path = defaultStationFileName(CnfData.filePath);
+    const std::string path = defaultStationFileName(workspace_.settings.filePath);
     StationDialog dialog(path, loadStationInfo(path), this);
     dialog.setFont(font());
     dialog.exec();
@@ -652,15 +630,15 @@ void MainWindow::exitClicked() {
 }
 
 void MainWindow::restoreDefaultSettings() {
-    setDefaultSettings(CnfData);
+    setDefaultSettings(workspace_.settings);
     showSettingsInControls();
 }
 
 void MainWindow::saveSettingsClicked() {
-    saveSettings(CnfData);
+    saveSettings(workspace_.settings);
 }
 void MainWindow::showSettingsClicked() {
-    showSettingsText(CnfData);
+    showCp932Message(this, settingsDisplayText(workspace_.settings));
 }
 
 void MainWindow::showAbout() {
@@ -679,94 +657,94 @@ void MainWindow::showHelp() {
 }
 
 void MainWindow::mainLongEchoToggled() {
-    CnfData.reportLongEcho = longEchoLinesCheck->isChecked();
+    workspace_.settings.reportLongEcho = longEchoLinesCheck->isChecked();
     reportPageLongEchoCheck->setChecked(longEchoLinesCheck->isChecked());
-    ReportDirty = true;
+    workspace_.textReportStale = true;
 }
 
 void MainWindow::mainOtherDataToggled() {
-    CnfData.reportOtherData = otherDataLinesCheck->isChecked();
+    workspace_.settings.reportOtherData = otherDataLinesCheck->isChecked();
     reportPageOtherDataCheck->setChecked(otherDataLinesCheck->isChecked());
-    ReportDirty = true;
+    workspace_.textReportStale = true;
 }
 
 void MainWindow::reportPageLongEchoToggled() {
-    CnfData.reportLongEcho = reportPageLongEchoCheck->isChecked();
+    workspace_.settings.reportLongEcho = reportPageLongEchoCheck->isChecked();
     longEchoLinesCheck->setChecked(reportPageLongEchoCheck->isChecked());
-    ReportDirty = true;
+    workspace_.textReportStale = true;
     updateTextReport();
 }
 
 void MainWindow::reportPageOtherDataToggled() {
-    CnfData.reportOtherData = reportPageOtherDataCheck->isChecked();
+    workspace_.settings.reportOtherData = reportPageOtherDataCheck->isChecked();
     otherDataLinesCheck->setChecked(reportPageOtherDataCheck->isChecked());
-    ReportDirty = true;
+    workspace_.textReportStale = true;
     updateTextReport();
 }
 
 void MainWindow::percentRatesToggled() {
-    CnfData.percentRates = percentRatesCheck->isChecked();
-    ReportDirty = true;
+    workspace_.settings.percentRates = percentRatesCheck->isChecked();
+    workspace_.textReportStale = true;
 }
 
 void MainWindow::noiseMinutesChanged() {
-    CnfData.noiseMinutes = noiseMinutesSpin->value();
-    ReportDirty = true;
+    workspace_.settings.noiseMinutes = noiseMinutesSpin->value();
+    workspace_.textReportStale = true;
 }
 
 void MainWindow::alwaysWriteTextReportToggled() {
-    CnfData.alwaysWriteTextReport = alwaysWriteTextReportCheck->isChecked();
+    workspace_.settings.alwaysWriteTextReport = alwaysWriteTextReportCheck->isChecked();
 }
 void MainWindow::tenMinuteHeaderToggled() {
-    CnfData.tenMinuteHeaderLine = tenMinuteHeaderCheck->isChecked();
+    workspace_.settings.tenMinuteHeaderLine = tenMinuteHeaderCheck->isChecked();
 }
 void MainWindow::alwaysWriteTenMinuteToggled() {
-    CnfData.alwaysWriteTenMinuteTable = alwaysWriteTenMinuteCheck->isChecked();
+    workspace_.settings.alwaysWriteTenMinuteTable = alwaysWriteTenMinuteCheck->isChecked();
 }
 void MainWindow::hourHeaderToggled() {
-    CnfData.hourHeaderLine = hourHeaderCheck->isChecked();
+    workspace_.settings.hourHeaderLine = hourHeaderCheck->isChecked();
 }
 void MainWindow::alwaysWriteHourToggled() {
-    CnfData.alwaysWriteHourTable = alwaysWriteHourCheck->isChecked();
+    workspace_.settings.alwaysWriteHourTable = alwaysWriteHourCheck->isChecked();
 }
 void MainWindow::alwaysWriteRmobToggled() {
-    CnfData.alwaysWriteRmob = alwaysWriteRmobCheck->isChecked();
+    workspace_.settings.alwaysWriteRmob = alwaysWriteRmobCheck->isChecked();
 }
 void MainWindow::rmobLongEchoToggled() {
-    CnfData.rmobLongEcho = rmobLongEchoCheck->isChecked();
+    workspace_.settings.rmobLongEcho = rmobLongEchoCheck->isChecked();
 }
 void MainWindow::rmobOtherDataToggled() {
-    CnfData.rmobOtherData = rmobOtherDataCheck->isChecked();
+    workspace_.settings.rmobOtherData = rmobOtherDataCheck->isChecked();
 }
 void MainWindow::utOffsetChanged() {
-    CnfData.utOffsetHours = utOffsetSpin->value();
+    workspace_.settings.utOffsetHours = utOffsetSpin->value();
 }
 
 void MainWindow::longEchoDurationToggled() {
     longEchoSecondsSpin->setEnabled(longEchoDurationCheck->isChecked());
-    CnfData.longEchoDurationKnown = longEchoDurationCheck->isChecked();
+    workspace_.settings.longEchoDurationKnown = longEchoDurationCheck->isChecked();
 }
 
 void MainWindow::longEchoSecondsChanged() {
-    CnfData.longEchoSeconds = longEchoSecondsSpin->value();
+    workspace_.settings.longEchoSeconds = longEchoSecondsSpin->value();
 }
 
 void MainWindow::otherDataDurationToggled() {
     otherDataSecondsSpin->setEnabled(otherDataDurationCheck->isChecked());
-    CnfData.otherDataDurationKnown = otherDataDurationCheck->isChecked();
+    workspace_.settings.otherDataDurationKnown = otherDataDurationCheck->isChecked();
 }
 
 void MainWindow::otherDataSecondsChanged() {
-    CnfData.otherDataSeconds = otherDataSecondsSpin->value();
+    workspace_.settings.otherDataSeconds = otherDataSecondsSpin->value();
 }
 
 // ---------------------------------------------------------------- the view
 
 TextView* MainWindow::pageView(Page page) const {
     switch (page) {
-    case Page::Report10:
+    case Page::TenMinuteTable:
         return tenMinuteView;
-    case Page::Report60:
+    case Page::HourTable:
         return hourView;
     case Page::NoObsList:
         break;

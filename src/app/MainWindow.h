@@ -1,10 +1,10 @@
 #pragma once
 // The main window: seven pages, the settings controls of the main page, the
 // menus and the open dialog. Every setting control writes its one field of
-// CnfData when its shown state or text changes, whether the user or the code
+// the settings when its shown state or text changes, whether the user or the code
 // changed it; showSettingsInControls shows the whole record and so runs each changed
 // control's handler. The recompute and the report outputs run in the core
-// (Recompute) over the program's globals; this window is their view and does
+// (Recompute) over the window's workspace; this window is their view and does
 // only what belongs to a window: dialogs, captions, enabling, the pages.
 //
 // Handlers may throw; the signal connections (all in connectHandlers) run them
@@ -18,7 +18,6 @@
 // which the dialog 観測局情報 edits.
 
 #include "pipeline/Recompute.h"
-#include "shared/Messages.h"
 
 #include <QMainWindow>
 
@@ -52,6 +51,9 @@ public:
     static std::optional<QString> runOpenDialog(QWidget* parent);
 
     void setAboutBox(AboutBox* box) { aboutBox_ = box; }
+
+    // The station's data, settings and out-of-date flags that this window shows.
+    Workspace& workspace() { return workspace_; }
 
     // Start-up, commands and outputs.
     void startUp();
@@ -211,5 +213,5 @@ private:
     std::string dialogFileName_;   // the name last confirmed, as the file system spells it
     bool colorgrammeStale_ = true; // the months lag behind the hour rows
     AboutBox* aboutBox_ = nullptr;
-    MessageHandler previousMessageHandler_;
+    Workspace workspace_;
 };

@@ -11,7 +11,6 @@
 #include "reports/RmobMonthly.h"
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
-#include "shared/Messages.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
@@ -60,23 +59,11 @@ struct UsageError {
     std::string message;
 };
 
-// Prints on standard output as UTF-8 (the program's texts are code page 932).
+// Keeps the summary; the rest of what a window shows has no place here.
 class CliView : public RecomputeView {
 public:
     Summary summary;
-    std::vector<std::string> textReport;
-    std::vector<std::string> rmob;
-
-    void setDataFileName(const std::string&) override {}
-    void setRecomputeCaption(const std::string&) override {}
-    void showRawData(const std::string&) override {}
-    void clearPage(Page) override {}
-    void loadPage(Page, const std::string&) override {}
     void setSummary(const Summary& s) override { summary = s; }
-    std::vector<std::string> textReportLines() override { return textReport; }
-    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
-    std::vector<std::string> rmobLines() override { return rmob; }
-    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
 };
 
 std::optional<bool> parseBool(const std::string& v) {
@@ -106,53 +93,23 @@ void applySetting(Settings& cnf, const std::string& assignment) {
     }
     const std::string name = assignment.substr(0, eq);
     const std::string value = assignment.substr(eq + 1);
-    struct BoolField {
-        const char* name;
-        bool Settings::*field;
-    };
-    struct IntField {
-        const char* name;
-        std::int32_t Settings::*field;
-    };
-    static const BoolField bools[] = {{"MLong", &Settings::reportLongEcho},
-                                      {"MOData", &Settings::reportOtherData},
-                                      {"RepTOF", &Settings::alwaysWriteTextReport},
-                                      {"Rep1l1", &Settings::tenMinuteHeaderLine},
-                                      {"Rep1OF", &Settings::alwaysWriteTenMinuteTable},
-                                      {"Rep6l1", &Settings::hourHeaderLine},
-                                      {"Rep6OF", &Settings::alwaysWriteHourTable},
-                                      {"RMOBF", &Settings::alwaysWriteRmob},
-                                      {"RMOBLE", &Settings::rmobLongEcho},
-                                      {"RMOBOD", &Settings::rmobOtherData},
-                                      {"LongFLE", &Settings::longEchoDurationKnown},
-                                      {"LongFOD", &Settings::otherDataDurationKnown},
-                                      {"HR", &Settings::percentRates}};
-    static const IntField ints[] = {{"RTZ", &Settings::utOffsetHours},
-                                    {"LongTLE", &Settings::longEchoSeconds},
-                                    {"LongTOD", &Settings::otherDataSeconds},
-                                    {"nd", &Settings::noiseMinutes}};
-    for (const BoolField& f : bools) {
-        if (name == f.name) {
-            auto b = parseBool(value);
-            if (!b) {
-                throw UsageError{"setting " + name + " takes 0, 1, true or false, got '" + value +
-                                 "'"};
-            }
-            cnf.*f.field = *b;
-            return;
-        }
+    const SettingField* field = findSettingField(name);
+    if (!field) {
+        throw UsageError{"unknown setting '" + name + "'"};
     }
-    for (const IntField& f : ints) {
-        if (name == f.name) {
-            auto i = parseInt(value);
-            if (!i) {
-                throw UsageError{"setting " + name + " takes a whole number, got '" + value + "'"};
-            }
-            cnf.*f.field = *i;
-            return;
+    if (field->flag) {
+        auto b = parseBool(value);
+        if (!b) {
+            throw UsageError{"setting " + name + " takes 0, 1, true or false, got '" + value + "'"};
         }
+        cnf.*field->flag = *b;
+    } else {
+        auto i = parseInt(value);
+        if (!i) {
+            throw UsageError{"setting " + name + " takes a whole number, got '" + value + "'"};
+        }
+        cnf.*field->number = *i;
     }
-    throw UsageError{"unknown setting '" + name + "'"};
 }
 
 struct Options {
@@ -281,41 +238,40 @@ void requireRegularFile(const char* what, const std::string& name) {
 }
 
 int run(const Options& o) {
-    setMessageHandler(printMessage);
-    installEnglishMonthNames();
-
-    setDefaultSettings(CnfData);
+    Workspace ws;
+    ws.onMessage = printMessage;
+    Settings& settings = ws.settings;
     if (o.settingsFile) {
         requireRegularFile("Cannot read settings file", *o.settingsFile);
-        CnfData.filePath = *o.settingsFile;
+        settings.filePath = *o.settingsFile;
     }
-    loadSettings(CnfData);
+    loadSettings(settings, printMessage);
     for (const std::string& s : o.sets) {
-        applySetting(CnfData, s);
+        applySetting(settings, s);
     }
 
     if (o.writeSettings) {
-        Settings out = CnfData;
+        Settings out = settings;
         out.filePath = *o.writeSettings;
         saveSettings(out);
         return 0;
     }
     if (o.showSettings) {
-        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(CnfData))), true);
+        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(settings))), true);
         return 0;
     }
 
     // Every output is written, as the window does with every always-write
     // setting on.
-    CnfData.alwaysWriteTextReport = CnfData.alwaysWriteTenMinuteTable =
-        CnfData.alwaysWriteHourTable = CnfData.alwaysWriteRmob = true;
+    settings.alwaysWriteTextReport = settings.alwaysWriteTenMinuteTable =
+        settings.alwaysWriteHourTable = settings.alwaysWriteRmob = true;
 
     const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
     // Read before changing folder, so a relative --station names what the user meant.
     StationInfo station;
     if (o.rmobMonthly) {
         const std::string stationFile =
-            o.stationFile ? *o.stationFile : defaultStationFileName(CnfData.filePath);
+            o.stationFile ? *o.stationFile : defaultStationFileName(settings.filePath);
         if (o.stationFile) {
             requireRegularFile("Cannot read station file", stationFile);
         }
@@ -330,23 +286,19 @@ int run(const Options& o) {
         }
     }
 
-    CSVData.init();
-    ReportData.init();
-    NoObsLines.init();
-    ReportDirty = true;
+    ws.textReportStale = true;
 
     CliView view;
-    Recompute recompute(AppState::globals(), view);
-    recompute.recompute(dataFile);
+    Recompute pipeline(ws, view);
+    pipeline.recompute(dataFile);
     if (o.rmobMonthly) {
         const std::string warning = stationWarningText(station);
         if (!warning.empty()) {
             std::cerr << warning << std::endl;
         }
-        writeRmobMonthlyFiles(ReportData, CnfData, station, "");
-    }
-    if (o.colorgramme) {
-        writeColorgrammes(buildColorgrammes(ReportData, CnfData), "", o.manualMaximum);
+        pipeline.writeMonthlyRmobFiles(station, "", o.colorgramme, o.manualMaximum);
+    } else if (o.colorgramme) {
+        writeColorgrammes(buildColorgrammes(ws.hours, settings), "", o.manualMaximum);
     }
 
     // Field by field: the first and the last line of a file without line

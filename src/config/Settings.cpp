@@ -1,5 +1,6 @@
 #include "config/Settings.h"
 
+#include "shared/FileNames.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
 #include "shared/ShiftJis.h"
@@ -12,41 +13,7 @@
 #include <system_error>
 #include <utility>
 
-Settings CnfData;
-
 namespace {
-
-// Byte offsets of the stored part; the file format, not the structure layout.
-constexpr std::size_t kOffMLong = 0;
-constexpr std::size_t kOffMOData = 1;
-constexpr std::size_t kOffRepTOF = 2;
-constexpr std::size_t kOffRep1l1 = 3;
-constexpr std::size_t kOffRep1OF = 4;
-constexpr std::size_t kOffRep6l1 = 5;
-constexpr std::size_t kOffRep6OF = 6;
-constexpr std::size_t kOffRMOBF = 7;
-constexpr std::size_t kOffRMOBLE = 8;
-constexpr std::size_t kOffRMOBOD = 9;
-constexpr std::size_t kOffPad10 = 10;
-constexpr std::size_t kOffRTZ = 12;
-constexpr std::size_t kOffLongFLE = 16;
-constexpr std::size_t kOffPad17 = 17;
-constexpr std::size_t kOffLongTLE = 20;
-constexpr std::size_t kOffLongFOD = 24;
-constexpr std::size_t kOffPad25 = 25;
-constexpr std::size_t kOffLongTOD = 28;
-constexpr std::size_t kOffNd = 32;
-constexpr std::size_t kOffHR = 36;
-constexpr std::size_t kOffPad37 = 37;
-
-void putBool(SettingsBytes& bytes, std::size_t at, bool value) {
-    bytes[at] = value ? 1 : 0;
-}
-
-// Any non-zero byte is true: older files and hand edits may hold 2 or 255.
-bool getBool(const SettingsBytes& bytes, std::size_t at) {
-    return bytes[at] != 0;
-}
 
 void putInt32(SettingsBytes& bytes, std::size_t at, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
@@ -64,28 +31,37 @@ std::int32_t getInt32(const SettingsBytes& bytes, std::size_t at) {
     return static_cast<std::int32_t>(u);
 }
 
-template <std::size_t N>
-void putPad(SettingsBytes& bytes, std::size_t at, const std::array<std::uint8_t, N>& pad) {
-    for (std::size_t i = 0; i < N; ++i) {
-        bytes[at + i] = pad[i];
-    }
+constexpr SettingField flagField(const char* name, std::size_t offset, bool defaultValue,
+                                 bool Settings::*member) {
+    return {name, offset, defaultValue ? 1 : 0, member, nullptr};
 }
 
-template <std::size_t N>
-void getPad(const SettingsBytes& bytes, std::size_t at, std::array<std::uint8_t, N>& pad) {
-    for (std::size_t i = 0; i < N; ++i) {
-        pad[i] = bytes[at + i];
-    }
+constexpr SettingField numberField(const char* name, std::size_t offset, std::int32_t defaultValue,
+                                   std::int32_t Settings::*member) {
+    return {name, offset, defaultValue, nullptr, member};
 }
 
-std::string replaceExtension(const std::string& path, std::string_view ext) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        return path.substr(0, dot) + std::string(ext);
-    }
-    return path + std::string(ext);
-}
+// In the order of the stored record; the gaps (bytes 10-11, 17-19, 25-27,
+// 37-39) are padding.
+constexpr std::array<SettingField, 17> kFields = {{
+    flagField("MLong", 0, true, &Settings::reportLongEcho),
+    flagField("MOData", 1, false, &Settings::reportOtherData),
+    flagField("RepTOF", 2, false, &Settings::alwaysWriteTextReport),
+    flagField("Rep1l1", 3, true, &Settings::tenMinuteHeaderLine),
+    flagField("Rep1OF", 4, false, &Settings::alwaysWriteTenMinuteTable),
+    flagField("Rep6l1", 5, true, &Settings::hourHeaderLine),
+    flagField("Rep6OF", 6, false, &Settings::alwaysWriteHourTable),
+    flagField("RMOBF", 7, false, &Settings::alwaysWriteRmob),
+    flagField("RMOBLE", 8, true, &Settings::rmobLongEcho),
+    flagField("RMOBOD", 9, false, &Settings::rmobOtherData),
+    numberField("RTZ", 12, -9, &Settings::utOffsetHours),
+    flagField("LongFLE", 16, false, &Settings::longEchoDurationKnown),
+    numberField("LongTLE", 20, 10, &Settings::longEchoSeconds),
+    flagField("LongFOD", 24, false, &Settings::otherDataDurationKnown),
+    numberField("LongTOD", 28, 20, &Settings::otherDataSeconds),
+    numberField("nd", 32, 20, &Settings::noiseMinutes),
+    flagField("HR", 36, true, &Settings::percentRates),
+}};
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -119,78 +95,55 @@ std::string defaultSettingsFileName() {
     return replaceExtension(exe.string(), ".ini");
 }
 
+const std::array<SettingField, 17>& settingFields() {
+    return kFields;
+}
+
+const SettingField* findSettingField(std::string_view name) {
+    for (const SettingField& field : kFields) {
+        if (name == field.name) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
 void setDefaultSettings(Settings& cnf) {
     cnf.filePath = defaultSettingsFileName();
-    cnf.reportLongEcho = true;
-    cnf.reportOtherData = false;
-    cnf.alwaysWriteTextReport = false;
-    cnf.tenMinuteHeaderLine = true;
-    cnf.alwaysWriteTenMinuteTable = false;
-    cnf.hourHeaderLine = true;
-    cnf.alwaysWriteHourTable = false;
-    cnf.alwaysWriteRmob = false;
-    cnf.rmobLongEcho = true;
-    cnf.rmobOtherData = false;
-    cnf.utOffsetHours = -9;
-    cnf.longEchoDurationKnown = false;
-    cnf.longEchoSeconds = 10;
-    cnf.otherDataDurationKnown = false;
-    cnf.otherDataSeconds = 20;
-    cnf.noiseMinutes = 20;
-    cnf.percentRates = true;
+    for (const SettingField& field : kFields) {
+        if (field.flag) {
+            cnf.*field.flag = field.defaultValue != 0;
+        } else {
+            cnf.*field.number = field.defaultValue;
+        }
+    }
 }
 
 SettingsBytes settingsToBytes(const Settings& cnf) {
-    SettingsBytes bytes{};
-    putBool(bytes, kOffMLong, cnf.reportLongEcho);
-    putBool(bytes, kOffMOData, cnf.reportOtherData);
-    putBool(bytes, kOffRepTOF, cnf.alwaysWriteTextReport);
-    putBool(bytes, kOffRep1l1, cnf.tenMinuteHeaderLine);
-    putBool(bytes, kOffRep1OF, cnf.alwaysWriteTenMinuteTable);
-    putBool(bytes, kOffRep6l1, cnf.hourHeaderLine);
-    putBool(bytes, kOffRep6OF, cnf.alwaysWriteHourTable);
-    putBool(bytes, kOffRMOBF, cnf.alwaysWriteRmob);
-    putBool(bytes, kOffRMOBLE, cnf.rmobLongEcho);
-    putBool(bytes, kOffRMOBOD, cnf.rmobOtherData);
-    putPad(bytes, kOffPad10, cnf.pad10);
-    putInt32(bytes, kOffRTZ, cnf.utOffsetHours);
-    putBool(bytes, kOffLongFLE, cnf.longEchoDurationKnown);
-    putPad(bytes, kOffPad17, cnf.pad17);
-    putInt32(bytes, kOffLongTLE, cnf.longEchoSeconds);
-    putBool(bytes, kOffLongFOD, cnf.otherDataDurationKnown);
-    putPad(bytes, kOffPad25, cnf.pad25);
-    putInt32(bytes, kOffLongTOD, cnf.otherDataSeconds);
-    putInt32(bytes, kOffNd, cnf.noiseMinutes);
-    putBool(bytes, kOffHR, cnf.percentRates);
-    putPad(bytes, kOffPad37, cnf.pad37);
+    SettingsBytes bytes = cnf.storedAsRead;
+    for (const SettingField& field : kFields) {
+        if (field.flag) {
+            bytes[field.offset] = cnf.*field.flag ? 1 : 0;
+        } else {
+            putInt32(bytes, field.offset, cnf.*field.number);
+        }
+    }
     return bytes;
 }
 
 void settingsFromBytes(Settings& cnf, const SettingsBytes& bytes) {
-    cnf.reportLongEcho = getBool(bytes, kOffMLong);
-    cnf.reportOtherData = getBool(bytes, kOffMOData);
-    cnf.alwaysWriteTextReport = getBool(bytes, kOffRepTOF);
-    cnf.tenMinuteHeaderLine = getBool(bytes, kOffRep1l1);
-    cnf.alwaysWriteTenMinuteTable = getBool(bytes, kOffRep1OF);
-    cnf.hourHeaderLine = getBool(bytes, kOffRep6l1);
-    cnf.alwaysWriteHourTable = getBool(bytes, kOffRep6OF);
-    cnf.alwaysWriteRmob = getBool(bytes, kOffRMOBF);
-    cnf.rmobLongEcho = getBool(bytes, kOffRMOBLE);
-    cnf.rmobOtherData = getBool(bytes, kOffRMOBOD);
-    getPad(bytes, kOffPad10, cnf.pad10);
-    cnf.utOffsetHours = getInt32(bytes, kOffRTZ);
-    cnf.longEchoDurationKnown = getBool(bytes, kOffLongFLE);
-    getPad(bytes, kOffPad17, cnf.pad17);
-    cnf.longEchoSeconds = getInt32(bytes, kOffLongTLE);
-    cnf.otherDataDurationKnown = getBool(bytes, kOffLongFOD);
-    getPad(bytes, kOffPad25, cnf.pad25);
-    cnf.otherDataSeconds = getInt32(bytes, kOffLongTOD);
-    cnf.noiseMinutes = getInt32(bytes, kOffNd);
-    cnf.percentRates = getBool(bytes, kOffHR);
-    getPad(bytes, kOffPad37, cnf.pad37);
+    cnf.storedAsRead = bytes;
+    for (const SettingField& field : kFields) {
+        if (field.flag) {
+            // Any non-zero byte is true: older files and hand edits may hold 2 or 255.
+            cnf.*field.flag = bytes[field.offset] != 0;
+        } else {
+            cnf.*field.number = getInt32(bytes, field.offset);
+        }
+    }
 }
 
-void loadSettings(Settings& cnf) {
+void loadSettings(Settings& cnf, const MessageCallback& onMessage) {
     // The file name the caller chose (the command-line tool may name another
     // file) stays; the defaults would otherwise point a later save elsewhere.
     std::string fileName;
@@ -207,7 +160,8 @@ void loadSettings(Settings& cnf) {
         // short or unreadable file, even a folder) is a settings file gone bad.
         std::error_code ec;
         if (!fileName.empty() && std::filesystem::exists(fileName, ec)) {
-            showMessage(
+            deliverMessage(
+                onMessage,
                 utf8ToCp932("設定ファイルの中身が違います。\rデフォルト値を設定しました。"));
         }
     } catch (...) {
@@ -272,8 +226,4 @@ std::string settingsDisplayText(const Settings& cnf) {
     appendLine(text, "  Other DATA  出力  ", b(cnf.rmobOtherData));
     appendLine(text, "  時差              ", i(cnf.utOffsetHours));
     return text;
-}
-
-void showSettingsText(const Settings& cnf) {
-    showMessage(settingsDisplayText(cnf));
 }

@@ -6,6 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "shared/Messages.h"
+
+constexpr std::size_t kSettingsStoredSize = 40;
+using SettingsBytes = std::array<std::uint8_t, kSettingsStoredSize>;
 
 struct Settings {
     bool reportLongEcho = false;            // text report: long-echo lines
@@ -18,35 +24,44 @@ struct Settings {
     bool alwaysWriteRmob = false;           // write rmob.txt after every recompute
     bool rmobLongEcho = false;              // RMOB output: long-echo table
     bool rmobOtherData = false;             // RMOB output: other-data table
-    std::array<std::uint8_t, 2> pad10{};
-    std::int32_t utOffsetHours = 0;     // hours added to local time to get UT
-    bool longEchoDurationKnown = false; // long-echo duration known; only labels the RMOB tables
-    std::array<std::uint8_t, 3> pad17{};
-    std::int32_t longEchoSeconds = 0;    // seconds; only labels the RMOB tables
-    bool otherDataDurationKnown = false; // other-data duration known
-    std::array<std::uint8_t, 3> pad25{};
-    std::int32_t otherDataSeconds = 0; // seconds; only labels the RMOB tables
-    std::int32_t noiseMinutes = 0;     // noise threshold in minutes: this many or fewer is noise
-    bool percentRates = false;         // text report: partial hours as "%" rates
-    std::array<std::uint8_t, 3> pad37{};
+    std::int32_t utOffsetHours = 0;         // hours added to local time to get UT
+    bool longEchoDurationKnown = false;     // only labels the RMOB tables
+    std::int32_t longEchoSeconds = 0;       // only labels the RMOB tables
+    bool otherDataDurationKnown = false;    // only labels the RMOB tables
+    std::int32_t otherDataSeconds = 0;      // only labels the RMOB tables
+    std::int32_t noiseMinutes = 0;          // this many observed minutes or fewer is noise
+    bool percentRates = false;              // text report: partial hours as "%" rates
+    // The stored bytes as last read: the padding between the fields goes back
+    // to the file unchanged.
+    SettingsBytes storedAsRead{};
     std::string filePath; // never stored
 };
 
-constexpr std::size_t kSettingsStoredSize = 40;
-using SettingsBytes = std::array<std::uint8_t, kSettingsStoredSize>;
-
-extern Settings CnfData;
+// One stored field: its name (the one the command line's --set takes and the
+// settings display shows), where its bytes lie, its default, and the member.
+// Exactly one of flag and number is set. This table is the only list of the
+// fields; defaults, the file, the command line and the window follow it.
+struct SettingField {
+    const char* name;
+    std::size_t offset; // byte offset in the stored record; flags 1 byte, numbers 4
+    std::int32_t defaultValue;
+    bool Settings::*flag;
+    std::int32_t Settings::*number;
+};
+const std::array<SettingField, 17>& settingFields();
+// The field of that name; nullptr for none.
+const SettingField* findSettingField(std::string_view name);
 
 // The running program's own path with its extension replaced by ".ini".
 std::string defaultSettingsFileName();
 
 // Sets filePath to defaultSettingsFileName() and every stored field to its
-// default. Padding is left alone.
+// default. The padding is left alone.
 void setDefaultSettings(Settings& cnf);
 // Reads the first 40 bytes of the settings file. A missing file gives the
 // defaults silently; a short or unreadable one shows the message and gives
 // the defaults. Never throws.
-void loadSettings(Settings& cnf);
+void loadSettings(Settings& cnf, const MessageCallback& onMessage = {});
 // Writes exactly the 40 stored bytes; throws IoError naming the file.
 void saveSettings(const Settings& cnf);
 
@@ -56,5 +71,3 @@ void settingsFromBytes(Settings& cnf, const SettingsBytes& bytes);
 const char* boolText(bool value); // "True" or "False"
 // The display text, code page 932, each line ended by a single CR.
 std::string settingsDisplayText(const Settings& cnf);
-// Shows settingsDisplayText through the installed message call.
-void showSettingsText(const Settings& cnf);

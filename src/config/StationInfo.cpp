@@ -1,5 +1,6 @@
 #include "config/StationInfo.h"
 
+#include "shared/FileNames.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
@@ -89,12 +90,7 @@ const std::array<StationField, 16>& stationFields() {
 }
 
 std::string defaultStationFileName(const std::string& cnfFileName) {
-    const size_t sep = cnfFileName.find_last_of("/\\");
-    const size_t dot = cnfFileName.find_last_of('.');
-    if (dot != std::string::npos && (sep == std::string::npos || dot > sep)) {
-        return cnfFileName.substr(0, dot) + ".station";
-    }
-    return cnfFileName + ".station";
+    return replaceExtension(cnfFileName, ".station");
 }
 
 StationInfo loadStationInfo(const std::string& path) {

@@ -13,8 +13,6 @@
 #include <exception>
 #include <optional>
 
-TenMinuteTable CSVData;
-
 namespace {
 
 // Gap insertion adds one row per missing slot, so one mistyped year (2104 for
@@ -326,20 +324,21 @@ void TenMinuteTable::clear() {
     texts.clear();
 }
 
-void TenMinuteTable::loadFile(const std::string& name) {
+void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& onMessage) {
     if (!fileExists(name)) {
         return;
     }
-    loadText(readWholeFile(name));
+    loadText(readWholeFile(name), onMessage);
 }
 
-void TenMinuteTable::loadText(std::string text) {
+void TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage) {
     clear();
     const std::string_view all = keep(std::move(text));
-    forEachLine(all, /*stopAtCtrlZ=*/true, [this](std::string_view line) { handleLine(line); });
+    forEachLine(all, /*stopAtCtrlZ=*/true,
+                [&](std::string_view line) { handleLine(line, onMessage); });
 }
 
-void TenMinuteTable::addLine(std::string_view line) {
+void TenMinuteTable::addLine(std::string_view line, const MessageCallback& onMessage) {
     if (line.empty()) {
         return;
     }
@@ -347,13 +346,13 @@ void TenMinuteTable::addLine(std::string_view line) {
     try {
         kept = keep(std::string(line));
     } catch (const std::exception&) {
-        showMessage(unexpectedErrorText());
+        deliverMessage(onMessage, unexpectedErrorText());
         return;
     }
-    handleLine(kept);
+    handleLine(kept, onMessage);
 }
 
-void TenMinuteTable::handleLine(std::string_view line) {
+void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& onMessage) {
     if (line.empty()) {
         return;
     }
@@ -371,7 +370,7 @@ void TenMinuteTable::handleLine(std::string_view line) {
             std::string message = implausiblePrefix();
             message.append(line);
             message.append(" ]");
-            showMessage(message);
+            deliverMessage(onMessage, message);
             appendRejected(line);
             return;
         }
@@ -380,7 +379,7 @@ void TenMinuteTable::handleLine(std::string_view line) {
         endNode = end.get();
         row.next = std::move(end);
     } catch (const std::exception&) {
-        showMessage(unexpectedErrorText());
+        deliverMessage(onMessage, unexpectedErrorText());
     }
 }
 

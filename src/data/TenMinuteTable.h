@@ -9,6 +9,7 @@
 // linear in the number of lines; long chains are released iteratively.
 
 #include "shared/DateTime.h"
+#include "shared/Messages.h"
 #include "shared/RowText.h"
 
 #include <cstddef>
@@ -66,11 +67,11 @@ public:
     void clear();
     // Reads a data file: nothing happens when no such file exists; IoError when
     // it cannot be read (lists unchanged).
-    void loadFile(const std::string& name);
+    void loadFile(const std::string& name, const MessageCallback& onMessage = {});
     // The same over bytes already read (the pipeline reads the file once).
-    void loadText(std::string text);
+    void loadText(std::string text, const MessageCallback& onMessage = {});
     // Parses, checks and stores one line.
-    void addLine(std::string_view line);
+    void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows, merged duplicates, rates; rows that cannot be placed in time
     // are moved to the rejected lines.
     void normalize();
@@ -79,15 +80,13 @@ public:
 
 private:
     // addLine's work on a line that already lies in Texts (loadText's lines).
-    void handleLine(std::string_view keptLine);
+    void handleLine(std::string_view keptLine, const MessageCallback& onMessage);
     void appendRejected(std::string_view line);
     std::string_view keep(std::string text);
 
     RejectedLine* rejectedEnd = nullptr; // end node of the rejected lines
     std::deque<std::string> texts;       // the bytes that rows' Line fields point into
 };
-
-extern TenMinuteTable CSVData;
 
 // One row as a line of the ten-minute table, without line end.
 std::string tenMinuteRowText(const TenMinuteRow& row);

@@ -7,8 +7,6 @@
 
 #include <cmath>
 
-HourTable ReportData;
-
 namespace {
 
 constinit NodePoolFor<HourRow> hourPool;

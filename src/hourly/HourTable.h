@@ -66,8 +66,6 @@ private:
     std::unordered_map<std::int64_t, HourRow*> index;
 };
 
-extern HourTable ReportData;
-
 std::string hourRowText(const HourRow& row);
 
 inline constexpr const char* kHourHeaderLine =

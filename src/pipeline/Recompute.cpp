@@ -1,21 +1,17 @@
 #include "pipeline/Recompute.h"
 
 #include "config/ProgramInfo.h"
+#include "reports/ColorgrammeImage.h"
 #include "reports/Rmob.h"
+#include "reports/RmobMonthly.h"
 #include "reports/TextReport.h"
 #include "reports/ViewFile.h"
+#include "shared/Backup.h"
 #include "shared/DateTime.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include <filesystem>
-
-bool ReportDirty = false;
-bool RMOBDirty = false;
-
-AppState AppState::globals() {
-    return AppState{CSVData, ReportData, NoObsLines, CnfData, ReportDirty, RMOBDirty};
-}
 
 namespace {
 
@@ -49,29 +45,29 @@ bool Recompute::recompute(const std::string& dataFileName) {
     summary.firstLine = std::string(firstLine(text));
     summary.lastLine = std::string(lastLine(text));
 
-    s_.csv.loadText(std::move(text));
-    s_.csv.normalize();
+    ws_.rows.loadText(std::move(text), ws_.onMessage);
+    ws_.rows.normalize();
 
     view_.clearPage(Page::NoObsList);
-    s_.report.clear();
-    s_.noObs.clear();
+    ws_.hours.clear();
+    ws_.noObsLines.clear();
 
     std::size_t ngCount = 0;
-    for (s_.csv.rejectedCursor = s_.csv.rejectedTop.get(); s_.csv.rejectedCursor->next;
-         s_.csv.rejectedCursor = s_.csv.rejectedCursor->next.get()) {
-        s_.noObs.append(s_.csv.rejectedCursor->line);
+    for (ws_.rows.rejectedCursor = ws_.rows.rejectedTop.get(); ws_.rows.rejectedCursor->next;
+         ws_.rows.rejectedCursor = ws_.rows.rejectedCursor->next.get()) {
+        ws_.noObsLines.append(ws_.rows.rejectedCursor->line);
         ++ngCount;
     }
 
     std::size_t allCount = 0;
     std::size_t notCount = 0;
     const TenMinuteRow* lastRow = nullptr;
-    for (s_.csv.cursor = s_.csv.top.get(); s_.csv.cursor->next;
-         s_.csv.cursor = s_.csv.cursor->next.get()) {
-        const TenMinuteRow& row = *s_.csv.cursor;
-        s_.report.addRow(row);
+    for (ws_.rows.cursor = ws_.rows.top.get(); ws_.rows.cursor->next;
+         ws_.rows.cursor = ws_.rows.cursor->next.get()) {
+        const TenMinuteRow& row = *ws_.rows.cursor;
+        ws_.hours.addRow(row);
         if (row.fileName == kGapFileName) {
-            s_.noObs.append(tenMinuteRowText(row));
+            ws_.noObsLines.append(tenMinuteRowText(row));
             ++notCount;
         }
         ++allCount;
@@ -81,7 +77,7 @@ bool Recompute::recompute(const std::string& dataFileName) {
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
     if (lastRow) {
-        summary.firstSlot = reportTimeText(s_.csv.top->time);
+        summary.firstSlot = reportTimeText(ws_.rows.top->time);
         summary.lastSlot = reportTimeText(lastRow->time);
     }
     summary.rowCount = decimal(allCount);
@@ -89,35 +85,36 @@ bool Recompute::recompute(const std::string& dataFileName) {
     summary.rejectedCount = decimal(ngCount);
     view_.setSummary(summary);
 
-    s_.reportDirty = true;
-    s_.rmobDirty = true;
+    ws_.textReportStale = true;
+    ws_.rmobStale = true;
 
-    if (s_.cnf.alwaysWriteTextReport) {
+    if (ws_.settings.alwaysWriteTextReport) {
         updateAndWriteTextReport();
     }
-    if (s_.cnf.alwaysWriteRmob) {
+    if (ws_.settings.alwaysWriteRmob) {
         updateAndWriteRmobTables();
     }
 
-    const std::string report10 = s_.cnf.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
-    if (s_.cnf.alwaysWriteTenMinuteTable) {
+    const std::string report10 =
+        ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
+    if (ws_.settings.alwaysWriteTenMinuteTable) {
         backupFile(report10);
     }
-    s_.csv.writeFile(report10, s_.cnf.tenMinuteHeaderLine);
-    view_.loadPage(Page::Report10, report10);
+    ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine);
+    view_.loadPage(Page::TenMinuteTable, report10);
 
-    if (s_.reportDirty) {
-        s_.report.computeRates(s_.cnf.noiseMinutes);
+    if (ws_.textReportStale) {
+        ws_.hours.computeRates(ws_.settings.noiseMinutes);
     }
 
-    const std::string report60 = s_.cnf.alwaysWriteHourTable ? kHourTableFile : kTempFile;
-    if (s_.cnf.alwaysWriteHourTable) {
+    const std::string report60 = ws_.settings.alwaysWriteHourTable ? kHourTableFile : kTempFile;
+    if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
     }
-    s_.report.writeFile(report60, s_.cnf.hourHeaderLine);
-    view_.loadPage(Page::Report60, report60);
+    ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine);
+    view_.loadPage(Page::HourTable, report60);
 
-    s_.noObs.writeFile(kNoObsFile);
+    ws_.noObsLines.writeFile(kNoObsFile);
     view_.loadPage(Page::NoObsList, kNoObsFile);
 
     if (fileExists(kTempFile)) {
@@ -130,31 +127,31 @@ bool Recompute::recompute(const std::string& dataFileName) {
 
 void Recompute::writeTenMinuteTable() {
     backupFile(kTenMinuteTableFile);
-    s_.csv.writeFile(kTenMinuteTableFile, s_.cnf.tenMinuteHeaderLine);
+    ws_.rows.writeFile(kTenMinuteTableFile, ws_.settings.tenMinuteHeaderLine);
     if (fileExists(kTenMinuteTableFile)) {
-        view_.loadPage(Page::Report10, kTenMinuteTableFile);
+        view_.loadPage(Page::TenMinuteTable, kTenMinuteTableFile);
     }
 }
 
 void Recompute::writeHourTable() {
-    if (s_.reportDirty) {
-        s_.report.computeRates(s_.cnf.noiseMinutes);
+    if (ws_.textReportStale) {
+        ws_.hours.computeRates(ws_.settings.noiseMinutes);
     }
     backupFile(kHourTableFile);
-    s_.report.writeFile(kHourTableFile, s_.cnf.hourHeaderLine);
+    ws_.hours.writeFile(kHourTableFile, ws_.settings.hourHeaderLine);
     if (fileExists(kHourTableFile)) {
-        view_.loadPage(Page::Report60, kHourTableFile);
+        view_.loadPage(Page::HourTable, kHourTableFile);
     }
 }
 
 void Recompute::updateTextReport() {
-    if (!s_.reportDirty) {
+    if (!ws_.textReportStale) {
         return;
     }
     std::vector<std::string> lines = view_.textReportLines();
-    buildTextReport(s_.report, s_.cnf, lines);
+    buildTextReport(ws_.hours, ws_.settings, lines);
     view_.setTextReportLines(lines);
-    s_.reportDirty = false;
+    ws_.textReportStale = false;
 }
 
 void Recompute::writeTextReport() {
@@ -168,13 +165,13 @@ void Recompute::updateAndWriteTextReport() {
 
 void Recompute::buildRmobTables() {
     std::vector<std::string> lines;
-    buildRmob(s_.report, s_.cnf, lines);
+    buildRmob(ws_.hours, ws_.settings, lines);
     view_.setRmobLines(lines);
-    s_.rmobDirty = false;
+    ws_.rmobStale = false;
 }
 
 void Recompute::updateRmobTables() {
-    if (s_.rmobDirty) {
+    if (ws_.rmobStale) {
         buildRmobTables();
     }
 }
@@ -186,4 +183,21 @@ void Recompute::writeRmobTables() {
 void Recompute::updateAndWriteRmobTables() {
     updateRmobTables();
     writeRmobTables();
+}
+
+MonthlyRmobExport Recompute::writeMonthlyRmobFiles(const StationInfo& station,
+                                                   const std::string& folder, bool pictures,
+                                                   std::optional<double> manualMaximum) {
+    MonthlyRmobExport written;
+    for (RmobMonthlyFile& file :
+         ::writeRmobMonthlyFiles(ws_.hours, ws_.settings, station, folder)) {
+        written.files.push_back(std::move(file.path));
+    }
+    if (pictures) {
+        // Built from the settings the files were just written with, so each
+        // picture matches the file beside it.
+        written.pictures =
+            writeColorgrammes(buildColorgrammes(ws_.hours, ws_.settings), folder, manualMaximum);
+    }
+    return written;
 }

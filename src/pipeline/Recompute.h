@@ -1,22 +1,16 @@
 #pragma once
 // The recompute pipeline and the on-demand outputs, written once for both
-// front ends. The window and the command-line tool each implement
-// RecomputeView for what they show; the order of the steps lives only here.
+// front ends. The window and the command-line tool each give a RecomputeView
+// for what they show; the order of the steps lives only here.
 
-#include "config/Settings.h"
-#include "data/TenMinuteTable.h"
-#include "hourly/HourTable.h"
-#include "shared/TextLines.h"
+#include "config/StationInfo.h"
+#include "pipeline/Workspace.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
-// Whether the hour rates and the text report page lag behind the data or the
-// report settings, and whether the RMOB page lags behind the data.
-extern bool ReportDirty;
-extern bool RMOBDirty;
-
-enum class Page { Report10, Report60, NoObsList };
+enum class Page { TenMinuteTable, HourTable, NoObsList };
 
 // The eight summary fields of the main page; texts are bytes.
 struct Summary {
@@ -24,55 +18,67 @@ struct Summary {
         gapCount;
 };
 
-// What a front end shows. Texts are code page 932 bytes.
+// What a front end shows; texts are code page 932 bytes. Every call has a
+// default that shows nothing, and the text report and the RMOB tables are kept
+// here, so a front end without pages (the command-line tool, a test) only
+// overrides what it wants to see.
 class RecomputeView {
 public:
     virtual ~RecomputeView() = default;
-    virtual void setDataFileName(const std::string& name) = 0;        // csvfilename
-    virtual void setRecomputeCaption(const std::string& caption) = 0; // Button6
-    virtual void showRawData(const std::string& bytes) = 0;           // csv_org page
-    virtual void clearPage(Page page) = 0;
-    virtual void loadPage(Page page, const std::string& fileName) = 0; // load a written file
-    virtual void setSummary(const Summary& summary) = 0;
-    virtual std::vector<std::string> textReportLines() = 0; // Report_View
-    virtual void setTextReportLines(const std::vector<std::string>& lines) = 0;
-    virtual std::vector<std::string> rmobLines() = 0; // RMOB_View
-    virtual void setRmobLines(const std::vector<std::string>& lines) = 0;
+    virtual void setDataFileName(const std::string& /*name*/) {}
+    virtual void setRecomputeCaption(const std::string& /*caption*/) {}
+    virtual void showRawData(const std::string& /*bytes*/) {}
+    virtual void clearPage(Page /*page*/) {}
+    virtual void loadPage(Page /*page*/, const std::string& /*fileName*/) {} // a written file
+    virtual void setSummary(const Summary& /*summary*/) {}
+    // The text report as the user sees (and may have edited) it.
+    virtual std::vector<std::string> textReportLines() { return textReport_; }
+    virtual void setTextReportLines(const std::vector<std::string>& lines) { textReport_ = lines; }
+    // The same for the RMOB tables.
+    virtual std::vector<std::string> rmobLines() { return rmob_; }
+    virtual void setRmobLines(const std::vector<std::string>& lines) { rmob_ = lines; }
+
+private:
+    std::vector<std::string> textReport_;
+    std::vector<std::string> rmob_;
 };
 
-// The program's state that the pipeline works on; tests build their own.
-struct AppState {
-    TenMinuteTable& csv;
-    HourTable& report;
-    TextLines& noObs;
-    Settings& cnf;
-    bool& reportDirty;
-    bool& rmobDirty;
-
-    static AppState globals(); // CSVData, ReportData, NoObsLines, CnfData, the flags
+// What writeMonthlyRmobFiles wrote.
+struct MonthlyRmobExport {
+    std::vector<std::string> files;    // one RMOB file per UT month, in month order
+    std::vector<std::string> pictures; // one colorgramme per month, when asked for
 };
 
 class Recompute {
 public:
-    Recompute(AppState state, RecomputeView& view) : s_(state), view_(view) {}
+    Recompute(Workspace& workspace, RecomputeView& view) : ws_(workspace), view_(view) {}
 
-    // The pipeline on a data file. Returns false when no such file exists
-    // (nothing but csvfilename changed). Throws IoError when a file cannot be
-    // read or written; the finished steps' results remain.
+    // The whole pipeline on a data file: read, normalise, fold into hours,
+    // fill the summary and the no-observation list, write what the settings
+    // ask for. Returns false when no such file exists (only the data file
+    // name changed). Throws IoError when a file cannot be read or written; the
+    // finished steps' results remain.
     bool recompute(const std::string& dataFileName);
-    void writeTenMinuteTable();
-    void writeHourTable();
+    void writeTenMinuteTable(); // report10.csv
+    void writeHourTable();      // report60.csv
 
-    void updateTextReport(); // build the text report while ReportDirty
-    void writeTextReport();  // write velkreport.txt from the view
-    void updateAndWriteTextReport();
+    void updateTextReport();         // build the text report while it is stale
+    void writeTextReport();          // write velkreport.txt from the view
+    void updateAndWriteTextReport(); // both
 
-    void buildRmobTables();  // build the RMOB tables
-    void updateRmobTables(); // build while RMOBDirty
-    void writeRmobTables();  // write rmob.txt from the view
-    void updateAndWriteRmobTables();
+    void buildRmobTables();          // build the RMOB tables now
+    void updateRmobTables();         // build them while they are stale
+    void writeRmobTables();          // write rmob.txt from the view
+    void updateAndWriteRmobTables(); // both
+
+    // One RMOB submission file per UT month of the hour rows into the folder
+    // ("" is the current folder), and with pictures one colorgramme per month
+    // beside them (manualMaximum fixes the top of their colour scale).
+    MonthlyRmobExport writeMonthlyRmobFiles(const StationInfo& station, const std::string& folder,
+                                            bool pictures,
+                                            std::optional<double> manualMaximum = std::nullopt);
 
 private:
-    AppState s_;
+    Workspace& ws_;
     RecomputeView& view_;
 };

@@ -75,7 +75,7 @@ void appendTable(HourTable& data, std::int32_t rtz, Value which, std::vector<std
 
 std::string rmobHeadLine(const std::string& month) {
     const int m = (month[0] - '0') * 10 + (month[1] - '0');
-    std::string line = kLongMonthNames[static_cast<size_t>(m - 1)].substr(0, 3);
+    std::string line(kLongMonthNames[static_cast<size_t>(m - 1)].substr(0, 3));
     for (int h = 0; h < 24; ++h) {
         line += "| ";
         line += static_cast<char>('0' + h / 10);

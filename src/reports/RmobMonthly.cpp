@@ -1,5 +1,6 @@
 #include "reports/RmobMonthly.h"
 
+#include "shared/Backup.h"
 #include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"

@@ -163,7 +163,7 @@ void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::stri
         if (month != lastMonth) {
             const int m = keyNumber(firstKey, 4);
             std::string line = (m >= 1 && m <= 12)
-                                   ? kLongMonthNames[static_cast<std::size_t>(m - 1)]
+                                   ? std::string(kLongMonthNames[static_cast<std::size_t>(m - 1)])
                                    : std::string();
             line += ' ';
             line += keyPart(firstKey, 0, 4);

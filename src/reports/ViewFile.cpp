@@ -1,5 +1,6 @@
 #include "reports/ViewFile.h"
 
+#include "shared/Backup.h"
 #include "shared/DateTime.h"
 #include "shared/TextFile.h"
 

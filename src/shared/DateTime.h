@@ -68,16 +68,8 @@ DateTime hourKeyToDateTime(std::string_view key);
 // worked out in whole hours. DateConvertError like hourKeyToDateTime.
 std::string shiftHourKey(std::string_view key, std::int32_t hours);
 
-// Month names used by "mmmm" and "mmm", indexed 0 (January) to 11.
-extern std::array<std::string, 12> kLongMonthNames;
-extern std::array<std::string, 12> kShortMonthNames;
-// Installs the English names whatever the system language says.
-void installEnglishMonthNames();
-
-// The backup name of a file: its extension (from the last "." after the last
-// path separator) replaced by ".bak", or ".bak" appended.
-std::string backupFileName(const std::string& name);
-// Moves an existing file aside to its backup name, deleting an older backup
-// first. Does nothing when no such file (a directory does not count) exists.
-// Failures are ignored: the caller's own create then fails or overwrites.
-void backupFile(const std::string& name);
+// English month names whatever the system language says, as the report
+// files and the RMOB tables use them; index 0 is January.
+inline constexpr std::array<std::string_view, 12> kLongMonthNames = {
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December"};

@@ -3,22 +3,10 @@
 #include "shared/ShiftJis.h"
 
 #include <iostream>
-#include <utility>
 
-namespace {
-MessageHandler& installedHandler() {
-    static MessageHandler handler;
-    return handler;
-}
-} // namespace
-
-MessageHandler setMessageHandler(MessageHandler handler) {
-    return std::exchange(installedHandler(), std::move(handler));
-}
-
-void showMessage(const std::string& cp932Text) {
-    if (const MessageHandler& handler = installedHandler()) {
-        handler(cp932Text);
+void deliverMessage(const MessageCallback& onMessage, const std::string& cp932Text) {
+    if (onMessage) {
+        onMessage(cp932Text);
         return;
     }
     std::cerr << crToLf(cp932ToUtf8(cp932Text)) << '\n';

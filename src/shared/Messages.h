@@ -1,18 +1,15 @@
 #pragma once
-// The one call through which the core shows a message and waits for the user
-// (the reader's plausibility message, the settings-file message, the settings
-// display). The window installs a modal message box, the command-line tool a
-// printer to standard error. Texts are code page 932 bytes; a single CR separates
+// Messages from the core to the user that do not end an action (an implausible
+// data line, a settings file gone bad). The core hands them to a callback of
+// its caller: the window shows a modal box, the command-line tool writes a
+// line to standard error. Texts are code page 932 bytes; a single CR separates
 // lines.
 
 #include <functional>
 #include <string>
 
-using MessageHandler = std::function<void(const std::string& cp932Text)>;
+using MessageCallback = std::function<void(const std::string& cp932Text)>;
 
-// Installs the handler and returns the one it replaces.
-MessageHandler setMessageHandler(MessageHandler handler);
-
-// Shows the text through the installed handler. Without one, the text goes to
-// standard error as UTF-8, one line per CR.
-void showMessage(const std::string& cp932Text);
+// Shows the text through the callback, or without one on standard error as
+// UTF-8, one line per CR.
+void deliverMessage(const MessageCallback& onMessage, const std::string& cp932Text);

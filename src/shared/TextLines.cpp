@@ -3,8 +3,6 @@
 #include "shared/LinkedList.h"
 #include "shared/TextFile.h"
 
-TextLines NoObsLines;
-
 TextLines::~TextLines() {
     releaseChain(top);
 }

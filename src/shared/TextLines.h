@@ -35,5 +35,3 @@ private:
     // The end node, kept so that append does not walk the whole list.
     TextLine* endNode = nullptr;
 };
-
-extern TextLines NoObsLines;

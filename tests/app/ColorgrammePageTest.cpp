@@ -374,7 +374,8 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
 
     QImage written(QStringLiteral("colorgramme_202401.png"));
     QVERIFY(!written.isNull());
-    const std::vector<ColorgrammeMonth> months = buildColorgrammes(ReportData, CnfData);
+    const std::vector<ColorgrammeMonth> months =
+        buildColorgrammes(form->workspace().hours, form->workspace().settings);
     QCOMPARE(months.size(), size_t(2));
     QCOMPARE(written.convertToFormat(QImage::Format_RGB888),
              asRgb888(renderColorgramme(months[1], std::nullopt)));

@@ -213,7 +213,7 @@ void TestMainWindow::firstStartShowsDefaultsAndWritesNoFile() {
         QVERIFY2(!off->isEnabled(), qPrintable(off->text()));
     }
     QVERIFY(!form->debugMenu->menuAction()->isVisible());
-    QVERIFY(ReportDirty);
+    QVERIFY(form->workspace().textReportStale);
 }
 
 void TestMainWindow::settingsFileBeyondBoundsShowsClampedValues() {
@@ -234,7 +234,7 @@ void TestMainWindow::settingsFileBeyondBoundsShowsClampedValues() {
     QVERIFY(form->rmobOtherDataCheck->isChecked());
     // The box cannot show 99; since its text changed, the setting follows it.
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
-    QCOMPARE(CnfData.utOffsetHours, 12);
+    QCOMPARE(form->workspace().settings.utOffsetHours, 12);
     QVERIFY(form->longEchoSecondsSpin->isEnabled());
     QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("45"));
     QCOMPARE(readBytes(settingsFile_), bytes); // loading never writes
@@ -261,10 +261,11 @@ void TestMainWindow::resetShowsDefaultsAndSaveWritesTheFile() {
     clickCheck(form->longEchoDurationCheck);
     typeInto(form->noiseMinutesSpin, QStringLiteral("35"));
     typeInto(form->utOffsetSpin, QStringLiteral("3"));
-    QVERIFY(!CnfData.rmobLongEcho && CnfData.rmobOtherData && CnfData.reportOtherData &&
-            !CnfData.tenMinuteHeaderLine);
-    QCOMPARE(CnfData.noiseMinutes, 35);
-    QCOMPARE(CnfData.utOffsetHours, 3);
+    QVERIFY(!form->workspace().settings.rmobLongEcho && form->workspace().settings.rmobOtherData &&
+            form->workspace().settings.reportOtherData &&
+            !form->workspace().settings.tenMinuteHeaderLine);
+    QCOMPARE(form->workspace().settings.noiseMinutes, 35);
+    QCOMPARE(form->workspace().settings.utOffsetHours, 3);
 
     form->defaultsAction->trigger(); // 初期設定に戻す
     QVERIFY(form->rmobLongEchoCheck->isChecked());
@@ -275,9 +276,10 @@ void TestMainWindow::resetShowsDefaultsAndSaveWritesTheFile() {
     QVERIFY(!form->longEchoDurationCheck->isChecked() && !form->longEchoSecondsSpin->isEnabled());
     QCOMPARE(form->noiseMinutesSpin->text(), QStringLiteral("20"));
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-9"));
-    QVERIFY(CnfData.rmobLongEcho && !CnfData.rmobOtherData && !CnfData.reportOtherData &&
-            CnfData.tenMinuteHeaderLine);
-    QCOMPARE(CnfData.noiseMinutes, 20);
+    QVERIFY(form->workspace().settings.rmobLongEcho && !form->workspace().settings.rmobOtherData &&
+            !form->workspace().settings.reportOtherData &&
+            form->workspace().settings.tenMinuteHeaderLine);
+    QCOMPARE(form->workspace().settings.noiseMinutes, 20);
     QVERIFY(!QFile::exists(settingsFile_)); // the reset does not save
 
     clickCheck(form->rmobOtherDataCheck);
@@ -300,19 +302,19 @@ void TestMainWindow::resetShowsDefaultsAndSaveWritesTheFile() {
 
 void TestMainWindow::settingTheShownStateRunsNoHandler() {
     auto form = makeForm();
-    ReportDirty = false;
+    form->workspace().textReportStale = false;
     form->percentRatesCheck->setChecked(true);
     form->noiseMinutesSpin->setValue(20);
     form->showSettingsInControls();
-    QVERIFY(!ReportDirty);
+    QVERIFY(!form->workspace().textReportStale);
 
     form->noiseMinutesSpin->setValue(21);
-    QVERIFY(ReportDirty);
-    QCOMPARE(CnfData.noiseMinutes, 21);
-    ReportDirty = false;
+    QVERIFY(form->workspace().textReportStale);
+    QCOMPARE(form->workspace().settings.noiseMinutes, 21);
+    form->workspace().textReportStale = false;
     form->percentRatesCheck->setChecked(false);
-    QVERIFY(ReportDirty);
-    QVERIFY(!CnfData.percentRates);
+    QVERIFY(form->workspace().textReportStale);
+    QVERIFY(!form->workspace().settings.percentRates);
 }
 
 void TestMainWindow::twinCheckBoxesFollowEachOtherAndRebuild() {
@@ -323,39 +325,39 @@ void TestMainWindow::twinCheckBoxesFollowEachOtherAndRebuild() {
 
     clickCheck(form->reportPageLongEchoCheck);
     QVERIFY(!form->longEchoLinesCheck->isChecked());
-    QVERIFY(!CnfData.reportLongEcho);
+    QVERIFY(!form->workspace().settings.reportLongEcho);
     QCOMPARE(viewText(form->textReportView).size(), withLongEcho - 1); // the long-echo line went
 
     showPage(*form, form->mainTab);
     clickCheck(form->longEchoLinesCheck);
     QVERIFY(form->reportPageLongEchoCheck->isChecked());
-    QVERIFY(CnfData.reportLongEcho);
+    QVERIFY(form->workspace().settings.reportLongEcho);
     QCOMPARE(viewText(form->textReportView).size(), withLongEcho);
 
     clickCheck(form->otherDataLinesCheck);
     QVERIFY(form->reportPageOtherDataCheck->isChecked());
-    QVERIFY(CnfData.reportOtherData);
+    QVERIFY(form->workspace().settings.reportOtherData);
     QCOMPARE(viewText(form->textReportView).size(), withLongEcho + 1);
     showPage(*form, form->textReportTab);
     clickCheck(form->reportPageOtherDataCheck);
     QVERIFY(!form->otherDataLinesCheck->isChecked());
-    QVERIFY(!CnfData.reportOtherData);
+    QVERIFY(!form->workspace().settings.reportOtherData);
     QCOMPARE(viewText(form->textReportView).size(), withLongEcho);
 }
 
 void TestMainWindow::ndTextThatIsNoNumberReadsAsZero() {
     auto form = makeForm();
-    ReportDirty = false;
+    form->workspace().textReportStale = false;
     typeInto(form->noiseMinutesSpin, QStringLiteral("abc"));
     QCOMPARE(form->noiseMinutesSpin->text(), QStringLiteral("abc"));
-    QCOMPARE(CnfData.noiseMinutes, 0);
-    QVERIFY(ReportDirty);
+    QCOMPARE(form->workspace().settings.noiseMinutes, 0);
+    QVERIFY(form->workspace().textReportStale);
 
     // Unbounded: any 32-bit value stands; one beyond is no whole number.
     typeInto(form->noiseMinutesSpin, QStringLiteral("-2147483648"));
-    QCOMPARE(CnfData.noiseMinutes, -2147483647 - 1);
+    QCOMPARE(form->workspace().settings.noiseMinutes, -2147483647 - 1);
     typeInto(form->noiseMinutesSpin, QStringLiteral("2147483648"));
-    QCOMPARE(CnfData.noiseMinutes, 0);
+    QCOMPARE(form->workspace().settings.noiseMinutes, 0);
     QTest::keyClick(form->noiseMinutesSpin, Qt::Key_Tab);
     QCOMPARE(form->noiseMinutesSpin->text(),
              QStringLiteral("2147483648")); // no bounds to pull it back to
@@ -365,11 +367,11 @@ void TestMainWindow::rtzTypedOutsideBoundsIsPulledBackWhenFocusLeaves() {
     auto form = makeForm();
     typeInto(form->utOffsetSpin, QStringLiteral("20"));
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("20"));
-    QCOMPARE(CnfData.utOffsetHours, 20);
+    QCOMPARE(form->workspace().settings.utOffsetHours, 20);
     QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
     QVERIFY(!form->utOffsetSpin->hasFocus());
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
-    QCOMPARE(CnfData.utOffsetHours, 12);
+    QCOMPARE(form->workspace().settings.utOffsetHours, 12);
 
     // The arrows stay inside the bounds.
     QTest::mouseClick(form->utOffsetSpin->findChild<QLineEdit*>(), Qt::LeftButton);
@@ -377,16 +379,16 @@ void TestMainWindow::rtzTypedOutsideBoundsIsPulledBackWhenFocusLeaves() {
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("12"));
     typeInto(form->utOffsetSpin, QStringLiteral("-30"));
     QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
-    QCOMPARE(CnfData.utOffsetHours, -12);
+    QCOMPARE(form->workspace().settings.utOffsetHours, -12);
     QTest::mouseClick(form->utOffsetSpin->findChild<QLineEdit*>(), Qt::LeftButton);
     QTest::keyClick(form->utOffsetSpin, Qt::Key_Down);
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("-12"));
     QTest::keyClick(form->utOffsetSpin, Qt::Key_Up);
-    QCOMPARE(CnfData.utOffsetHours, -11);
+    QCOMPARE(form->workspace().settings.utOffsetHours, -11);
 
     // No number at all reads as the lower bound and is left as typed.
     typeInto(form->utOffsetSpin, QStringLiteral("x"));
-    QCOMPARE(CnfData.utOffsetHours, -12);
+    QCOMPARE(form->workspace().settings.utOffsetHours, -12);
     QTest::keyClick(form->utOffsetSpin, Qt::Key_Tab);
     QCOMPARE(form->utOffsetSpin->text(), QStringLiteral("x"));
 }
@@ -395,20 +397,20 @@ void TestMainWindow::durationCheckBoxesEnableTheirBoxesOnly() {
     auto form = makeForm();
     clickCheck(form->longEchoDurationCheck);
     QVERIFY(form->longEchoSecondsSpin->isEnabled());
-    QVERIFY(CnfData.longEchoDurationKnown);
+    QVERIFY(form->workspace().settings.longEchoDurationKnown);
     QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("10"));
     typeInto(form->longEchoSecondsSpin, QStringLiteral("15"));
-    QCOMPARE(CnfData.longEchoSeconds, 15);
+    QCOMPARE(form->workspace().settings.longEchoSeconds, 15);
     clickCheck(form->longEchoDurationCheck);
     QVERIFY(!form->longEchoSecondsSpin->isEnabled());
-    QVERIFY(!CnfData.longEchoDurationKnown);
+    QVERIFY(!form->workspace().settings.longEchoDurationKnown);
     QCOMPARE(form->longEchoSecondsSpin->text(), QStringLiteral("15"));
-    QCOMPARE(CnfData.longEchoSeconds, 15);
+    QCOMPARE(form->workspace().settings.longEchoSeconds, 15);
 
     clickCheck(form->otherDataDurationCheck);
     QVERIFY(form->otherDataSecondsSpin->isEnabled());
-    QVERIFY(CnfData.otherDataDurationKnown);
-    QCOMPARE(CnfData.otherDataSeconds, 20);
+    QVERIFY(form->workspace().settings.otherDataDurationKnown);
+    QCOMPARE(form->workspace().settings.otherDataSeconds, 20);
     QVERIFY(!form->longEchoSecondsSpin->isEnabled());
 }
 
@@ -580,7 +582,7 @@ void TestMainWindow::viewsGiveBackTheBytesTheyWereGiven() {
 
     // A file of any line ends shows as lines.
     writeBytes(QStringLiteral("mixed.txt"), QByteArray("one\r\ntwo\rthree\nfour"));
-    form->loadPage(Page::Report10, "mixed.txt");
+    form->loadPage(Page::TenMinuteTable, "mixed.txt");
     QCOMPARE(viewText(form->tenMinuteView),
              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
                           QStringLiteral("four")}));

@@ -116,7 +116,8 @@ int main(int argc, char* argv[]) {
     station.observer = "My Station";
     station.country = "Japan";
     station.longitude = "139.7583";
-    StationDialog stationDialog(defaultStationFileName(CnfData.filePath), station, &form);
+    StationDialog stationDialog(defaultStationFileName(form.workspace().settings.filePath), station,
+                                &form);
     stationDialog.setFont(form.font());
     stationDialog.show();
     save(&stationDialog, out.filePath(QStringLiteral("11-station.png")));

@@ -1,3 +1,4 @@
+#include "shared/Backup.h"
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
 #include "shared/NumberFormat.h"

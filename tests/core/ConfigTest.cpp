@@ -23,17 +23,13 @@ std::string asString(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Records every message instead of showing it; restores the previous handler.
+// Records every message instead of showing it.
 class CapturedMessages {
 public:
-    CapturedMessages()
-        : previous_(setMessageHandler([this](const std::string& text) { texts.push_back(text); })) {
-    }
-    ~CapturedMessages() { setMessageHandler(previous_); }
     std::vector<std::string> texts;
-
-private:
-    MessageHandler previous_;
+    MessageCallback callback() {
+        return [this](const std::string& text) { texts.push_back(text); };
+    }
 };
 
 // A record with every stored field off its default, named for a scratch file.
@@ -102,7 +98,7 @@ TEST(loadSettings, ShortFileShowsTheMessageOnceAndGivesDefaults) {
         writeFile(name, std::string(size, '\x07'));
         Settings cnf = nonDefaultRecord(name);
         CapturedMessages messages;
-        loadSettings(cnf);
+        loadSettings(cnf, messages.callback());
         ASSERT_EQ(messages.texts.size(), 1u);
         EXPECT_EQ(messages.texts[0], utf8ToCp932("設定ファイルの中身が違います。") + "\r" +
                                          utf8ToCp932("デフォルト値を設定しました。"));
@@ -124,7 +120,7 @@ TEST(loadSettings, LongerFileUsesTheFirstFortyBytes) {
         Settings cnf = nonDefaultRecord(name);
         cnf.reportOtherData = false;
         CapturedMessages messages;
-        loadSettings(cnf);
+        loadSettings(cnf, messages.callback());
         EXPECT_TRUE(messages.texts.empty());
         EXPECT_TRUE(cnf.reportOtherData);
         EXPECT_EQ(cnf.noiseMinutes, 7);
@@ -179,7 +175,7 @@ TEST(loadSettings, MissingFileIsSilentAndCreatesNothing) {
     const std::string name = dir.file("velkreport.ini");
     Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    loadSettings(cnf);
+    loadSettings(cnf, messages.callback());
     EXPECT_TRUE(messages.texts.empty());
     expectDefaults(cnf);
     EXPECT_FALSE(std::filesystem::exists(name));
@@ -198,7 +194,7 @@ TEST(loadSettings, ReadOnlyFileLoads) {
                                            std::filesystem::perms::others_read);
     Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    loadSettings(cnf);
+    loadSettings(cnf, messages.callback());
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(cnf.utOffsetHours, 3);
 
@@ -206,7 +202,7 @@ TEST(loadSettings, ReadOnlyFileLoads) {
     // for writing: this file loads only through read-only access.
     const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
     cnf = nonDefaultRecord(exe);
-    loadSettings(cnf);
+    loadSettings(cnf, messages.callback());
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_TRUE(cnf.reportLongEcho); // 0x7F of the executable's header
     EXPECT_EQ(cnf.filePath, exe);
@@ -218,7 +214,7 @@ TEST(loadSettings, FolderOfTheNameCountsAsABadFile) {
     std::filesystem::create_directory(name);
     Settings cnf = nonDefaultRecord(name);
     CapturedMessages messages;
-    loadSettings(cnf);
+    loadSettings(cnf, messages.callback());
     EXPECT_EQ(messages.texts.size(), 1u);
     expectDefaults(cnf);
     EXPECT_THROW(saveSettings(cnf), IoError);

@@ -138,30 +138,27 @@ public:
 struct PipelineFixture : ::testing::Test {
     TempDir dir;
     ChangeDir inDir{dir.path()};
-    TenMinuteTable csv;
-    HourTable report;
-    TextLines noObs;
-    Settings cnf;
-    bool reportDirty = true;
-    bool rmobDirty = false;
+    Workspace ws;
+    TenMinuteTable& csv = ws.rows;
+    HourTable& report = ws.hours;
+    TextLines& noObs = ws.noObsLines;
+    Settings& cnf = ws.settings;
+    bool& reportDirty = ws.textReportStale;
     SizeView view;
-    Recompute recompute{AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view};
+    Recompute recompute{ws, view};
     std::size_t messages = 0;
     std::string lastMessage;
-    MessageHandler previous = setMessageHandler([this](const std::string& text) {
-        ++messages;
-        lastMessage = text;
-    });
 
     void SetUp() override {
-        csv.init();
-        report.init();
-        noObs.init();
+        reportDirty = true;
+        ws.onMessage = [this](const std::string& text) {
+            ++messages;
+            lastMessage = text;
+        };
         setDefaultSettings(cnf);
         cnf.alwaysWriteTextReport = cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable =
             cnf.alwaysWriteRmob = true;
     }
-    void TearDown() override { setMessageHandler(previous); }
 
     void run(const std::string& bytes) {
         writeFile("velkdata.csv", bytes);
@@ -394,7 +391,7 @@ TEST(normalize, GapRowsOfAFileStopAtTwentyYears) {
     list.init();
     MessageCapture quiet;
     for (const char* year : {"2000", "2009", "2018", "2027", "2036"}) {
-        list.addLine(std::string("a.dat,") + year + "/01/01 00:00:00,1,0,0,10,");
+        list.addLine(std::string("a.dat,") + year + "/01/01 00:00:00,1,0,0,10,", quiet.callback());
     }
     CaseBounds bounds(20, 600);
     list.normalize();
@@ -419,7 +416,7 @@ TEST_F(HostileSettingsFile, RandomShortAndLongFiles) {
         setDefaultSettings(cnf);
         cnf.filePath = "velk.ini";
         messages = 0;
-        loadSettings(cnf);
+        loadSettings(cnf, ws.onMessage);
     };
 
     load(bytes.substr(0, 39));

@@ -47,26 +47,24 @@ const char* kData = "#head\r\n"
 struct RecomputeFixture : ::testing::Test {
     TempDir dir;
     ChangeDir inDir{dir.path()};
-    TenMinuteTable csv;
-    HourTable report;
-    TextLines noObs;
-    Settings cnf;
-    bool reportDirty = true;
-    bool rmobDirty = false;
+    Workspace ws;
+    TenMinuteTable& csv = ws.rows;
+    HourTable& report = ws.hours;
+    TextLines& noObs = ws.noObsLines;
+    Settings& cnf = ws.settings;
+    bool& reportDirty = ws.textReportStale;
     FakeView view;
-    Recompute recompute{AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view};
-    MessageHandler previous = setMessageHandler([](const std::string&) {});
+    Recompute recompute{ws, view};
 
     void SetUp() override {
-        csv.init();
-        report.init();
-        noObs.init();
+        cnf = Settings{};
+        reportDirty = true;
+        ws.onMessage = [](const std::string&) {};
         cnf.tenMinuteHeaderLine = cnf.hourHeaderLine = cnf.reportLongEcho = cnf.percentRates = true;
         cnf.noiseMinutes = 20;
         cnf.utOffsetHours = -9;
         writeFile("velkdata.csv", kData);
     }
-    void TearDown() override { setMessageHandler(previous); }
 };
 
 } // namespace
@@ -81,15 +79,15 @@ TEST_F(RecomputeRun, ShownOnlyTablesLeaveNoFilesBehind) {
     EXPECT_FALSE(std::filesystem::exists("rmob.txt"));
     EXPECT_FALSE(std::filesystem::exists("TMPReport.$$$"));
     EXPECT_TRUE(std::filesystem::exists("NoObsList.txt"));
-    EXPECT_NE(view.pages[Page::Report10].find("d.dat,2004/01/05 10:10"), std::string::npos);
-    EXPECT_NE(view.pages[Page::Report60].find("2004010510,7,0,2,"), std::string::npos);
+    EXPECT_NE(view.pages[Page::TenMinuteTable].find("d.dat,2004/01/05 10:10"), std::string::npos);
+    EXPECT_NE(view.pages[Page::HourTable].find("2004010510,7,0,2,"), std::string::npos);
     EXPECT_EQ(view.pages[Page::NoObsList], readFile("NoObsList.txt"));
     EXPECT_EQ(view.raw, kData);
     EXPECT_EQ(view.captions,
               (std::vector<std::string>{utf8ToCp932("計算中"), utf8ToCp932("再計算")}));
     // Both pages are left to be built when next shown.
     EXPECT_TRUE(reportDirty);
-    EXPECT_TRUE(rmobDirty);
+    EXPECT_TRUE(ws.rmobStale);
     EXPECT_EQ(view.textReportBuilds, 0);
 }
 
@@ -132,7 +130,7 @@ TEST_F(RecomputeRun, AlwaysWriteSettingsWriteEveryOutputWithBackups) {
         EXPECT_TRUE(std::filesystem::exists(f)) << f;
     }
     EXPECT_FALSE(reportDirty);
-    EXPECT_FALSE(rmobDirty);
+    EXPECT_FALSE(ws.rmobStale);
     EXPECT_EQ(view.textReportBuilds, 1);
 }
 
@@ -176,5 +174,5 @@ TEST_F(WriteHourTable, ComputesRatesWithTheCurrentThresholdAndStaysDirty) {
     EXPECT_TRUE(reportDirty);
     ASSERT_TRUE(report.top->next);
     EXPECT_TRUE(report.top->aboveNoise); // 10 minutes > 5
-    EXPECT_EQ(view.pages[Page::Report60], readFile("report60.csv"));
+    EXPECT_EQ(view.pages[Page::HourTable], readFile("report60.csv"));
 }

@@ -36,9 +36,9 @@ struct Loaded {
 
 TEST(addLine, ReadsEveryColumn) {
     Loaded l;
-    l.list.addLine("a.dat,2004/01/05 09:30:00,12,3,1,10,");
-    l.list.addLine("b.dat,2004/01/05,09:40:00,7,0,2,10,x,y");
-    l.list.addLine(",2004/01/05 09:50,1,0,0,10,");
+    l.list.addLine("a.dat,2004/01/05 09:30:00,12,3,1,10,", l.messages.callback());
+    l.list.addLine("b.dat,2004/01/05,09:40:00,7,0,2,10,x,y", l.messages.callback());
+    l.list.addLine(",2004/01/05 09:50,1,0,0,10,", l.messages.callback());
     ASSERT_EQ(rowsOf(l.list).size(), 3u);
     const TenMinuteRow& a = *rowsOf(l.list)[0];
     EXPECT_EQ(a.fileName, "a.dat");
@@ -77,7 +77,8 @@ TEST(addLine, CountsReadLikeThirtyTwoBitNumbers) {
     };
     for (const auto& [text, value] : cases) {
         l.list.clear();
-        l.list.addLine(std::string("a,2004/01/05 09:30:00,") + text + ",0,0,10,");
+        l.list.addLine(std::string("a,2004/01/05 09:30:00,") + text + ",0,0,10,",
+                       l.messages.callback());
         ASSERT_EQ(rowsOf(l.list).size(), 1u) << text;
         EXPECT_EQ(rowsOf(l.list)[0]->echo, value) << text;
     }
@@ -109,23 +110,24 @@ TEST(addLine, UnreadableLinesAreRejectedSilently) {
         "a.dat,2004/01/05 09:30:00,-2147483648,0,0,10,",
     };
     for (const std::string& line : bad) {
-        l.list.addLine(line);
+        l.list.addLine(line, l.messages.callback());
     }
-    l.list.addLine(""); // leaves no trace at all
+    l.list.addLine("", l.messages.callback()); // leaves no trace at all
     EXPECT_TRUE(rowsOf(l.list).empty());
     EXPECT_EQ(rejectedOf(l.list), bad);
     EXPECT_TRUE(l.messages.texts.empty());
     // The parse buffer's leftovers never turn into a row.
-    l.list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
+    l.list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,", l.messages.callback());
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
     EXPECT_EQ(rowsOf(l.list)[0]->echo, 1);
 }
 
 TEST(addLine, ImplausibleLineShowsTheLineAsRead) {
     Loaded l;
-    l.list.addLine("a.dat,2004/01/05 09:30:00,0,0,5,0,"); // other data alone passes
+    l.list.addLine("a.dat,2004/01/05 09:30:00,0,0,5,0,",
+                   l.messages.callback()); // other data alone passes
     const std::string line = "a.dat,2004/01/05 09:40:00,0,1,0,0,\x83\x81\x83\x82";
-    l.list.addLine(line);
+    l.list.addLine(line, l.messages.callback());
     ASSERT_EQ(l.messages.texts.size(), 1u);
     EXPECT_EQ(l.messages.texts[0], kImplausiblePrefix + line + " ]");
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
@@ -137,15 +139,14 @@ TEST(addLine, UnexpectedFailureDropsTheLine) {
     TenMinuteTable list;
     list.init();
     std::vector<std::string> shown;
-    MessageHandler previous = setMessageHandler([&](const std::string& text) {
+    const MessageCallback failingOnce = [&](const std::string& text) {
         shown.push_back(text);
         if (shown.size() == 1) {
             throw std::runtime_error("message box failed");
         }
-    });
-    list.addLine("a.dat,2004/01/05 09:30:00,0,1,0,0,");
-    list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,");
-    setMessageHandler(std::move(previous));
+    };
+    list.addLine("a.dat,2004/01/05 09:30:00,0,1,0,0,", failingOnce);
+    list.addLine("a.dat,2004/01/05 09:30:00,1,0,0,10,", failingOnce);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], kUnexpectedError);
     EXPECT_TRUE(rejectedOf(list).empty());
@@ -160,7 +161,7 @@ TEST(loadText, EveryLineEndEndsALine) {
                                     a + "\r" + b + "\r" + c + "\r", a + "\r\n" + b + "\n" + c,
                                     "\r\n" + a + "\r\n\r\n" + b + "\n\n" + c + "\r\n\r\n"}) {
         Loaded l;
-        l.list.loadText(text);
+        l.list.loadText(text, l.messages.callback());
         ASSERT_EQ(rowsOf(l.list).size(), 3u);
         EXPECT_EQ(rowsOf(l.list)[0]->remark, "");
         EXPECT_EQ(rowsOf(l.list)[2]->line, c);
@@ -172,7 +173,8 @@ TEST(loadText, CtrlZEndsTheFile) {
     Loaded l;
     l.list.loadText("a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n"
                     "b.dat,2004/01/05 09:40:00,2,0,0,10,x\x1Ay\r\n"
-                    "c.dat,2004/01/05 09:50:00,3,0,0,10,\r\n");
+                    "c.dat,2004/01/05 09:50:00,3,0,0,10,\r\n",
+                    l.messages.callback());
     ASSERT_EQ(rowsOf(l.list).size(), 2u);
     EXPECT_EQ(rowsOf(l.list)[1]->remark, "x");
 }
@@ -183,12 +185,12 @@ TEST(loadFile, MissingFileKeepsTheListsAndASecondFileReplacesThem) {
     writeFile(dir.file("two.csv"), "b.dat,2004/01/06 09:30:00,2,0,0,10,\r\n"
                                    "c.dat,2004/01/06 09:40:00,3,0,0,10,\r\n");
     Loaded l;
-    l.list.loadFile(dir.file("one.csv"));
-    l.list.loadFile(dir.file("missing.csv"));
-    l.list.loadFile(dir.path().string()); // a folder is no data file
+    l.list.loadFile(dir.file("one.csv"), l.messages.callback());
+    l.list.loadFile(dir.file("missing.csv"), l.messages.callback());
+    l.list.loadFile(dir.path().string(), l.messages.callback()); // a folder is no data file
     ASSERT_EQ(rowsOf(l.list).size(), 1u);
     EXPECT_EQ(rejectedOf(l.list), std::vector<std::string>{"#header"});
-    l.list.loadFile(dir.file("two.csv"));
+    l.list.loadFile(dir.file("two.csv"), l.messages.callback());
     ASSERT_EQ(rowsOf(l.list).size(), 2u);
     EXPECT_EQ(rowsOf(l.list)[0]->fileName, "b.dat");
     EXPECT_TRUE(rejectedOf(l.list).empty());
@@ -217,7 +219,8 @@ TEST(writeFile, WritesEveryRowWithCrLf) {
     TempDir dir;
     Loaded l;
     l.list.loadText("a.dat,2004/01/05 09:30:45,1,0,0,16,x,y\r\n"
-                    "b.dat,2004/01/05 09:40:45,0,0,3,0,\r\n");
+                    "b.dat,2004/01/05 09:40:45,0,0,3,0,\r\n",
+                    l.messages.callback());
     l.list.normalize();
     writeFile(dir.file("report10.csv"), "previous content that is longer");
     l.list.writeFile(dir.file("report10.csv"), false);

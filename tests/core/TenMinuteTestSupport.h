@@ -8,20 +8,14 @@
 #include <string>
 #include <vector>
 
-// Collects every shown message while alive; restores the previous handler after.
+// Collects the messages of the calls it is handed to as their callback.
 class MessageCapture {
 public:
-    MessageCapture()
-        : previous_(setMessageHandler([this](const std::string& text) { texts.push_back(text); })) {
-    }
-    ~MessageCapture() { setMessageHandler(std::move(previous_)); }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
     std::vector<std::string> texts;
 
-private:
-    MessageHandler previous_;
+    MessageCallback callback() {
+        return [this](const std::string& text) { texts.push_back(text); };
+    }
 };
 
 inline std::vector<const TenMinuteRow*> rowsOf(const TenMinuteTable& list) {

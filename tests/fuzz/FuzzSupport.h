@@ -71,7 +71,6 @@ inline void enterScratchFolder() {
 inline void setUp(int* argc, char*** argv) {
     absolutePaths(argc, argv);
     enterScratchFolder();
-    setMessageHandler([](const std::string&) {});
 }
 
 // A write the harness cannot do is a broken harness, not a finding.

@@ -18,23 +18,6 @@
 
 namespace {
 
-class NullView : public RecomputeView {
-public:
-    std::vector<std::string> textReport;
-    std::vector<std::string> rmob;
-
-    void setDataFileName(const std::string&) override {}
-    void setRecomputeCaption(const std::string&) override {}
-    void showRawData(const std::string&) override {}
-    void clearPage(Page) override {}
-    void loadPage(Page, const std::string&) override {}
-    void setSummary(const Summary&) override {}
-    std::vector<std::string> textReportLines() override { return textReport; }
-    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
-    std::vector<std::string> rmobLines() override { return rmob; }
-    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
-};
-
 void chooseSettings(Settings& cnf, std::size_t variant) {
     cnf = Settings{};
     cnf.reportLongEcho = cnf.tenMinuteHeaderLine = cnf.hourHeaderLine = cnf.rmobLongEcho =
@@ -93,7 +76,6 @@ bool tooManySlots(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::setUp(argc, argv);
-    installEnglishMonthNames();
     return 0;
 }
 
@@ -103,19 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::writeInput("velkdata.csv", data, size);
 
-    static TenMinuteTable csv;
-    static HourTable report;
-    static TextLines noObs;
-    static Settings cnf;
-    bool reportDirty = true;
-    bool rmobDirty = false;
-    csv.init();
-    report.init();
-    noObs.init();
-    chooseSettings(cnf, size);
+    // One workspace for every input: its node pools and buffers are reused,
+    // as a window reuses its own from one recompute to the next.
+    static Workspace ws;
+    ws.onMessage = [](const std::string&) {};
+    ws.textReportStale = true;
+    ws.rmobStale = false;
+    chooseSettings(ws.settings, size);
 
-    NullView view;
-    Recompute recompute(AppState{csv, report, noObs, cnf, reportDirty, rmobDirty}, view);
+    RecomputeView view;
+    Recompute recompute(ws, view);
     try {
         if (!recompute.recompute("velkdata.csv")) {
             std::fprintf(stderr, "velk-fuzz: the data file vanished\n");
@@ -124,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The on-demand outputs after a run, as the window's buttons give them.
         recompute.writeTenMinuteTable();
         recompute.writeHourTable();
-        reportDirty = true;
+        ws.textReportStale = true;
         recompute.updateAndWriteTextReport();
         recompute.buildRmobTables();
         recompute.writeRmobTables();
