@@ -30,7 +30,7 @@ template <typename T> bool parseNumber(std::string_view text, T& value) {
 void writeFile(const std::string& name, unsigned years, uint64_t seed) {
     std::FILE* file = std::fopen(name.c_str(), "wb");
     if (file == nullptr) {
-        throwIoError("Cannot create", name, errno);
+        throwIoError(FileOperation::Create, name, errno);
     }
     bool ok = true;
     int err = 0;
@@ -45,7 +45,7 @@ void writeFile(const std::string& name, unsigned years, uint64_t seed) {
         err = errno;
     }
     if (!ok) {
-        throwIoError("Cannot write", name, err);
+        throwIoError(FileOperation::Write, name, err);
     }
 }
 

@@ -4,9 +4,12 @@
 #include "reports/ColorgrammeImage.h"
 #include "shared/IoError.h"
 #include "shared/PngWriter.h"
+#include "shared/TextFile.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QImageWriter>
 #include <QLabel>
@@ -67,6 +70,10 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     jpegBox = new QCheckBox(QStringLiteral("JPEG"), this);
     jpegBox->setToolTip(QStringLiteral("PNGに加えてJPEGでも出力します"));
     exportNote = new QLabel(this);
+    // The names written must not widen the window: the note takes the room
+    // there is and shows the rest in its tooltip.
+    exportNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    exportNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     view = new ColorgrammeView(this);
     hourChart = new BarChart(this);
     dayChart = new BarChart(this);
@@ -80,8 +87,7 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     controls->addWidget(maximumBox);
     controls->addSpacing(12);
     controls->addWidget(recomputeButton);
-    controls->addStretch(1);
-    controls->addWidget(exportNote);
+    controls->addWidget(exportNote, 1);
     controls->addWidget(exportButton);
     controls->addWidget(jpegBox);
 
@@ -252,14 +258,23 @@ QStringList ColorgrammePage::exportImage() {
     if (jpegBox->isChecked()) {
         QString jpg = written.front();
         jpg.replace(jpg.size() - 4, 4, QStringLiteral(".jpg"));
-        QImageWriter writer(jpg, "jpg");
+        // Encoded in memory and written like every other file, so that a
+        // failure names the file and its cause as they do.
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        QImageWriter writer(&encoded, "jpg");
         writer.setQuality(95);
         if (!writer.write(toQImage(picture))) {
-            throw IoError("Cannot write '" + jpg.toStdString() +
-                          "': " + writer.errorString().toStdString());
+            throw IoError(FileOperation::Write, QFile::encodeName(jpg).toStdString(), 0,
+                          writer.errorString().toStdString());
         }
+        TextFileWriter file(QFile::encodeName(jpg).toStdString());
+        file.write(std::string_view(encoded.data().constData(),
+                                    static_cast<size_t>(encoded.data().size())));
+        file.close();
         written.append(jpg);
     }
     exportNote->setText(QStringLiteral("出力: %1").arg(written.join(QStringLiteral(", "))));
+    exportNote->setToolTip(exportNote->text());
     return written;
 }

@@ -115,7 +115,7 @@ MainWindow::MainWindow(QWidget* parent)
         move(frame.topLeft());
     }
     connectHandlers();
-    workspace_.onMessage = [this](const std::string& text) { showCp932Message(this, text); };
+    workspace_.onMessage = [this](const std::string& text) { showCoreMessage(text); };
     guarded([this] { startUp(); });
 }
 
@@ -404,6 +404,7 @@ void MainWindow::bind(Sender* sender, Signal signal, void (MainWindow::*handler)
             return;
         }
         guarded([this, handler] { (this->*handler)(); });
+        markLaggingPages();
     });
 }
 
@@ -429,7 +430,8 @@ void MainWindow::connectHandlers() {
     bind(aboutAction, &QAction::triggered, &MainWindow::showAbout);
     bind(stationAction, &QAction::triggered, &MainWindow::stationInfoClick);
     bind(rmobMonthlyButton, &QPushButton::clicked, &MainWindow::rmobMonthlyClick);
-    bind(colorgrammePage->recomputeButton, &QPushButton::clicked, &MainWindow::rebuildColorgramme);
+    // Either page's 再計算 rebuilds both, so that table and picture agree.
+    bind(colorgrammePage->recomputeButton, &QPushButton::clicked, &MainWindow::buildRmobTables);
     bind(colorgrammePage->exportButton, &QPushButton::clicked, &MainWindow::colorgrammeExportClick);
 
     // toggled fires only when the state really changes, from the user or from
@@ -521,16 +523,47 @@ void MainWindow::openDataFile() {
     }
     // The name is used to open the file, so it keeps the file system's spelling.
     dialogFileName_ = QFile::encodeName(*name).toStdString();
-    recompute();
+    try {
+        recompute();
+    } catch (const std::exception& error) {
+        // The failed step's box, then the window as after a finished run.
+        showErrorBox(this, error);
+    }
     enableOutputButtons();
 }
 
 void MainWindow::recompute() {
     // Stale first: a run that fails part way has changed the hour rows all the same.
     colorgrammeStale_ = true;
-    const BusyGuard busy(this);
-    pipeline().recompute(dialogFileName_);
+    messageRun_ = MessageRun{true, false, 0};
+    const auto endMessageRun = [this] {
+        const int unshown = messageRun_.unshown;
+        messageRun_ = MessageRun{};
+        if (unshown > 0) {
+            showMessageBox(
+                this, QMessageBox::Information,
+                QStringLiteral("表示しなかったメッセージが %1 件あります。").arg(unshown));
+        }
+    };
+    try {
+        const BusyGuard busy(this);
+        pipeline().recompute(dialogFileName_);
+    } catch (...) {
+        endMessageRun();
+        throw;
+    }
+    endMessageRun();
     rebuildColorgramme();
+}
+
+void MainWindow::showCoreMessage(const std::string& cp932Text) {
+    if (!messageRun_.active) {
+        showCp932Message(this, cp932Text);
+    } else if (messageRun_.silenced) {
+        ++messageRun_.unshown;
+    } else {
+        messageRun_.silenced = showCp932MessageOfferingToStop(this, cp932Text);
+    }
 }
 void MainWindow::writeTenMinuteTable() {
     pipeline().writeTenMinuteTable();
@@ -582,6 +615,43 @@ void MainWindow::rebuildColorgramme() {
     colorgrammeStale_ = true;
     colorgrammePage->setMonths(buildColorgrammes(workspace_.hours, workspace_.settings));
     colorgrammeStale_ = false;
+    colorgrammeBuiltWith_ = pageSettingsOf(workspace_.settings);
+    markLaggingPages();
+}
+
+MainWindow::PageSettings MainWindow::pageSettingsOf(const Settings& cnf) {
+    return PageSettings{cnf.utOffsetHours,         cnf.noiseMinutes,    cnf.rmobLongEcho,
+                        cnf.longEchoDurationKnown, cnf.rmobOtherData,   cnf.otherDataDurationKnown,
+                        cnf.longEchoSeconds,       cnf.otherDataSeconds};
+}
+
+// A page that rebuilds itself when next shown does not lag.
+bool MainWindow::rmobPageLags() const {
+    return rmobBuiltWith_ && !workspace_.rmobStale &&
+           *rmobBuiltWith_ != pageSettingsOf(workspace_.settings);
+}
+
+bool MainWindow::colorgrammeLags() const {
+    // The picture depends on the UT shift and the noise threshold only.
+    return colorgrammeBuiltWith_ && !colorgrammeStale_ &&
+           (colorgrammeBuiltWith_->utOffsetHours != workspace_.settings.utOffsetHours ||
+            colorgrammeBuiltWith_->noiseMinutes != workspace_.settings.noiseMinutes);
+}
+
+void MainWindow::markLaggingPages() {
+    const bool rmobLags = rmobPageLags();
+    const bool colorgrammeLags = this->colorgrammeLags();
+    const QString lagNote = QStringLiteral(" (要再計算)");
+    const QString lagTip = QStringLiteral("設定が変わりました。再計算で新しい設定に合わせます。");
+    const std::pair<QWidget*, std::pair<QString, bool>> tabs[] = {
+        {rmobTab, {QStringLiteral("RMOB"), rmobLags}},
+        {colorgrammePage, {QStringLiteral("Colorgramme"), colorgrammeLags}},
+    };
+    for (const auto& [page, state] : tabs) {
+        const int index = pages->indexOf(page);
+        pages->setTabText(index, state.second ? state.first + lagNote : state.first);
+        pages->setTabToolTip(index, state.second ? lagTip : QString());
+    }
 }
 
 void MainWindow::colorgrammeExportClick() {
@@ -589,6 +659,11 @@ void MainWindow::colorgrammeExportClick() {
 }
 
 void MainWindow::rmobMonthlyClick() {
+    // The files follow the settings of now; pages that lag are brought up to
+    // them first, so that what is shown is what is written.
+    if (rmobPageLags() || colorgrammeLags()) {
+        buildRmobTables();
+    }
     const StationInfo station =
         loadStationInfo(defaultStationFileName(workspace_.settings.filePath));
     // Incomplete fields do not stop the export: the bulletin's collectors
@@ -803,4 +878,6 @@ std::vector<std::string> MainWindow::rmobLines() {
 }
 void MainWindow::setRmobLines(const std::vector<std::string>& lines) {
     rmobView->setLines(lines);
+    rmobBuiltWith_ = pageSettingsOf(workspace_.settings);
+    markLaggingPages();
 }

@@ -15,8 +15,15 @@
 // 再計算, so that picture and table use the same settings; after a recompute
 // that failed part way they are built when the page is next shown. The RMOB
 // page also writes the monthly upload files with the station's information,
-// which the dialog 観測局情報 edits.
+// which the dialog 観測局情報 edits. The RMOB page and the colorgramme are
+// built with the settings of their build: while a setting they depend on has
+// changed since, their tabs say so, until either page's 再計算 rebuilds both.
+// The monthly files are written from pages rebuilt first when they lag.
+//
+// During a recompute, each message of the core offers to stop showing the
+// rest; how many were not shown follows in one box at the end of the run.
 
+#include "config/Settings.h"
 #include "pipeline/Recompute.h"
 
 #include <QMainWindow>
@@ -210,8 +217,31 @@ private:
     template <typename Signal, typename Sender>
     void bind(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
+    void showCoreMessage(const std::string& cp932Text);
+    void markLaggingPages();
+    bool rmobPageLags() const;
+    bool colorgrammeLags() const;
+
+    // The settings an RMOB page or a colorgramme is built with.
+    struct PageSettings {
+        int utOffsetHours, noiseMinutes;
+        bool rmobLongEcho, longEchoFrom, rmobOtherData, otherDataFrom;
+        int longEchoLength, otherDataLength;
+        bool operator==(const PageSettings&) const = default;
+    };
+    static PageSettings pageSettingsOf(const Settings& cnf);
+
     std::string dialogFileName_;   // the name last confirmed, as the file system spells it
     bool colorgrammeStale_ = true; // the months lag behind the hour rows
+    std::optional<PageSettings> rmobBuiltWith_;
+    std::optional<PageSettings> colorgrammeBuiltWith_;
+    // The core's messages of the recompute under way.
+    struct MessageRun {
+        bool active = false;
+        bool silenced = false; // the user asked to see no more of them
+        int unshown = 0;
+    };
+    MessageRun messageRun_;
     AboutBox* aboutBox_ = nullptr;
     Workspace workspace_;
 };

@@ -1,16 +1,77 @@
 #include "app/MessageBoxes.h"
 
 #include "app/TextView.h"
+#include "shared/IoError.h"
 #include "shared/ShiftJis.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace {
 MessageBoxHook& installedHook() {
     static MessageBoxHook hook;
     return hook;
+}
+
+StopOfferHook& installedStopOfferHook() {
+    static StopOfferHook hook;
+    return hook;
+}
+
+QString operationText(FileOperation operation) {
+    switch (operation) {
+    case FileOperation::Open:
+        return QStringLiteral("開けません");
+    case FileOperation::Read:
+        return QStringLiteral("読み込めません");
+    case FileOperation::Create:
+        return QStringLiteral("作成できません");
+    case FileOperation::Write:
+        return QStringLiteral("書き込めません");
+    case FileOperation::ChangeFolder:
+        return QStringLiteral("フォルダを移動できません");
+    }
+    return QStringLiteral("使えません");
+}
+
+QString causeText(const IoError& error) {
+    switch (error.errorNumber()) {
+    case 0:
+        return error.detail().empty() ? QStringLiteral("不明") : QString::fromUtf8(error.detail());
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが許可されていません");
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダがありません");
+    case ENOTDIR:
+        return QStringLiteral("パスの途中にフォルダでないものがあります");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります");
+    case ENOSPC:
+        return QStringLiteral("ディスクの空きがありません");
+    case EDQUOT:
+        return QStringLiteral("ディスクの使用量の上限に達しました");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です");
+    case ENAMETOOLONG:
+        return QStringLiteral("名前が長すぎます");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("開いているファイルが多すぎます");
+    case EIO:
+        return QStringLiteral("入出力エラーが起きました");
+    case EBADF:
+        return QStringLiteral("ファイルはすでに閉じられています");
+    default:
+        return QStringLiteral("エラー %1 (%2)")
+            .arg(error.errorNumber())
+            .arg(QString::fromLocal8Bit(std::strerror(error.errorNumber())));
+    }
 }
 } // namespace
 
@@ -34,6 +95,37 @@ void showCp932Message(QWidget* parent, const std::string& cp932Text) {
     showMessageBox(parent, QMessageBox::NoIcon, cp932ToQString(crToLf(cp932Text)));
 }
 
+StopOfferHook setStopOfferHook(StopOfferHook hook) {
+    return std::exchange(installedStopOfferHook(), std::move(hook));
+}
+
+bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Text) {
+    const QString text = cp932ToQString(crToLf(cp932Text));
+    if (const MessageBoxHook& hook = installedHook()) {
+        hook(QMessageBox::NoIcon, text);
+        const StopOfferHook& answer = installedStopOfferHook();
+        return answer && answer(text);
+    }
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    // A file of a million such lines must not need a million clicks.
+    auto* stop = new QCheckBox(QStringLiteral("この処理の残りのメッセージを表示しない"), &box);
+    box.setCheckBox(stop);
+    box.exec();
+    return stop->isChecked();
+}
+
+QString errorMessageText(const std::exception& error) {
+    const auto* io = dynamic_cast<const IoError*>(&error);
+    if (!io || !io->operation()) {
+        return QString::fromUtf8(error.what());
+    }
+    return QStringLiteral("ファイル「%1」を%2。\n原因: %3")
+        .arg(QFile::decodeName(QByteArray::fromStdString(io->fullPath())),
+             operationText(*io->operation()), causeText(*io));
+}
+
 void showErrorBox(QWidget* parent, const std::exception& error) {
-    showMessageBox(parent, QMessageBox::Critical, QString::fromUtf8(error.what()));
+    showMessageBox(parent, QMessageBox::Critical, errorMessageText(error));
 }

@@ -20,5 +20,15 @@ MessageBoxHook setMessageBoxHook(MessageBoxHook hook);
 void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);
 // A core message: decoded exactly, each CR (or CR LF) made a line break.
 void showCp932Message(QWidget* parent, const std::string& cp932Text);
-// The box for an action that failed: the error's UTF-8 message.
+// A core message whose box offers to stop showing the rest of the current
+// run's messages; true when the user took that offer. Tests answer through
+// the stop hook (no hook: never taken).
+bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Text);
+using StopOfferHook = std::function<bool(const QString& text)>;
+StopOfferHook setStopOfferHook(StopOfferHook hook);
+
+// The window's text for a failed action: for a failed file operation Japanese,
+// naming the full path and the cause; for anything else the error's UTF-8 message.
+QString errorMessageText(const std::exception& error);
+// The box for an action that failed, with that text.
 void showErrorBox(QWidget* parent, const std::exception& error);

@@ -18,6 +18,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -199,13 +200,13 @@ Options parseArgs(int argc, char* argv[]) {
 // to a full disk or a closed pipe gets exit status 1, not a silent success.
 void flushStdout() {
     if (std::fflush(stdout) != 0) {
-        throwIoError("Cannot write", "standard output", errno);
+        throwIoError(FileOperation::Write, "standard output", errno);
     }
 }
 
 void writeStdout(std::string_view text, bool flush = false) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
-        throwIoError("Cannot write", "standard output", errno);
+        throwIoError(FileOperation::Write, "standard output", errno);
     }
     if (flush) {
         flushStdout();
@@ -228,13 +229,13 @@ void requireRegularFile(const char* what, const std::string& name) {
     }
     std::error_code ec;
     const std::filesystem::file_status st = std::filesystem::status(name, ec);
+    std::string cause = "not a regular file";
     if (st.type() == std::filesystem::file_type::directory) {
-        throwIoError(what, name, EISDIR);
+        cause = std::strerror(EISDIR);
+    } else if (!std::filesystem::exists(st)) {
+        cause = std::strerror(ec ? ec.value() : ENOENT);
     }
-    if (std::filesystem::exists(st)) {
-        throw IoError(std::string(what) + " '" + name + "': not a regular file");
-    }
-    throwIoError(what, name, ec ? ec.value() : ENOENT);
+    throw IoError(std::string(what) + " '" + name + "': " + cause);
 }
 
 int run(const Options& o) {
@@ -282,7 +283,7 @@ int run(const Options& o) {
         std::error_code ec;
         std::filesystem::current_path(*o.outputDir, ec);
         if (ec) {
-            throwIoError("Cannot change to folder", *o.outputDir, ec.value());
+            throwIoError(FileOperation::ChangeFolder, *o.outputDir, ec.value());
         }
     }
 

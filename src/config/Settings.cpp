@@ -178,19 +178,19 @@ void saveSettings(const Settings& cnf) {
     const std::string& name = cnf.filePath;
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
-        throwIoError("Cannot create", name, EISDIR);
+        throwIoError(FileOperation::Create, name, EISDIR);
     }
     FilePtr f(std::fopen(name.c_str(), "wb"), &std::fclose);
     if (!f) {
-        throwIoError("Cannot create", name, errno);
+        throwIoError(FileOperation::Create, name, errno);
     }
     const SettingsBytes bytes = settingsToBytes(cnf);
     if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
-        throwIoError("Cannot write", name, errno);
+        throwIoError(FileOperation::Write, name, errno);
     }
     // The close flushes the buffer: a full disk shows only here.
     if (std::fclose(f.release()) != 0) {
-        throwIoError("Cannot write", name, errno);
+        throwIoError(FileOperation::Write, name, errno);
     }
 }
 

@@ -3,7 +3,9 @@
 #include "shared/FileNames.h"
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
+#include "shared/Utf8CodePoints.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -156,10 +158,47 @@ std::vector<std::string> invalidStationFields(const StationInfo& info) {
     return keys;
 }
 
+std::vector<UnwritableStationField> unwritableStationFields(const StationInfo& info) {
+    std::vector<UnwritableStationField> fields;
+    for (const StationField& f : stationFields()) {
+        const bool coordinate =
+            std::any_of(kCoordinateFields.begin(), kCoordinateFields.end(),
+                        [&](const CoordinateField& c) { return c.member == f.member; });
+        if (coordinate) {
+            continue; // read as numbers, never written as text
+        }
+        const std::string& text = info.*(f.member);
+        std::string characters;
+        size_t offset = 0;
+        forEachUtf8CodePoint(text, [&](long cp) {
+            // Where this character's bytes start: an invalid byte is one byte,
+            // anything else as long as its encoding.
+            const size_t length = cp < 0         ? 1
+                                  : cp < 0x80    ? 1
+                                  : cp < 0x800   ? 2
+                                  : cp < 0x10000 ? 3
+                                                 : 4;
+            if (cp < 0 || cp > 0xFF) {
+                const std::string character =
+                    cp < 0 ? std::string("\xEF\xBF\xBD") : text.substr(offset, length);
+                if (characters.find(character) == std::string::npos) {
+                    characters += character;
+                }
+            }
+            offset += length;
+        });
+        if (!characters.empty()) {
+            fields.push_back({f.key, std::move(characters)});
+        }
+    }
+    return fields;
+}
+
 std::string stationWarningText(const StationInfo& info) {
     const std::vector<std::string> missing = missingStationFields(info);
     const std::vector<std::string> invalid = invalidStationFields(info);
-    if (missing.empty() && invalid.empty()) {
+    const std::vector<UnwritableStationField> unwritable = unwritableStationFields(info);
+    if (missing.empty() && invalid.empty() && unwritable.empty()) {
         return {};
     }
     std::string text;
@@ -170,7 +209,20 @@ std::string stationWarningText(const StationInfo& info) {
         text += "観測局情報の経度・緯度を読めません (10進数の度で入力してください): " +
                 joinKeys(invalid) + "\n";
     }
-    text += "これらの項目は空欄のままファイルに出力します。";
+    if (!missing.empty() || !invalid.empty()) {
+        text += "これらの項目は空欄のままファイルに出力します。";
+    }
+    if (!unwritable.empty()) {
+        if (!text.empty()) {
+            text += "\n";
+        }
+        text += "月別ファイルの文字コード (Latin-1) で書けない文字があります "
+                "(ローマ字で入力してください。書けない文字は「?」になります): ";
+        for (size_t i = 0; i < unwritable.size(); ++i) {
+            text +=
+                (i == 0 ? "" : ", ") + unwritable[i].key + " (" + unwritable[i].characters + ")";
+        }
+    }
     return text;
 }
 

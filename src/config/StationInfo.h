@@ -65,8 +65,18 @@ std::vector<std::string> missingStationFields(const StationInfo& info);
 // value in range (longitudes within ±180, latitudes within ±90).
 std::vector<std::string> invalidStationFields(const StationInfo& info);
 
-// The warning for incomplete or invalid station fields, naming them; empty
-// when nothing is wrong. UTF-8 with "\n" between lines, for the command line.
+// A text field holding characters that the monthly file's Latin-1 cannot
+// (they are written as "?"): its key, and each such character once, UTF-8.
+struct UnwritableStationField {
+    std::string key;
+    std::string characters;
+};
+// The text fields (coordinates aside) with such characters, in block order.
+std::vector<UnwritableStationField> unwritableStationFields(const StationInfo& info);
+
+// The warning for incomplete, invalid or unwritable station fields, naming
+// them; empty when nothing is wrong. UTF-8 with "\n" between lines, for the
+// command line.
 std::string stationWarningText(const StationInfo& info);
 // The same warning for showMessage: code page 932, lines separated by a CR.
 std::string stationWarningTextCp932(const StationInfo& info);

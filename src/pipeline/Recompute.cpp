@@ -37,7 +37,19 @@ bool Recompute::recompute(const std::string& dataFileName) {
         return false;
     }
     view_.setRecomputeCaption(captionBusy());
+    try {
+        runSteps(dataFileName);
+    } catch (...) {
+        // A failed step ends the run as a finished one does: the button says
+        // 再計算 again, whatever the caller then shows.
+        view_.setRecomputeCaption(captionIdle());
+        throw;
+    }
+    view_.setRecomputeCaption(captionIdle());
+    return true;
+}
 
+void Recompute::runSteps(const std::string& dataFileName) {
     std::string text = readWholeFile(dataFileName);
     view_.showRawData(text);
     Summary summary;
@@ -121,8 +133,6 @@ bool Recompute::recompute(const std::string& dataFileName) {
         std::error_code ec;
         std::filesystem::remove(kTempFile, ec);
     }
-    view_.setRecomputeCaption(captionIdle());
-    return true;
 }
 
 void Recompute::writeTenMinuteTable() {

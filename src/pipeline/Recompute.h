@@ -57,7 +57,8 @@ public:
     // fill the summary and the no-observation list, write what the settings
     // ask for. Returns false when no such file exists (only the data file
     // name changed). Throws IoError when a file cannot be read or written; the
-    // finished steps' results remain.
+    // finished steps' results remain, and the caption is back to 再計算
+    // either way.
     bool recompute(const std::string& dataFileName);
     void writeTenMinuteTable(); // report10.csv
     void writeHourTable();      // report60.csv
@@ -79,6 +80,8 @@ public:
                                             std::optional<double> manualMaximum = std::nullopt);
 
 private:
+    void runSteps(const std::string& dataFileName); // recompute's steps after the caption
+
     Workspace& ws_;
     RecomputeView& view_;
 };

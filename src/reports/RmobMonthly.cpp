@@ -4,6 +4,7 @@
 #include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
+#include "shared/Utf8CodePoints.h"
 
 #include <chrono>
 #include <map>
@@ -18,7 +19,6 @@ constexpr std::array<const char*, 12> kMonthAbbrev = {"jan", "feb", "mar", "apr"
                                                       "jul", "aug", "sep", "oct", "nov", "dec"};
 
 constexpr const char* kNoValueCell = "??? |";
-constexpr std::int64_t kWidestValue = 9999; // four characters, the whole cell
 
 void appendTwoDigits(std::string& out, int value) {
     out += static_cast<char>('0' + value / 10 % 10);
@@ -30,48 +30,6 @@ RmobMonthTable emptyTable(UtMonth month) {
     table.month = month;
     table.days.resize(static_cast<size_t>(daysInMonth(month)));
     return table;
-}
-
-// Calls f(codePoint) for each UTF-8 character; a byte that starts no valid
-// sequence is reported as -1 and skipped alone.
-template <typename F> void forEachCodePoint(std::string_view s, F&& f) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int len = 0;
-        char32_t cp = 0;
-        if (b < 0x80) {
-            len = 1;
-            cp = b;
-        } else if ((b & 0xE0) == 0xC0 && b >= 0xC2) {
-            len = 2;
-            cp = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            len = 3;
-            cp = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0 && b <= 0xF4) {
-            len = 4;
-            cp = b & 0x07;
-        }
-        bool valid = len > 0 && i + static_cast<size_t>(len) <= s.size();
-        for (int k = 1; valid && k < len; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-            valid = (c & 0xC0) == 0x80;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        // Overlong forms and surrogates are no characters.
-        if (valid && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-                      (cp >= 0xD800 && cp <= 0xDFFF))) {
-            valid = false;
-        }
-        if (valid) {
-            f(static_cast<long>(cp));
-            i += static_cast<size_t>(len);
-        } else {
-            f(-1L);
-            ++i;
-        }
-    }
 }
 
 std::string trimmed(std::string s) {
@@ -87,7 +45,7 @@ std::string trimmed(std::string s) {
 // blank, so a value never breaks its line.
 std::string toLatin1(std::string_view utf8) {
     std::string out;
-    forEachCodePoint(utf8, [&](long cp) {
+    forEachUtf8CodePoint(utf8, [&](long cp) {
         if (cp < 0 || cp > 0xFF) {
             out += '?';
         } else if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
@@ -203,16 +161,21 @@ std::string rmobMonthlyHeadLine(int month) {
 }
 
 std::string rmobMonthlyCell(std::optional<std::int64_t> value) {
-    if (!value || *value < 0 || *value > kWidestValue) {
+    if (!value || *value < 0) {
         return kNoValueCell;
     }
+    std::string digits;
+    appendInt(digits, *value);
+    // The readers in use take the number after the cell's first blank. Four
+    // digits and more have no room for it; they stay whole so that an hour
+    // that was observed never reads as one that was not.
     std::string cell;
-    appendInt(cell, *value);
-    if (cell.size() < 3) {
-        cell.insert(0, 3 - cell.size(), ' ');
-    }
-    if (cell.size() < 4) {
+    if (digits.size() < 4) {
         cell += ' ';
+        cell += digits;
+        cell.append(3 - digits.size(), ' ');
+    } else {
+        cell = std::move(digits);
     }
     cell += '|';
     return cell;
@@ -238,7 +201,9 @@ std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const Sta
     for (const auto& hours : table.days) {
         ++day;
         std::string line;
-        line.reserve(3 + 24 * 5);
+        line.reserve(4 + 24 * 5);
+        // The blank puts every "|" under the header's.
+        line += ' ';
         appendTwoDigits(line, day);
         line += '|';
         for (const auto& value : hours) {
@@ -264,7 +229,7 @@ std::vector<std::string> rmobMonthlyLines(HourTable& data, const Settings& cnf,
 
 std::string rmobMonthlyBaseName(const std::string& observer, UtMonth month) {
     std::string name;
-    forEachCodePoint(trimmed(observer), [&](long cp) {
+    forEachUtf8CodePoint(trimmed(observer), [&](long cp) {
         // Only printable ASCII outside the characters that some file system
         // refuses or reads as a folder: the collectors' systems and the
         // observer's own must all accept the name unchanged.

@@ -50,8 +50,9 @@ int daysInMonth(UtMonth month);
 
 // "jan| 00h| 01h| ... | 23h|".
 std::string rmobMonthlyHeadLine(int month);
-// One cell with its "|": " 12 |", "1234|" for four digits, "??? |" for
-// nothing, a negative value or one above 9999.
+// One cell with its "|": a blank and the number left-aligned in three places
+// (" 5  |", " 145|"), four digits and more written whole ("1234|", "12345|"),
+// "??? |" for nothing or a negative value. Day lines start " 01|".
 std::string rmobMonthlyCell(std::optional<std::int64_t> value);
 // The 17 lines of the station block.
 std::vector<std::string> rmobStationBlock(const StationInfo& station);

@@ -4,6 +4,7 @@
 
 #include "shared/DigitPairs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -56,21 +57,24 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Reads up to nine digits at pos; nothing if there is no digit or too many.
+// Reads a decimal number of any length at pos; nothing if there is no digit.
+// A value past every field's range sticks at kBeyondAnyField, so leading zeros
+// cost nothing and a long number fails the range checks instead of overflowing.
+constexpr int kBeyondAnyField = 100000000;
+
 std::optional<int> readNumber(std::string_view text, size_t& pos) {
     size_t start = pos;
     int value = 0;
     while (pos < text.size() && isDigit(text[pos])) {
-        if (pos - start >= 9) {
-            return std::nullopt;
+        if (value < kBeyondAnyField) {
+            value = value * 10 + (text[pos] - '0');
         }
-        value = value * 10 + (text[pos] - '0');
         ++pos;
     }
     if (pos == start) {
         return std::nullopt;
     }
-    return value;
+    return std::min(value, kBeyondAnyField);
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -195,8 +199,8 @@ std::optional<DateTime> tryParseDateTime(std::string_view text) {
         return std::nullopt;
     }
     bool complete = false;
-    if (pos < text.size() && text[pos] == ':') {
-        // A time alone, on day 0, with nothing after it.
+    if (pos == text.size() || text[pos] == ':') {
+        // A time alone (hours alone too), on day 0, with nothing after it.
         pos = numberStart;
         auto t = readTime(text, pos, complete);
         if (!t || pos != text.size()) {
@@ -226,15 +230,14 @@ std::optional<DateTime> tryParseDateTime(std::string_view text) {
         while (pos < text.size() && text[pos] == ' ') {
             ++pos;
         }
-        if (pos < text.size()) {
-            auto read = readTime(text, pos, complete);
-            if (!read) {
-                return std::nullopt;
-            }
-            t = *read;
-            if (!complete && !onlyBlanksFrom(text, pos)) {
-                return std::nullopt;
-            }
+        // Blanks after a date announce a time: without one the text is cut short.
+        auto read = readTime(text, pos, complete);
+        if (!read) {
+            return std::nullopt;
+        }
+        t = *read;
+        if (!complete && !onlyBlanksFrom(text, pos)) {
+            return std::nullopt;
         }
     }
     return tryEncodeDateTime(*first, *month, *day, t.hour, t.minute, t.second);

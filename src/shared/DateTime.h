@@ -27,8 +27,10 @@ public:
 };
 
 // Reads "yyyy/mm/dd[ hh[:nn[:ss]]]" after optional blanks, or a time alone
-// (which lands on day 0). After a date and a complete time the rest is not
-// examined. Returns nothing for text of another shape or an invalid date/time.
+// "hh[:nn[:ss]]" (which lands on day 0). Numbers may have any count of digits.
+// Blanks after the date must lead to a time. After a date and a complete time
+// the rest is not examined; after a shorter time only blanks may follow.
+// Returns nothing for text of another shape or an invalid date/time.
 std::optional<DateTime> tryParseDateTime(std::string_view text);
 DateTime parseDateTime(std::string_view text); // throws DateConvertError
 

@@ -16,11 +16,11 @@ bool fileExists(const std::string& name) {
 std::string readWholeFile(const std::string& name) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
-        throwIoError("Cannot read", name, EISDIR);
+        throwIoError(FileOperation::Read, name, EISDIR);
     }
     std::FILE* f = std::fopen(name.c_str(), "rb");
     if (!f) {
-        throwIoError("Cannot open", name, errno);
+        throwIoError(FileOperation::Open, name, errno);
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
     // One buffer of the file's size: growing it while reading would copy a
@@ -35,7 +35,7 @@ std::string readWholeFile(const std::string& name) {
         const size_t got = std::fread(data.data(), 1, data.size(), f);
         if (got < data.size()) {
             if (std::ferror(f)) {
-                throwIoError("Cannot read", name, errno);
+                throwIoError(FileOperation::Read, name, errno);
             }
             data.resize(got); // the file shrank meanwhile
             return data;
@@ -48,7 +48,7 @@ std::string readWholeFile(const std::string& name) {
         data.append(chunk, got);
         if (got < sizeof chunk) {
             if (std::ferror(f)) {
-                throwIoError("Cannot read", name, errno);
+                throwIoError(FileOperation::Read, name, errno);
             }
             break;
         }
@@ -92,11 +92,11 @@ std::string_view lastLine(std::string_view text) {
 TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
-        throwIoError("Cannot create", name, EISDIR);
+        throwIoError(FileOperation::Create, name, EISDIR);
     }
     file_ = std::fopen(name.c_str(), "wb");
     if (!file_) {
-        throwIoError("Cannot create", name, errno);
+        throwIoError(FileOperation::Create, name, errno);
     }
     buffer_.reserve(kBufferSize + 256);
 }
@@ -119,7 +119,7 @@ void TextFileWriter::discard() noexcept {
     }
 }
 
-void TextFileWriter::fail(const char* what, int err) {
+void TextFileWriter::fail(FileOperation what, int err) {
     if (file_) {
         std::fclose(std::exchange(file_, nullptr));
     }
@@ -129,13 +129,13 @@ void TextFileWriter::fail(const char* what, int err) {
 
 void TextFileWriter::write(std::string_view bytes) {
     if (!file_) {
-        throwIoError("Cannot write", name_, EBADF); // after a failure or the close
+        throwIoError(FileOperation::Write, name_, EBADF); // after a failure or the close
     }
     if (buffer_.size() + bytes.size() > kBufferSize) {
         flushBuffer();
         if (bytes.size() > kBufferSize) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-                fail("Cannot write", errno);
+                fail(FileOperation::Write, errno);
             }
             return;
         }
@@ -146,7 +146,7 @@ void TextFileWriter::write(std::string_view bytes) {
 void TextFileWriter::flushBuffer() {
     if (!buffer_.empty()) {
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            fail("Cannot write", errno);
+            fail(FileOperation::Write, errno);
         }
         buffer_.clear();
     }
@@ -160,11 +160,11 @@ void TextFileWriter::close() {
     const bool flushed = std::fflush(file_) == 0;
     const int flushErr = errno;
     if (!flushed) {
-        fail("Cannot write", flushErr);
+        fail(FileOperation::Write, flushErr);
     }
     // The close can still fail (a network folder reports the error here).
     if (std::fclose(std::exchange(file_, nullptr)) != 0) {
-        fail("Cannot write", errno);
+        fail(FileOperation::Write, errno);
     }
 }
 

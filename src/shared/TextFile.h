@@ -3,6 +3,8 @@
 // 8-bit text with CR LF line ends; every write and the final close are checked,
 // so a full disk or a vanished folder is an IoError, never a silent short file.
 
+#include "shared/IoError.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -60,7 +62,7 @@ public:
 private:
     static constexpr size_t kBufferSize = size_t{1} << 16;
     void flushBuffer();
-    [[noreturn]] void fail(const char* what, int err);
+    [[noreturn]] void fail(FileOperation what, int err);
     void discard() noexcept;
 
     std::string name_;

@@ -133,6 +133,7 @@ private slots:
     void paintedPageShowsTheCellColours();
     void exportWritesTheShownMonthAsTheCoreDrawsIt();
     void exportThatCannotWriteShowsErrorAndPageStaysUsable();
+    void changedShiftMarksLaggingTabsUntilEitherRecompute();
 };
 
 std::unique_ptr<MainWindow> TestColorgrammePage::makeForm() {
@@ -367,9 +368,13 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     showPage(*form, form->colorgrammePage);
     ColorgrammePage* page = form->colorgrammePage;
+    const int width = form->width();
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QVERIFY(!QFile::exists(QStringLiteral("colorgramme_202401.jpg")));
+    // The names written never widen the window.
+    QCoreApplication::processEvents();
+    QCOMPARE(form->width(), width);
     QCOMPARE(page->exportNote->text(), QStringLiteral("出力: colorgramme_202401.png"));
 
     QImage written(QStringLiteral("colorgramme_202401.png"));
@@ -387,6 +392,11 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     page->jpegBox->setChecked(true);
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(form->width(), width);
+    QVERIFY(form->minimumSizeHint().width() <= width);
+    QCOMPARE(page->exportNote->toolTip(),
+             QStringLiteral("出力: colorgramme_202312.png, colorgramme_202312.jpg"));
     QCOMPARE(
         QImage(QStringLiteral("colorgramme_202312.png")).convertToFormat(QImage::Format_RGB888),
         asRgb888(renderColorgramme(months[0], 5.0)));
@@ -415,7 +425,8 @@ void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
     QVERIFY(QDir().mkdir(QStringLiteral("colorgramme_202312.jpg")));
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 2);
-    QVERIFY2(errors_.back().contains(QStringLiteral("colorgramme_202312.jpg")),
+    QVERIFY2(errors_.back().contains(
+                 QDir::current().absoluteFilePath(QStringLiteral("colorgramme_202312.jpg"))),
              qPrintable(errors_.back()));
     QVERIFY(QFile::exists(QStringLiteral("colorgramme_202312.png")));
 
@@ -425,6 +436,45 @@ void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 2);
     QVERIFY(!QImage(QStringLiteral("colorgramme_202401.png")).isNull());
+}
+
+void TestColorgrammePage::changedShiftMarksLaggingTabsUntilEitherRecompute() {
+    auto form = makeForm();
+    QTabWidget* tabs = form->pages;
+    const auto tabText = [&](QWidget* page) { return tabs->tabText(tabs->indexOf(page)); };
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
+    showPage(*form, form->rmobTab);
+    const std::vector<std::string> shiftedNine = form->rmobLines();
+    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
+
+    // A changed shift: both pages still show -9 and say so on their tabs,
+    // until the colorgramme's 再計算 rebuilds both.
+    form->utOffsetSpin->setValue(0);
+    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB (要再計算)"));
+    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme (要再計算)"));
+    QCOMPARE(form->rmobLines(), shiftedNine);
+    QCOMPARE(chooserItems(*form->colorgrammePage), (QStringList{"2023-12", "2024-01"}));
+    form->utOffsetSpin->setValue(-9); // back to what they show: nothing lags
+    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
+    form->utOffsetSpin->setValue(0);
+    showPage(*form, form->colorgrammePage);
+    QTest::mouseClick(form->colorgrammePage->recomputeButton, Qt::LeftButton);
+    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
+    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme"));
+    QVERIFY(form->rmobLines() != shiftedNine);
+    QCOMPARE(chooserItems(*form->colorgrammePage), QStringList{"2024-01"});
+
+    // The monthly files bring lagging pages up to the settings they are written with.
+    form->utOffsetSpin->setValue(-9);
+    QVERIFY(tabText(form->rmobTab).endsWith(QStringLiteral("(要再計算)")));
+    showPage(*form, form->rmobTab);
+    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
+    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme"));
+    QCOMPARE(form->rmobLines(), shiftedNine);
+    QCOMPARE(chooserItems(*form->colorgrammePage), (QStringList{"2023-12", "2024-01"}));
+    QVERIFY(QFile::exists(QStringLiteral("unknown_122023rmob.TXT")));
 }
 
 QTEST_MAIN(TestColorgrammePage)

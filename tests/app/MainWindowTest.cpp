@@ -119,6 +119,7 @@ private slots:
     void reportPageIsRebuiltOnlyWhileDirty();
     void unwritableOutputShowsErrorAndWindowStaysUsable();
     void cancellingTheOpenDialogChangesNothing();
+    void eachMessageOffersToStopAndTheRestAreCounted();
     void confirmingAMissingFileOnlyShowsItsName();
     void viewsGiveBackTheBytesTheyWereGiven();
     void aBigTextWaitsForItsPageToBeShown();
@@ -519,9 +520,18 @@ void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {
     clickCheck(form->alwaysWriteTenMinuteCheck);
     QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 1);
-    QVERIFY2(errors_.front().contains(QStringLiteral("report10.csv")), qPrintable(errors_.front()));
-    QCOMPARE(form->recomputeButton->text(), QStringLiteral("計算中"));
-    QVERIFY(!form->recomputeButton->isEnabled()); // the failed run skipped enabling
+    // In Japanese, with the full path and the cause.
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("report10.csv"));
+    QCOMPARE(errors_.front(),
+             QStringLiteral("ファイル「%1」を作成できません。\n原因: 同じ名前のフォルダがあります")
+                 .arg(path));
+    // The window as after a finished run.
+    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
+    for (QPushButton* button :
+         {form->writeTextReportButton, form->reportRecomputeButton, form->reportWriteButton,
+          form->recomputeButton, form->tenMinuteWriteButton, form->hourWriteButton}) {
+        QVERIFY2(button->isEnabled(), qPrintable(button->text()));
+    }
     QCOMPARE(form->lineCountField->text(),
              QStringLiteral("6")); // what ran before the failure stays
 
@@ -532,6 +542,31 @@ void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {
     QVERIFY(form->recomputeButton->isEnabled());
     QVERIFY(QFile::exists(QStringLiteral("report10.csv")));
     QVERIFY(!QFile::exists(QStringLiteral("TMPReport.$$$")));
+}
+
+void TestMainWindow::eachMessageOffersToStopAndTheRestAreCounted() {
+    QByteArray bytes = dataFileBytes();
+    for (int slot = 0; slot < 4; ++slot) { // four more implausible lines: five in all
+        bytes += QStringLiteral("a.dat,2005/01/01 0%1:00:00,1,0,0,0,\r\n").arg(slot + 2).toLatin1();
+    }
+    writeBytes(*dialogAnswer_, bytes);
+    int offers = 0;
+    setStopOfferHook([&](const QString&) { return ++offers == 2; }); // stop at the second
+    auto form = makeForm();
+    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
+    QCOMPARE(offers, 2);
+    QCOMPARE(messages_.size(), 3);
+    QVERIFY(messages_[0].startsWith(QStringLiteral("データが不正です。")));
+    QCOMPARE(messages_[2], QStringLiteral("表示しなかったメッセージが 3 件あります。"));
+
+    // The next run offers again from its first message, and counts nothing
+    // when every message was shown.
+    messages_.clear();
+    offers = 10;
+    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
+    QCOMPARE(messages_.size(), 5);
+    QVERIFY(messages_.back().startsWith(QStringLiteral("データが不正です。")));
+    setStopOfferHook({});
 }
 
 void TestMainWindow::cancellingTheOpenDialogChangesNothing() {

@@ -48,7 +48,7 @@ StationInfo completeStation() {
     StationInfo s;
     s.observer = "My Station";
     s.country = "Japan";
-    s.city = "東京";
+    s.city = "Tôkyô"; // beyond ASCII, within Latin-1
     s.longitude = "139.7583";
     s.latitude = "35.6889";
     s.longitudeGmap = "139.7583";
@@ -200,14 +200,14 @@ void TestStationDialog::dialogRoundTripThroughItsFile() {
                     });
     QVERIFY(errors_.isEmpty());
     const QByteArray saved = readBytes(stationFile_);
-    QVERIFY(saved.startsWith("Observer=My Station\r\nCountry=Japan\r\nCity=東京\r\n"));
+    QVERIFY(saved.startsWith("Observer=My Station\r\nCountry=Japan\r\nCity=Tôkyô\r\n"));
     QCOMPARE(loadStationInfo(stationFile_.toStdString()), station);
 
     // Shown again from the file; Cancel keeps the file as it was.
     withModalDialog([&] { form->stationAction->trigger(); },
                     [&](StationDialog& dialog) {
                         QCOMPARE(dialog.info(), station);
-                        QCOMPARE(dialog.fields[2]->text(), QStringLiteral("東京"));
+                        QCOMPARE(dialog.fields[2]->text(), QStringLiteral("Tôkyô"));
                         dialog.fields[0]->setText(QStringLiteral("Other"));
                         clickButton(dialog, QDialogButtonBox::Cancel);
                     });
@@ -223,8 +223,13 @@ void TestStationDialog::dialogNamesTheFieldsStillMissing() {
     QVERIFY2(text.contains(QStringLiteral("City")) && text.contains(QStringLiteral("Latitude")) &&
                  !text.contains(QStringLiteral("Observer")),
              qPrintable(text));
-    dialog.fields[2]->setText(QStringLiteral("Tokyo"));
     dialog.fields[4]->setText(QStringLiteral("35.6889"));
+    // Characters the monthly file cannot hold are named as they are typed.
+    dialog.fields[2]->setText(QStringLiteral("東京都"));
+    QVERIFY2(dialog.warning->text().contains(QStringLiteral("City (東京都)")) &&
+                 dialog.warning->text().contains(QStringLiteral("ローマ字")),
+             qPrintable(dialog.warning->text()));
+    dialog.fields[2]->setText(QStringLiteral("Tokyo"));
     QVERIFY(dialog.warning->text().isEmpty());
     dialog.fields[15]->clear(); // E
     QVERIFY(dialog.warning->text().contains(QStringLiteral("E")));

@@ -93,13 +93,19 @@ expect_status 0 $? "monthly run"
 jan="$WORK/monthly/My_Station_012024rmob.TXT"
 [ -f "$jan" ] && ok || bad "no January file"
 [ -f "$WORK/monthly/My_Station_122023rmob.TXT" ] && ok || bad "no file for the UT day in December"
-[ "$(grep -c '^[0-3][0-9]|' "$jan")" = 31 ] && ok || bad "January file has not 31 day lines"
+[ "$(grep -c '^ [0-3][0-9]|' "$jan")" = 31 ] && ok || bad "January file has not 31 day lines"
 expect_grep "^\[Soft FTP\]VelkReport 0.12" "$jan" "station block"
 "$CLI" --settings "$WORK/defaults.ini" --rmob-monthly -C "$WORK/monthly" \
     "$EXAMPLES/velkdata.csv" >/dev/null 2>"$WORK/e"
 expect_status 0 $? "monthly run without station file"
 expect_grep "Observer" "$WORK/e" "missing station fields named"
 [ -f "$WORK/monthly/unknown_012024rmob.TXT" ] && ok || bad "file not written without station"
+sed 's/^City=.*/City=東京/' "$DATA/station.txt" >"$WORK/kanji.station"
+"$CLI" --settings "$WORK/defaults.ini" --rmob-monthly --station "$WORK/kanji.station" \
+    -C "$WORK/monthly" "$EXAMPLES/velkdata.csv" >/dev/null 2>"$WORK/e"
+expect_status 0 $? "monthly run with a city beyond Latin-1"
+expect_grep "City (東京)" "$WORK/e" "field beyond Latin-1 named"
+expect_grep "^\[City\]??.$" "$WORK/monthly/My_Station_012024rmob.TXT" "city written as ??"
 "$CLI" --station "$DATA/station.txt" "$EXAMPLES/velkdata.csv" >/dev/null 2>&1
 expect_status 2 $? "--station without --rmob-monthly"
 

@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 TEST(backupFile, MovesTheFileAsideReplacingAnOlderBackup) {
     TempDir dir;
@@ -106,6 +108,27 @@ TEST(TextFileWriter, MissingFolderNamesTheFile) {
     } catch (const IoError& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent-folder/x.txt"), std::string::npos);
     }
+}
+
+TEST(TextFileWriter, ErrorKeepsItsPartsForTheWindow) {
+    TempDir dir;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    std::filesystem::create_directory("in-the-way.txt");
+    std::filesystem::create_directory("sub");
+    try {
+        TextFileWriter w("./sub/../in-the-way.txt");
+        ADD_FAILURE() << "no exception";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create './sub/../in-the-way.txt': " + std::string(strerror(EISDIR)));
+        EXPECT_EQ(e.operation(), FileOperation::Create);
+        EXPECT_EQ(e.fullPath(), (dir.path() / "in-the-way.txt").string());
+        EXPECT_EQ(e.errorNumber(), EISDIR);
+    }
+    std::filesystem::current_path(previous);
+    const IoError plain("just a message");
+    EXPECT_FALSE(plain.operation());
 }
 
 TEST(forEachLine, AllThreeLineEndsAndCtrlZ) {

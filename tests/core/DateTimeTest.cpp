@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -28,6 +29,43 @@ TEST(parseDateTime, ReadsDateAndTime) {
 TEST(parseDateTime, TimeAloneLandsOnDayZero) {
     EXPECT_DOUBLE_EQ(parseDateTime("06:00:00"), 0.25);
     EXPECT_FALSE(tryParseDateTime("06:00:00 x"));
+}
+
+// Each row one form of the reading: what it gives, or nothing for a text that
+// is set aside.
+TEST(parseDateTime, FormsOfTheReading) {
+    const struct {
+        const char* text;
+        std::optional<DateTime> value;
+    } cases[] = {
+        // Blanks after a date promise a time.
+        {"2004/01/05 ", std::nullopt},
+        {"2004/01/05   ", std::nullopt},
+        {"  2004/01/05", dt(2004, 1, 5)},
+        // Hours alone are a time, on their own too.
+        {"5", 5.0 / 24},
+        {"  23", 23.0 / 24},
+        {"5 ", std::nullopt},
+        {"24", std::nullopt},
+        {"2004/01/05 5 ", dt(2004, 1, 5, 5)},
+        {"2004/01/05 9:30  ", dt(2004, 1, 5, 9, 30)},
+        // Any count of digits, leading zeros included.
+        {"0000002004/01/05 09:30:00", dt(2004, 1, 5, 9, 30)},
+        {"2004/0000000001/000000000005 00000000009:000000030", dt(2004, 1, 5, 9, 30)},
+        {"0000000000000000000005", 5.0 / 24},
+        // Past every range: fails, without overflowing on the way.
+        {"2004/01/05 99999999999999999999:00", std::nullopt},
+        {"99999999999999999999/01/01", std::nullopt},
+        {"2004/4294967297/01", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto read = tryParseDateTime(c.text);
+        ASSERT_EQ(read.has_value(), c.value.has_value());
+        if (c.value) {
+            EXPECT_DOUBLE_EQ(*read, *c.value);
+        }
+    }
 }
 
 TEST(parseDateTime, IgnoresTextAfterACompleteTime) {

@@ -102,22 +102,35 @@ std::optional<UploadFile> readUpload(const std::string& bytes, const std::string
     UploadFile file;
     for (int d = 1; d <= monthLength; ++d) {
         const std::string& line = lines[static_cast<size_t>(d)];
-        const std::string day = (d < 10 ? "0" : "") + std::to_string(d) + "|";
-        if (line.size() != 3 + 24 * 5 || line.compare(0, 3, day) != 0) {
+        const std::string day = (d < 10 ? " 0" : " ") + std::to_string(d) + "|";
+        if (line.compare(0, 4, day) != 0 || line.back() != '|') {
             error = "day line " + std::to_string(d);
+            return std::nullopt;
+        }
+        // Split on "|" as the collectors do: a blank, the number left-aligned
+        // in three places, or four digits and more filling the cell.
+        std::vector<std::string> cellTexts;
+        for (size_t pos = 4; pos < line.size();) {
+            const size_t bar = line.find('|', pos);
+            cellTexts.push_back(line.substr(pos, bar - pos));
+            pos = bar + 1;
+        }
+        if (cellTexts.size() != 24) {
+            error = "day line " + std::to_string(d) + " cell count";
             return std::nullopt;
         }
         std::array<std::optional<int>, 24> cells;
         for (size_t h = 0; h < 24; ++h) {
-            const std::string cell = line.substr(3 + h * 5, 5);
-            if (cell == "??? |") {
+            const std::string& cell = cellTexts[h];
+            if (cell == "??? ") {
                 continue;
             }
-            const std::string digits = cell.substr(0, cell.find_last_not_of(" |") + 1);
-            const size_t first = digits.find_first_not_of(' ');
-            if (cell.back() != '|' || first == std::string::npos ||
-                digits.find_first_not_of("0123456789", first) != std::string::npos ||
-                (digits.size() < 4 && (digits.size() != 3 || cell[3] != ' '))) {
+            const bool wide = cell.size() >= 4 && cell[0] != ' ';
+            const std::string digits = wide ? cell : cell.substr(1, cell.find(' ', 1) - 1);
+            const bool padded = cell.size() == 4 && digits.size() < 4 &&
+                                cell == " " + digits + std::string(3 - digits.size(), ' ');
+            if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+                !(wide || padded)) {
                 error = "cell '" + cell + "'";
                 return std::nullopt;
             }
@@ -198,7 +211,10 @@ TEST_F(BuildRmobMonthTables_, AgreesWithTheRmobPageFirstTable) {
             const bool pageHasNumber = pageCell.find_first_of("0123456789") != std::string::npos;
             ASSERT_EQ(pageHasNumber, cells[h].has_value()) << pageLine << " hour " << h;
             if (pageHasNumber) {
-                EXPECT_EQ(rmobMonthlyCell(cells[h]), pageCell);
+                EXPECT_EQ(std::to_string(*cells[h]),
+                          pageCell.substr(pageCell.find_first_not_of(' '),
+                                          pageCell.find_last_of("0123456789") -
+                                              pageCell.find_first_not_of(' ') + 1));
             }
         }
     }
@@ -206,14 +222,17 @@ TEST_F(BuildRmobMonthTables_, AgreesWithTheRmobPageFirstTable) {
 }
 
 TEST(rmobMonthlyCell, WidthsAndLimits) {
-    EXPECT_EQ(rmobMonthlyCell(std::nullopt), "??? |");
-    EXPECT_EQ(rmobMonthlyCell(0), "  0 |");
-    EXPECT_EQ(rmobMonthlyCell(12), " 12 |");
-    EXPECT_EQ(rmobMonthlyCell(999), "999 |");
-    EXPECT_EQ(rmobMonthlyCell(1000), "1000|");
-    EXPECT_EQ(rmobMonthlyCell(9999), "9999|");
-    EXPECT_EQ(rmobMonthlyCell(10000), "??? |");
-    EXPECT_EQ(rmobMonthlyCell(-1), "??? |");
+    const std::pair<std::optional<std::int64_t>, const char*> cases[] = {
+        {0, " 0  |"},      {5, " 5  |"},
+        {16, " 16 |"},     {145, " 145|"},
+        {999, " 999|"},    {1000, "1000|"},
+        {9999, "9999|"},   {10000, "10000|"},
+        {12345, "12345|"}, {std::nullopt, "??? |"},
+        {-1, "??? |"},
+    };
+    for (const auto& [value, cell] : cases) {
+        EXPECT_EQ(rmobMonthlyCell(value), cell) << (value ? std::to_string(*value) : "none");
+    }
 }
 
 using RmobMonthlyLines_ = RmobMonthlyFixture;
@@ -226,9 +245,14 @@ TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
         const auto lines = rmobMonthlyLines(data, settings(0), station, UtMonth{year, 2});
         ASSERT_EQ(lines.size(), static_cast<size_t>(1 + length + 17)) << year;
         EXPECT_EQ(lines[0].substr(0, 9), "feb| 00h|");
-        EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 3), std::to_string(length) + "|");
-        EXPECT_EQ(lines[15], "15|" + unobserved(12) + "  6 |" + unobserved(11));
-        EXPECT_EQ(lines[1], "01|" + unobserved(24));
+        EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 4),
+                  " " + std::to_string(length) + "|");
+        EXPECT_EQ(lines[15], " 15|" + unobserved(12) + " 6  |" + unobserved(11));
+        EXPECT_EQ(lines[1], " 01|" + unobserved(24));
+        // Every "|" of a day line stands under one of the header's.
+        for (size_t i = 0; i < lines[0].size(); ++i) {
+            EXPECT_EQ(lines[0][i] == '|', lines[1][i] == '|') << i;
+        }
         EXPECT_EQ(lines[static_cast<size_t>(length) + 1], "[Observer]My Station");
     }
     EXPECT_THROW(rmobMonthlyLines(data, settings(0), station, UtMonth{2024, 13}),
@@ -278,9 +302,10 @@ using WriteRmobMonthlyFiles_ = RmobMonthlyFixture;
 
 TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
     TempDir dir;
-    data.addRow(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
-    data.addRow(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h, rate 6
-    data.addRow(slot("2024/03/01 10:00", 3, 10));  // noise
+    data.addRow(slot("2024/03/01 08:00", 40, 60));   // UT Feb 29 23h
+    data.addRow(slot("2024/03/01 09:00", 3, 30));    // UT Mar 1 00h, rate 6
+    data.addRow(slot("2024/03/01 10:00", 3, 10));    // noise
+    data.addRow(slot("2024/03/01 11:00", 6000, 30)); // rate 12000, wider than a cell
     const std::string old = dir.file("My_Station_022024rmob.TXT");
     writeFile(old, "older upload");
     const auto files =
@@ -298,6 +323,7 @@ TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
     ASSERT_TRUE(mar) << error;
     EXPECT_EQ(mar->days[0][0], 6);
     EXPECT_FALSE(mar->days[0][1]);
+    EXPECT_EQ(mar->days[0][2], 12000);
     EXPECT_EQ(mar->blockValues[0], "My Station");
     EXPECT_EQ(mar->blockValues[15], "VelkReport 0.12");
 }
@@ -359,6 +385,26 @@ TEST(stationWarningText, NamesMissingAndUnreadableFields) {
     const std::string cp932 = stationWarningTextCp932(s);
     EXPECT_EQ(cp932.find('\n'), std::string::npos);
     EXPECT_NE(cp932.find(": Country\r"), std::string::npos);
+}
+
+TEST(stationWarningText, NamesFieldsWithCharactersLatin1CannotHold) {
+    StationInfo s = fullStation();
+    s.city = "\xE6\x9D\xB1\xE4\xBA\xAC\xE6\x9D\xB1"; // 東京東: each character once
+    s.antenna = "Z\xC3\xBCrich";                     // ü is Latin-1
+    s.receiver = "FT\xFF";                           // no UTF-8 at all
+    s.longitude = "\xE6\x9D\xB1";                    // unreadable, not unwritable
+    const auto fields = unwritableStationFields(s);
+    ASSERT_EQ(fields.size(), 2u);
+    EXPECT_EQ(fields[0].key, "City");
+    EXPECT_EQ(fields[0].characters, "\xE6\x9D\xB1\xE4\xBA\xAC");
+    EXPECT_EQ(fields[1].key, "Receiver");
+    EXPECT_EQ(fields[1].characters, "\xEF\xBF\xBD");
+    const std::string text = stationWarningText(s);
+    EXPECT_NE(text.find("City (\xE6\x9D\xB1\xE4\xBA\xAC), Receiver ("), std::string::npos);
+    EXPECT_NE(text.find("Latin-1"), std::string::npos);
+    EXPECT_NE(text.find(": Longitude\n"), std::string::npos);
+    s.longitude = fullStation().longitude;
+    EXPECT_EQ(stationWarningText(s).find('\n'), std::string::npos); // nothing missing
 }
 
 TEST(parseDegrees, PlainDecimalsWithinTheLimitOnly) {

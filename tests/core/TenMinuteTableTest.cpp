@@ -60,6 +60,17 @@ TEST(addLine, ReadsEveryColumn) {
     EXPECT_TRUE(l.messages.texts.empty());
 }
 
+TEST(addLine, DateColumnsOfEveryLengthAndHoursAlone) {
+    Loaded l;
+    l.list.addLine("a,0000002004/01/05 09:30:00,1,0,0,10,");
+    l.list.addLine("a,5,1,0,0,10,");                 // 05:00 on day 0
+    l.list.addLine("a,2004/01/05 ,09:40,1,0,0,10,"); // date and time columns
+    ASSERT_EQ(rowsOf(l.list).size(), 3u);
+    EXPECT_EQ(rowsOf(l.list)[0]->time, at(2004, 1, 5, 9, 30));
+    EXPECT_DOUBLE_EQ(rowsOf(l.list)[1]->time, 5.0 / 24);
+    EXPECT_EQ(rowsOf(l.list)[2]->time, at(2004, 1, 5, 9, 40));
+}
+
 TEST(addLine, CountsReadLikeThirtyTwoBitNumbers) {
     Loaded l;
     const std::pair<const char*, std::int64_t> cases[] = {
@@ -88,26 +99,20 @@ TEST(addLine, UnreadableLinesAreRejectedSilently) {
     Loaded l;
     const std::vector<std::string> bad = {
         "a.dat,2004/01/05 09:30:00,12,3,1,10", // no comma after ObsTime
-        "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo)",
-        "   ",
-        "no comma at all",
+        "#FileName,Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo)", "   ", "no comma at all",
         "a.dat,2004/02/30 09:30:00,1,0,0,10,",
         "a.dat,2004/01/05 09:30:00,12 ,3,1,10,", // blank after the digits
-        "a.dat,2004/01/05 09:30:00,,3,1,10,",
-        "a.dat,2004/01/05 09:30:00,1.5,3,1,10,",
+        "a.dat,2004/01/05 09:30:00,,3,1,10,", "a.dat,2004/01/05 09:30:00,1.5,3,1,10,",
         "a.dat,2004/01/05 09:30:00,2147483648,0,0,10,",
         "a.dat,2004/01/05 09:30:00,$100000000,0,0,10,", // nine hex digits
-        "a.dat,2004/01/05 09:30:00,$,0,0,10,",
-        "a.dat,2004/01/05 09:30:00,0x,0,0,10,",
+        "a.dat,2004/01/05 09:30:00,$,0,0,10,", "a.dat,2004/01/05 09:30:00,0x,0,0,10,",
         "a.dat,2004/01/05 09:30:00,1,0,0,0x1G,",
         // Negative counts have no square root for the rates.
-        "a.dat,2004/01/05 09:30:00,-1,0,0,10,",
-        "a.dat,2004/01/05 09:30:00,0,-1,0,10,",
-        "a.dat,2004/01/05 09:30:00,0,0,-1,10,",
-        "a.dat,2004/01/05 09:30:00,1,0,0,-10,",
-        "a.dat,2004/01/05 09:30:00,$FFFFFFFF,0,0,10,",
-        "a.dat,2004/01/05 09:30:00,0,0,0,x80000000,",
+        "a.dat,2004/01/05 09:30:00,-1,0,0,10,", "a.dat,2004/01/05 09:30:00,0,-1,0,10,",
+        "a.dat,2004/01/05 09:30:00,0,0,-1,10,", "a.dat,2004/01/05 09:30:00,1,0,0,-10,",
+        "a.dat,2004/01/05 09:30:00,$FFFFFFFF,0,0,10,", "a.dat,2004/01/05 09:30:00,0,0,0,x80000000,",
         "a.dat,2004/01/05 09:30:00,-2147483648,0,0,10,",
+        "a,2004/01/05 ,2,0,0,10,", // blanks after a date promise a time
     };
     for (const std::string& line : bad) {
         l.list.addLine(line, l.messages.callback());
