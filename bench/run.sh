@@ -96,6 +96,21 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
 done
 echo "cpu s: user + system time of the run."
 
+# The shower profiles: the same run with every year of the Geminids worked
+# out (table, background, peak and fit per year); the difference to the plain
+# run is what the page "Showers" spends on a choice of shower.
+input=$(cd "$DATA" && pwd)/velk-10y.csv
+rm -rf "$tmp/out" && mkdir "$tmp/out"
+"$TIMEIT" "$tmp/plain" "$cli" -C "$tmp/out" "$input" >/dev/null 2>&1 || true
+rm -rf "$tmp/out" && mkdir "$tmp/out"
+if "$TIMEIT" "$tmp/gem" "$cli" -C "$tmp/out" --activity GEM "$input" >/dev/null 2>"$tmp/err"; then
+    awk -v p="$(cut -d' ' -f1 "$tmp/plain")" -v g="$(cut -d' ' -f1 "$tmp/gem")" 'BEGIN {
+        printf "velk-10y.csv: --activity GEM (every year) adds %.3f s wall\n", g - p }'
+else
+    echo "velkreport-cli --activity GEM failed:" >&2
+    cat "$tmp/err" >&2
+fi
+
 if [ -z "$WINBENCH" ] || [ ! -x "$WINBENCH" ]; then
     exit 0
 fi

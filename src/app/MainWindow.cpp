@@ -6,6 +6,7 @@
 #include "app/HelpDialog.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
+#include "app/ShowerPage.h"
 #include "app/StationDialog.h"
 #include "app/TextView.h"
 #include "app/WholeSpinBox.h"
@@ -196,6 +197,8 @@ void MainWindow::buildPages() {
 
     colorgrammePage = new ColorgrammePage;
     pages->addTab(colorgrammePage, QStringLiteral("Colorgramme"));
+    showerPage = new ShowerPage;
+    pages->addTab(showerPage, QStringLiteral("Showers"));
 }
 
 QWidget* MainWindow::buildMainPage() {
@@ -602,6 +605,8 @@ void MainWindow::pageShown(int index) {
         updateRmobTables();
     } else if (page == colorgrammePage) {
         showColorgramme();
+    } else if (page == showerPage) {
+        showerPage->loadFrom(workspace_.hours, workspace_.settings);
     }
 }
 

@@ -34,6 +34,7 @@
 #include <vector>
 
 class ColorgrammePage;
+class ShowerPage;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -199,6 +200,7 @@ public:
 
     // The colorgramme page and the monthly RMOB files.
     ColorgrammePage* colorgrammePage;
+    ShowerPage* showerPage;
     QPushButton* rmobMonthlyButton; // RMOB page: 月別ファイル出力
     QCheckBox* rmobMonthlyImages;   // RMOB page: 画像も出力
     QAction* stationAction;         // 設定: 観測局情報

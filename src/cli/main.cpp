@@ -2,6 +2,7 @@
 // run their daily reports from a script. Messages that the window shows in
 // boxes go to standard error in UTF-8; the summary goes to standard output.
 
+#include "ActivityCommand.h"
 #include "config/ProgramInfo.h"
 #include "config/Settings.h"
 #include "config/StationInfo.h"
@@ -14,6 +15,7 @@
 #include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -31,7 +33,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR]\n"
     "                      [--rmob-monthly [--station FILE]] [--colorgramme [--max N]]\n"
-    "                      DATAFILE\n"
+    "                      [--activity CODE [--year YYYY] [--showers FILE]] DATAFILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --write-settings FILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --show-settings\n"
     "       velkreport-cli --help | --version\n"
@@ -53,6 +55,12 @@ constexpr const char* kUsage =
     "  --colorgramme          also write one colorgramme image per UT month\n"
     "                         (colorgramme_YYYYMM.png)\n"
     "  --max N                fixed top of the colour scale (default: each month's maximum)\n"
+    "  --activity CODE        also write the activity profile of shower CODE (GEM, PER...)\n"
+    "                         per year as activity_CODE_YYYY.csv and print its peak\n"
+    "  --year YYYY            only the shower's activity period that ends in YYYY\n"
+    "  --reference-days N     days before and after the period for the background (7)\n"
+    "  --showers FILE         own shower list merged over the shipped one (default: the\n"
+    "                         .showers.csv file beside the settings file, if any)\n"
     "  --write-settings FILE  write the effective settings as a settings file and exit\n"
     "  --show-settings        print the effective settings and exit\n";
 
@@ -123,6 +131,10 @@ struct Options {
     bool colorgramme = false;
     std::optional<double> manualMaximum;
     std::optional<std::string> stationFile;
+    std::optional<std::string> activity;
+    std::optional<int> activityYear;
+    std::optional<std::string> showersFile;
+    std::optional<int> referenceDays;
     bool help = false;
     bool version = false;
     std::optional<std::string> dataFile;
@@ -161,6 +173,24 @@ Options parseArgs(int argc, char* argv[]) {
                 throw UsageError{"--max takes a positive whole number, got '" + v + "'"};
             }
             o.manualMaximum = *n;
+        } else if (arg == "--activity") {
+            o.activity = needValue(i, arg);
+        } else if (arg == "--year") {
+            const std::string v = needValue(i, arg);
+            auto n = parseInt(v);
+            if (!n || *n < 1 || *n > 9999) {
+                throw UsageError{"--year takes a year from 1 to 9999, got '" + v + "'"};
+            }
+            o.activityYear = *n;
+        } else if (arg == "--reference-days") {
+            const std::string v = needValue(i, arg);
+            auto n = parseInt(v);
+            if (!n || *n < 1 || *n > 60) {
+                throw UsageError{"--reference-days takes 1 to 60, got '" + v + "'"};
+            }
+            o.referenceDays = *n;
+        } else if (arg == "--showers") {
+            o.showersFile = needValue(i, arg);
         } else if (arg == "--station") {
             o.stationFile = needValue(i, arg);
         } else if (arg == "--show-settings") {
@@ -190,8 +220,14 @@ Options parseArgs(int argc, char* argv[]) {
     if (o.manualMaximum && !o.colorgramme) {
         throw UsageError{"--max goes with --colorgramme"};
     }
-    if (o.stationFile && !o.rmobMonthly) {
-        throw UsageError{"--station goes with --rmob-monthly"};
+    if (o.stationFile && !o.rmobMonthly && !o.activity) {
+        throw UsageError{"--station goes with --rmob-monthly or --activity"};
+    }
+    if ((o.activity || o.activityYear || o.showersFile) && !o.dataFile) {
+        throw UsageError{"--activity goes with a DATAFILE"};
+    }
+    if ((o.activityYear || o.showersFile || o.referenceDays) && !o.activity) {
+        throw UsageError{"--year, --showers and --reference-days go with --activity"};
     }
     return o;
 }
@@ -270,13 +306,29 @@ int run(const Options& o) {
     const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
     // Read before changing folder, so a relative --station names what the user meant.
     StationInfo station;
-    if (o.rmobMonthly) {
+    if (o.rmobMonthly || o.activity) {
         const std::string stationFile =
             o.stationFile ? *o.stationFile : defaultStationFileName(settings.filePath);
         if (o.stationFile) {
             requireRegularFile("Cannot read station file", stationFile);
         }
         station = loadStationInfo(stationFile);
+    }
+    ActivityRequest activity;
+    if (o.activity) {
+        if (o.showersFile) {
+            requireRegularFile("Cannot read shower list", *o.showersFile);
+        }
+        activity = {*o.activity,
+                    o.activityYear,
+                    loadShowerList(settings.filePath, o.showersFile),
+                    station,
+                    {}};
+        if (o.referenceDays) {
+            activity.options.windowDays = *o.referenceDays;
+            activity.options.maximumWindowDays =
+                std::max(activity.options.maximumWindowDays, *o.referenceDays);
+        }
     }
     requireRegularFile("Cannot read data file", *o.dataFile);
     if (o.outputDir) {
@@ -302,6 +354,11 @@ int run(const Options& o) {
         writeColorgrammes(buildColorgrammes(ws.hours, settings), "", o.manualMaximum);
     }
 
+    std::vector<std::string> activityLines;
+    if (o.activity) {
+        activityLines = runActivityCommand(ws.hours, settings, activity);
+    }
+
     // Field by field: the first and the last line of a file without line
     // ends are the whole file, and need no third copy here.
     const Summary& s = view.summary;
@@ -317,6 +374,10 @@ int run(const Options& o) {
         writeStdout(name);
         writeStdout("=");
         writeStdout(*value);
+        writeStdout("\n");
+    }
+    for (const std::string& line : activityLines) {
+        writeStdout(line);
         writeStdout("\n");
     }
     flushStdout();

@@ -11,6 +11,7 @@
 #include "app/HelpDialog.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
+#include "app/ShowerPage.h"
 #include "app/StationDialog.h"
 #include "config/Settings.h"
 #include "config/StationInfo.h"
@@ -75,8 +76,8 @@ int main(int argc, char* argv[]) {
     if (!month.isEmpty()) {
         page->monthChooser->setCurrentText(month);
     }
-    const QStringList names = {"main",     "csv",   "report", "report10",
-                               "report60", "noobs", "rmob",   "colorgramme"};
+    const QStringList names = {"main",  "csv",  "report",      "report10", "report60",
+                               "noobs", "rmob", "colorgramme", "showers"};
     for (int i = 0; i < form.pages->count(); ++i) {
         timer.restart();
         form.pages->setCurrentIndex(i);
@@ -108,6 +109,20 @@ int main(int argc, char* argv[]) {
             screen->grabWindow(0).save(out.filePath(QStringLiteral("10-colorgramme-hover.png")));
         }
     }
+    // The shower page with the Geminids of the latest year that has them.
+    form.pages->setCurrentWidget(form.showerPage);
+    form.resize(1060, 760);
+    if (const int gem = form.showerPage->showerChooser->findData(QStringLiteral("GEM")); gem >= 0) {
+        form.showerPage->showerChooser->setCurrentIndex(gem);
+    }
+    // The chart lays itself out on later events.
+    for (QElapsedTimer settle; !settle.isValid() || settle.elapsed() < 300;) {
+        if (!settle.isValid()) {
+            settle.start();
+        }
+        QApplication::processEvents();
+    }
+    save(&form, out.filePath(QStringLiteral("16-showers-large.png")));
     form.resize(706, 530);
     form.move(place);
     form.pages->setCurrentIndex(0);

@@ -1,0 +1,28 @@
+#pragma once
+// The command line's shower activity: one CSV table per year of a shower and
+// the peak and fit as NAME=VALUE lines. Reads the hour rows of the finished
+// recompute; writes into the current folder.
+
+#include "activity/ShowerActivity.h"
+#include "activity/ShowerCatalog.h"
+#include "config/Settings.h"
+#include "config/StationInfo.h"
+#include "hourly/HourTable.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ActivityRequest {
+    std::string showerCode;
+    std::optional<int> year; // every year the data cover when empty
+    std::vector<Shower> showers;
+    StationInfo station;
+    ActivityOptions options;
+};
+
+// The lines to print. Throws std::runtime_error for an unknown shower or one
+// whose activity period the data do not cover; IoError when a file cannot be
+// written.
+std::vector<std::string> runActivityCommand(const HourTable& hours, const Settings& settings,
+                                            const ActivityRequest& request);

@@ -1,0 +1,97 @@
+// The shower page: choosers filled from the data, the chosen year's table,
+// the overlay of years and the exports.
+
+#include "app/ShowerPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtCharts/QChart>
+
+#include <cmath>
+
+class ShowerPageTest : public QObject {
+    Q_OBJECT
+private:
+    // Two Decembers of a flat background with a Geminid peak on the 14th.
+    static std::vector<UtHourCount> twoDecembers() {
+        std::vector<UtHourCount> counts;
+        for (int year : {2015, 2016}) {
+            for (std::int64_t h = unixHourOf(year, 11, 20, 0); h < unixHourOf(year, 12, 31, 0);
+                 ++h) {
+                const double fromPeak =
+                    std::fabs(static_cast<double>(h - unixHourOf(year, 12, 14, 0)));
+                counts.push_back(
+                    {h, 60, 30 + static_cast<std::int64_t>(200 * std::pow(0.9, fromPeak)), true});
+            }
+        }
+        return counts;
+    }
+    static std::vector<Shower> showers() {
+        return parseShowerCatalog(std::string("code,name,start,end,peak_solar_longitude,ra,dec\n"
+                                              "GEM,Geminids,12-04,12-20,262.2,112,33\n"
+                                              "PER,Perseids,07-17,08-24,140,48,58\n"),
+                                  "test");
+    }
+
+private slots:
+    void listsOnlyShowersTheDataCover() {
+        ShowerPage page;
+        page.setData(twoDecembers(), showers(), std::nullopt);
+        QCOMPARE(page.showerChooser->count(), 1);
+        QCOMPARE(page.showerChooser->currentData().toString(), QStringLiteral("GEM"));
+        QCOMPARE(page.yearChooser->count(), 2);
+        QCOMPARE(page.yearChooser->currentText(), QStringLiteral("2016")); // the latest
+        QVERIFY(page.activity());
+        QCOMPARE(page.table->rowCount(), static_cast<int>(page.activity()->hours.size()));
+        QCOMPARE(page.table->horizontalHeaderItem(0)->text(), QStringLiteral("time_ut"));
+        QVERIFY(page.summary->text().contains(QStringLiteral("Peak=2016/12/14")));
+    }
+
+    void choosingAYearRecomputes() {
+        ShowerPage page;
+        page.setData(twoDecembers(), showers(), GeoPosition{35.7, 139.8});
+        page.yearChooser->setCurrentIndex(0);
+        QCOMPARE(page.activity()->year, 2015);
+        QVERIFY(!page.table->item(0, 9)->text().isEmpty()); // radiant elevation with a station
+        page.overlayYears->click();
+        QCOMPARE(page.chart()->series().size(), 2); // one excess line per year
+        page.overlayYears->click();
+        QVERIFY(page.chart()->series().size() >= 4);
+    }
+
+    void withoutCoveredShowersSaysSo() {
+        ShowerPage page;
+        page.setData({}, showers(), std::nullopt);
+        QCOMPARE(page.showerChooser->count(), 0);
+        QVERIFY(!page.activity());
+        QVERIFY(!page.exportCsvButton->isEnabled());
+        QVERIFY(page.summary->text().contains(QStringLiteral("no listed shower")));
+    }
+
+    void exportsTheTableAndThePlot() {
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        ShowerPage page;
+        page.resize(800, 600);
+        page.setData(twoDecembers(), showers(), std::nullopt);
+        page.exportCsvButton->click();
+        page.exportPlotButton->click();
+        QDir::setCurrent(before);
+        QFile csv(dir.filePath(QStringLiteral("activity_GEM_2016.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readLine().startsWith("time_ut,solar_longitude,"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("activity_GEM_2016.png"))));
+        QVERIFY(page.summary->text().contains(QStringLiteral("Written: activity_GEM_2016.png")));
+    }
+};
+
+QTEST_MAIN(ShowerPageTest)
+#include "ShowerPageTest.moc"

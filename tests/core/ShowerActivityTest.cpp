@@ -1,0 +1,321 @@
+// Shower profiles from synthetic counts: a diurnal sporadic background and an
+// injected shower of known peak and slopes.
+
+#include "activity/ShowerActivity.h"
+#include "activity/ShowerCatalog.h"
+#include "activity/StationCoordinates.h"
+#include "activity/UtHourCounts.h"
+
+#include "TenMinuteTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+Shower geminids() {
+    return parseShowerCatalog(
+        "code,name,start,end,peak_solar_longitude,ra,dec,ra_drift_per_day,dec_drift_per_day\n"
+        "GEM,Geminids,12-04,12-20,262.2,112,33,1.00,-0.10\n",
+        "test")[0];
+}
+
+double sporadicRate(int utHour) {
+    return 40.0 + 20.0 * std::sin(2 * kPi * (utHour - 0) / 24.0);
+}
+
+struct InjectedShower {
+    double peak = 262.05; // not the catalogue's 262.2: the profile must find its own
+    double height = 150;
+    double rise = 0.4;
+    double fall = 0.8;
+};
+
+// Hourly counts from from to to (unix hours), each hour observed for an hour,
+// Poisson with a fixed seed.
+std::vector<UtHourCount> synthetic(std::int64_t from, std::int64_t to,
+                                   const std::optional<InjectedShower>& shower, unsigned seed = 7) {
+    std::mt19937 rng(seed);
+    std::vector<UtHourCount> out;
+    for (std::int64_t h = from; h < to; ++h) {
+        double rate = sporadicRate(static_cast<int>(h % 24));
+        if (shower) {
+            const double l = solarLongitude(julianDateOfUnixHours(static_cast<double>(h) + 0.5));
+            rate += activityProfile(std::remainder(l - shower->peak, 360.0), 0, shower->height,
+                                    shower->rise, shower->fall);
+        }
+        std::poisson_distribution<std::int64_t> draw(rate);
+        out.push_back({h, 60, draw(rng), true});
+    }
+    return out;
+}
+
+struct ShowerActivityFixture : ::testing::Test {
+    Shower gem = geminids();
+    std::vector<Shower> catalog{gem};
+    std::int64_t from = unixHourOf(2016, 11, 1, 0);
+    std::int64_t to = unixHourOf(2017, 1, 31, 0);
+};
+
+} // namespace
+
+using ComputeShowerActivity = ShowerActivityFixture;
+
+TEST_F(ComputeShowerActivity, RecoversTheBackgroundOnShowerFreeDays) {
+    const ShowerActivity a =
+        computeShowerActivity(synthetic(from, to, InjectedShower{}), catalog, gem, 2016, {});
+    ASSERT_EQ(a.referenceDays.size(), 14u);
+    EXPECT_EQ(a.windowDays, 7);
+    for (int h = 0; h < 24; ++h) {
+        ASSERT_TRUE(a.background[h]) << h;
+        EXPECT_EQ(a.background[h]->days, 14);
+        EXPECT_NEAR(a.background[h]->rate, sporadicRate(h), 3 * a.background[h]->error + 1)
+            << "UT hour " << h;
+    }
+}
+
+TEST_F(ComputeShowerActivity, FindsThePeakAndFitsTheProfile) {
+    const InjectedShower injected;
+    const ShowerActivity a =
+        computeShowerActivity(synthetic(from, to, injected), catalog, gem, 2016, {});
+    ASSERT_TRUE(a.peak) << a.peakProblem;
+    EXPECT_NEAR(a.peak->solarLongitude, injected.peak, 0.1);
+    ASSERT_TRUE(a.fit.fitted) << a.fit.problem;
+    // Within two standard errors: one would fail a third of honest fits.
+    EXPECT_NEAR(a.fit.peakSolarLongitude, injected.peak, 2 * a.fit.peakSolarLongitudeError);
+    EXPECT_NEAR(a.fit.peakExcess, injected.height, 2 * a.fit.peakExcessError);
+    EXPECT_NEAR(a.fit.riseSlope, injected.rise, 2 * a.fit.riseSlopeError);
+    EXPECT_NEAR(a.fit.fallSlope, injected.fall, 2 * a.fit.fallSlopeError);
+    EXPECT_LT(a.fit.peakSolarLongitudeError, 0.05);
+    EXPECT_LT(a.fit.reducedChiSquare, 2.0);
+    ASSERT_TRUE(a.fitPeakHour);
+    EXPECT_NEAR(*a.fitPeakHour, a.peak->hour, 6.0);
+}
+
+TEST_F(ComputeShowerActivity, HourValuesFollowTheirDefinitions) {
+    const GeoPosition tokyo{35.68, 139.76};
+    const ShowerActivity a =
+        computeShowerActivity(synthetic(from, to, InjectedShower{}), catalog, gem, 2016, tokyo);
+    int corrected = 0, low = 0;
+    for (const ActivityHour& h : a.hours) {
+        ASSERT_TRUE(h.rate && h.background && h.excess && h.radiantElevation);
+        EXPECT_DOUBLE_EQ(*h.rate, static_cast<double>(h.echoes));
+        EXPECT_DOUBLE_EQ(*h.excess, *h.rate - *h.background);
+        const auto& bg = a.background[static_cast<std::size_t>(h.hour % 24)];
+        EXPECT_NEAR(*h.excessError,
+                    std::sqrt(std::max<double>(1, h.echoes) + bg->error * bg->error), 1e-9);
+        EXPECT_DOUBLE_EQ(*h.ratio, *h.rate / *h.background);
+        if (*h.radiantElevation >= 10) {
+            ASSERT_TRUE(h.correctedExcess);
+            EXPECT_NEAR(*h.correctedExcess, *h.excess / std::sin(*h.radiantElevation * kPi / 180),
+                        1e-9);
+            ++corrected;
+        } else {
+            EXPECT_FALSE(h.correctedExcess);
+            ++low;
+        }
+    }
+    // The Geminid radiant is up most of the night at 36 degrees north and
+    // below the horizon around local noon.
+    EXPECT_GT(corrected, 0);
+    EXPECT_GT(low, 0);
+}
+
+TEST_F(ComputeShowerActivity, WithoutCoordinatesNoElevation) {
+    const ShowerActivity a =
+        computeShowerActivity(synthetic(from, to, InjectedShower{}), catalog, gem, 2016, {});
+    EXPECT_FALSE(a.hasCoordinates);
+    for (const ActivityHour& h : a.hours) {
+        EXPECT_FALSE(h.radiantElevation);
+        EXPECT_FALSE(h.correctedExcess);
+    }
+    EXPECT_TRUE(a.fit.fitted); // the rest does not need the station's place
+}
+
+TEST_F(ComputeShowerActivity, LeavesOutOtherShowersNoiseAndGaps) {
+    // Another shower over the last three days before the period; noise and
+    // gaps on reference days.
+    catalog.push_back(parseShowerCatalog("code,start,end,peak_solar_longitude,ra,dec\n"
+                                         "XXX,11-29,12-01,250,0,0\n",
+                                         "test")[0]);
+    std::vector<UtHourCount> counts = synthetic(from, to, InjectedShower{});
+    const std::int64_t noiseDay = unixHourOf(2016, 11, 27, 0);
+    const std::int64_t gapDay = unixHourOf(2016, 12, 22, 0);
+    for (UtHourCount& c : counts) {
+        if (c.hour >= noiseDay && c.hour < noiseDay + 24) {
+            c.usable = false;
+            c.echoes = 100000; // would spoil the median were it counted
+        }
+    }
+    std::erase_if(counts,
+                  [&](const UtHourCount& c) { return c.hour >= gapDay && c.hour < gapDay + 24; });
+    const ShowerActivity a = computeShowerActivity(counts, catalog, gem, 2016, {});
+    // 14 days less 3 of the other shower, the noise day and the gap day.
+    EXPECT_EQ(a.referenceDays.size(), 9u);
+    for (std::int64_t d : a.referenceDays) {
+        EXPECT_NE(d * 24, noiseDay);
+        EXPECT_NE(d * 24, gapDay);
+        EXPECT_FALSE(d * 24 >= unixHourOf(2016, 11, 29, 0) && d * 24 < unixHourOf(2016, 12, 2, 0));
+    }
+    EXPECT_LT(a.background[3]->rate, 200);
+}
+
+TEST_F(ComputeShowerActivity, WidensTheWindowWhenNeighboursCoverIt) {
+    catalog.push_back(parseShowerCatalog("code,start,end,peak_solar_longitude,ra,dec\n"
+                                         "AAA,11-01,12-03,240,0,0\n"
+                                         "BBB,12-21,12-30,270,0,0\n",
+                                         "test")[0]);
+    catalog.push_back(parseShowerCatalog("code,start,end,peak_solar_longitude,ra,dec\n"
+                                         "BBB,12-21,12-30,270,0,0\n",
+                                         "test")[0]);
+    const ShowerActivity a =
+        computeShowerActivity(synthetic(from, to, InjectedShower{}), catalog, gem, 2016, {});
+    ASSERT_EQ(a.referenceDays.size(), 3u);
+    EXPECT_EQ(a.windowDays, 13); // Dec 21 + 12 days = Dec 31, Jan 1, Jan 2
+    EXPECT_EQ(utDateHourOf(a.referenceDays.front() * 24).day, 31);
+}
+
+TEST_F(ComputeShowerActivity, AYearWithGapsStillGivesAProfile) {
+    std::vector<UtHourCount> counts = synthetic(from, to, InjectedShower{});
+    // Every third day of the period lost, and the peak night itself.
+    const auto [start, end] = activityPeriod(gem, 2016);
+    std::erase_if(counts, [&, start = start, end = end](const UtHourCount& c) {
+        return c.hour >= start && c.hour < end &&
+               ((c.hour - start) / 24 % 3 == 0 ||
+                (c.hour >= unixHourOf(2016, 12, 13, 18) && c.hour < unixHourOf(2016, 12, 14, 6)));
+    });
+    const ShowerActivity a = computeShowerActivity(counts, catalog, gem, 2016, {});
+    ASSERT_EQ(a.hours.size(), static_cast<std::size_t>((end - start) + 14 * 24));
+    int missing = 0;
+    for (const ActivityHour& h : a.hours) {
+        missing += h.observed ? 0 : 1;
+        if (!h.observed) {
+            EXPECT_FALSE(h.rate);
+            EXPECT_FALSE(h.excess);
+        }
+    }
+    EXPECT_GT(missing, 100);
+    ASSERT_TRUE(a.fit.fitted) << a.fit.problem;
+    EXPECT_NEAR(a.fit.peakSolarLongitude, 262.05, 3 * a.fit.peakSolarLongitudeError + 0.02);
+}
+
+TEST_F(ComputeShowerActivity, SaysWhyThereIsNoProfile) {
+    struct Case {
+        const char* what;
+        std::vector<UtHourCount> counts;
+        int year;
+        const char* peakProblem;
+        const char* fitProblem;
+    };
+    const std::int64_t dec15 = unixHourOf(2016, 12, 15, 0);
+    std::vector<UtHourCount> fewHours = synthetic(from, to, InjectedShower{});
+    std::erase_if(fewHours, [&](const UtHourCount& c) {
+        return c.hour >= unixHourOf(2016, 12, 4, 0) && c.hour < unixHourOf(2016, 12, 21, 0) &&
+               (c.hour < dec15 || c.hour >= dec15 + 6);
+    });
+    const Case cases[] = {
+        {"no shower", synthetic(from, to, std::nullopt, 3), 2016, "", "rise and fall"},
+        {"year not covered", synthetic(from, to, InjectedShower{}), 2020,
+         "no observed reference days", "no observed reference days"},
+        {"six hours", fewHours, 2016, "", "too few observed hours"},
+    };
+    for (const Case& c : cases) {
+        const ShowerActivity a = computeShowerActivity(c.counts, catalog, gem, c.year, {});
+        EXPECT_FALSE(a.fit.fitted) << c.what;
+        EXPECT_NE(a.fit.problem.find(c.fitProblem), std::string::npos)
+            << c.what << ": " << a.fit.problem;
+        if (*c.peakProblem) {
+            EXPECT_FALSE(a.peak) << c.what;
+            EXPECT_NE(a.peakProblem.find(c.peakProblem), std::string::npos) << c.what;
+        }
+    }
+}
+
+TEST(ShowerYears, OnlyYearsWithUsableHoursInThePeriod) {
+    const Shower gem = geminids();
+    const Shower qua = parseShowerCatalog("code,start,end,peak_solar_longitude,ra,dec\n"
+                                          "QUA,12-28,01-12,283.15,230,49\n",
+                                          "test")[0];
+    std::vector<UtHourCount> counts;
+    counts.push_back({unixHourOf(2015, 12, 10, 3), 60, 5, false}); // noise only
+    counts.push_back({unixHourOf(2016, 12, 20, 23), 60, 5, true}); // last hour of 2016's
+    counts.push_back({unixHourOf(2017, 12, 21, 0), 60, 5, true});  // one hour late
+    counts.push_back({unixHourOf(2018, 12, 30, 0), 60, 5, true});  // the 2019 Quadrantids
+    EXPECT_EQ(showerYears(counts, gem), std::vector<int>{2016});
+    EXPECT_EQ(showerYears(counts, qua), std::vector<int>{2019});
+    EXPECT_TRUE(showerYears({}, gem).empty());
+    const auto [start, end] = activityPeriod(qua, 2019);
+    EXPECT_EQ(start, unixHourOf(2018, 12, 28, 0));
+    EXPECT_EQ(end, unixHourOf(2019, 1, 13, 0));
+}
+
+TEST(ActivityCsvLines, NamedColumnsAndEmptyCellsForMissingValues) {
+    const Shower gem = geminids();
+    std::vector<UtHourCount> counts =
+        synthetic(unixHourOf(2016, 11, 20, 0), unixHourOf(2017, 1, 5, 0), InjectedShower{});
+    const std::int64_t noise = unixHourOf(2016, 11, 27, 0);
+    for (UtHourCount& c : counts) {
+        if (c.hour == noise) {
+            c.usable = false;
+            c.observedMinutes = 10;
+        }
+    }
+    const ShowerActivity a = computeShowerActivity(counts, {gem}, gem, 2016, {});
+    const std::vector<std::string> lines = activityCsvLines(a);
+    ASSERT_EQ(lines.size(), a.hours.size() + 1);
+    EXPECT_EQ(lines[0], "time_ut,solar_longitude,observed_minutes,echoes,rate,background,excess,"
+                        "excess_error,ratio,radiant_elevation,corrected_excess");
+    // The noise hour opens the table: minutes and count, nothing computed.
+    std::vector<std::string> cells;
+    std::stringstream row(lines[1]);
+    for (std::string cell; std::getline(row, cell, ',');) {
+        cells.push_back(cell);
+    }
+    cells.resize(11);
+    EXPECT_EQ(cells[0], "2016/11/27 00:30");
+    EXPECT_EQ(cells[1], "244.9549");
+    EXPECT_EQ(cells[2], "10");
+    EXPECT_EQ(cells[3],
+              std::to_string(counts[static_cast<std::size_t>(noise - counts[0].hour)].echoes));
+    for (std::size_t i = 4; i < 11; ++i) {
+        EXPECT_EQ(cells[i], "") << i;
+    }
+    EXPECT_EQ(activityCsvFileName(a), "activity_GEM_2016.csv");
+    const auto summary = activitySummaryLines(a);
+    EXPECT_NE(std::find(summary.begin(), summary.end(), "Year=2016"), summary.end());
+    EXPECT_EQ(std::count_if(summary.begin(), summary.end(),
+                            [](const std::string& l) { return l.rfind("Peak=", 0) == 0; }),
+              1);
+}
+
+TEST(FormatUtTime, RoundsToTheMinuteAcrossMidnight) {
+    const double h = static_cast<double>(unixHourOf(2016, 12, 31, 23));
+    EXPECT_EQ(formatUtTime(h + 0.5), "2016/12/31 23:30");
+    EXPECT_EQ(formatUtTime(h + 59.9 / 60), "2017/01/01 00:00");
+    EXPECT_EQ(formatUtTime(h + 59.4 / 60), "2016/12/31 23:59");
+}
+
+TEST(UtHourCounts, ShiftsToUtAndSortsHoursLikeTheColorgramme) {
+    HourTable data;
+    data.init();
+    Settings cnf;
+    cnf.utOffsetHours = -9;
+    cnf.noiseMinutes = 20;
+    data.addRow(slot("2024/02/01 09:00", 12, 0, 0, 60));
+    data.addRow(slot("2024/02/01 10:00", 5, 0, 0, 20));  // at the threshold: noise
+    data.addRow(gapSlot("2024/02/01 11:00"));            // gap only: left out
+    data.addRow(slot("2024/02/01 05:00", 30, 0, 0, 60)); // out of order
+    const std::vector<UtHourCount> counts = utHourCounts(data, cnf);
+    ASSERT_EQ(counts.size(), 3u);
+    EXPECT_EQ(counts[0].hour, unixHourOf(2024, 1, 31, 20));
+    EXPECT_EQ(counts[0].echoes, 30);
+    EXPECT_EQ(counts[1].hour, unixHourOf(2024, 2, 1, 0));
+    EXPECT_TRUE(counts[1].usable);
+    EXPECT_EQ(counts[2].observedMinutes, 20);
+    EXPECT_FALSE(counts[2].usable);
+}
