@@ -103,6 +103,19 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     connect(programIconLabel, &ClickableLabel::clicked, this, &AboutBox::programIconClicked);
     connect(okButton, &QPushButton::clicked, this, &AboutBox::okClicked);
 
+    // Named after the layout the box was drawn from, like the main window's controls.
+    const std::pair<QObject*, const char*> names[] = {{panel, "Panel1"},
+                                                      {pictureLabel, "Image1"},
+                                                      {productNameLabel, "ProductName"},
+                                                      {versionLabel, "Version"},
+                                                      {programIconLabel, "ProgramIcon"},
+                                                      {copyrightLabel, "Copyright"},
+                                                      {commentsLabel, "Comments"},
+                                                      {okButton, "BitBtn1"}};
+    for (const auto& [control, name] : names) {
+        control->setObjectName(QLatin1String(name));
+    }
+
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();
         frame.moveCenter(screen->availableGeometry().center());

@@ -209,6 +209,7 @@ private:
     void buildPages();
     QWidget* buildMainPage();
     void buildMenus();
+    void nameControls();
     void connectHandlers();
     void pageShown(int index);
     TextView* pageView(Page page) const;

@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -100,6 +101,7 @@ private:
     int dialogCalls_ = 0;
 
 private slots:
+    void controlsKeepTheirLayoutNames();
     void initTestCase();
     void init();
     void cleanup();
@@ -173,6 +175,17 @@ void TestMainWindow::cleanupTestCase() {
     setMessageBoxHook({});
     QFile::remove(settingsFile_);
     QDir::setCurrent(previousDir_);
+}
+
+void TestMainWindow::controlsKeepTheirLayoutNames() {
+    auto form = makeForm();
+    QCOMPARE(form->findChild<WholeSpinBox*>(QStringLiteral("RTZ")), form->utOffsetSpin);
+    QCOMPARE(form->findChild<WholeSpinBox*>(QStringLiteral("nd")), form->noiseMinutesSpin);
+    QCOMPARE(form->findChild<QPushButton*>(QStringLiteral("Button6")), form->recomputeButton);
+    QCOMPARE(form->findChild<QCheckBox*>(QStringLiteral("CBRMOBLE")), form->rmobLongEchoCheck);
+    QCOMPARE(form->findChild<TextView*>(QStringLiteral("REReport10")), form->tenMinuteView);
+    QCOMPARE(form->findChild<QLineEdit*>(QStringLiteral("csvfilename")), form->dataFileField);
+    QCOMPARE(form->findChild<QAction*>(QStringLiteral("N7")), form->saveSettingsAction);
 }
 
 void TestMainWindow::firstStartShowsDefaultsAndWritesNoFile() {
