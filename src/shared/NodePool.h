@@ -6,11 +6,14 @@
 // it through their own operator new and delete, so the lists' unique_ptr
 // links stay as they are.
 //
-// Like the lists themselves, a pool belongs to one thread at a time. When its
-// last slot is freed it gives all blocks back.
+// Like the lists themselves, a pool belongs to one thread at a time: the thread
+// that takes its first slot owns it until the last slot is given back (debug
+// builds check this), and then it gives all blocks back. Workspaces on one
+// thread share the pool of a node type; their nodes never mix.
 
 #include "shared/HugePages.h"
 
+#include <cassert>
 #include <cstddef>
 #include <new>
 
@@ -35,6 +38,12 @@ template <std::size_t SlotSize, std::size_t Align> class NodePool {
 
 public:
     void* allocate() {
+#ifndef NDEBUG
+        if (live_ == 0) {
+            owner_ = currentThreadTag();
+        }
+        assert(owner_ == currentThreadTag() && "node pool used from a second thread");
+#endif
         void* slot;
         if (free_) {
             slot = free_;
@@ -53,6 +62,7 @@ public:
     }
 
     void release(void* slot) noexcept {
+        assert(owner_ == currentThreadTag() && "node pool used from a second thread");
         *static_cast<void**>(slot) = free_;
         free_ = slot;
         VELK_POOL_POISON(slot, SlotSize);
@@ -107,6 +117,15 @@ private:
     char* end_ = nullptr;
     std::size_t live_ = 0;
     std::size_t slotsNext_ = 0;
+#ifndef NDEBUG
+    // A thread's tag is the address of a thread-local object: distinct for
+    // every living thread, and known at compile time to be none at first.
+    static const void* currentThreadTag() noexcept {
+        static thread_local const char tag = 0;
+        return &tag;
+    }
+    const void* owner_ = nullptr;
+#endif
 };
 
 // The pool for one node type: its slots fit the type exactly.

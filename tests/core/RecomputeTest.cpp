@@ -177,3 +177,33 @@ TEST_F(WriteHourTable, ComputesRatesWithTheCurrentThresholdAndStaysDirty) {
     EXPECT_TRUE(report.top->aboveNoise); // 10 minutes > 5
     EXPECT_EQ(view.pages[Page::HourTable], readFile("report60.csv"));
 }
+
+TEST(Workspace, TwoInOneProcessGiveTheSameOutputs) {
+    TempDir dir;
+    ChangeDir inDir{dir.path()};
+    writeFile("velkdata.csv", kData);
+    const auto runIn = [](Workspace& ws, const char* folder) {
+        std::filesystem::create_directory(folder);
+        ChangeDir into{folder};
+        ws.onMessage = [](const std::string&) {};
+        ws.settings.alwaysWriteTextReport = ws.settings.alwaysWriteTenMinuteTable =
+            ws.settings.alwaysWriteHourTable = ws.settings.alwaysWriteRmob = true;
+        RecomputeView view;
+        ASSERT_TRUE(Recompute(ws, view).recompute("../velkdata.csv"));
+    };
+    // Both live at once, the second with other settings until its run: what
+    // one holds must not leak into the other.
+    Workspace first;
+    Workspace second;
+    second.settings.utOffsetHours = 3;
+    runIn(first, "a");
+    second.settings.utOffsetHours = first.settings.utOffsetHours;
+    runIn(second, "b");
+    for (const char* name :
+         {"report10.csv", "report60.csv", "velkreport.txt", "rmob.txt", "NoObsList.txt"}) {
+        SCOPED_TRACE(name);
+        const std::string a = readFile(std::string("a/") + name);
+        EXPECT_FALSE(a.empty());
+        EXPECT_EQ(a, readFile(std::string("b/") + name));
+    }
+}
