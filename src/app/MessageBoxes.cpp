@@ -1,7 +1,7 @@
 #include "app/MessageBoxes.h"
 
 #include "app/TextView.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 
 #include <QApplication>
 

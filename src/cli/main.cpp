@@ -12,7 +12,7 @@
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include <cerrno>

@@ -2,7 +2,7 @@
 
 #include "shared/IoError.h"
 #include "shared/Messages.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "config/StationInfo.h"
 
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include <charconv>

@@ -5,7 +5,7 @@
 #include "shared/Messages.h"
 #include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include <cmath>

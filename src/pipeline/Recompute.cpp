@@ -5,7 +5,7 @@
 #include "reports/TextReport.h"
 #include "reports/ViewFile.h"
 #include "shared/DateTime.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include <filesystem>

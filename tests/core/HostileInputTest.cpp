@@ -5,7 +5,7 @@
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
 #include "shared/IoError.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include "TenMinuteTestSupport.h"
