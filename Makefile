@@ -4,7 +4,10 @@ BUILD_DIR = build/$(PRESET)
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test asan-test bench fuzz format clean
+# The window's tests, the code with a worker thread, under ThreadSanitizer.
+TSAN_TESTS = MainWindowTest AboutBoxTest ColorgrammePageTest StationDialogTest
+
+.PHONY: all deps configure build run test asan-test tsan-test bench fuzz format clean
 
 all: build
 
@@ -25,6 +28,11 @@ test: build
 
 asan-test:
 	$(MAKE) test PRESET=asan
+
+tsan-test: deps
+	@test -f build/tsan/build.ninja || cmake --preset tsan
+	cmake --build --preset tsan --target $(TSAN_TESTS)
+	ctest --preset tsan -R '^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$'
 
 bench: deps
 	sh bench/run.sh

@@ -1,8 +1,8 @@
 #include "app/MessageBoxes.h"
 
 #include "app/TextView.h"
+#include "shared/CodePage.h"
 #include "shared/IoError.h"
-#include "shared/ShiftJis.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,9 +10,9 @@
 #include "reports/Colorgramme.h"
 #include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
+#include "shared/CodePage.h"
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
-#include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "config/Settings.h"
 
+#include "shared/CodePage.h"
 #include "shared/FileNames.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
-#include "shared/ShiftJis.h"
 
 #include <cerrno>
 #include <cstdio>

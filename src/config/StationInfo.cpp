@@ -1,7 +1,7 @@
 #include "config/StationInfo.h"
 
+#include "shared/CodePage.h"
 #include "shared/FileNames.h"
-#include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 #include "shared/Utf8CodePoints.h"
 

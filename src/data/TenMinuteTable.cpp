@@ -1,11 +1,11 @@
 #include "data/TenMinuteTable.h"
 
 #include "config/ProgramInfo.h"
+#include "shared/CodePage.h"
 #include "shared/LinkedList.h"
 #include "shared/Messages.h"
 #include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
-#include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include <cmath>

@@ -7,8 +7,8 @@
 #include "reports/TextReport.h"
 #include "reports/ViewFile.h"
 #include "shared/Backup.h"
+#include "shared/CodePage.h"
 #include "shared/DateTime.h"
-#include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include <filesystem>

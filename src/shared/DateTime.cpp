@@ -5,6 +5,7 @@
 #include "shared/DigitPairs.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -12,10 +13,9 @@
 namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
-// sys_days counts from 1970-01-01, which is day 25569 of our epoch.
-constexpr int kEpochOffset = 25569;
-// Day numbers of 0001/01/01 and 9999/12/31: the calendar arithmetic below is
-// proved against std::chrono over this range; outside it chrono decides.
+// Day 0 of every date-time value.
+constexpr std::chrono::sys_days kEpoch{std::chrono::year{1899} / std::chrono::December / 30};
+// Day numbers of 0001/01/01 and 9999/12/31, the dates a text can name.
 constexpr std::int64_t kFirstCivilDay = -693593;
 constexpr std::int64_t kLastCivilDay = 2958465;
 
@@ -25,32 +25,33 @@ void putTwo(char* out, int value) {
     out[1] = kDigitPairs[2 * value + 1];
 }
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and
-// back (H. Hinnant's algorithms, 400-year eras).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+// Whether the fields name a date of the years 1 to 9999 (proleptic Gregorian).
+bool isValidDate(int year, int month, int day) {
+    // day{} and month{} keep only a byte: range-check before building them.
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
+           std::chrono::year_month_day{std::chrono::year{year},
+                                       std::chrono::month{static_cast<unsigned>(month)},
+                                       std::chrono::day{static_cast<unsigned>(day)}}
+               .ok();
 }
 
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const auto m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0));
-    month = m;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+// The day number of a valid date.
+std::int64_t dayNumberOf(int year, int month, int day) {
+    using namespace std::chrono;
+    const sys_days date{std::chrono::year{year} / static_cast<unsigned>(month) /
+                        static_cast<unsigned>(day)};
+    return (date - kEpoch).count();
 }
 
-bool isLeapYear(int year) {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+// The date of a day number; within the years -32767 to 32767.
+std::chrono::year_month_day dateOfDayNumber(std::int64_t dayNumber) {
+    return std::chrono::year_month_day{kEpoch + std::chrono::days{dayNumber}};
+}
+
+void setDate(DateTimeParts& p, const std::chrono::year_month_day& date) {
+    p.year = static_cast<int>(date.year());
+    p.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    p.day = static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
 bool isDigit(char c) {
@@ -94,20 +95,15 @@ std::int64_t roundToMs(DateTime value) {
     return static_cast<std::int64_t>(std::llround(ms));
 }
 
+// At least `width` digits, zeros in front; a negative value writes as 0.
 void appendDigits(std::string& out, int value, int width) {
-    char buf[12];
-    int n = 0;
-    unsigned v = value < 0 ? 0u : static_cast<unsigned>(value);
-    do {
-        buf[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n < width) {
-        buf[n++] = '0';
+    char digits[12];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value < 0 ? 0 : value).ptr;
+    const auto length = static_cast<int>(end - digits);
+    if (length < width) {
+        out.append(static_cast<size_t>(width - length), '0');
     }
-    while (n > 0) {
-        out.push_back(buf[--n]);
-    }
+    out.append(digits, static_cast<size_t>(length));
 }
 
 struct TimeOfDay {
@@ -159,17 +155,11 @@ bool onlyBlanksFrom(std::string_view text, size_t pos) {
 
 std::optional<DateTime> tryEncodeDateTime(int year, int month, int day, int hour, int minute,
                                           int second) {
-    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 ||
-        minute < 0 || minute > 59 || second < 0 || second > 59) {
+    if (!isValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59) {
         return std::nullopt;
     }
-    if (day > kDaysInMonth[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0)) {
-        return std::nullopt;
-    }
-    const std::int64_t days =
-        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-        kEpochOffset;
+    const std::int64_t days = dayNumberOf(year, month, day);
     const std::int64_t ms = (static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second) * 1000;
     return static_cast<double>(days) + static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
@@ -254,25 +244,16 @@ DateTimeParts decodeDateTime(DateTime value) {
     const std::int64_t ms = roundToMs(value);
     const std::int64_t days = floorDiv(ms, kMsPerDay);
     const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
-    DateTimeParts p;
-    if (days >= kFirstCivilDay && days <= kLastCivilDay) {
-        // Ten-minute slots come 144 to a day: keep the last day's fields.
-        thread_local std::int64_t lastDay = kLastCivilDay + 1;
-        thread_local int lastYear = 0, lastMonth = 0, lastDayOfMonth = 0;
-        if (days != lastDay) {
-            civilFromDays(days - kEpochOffset, lastYear, lastMonth, lastDayOfMonth);
-            lastDay = days;
-        }
-        p.year = lastYear;
-        p.month = lastMonth;
-        p.day = lastDayOfMonth;
-    } else {
-        using namespace std::chrono;
-        const year_month_day ymd{sys_days{std::chrono::days{days - kEpochOffset}}};
-        p.year = static_cast<int>(ymd.year());
-        p.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
-        p.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    // Ten-minute slots come 144 to a day: keep the last day's fields, which
+    // costs a fraction of working them out again.
+    thread_local std::int64_t lastDay = 0;
+    thread_local std::chrono::year_month_day lastDate{kEpoch};
+    if (days != lastDay) {
+        lastDate = dateOfDayNumber(days);
+        lastDay = days;
     }
+    DateTimeParts p;
+    setDate(p, lastDate);
     p.hour = msOfDay / 3600000;
     p.minute = msOfDay / 60000 % 60;
     p.second = msOfDay / 1000 % 60;
@@ -411,28 +392,21 @@ DateTime hourKeyToDateTime(std::string_view key) {
 }
 
 std::string shiftHourKey(std::string_view key, std::int32_t hours) {
-    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     auto f = readHourKey(key);
     // The checks of tryEncodeDateTime, without making the value.
-    if (!f || f->year < 1 || f->year > 9999 || f->month < 1 || f->month > 12 || f->day < 1 ||
-        f->day > kDaysInMonth[f->month - 1] + (f->month == 2 && isLeapYear(f->year) ? 1 : 0) ||
-        f->hour > 23) {
+    if (!f || !isValidDate(f->year, f->month, f->day) || f->hour > 23) {
         throwBadHourKey(key);
     }
     // In whole hours the sum is exact. The floating-point sum lands within a
     // fraction of a millisecond of it as long as both stay within the years
     // 1 to 9999, so rounding to the millisecond gives the same hour there.
-    const std::int64_t total =
-        (daysFromCivil(f->year, static_cast<unsigned>(f->month), static_cast<unsigned>(f->day)) +
-         kEpochOffset) *
-            24 +
-        f->hour + hours;
+    const std::int64_t total = dayNumberOf(f->year, f->month, f->day) * 24 + f->hour + hours;
     const std::int64_t day = total / 24 - (total % 24 < 0 ? 1 : 0);
     if (day < kFirstCivilDay || day > kLastCivilDay) {
         return hourKeyOf(hourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
     }
     DateTimeParts p{};
-    civilFromDays(day - kEpochOffset, p.year, p.month, p.day);
+    setDate(p, dateOfDayNumber(day));
     p.hour = static_cast<int>(total - day * 24);
     return hourKeyOf(p);
 }

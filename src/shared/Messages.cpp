@@ -1,6 +1,6 @@
 #include "shared/Messages.h"
 
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 
 #include <iostream>
 

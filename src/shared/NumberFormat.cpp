@@ -2,6 +2,7 @@
 
 #include "shared/DigitPairs.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -49,43 +50,14 @@ std::string roundDigits(double magnitude, int decimals) {
     return first == std::string::npos ? "0" : kept.substr(first);
 }
 
-// Number of decimal digits of value.
-int digitCount(std::uint64_t value) {
-    int n = 1;
-    while (value >= 10000) {
-        value /= 10000;
-        n += 4;
-    }
-    return n + (value >= 10) + (value >= 100) + (value >= 1000);
-}
-
-// Writes the decimal digits of value so that they end at end.
-void putDigits(char* end, std::uint64_t value) {
-    while (value >= 100) {
-        const auto pair = static_cast<unsigned>(value % 100);
-        value /= 100;
-        end -= 2;
-        end[0] = kDigitPairs[2 * pair];
-        end[1] = kDigitPairs[2 * pair + 1];
-    }
-    if (value >= 10) {
-        end[-2] = kDigitPairs[2 * value];
-        end[-1] = kDigitPairs[2 * value + 1];
-    } else {
-        end[-1] = static_cast<char>('0' + value);
-    }
-}
-
 // Writes cents / 100 with two decimals at out, "-" first when negative and
-// not zero; returns the end.
-char* putCents(char* out, bool negative, std::uint64_t cents) {
+// not zero; returns the end. `limit`: the end of the room at out.
+char* putCents(char* out, char* limit, bool negative, std::uint64_t cents) {
     if (negative && cents != 0) {
         *out++ = '-';
     }
-    const std::uint64_t whole = cents / 100;
     const auto frac = static_cast<unsigned>(cents % 100);
-    char* end = out + digitCount(whole);
-    putDigits(end, whole);
+    char* end = std::to_chars(out, limit - 3, cents / 100).ptr; // room for ".dd"
     end[0] = '.';
     end[1] = kDigitPairs[2 * frac];
     end[2] = kDigitPairs[2 * frac + 1];
@@ -129,7 +101,7 @@ char* putFixed2(char* out, double value) {
         const double frac = scaled - static_cast<double>(whole);
         const double guard = scaled * 1e-15 + 1e-9;
         if (std::fabs(frac - 0.5) > guard) {
-            return putCents(out, std::signbit(value),
+            return putCents(out, out + kFixed2Room, std::signbit(value),
                             static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0));
         }
     }
@@ -152,18 +124,7 @@ std::string formatFixed2(double value) {
 }
 
 char* putInt(char* out, std::int64_t value) {
-    if (value >= 0 && value < 10) {
-        *out = static_cast<char>('0' + value);
-        return out + 1;
-    }
-    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
-    if (value < 0) {
-        *out++ = '-';
-        magnitude = ~magnitude + 1;
-    }
-    char* end = out + digitCount(magnitude);
-    putDigits(end, magnitude);
-    return end;
+    return std::to_chars(out, out + kIntRoom, value).ptr;
 }
 
 void appendInt(std::string& out, std::int64_t value) {

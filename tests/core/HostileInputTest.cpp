@@ -4,8 +4,8 @@
 
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
+#include "shared/CodePage.h"
 #include "shared/IoError.h"
-#include "shared/ShiftJis.h"
 #include "shared/TextFile.h"
 
 #include "TenMinuteTestSupport.h"

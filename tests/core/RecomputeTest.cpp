@@ -1,8 +1,8 @@
 #include "pipeline/Recompute.h"
 
+#include "shared/CodePage.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
-#include "shared/ShiftJis.h"
 
 #include "TestSupport.h"
 

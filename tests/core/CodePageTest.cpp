@@ -1,8 +1,8 @@
-#include "shared/Cp932Codec.h"
-#include "shared/ShiftJis.h"
+#include "shared/CodePage.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <iconv.h>
 #include <random>
 #include <string>
@@ -99,4 +99,36 @@ TEST(encodeCp932Exact, EscapeBlockIsNeverASystemDecoding) {
     }
     iconv_close(cd);
     EXPECT_GT(decoded, 7000);
+}
+
+namespace {
+
+// A system whose iconv has no CP932 module.
+void* openWithoutCp932(const char* to, const char* from) {
+    if (std::string_view(to) == "CP932" || std::string_view(from) == "CP932") {
+        errno = EINVAL;
+        return reinterpret_cast<void*>(-1);
+    }
+    return openSystemConverter(to, from);
+}
+
+} // namespace
+
+TEST(MissingCp932Converter, ConversionFailsInsteadOfGuessing) {
+    for (bool toCp932 : {true, false}) {
+        try {
+            if (toCp932) {
+                utf8ToCp932("日時", openWithoutCp932);
+            } else {
+                cp932ToUtf8("\x93\xfa", openWithoutCp932);
+            }
+            ADD_FAILURE() << "no MissingCp932Converter";
+        } catch (const MissingCp932Converter& e) {
+            const std::string message = e.what();
+            for (const char* part : {"CP932", "converter is missing", "gconv", "libc6"}) {
+                EXPECT_NE(message.find(part), std::string::npos) << message;
+            }
+        }
+    }
+    EXPECT_EQ(utf8ToCp932("日時", openSystemConverter), "\x93\xfa\x8e\x9e");
 }

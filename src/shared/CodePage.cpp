@@ -1,11 +1,60 @@
-#include "shared/Cp932Codec.h"
+#include "shared/CodePage.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <iconv.h>
 #include <memory>
 
 namespace {
+
+struct IconvCloser {
+    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+IconvHandle openConverter(const char* to, const char* from, ConverterOpener open) {
+    void* cd = open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw MissingCp932Converter(to, from);
+    }
+    return IconvHandle(cd);
+}
+
+// Runs iconv over the whole input. An invalid or unconvertible sequence is
+// replaced and skipped: `skip` bytes of input, `replacement` in the output.
+std::string convert(const char* to, const char* from, std::string_view in,
+                    std::string_view replacement, size_t skip, ConverterOpener open) {
+    const IconvHandle handle = openConverter(to, from, open);
+    const auto cd = static_cast<iconv_t>(handle.get());
+    std::string out;
+    out.reserve(in.size() * 2 + 8);
+    char* inPtr = const_cast<char*>(in.data());
+    size_t inLeft = in.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+            // EILSEQ or EINVAL (truncated sequence at the end): replace, move on.
+            out.append(replacement);
+            size_t n = skip < inLeft ? skip : inLeft;
+            if (from[0] == 'U') {
+                // Skip a whole UTF-8 sequence, not a single byte of it.
+                n = 1;
+                while (n < inLeft && (static_cast<unsigned char>(inPtr[n]) & 0xC0) == 0x80) {
+                    ++n;
+                }
+            }
+            inPtr += n;
+            inLeft -= n;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
 
 constexpr bool isLeadByte(unsigned b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -23,19 +72,6 @@ constexpr char16_t kKatakanaBase = 0xFF61; // byte 0xA1
 constexpr bool isReservedChar(char16_t c) {
     return c < 0x80 || (c >= kKatakanaBase && c <= kKatakanaBase + (0xDF - 0xA1)) ||
            (c >= kCp932EscapeBase && c <= kCp932EscapeBase + 0xFF) || (c >= 0xD800 && c <= 0xDFFF);
-}
-
-struct IconvCloser {
-    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-using IconvHandle = std::unique_ptr<void, IconvCloser>;
-
-IconvHandle openIconv(const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return nullptr;
-    }
-    return IconvHandle(cd);
 }
 
 // Converts a whole short input; false when iconv rejects any of it.
@@ -63,11 +99,8 @@ struct Tables {
     std::array<std::uint16_t, 0x10000> charToPair{}; // char -> lead << 8 | trail, 0 if none
 
     Tables() {
-        IconvHandle decoder = openIconv("UTF-16LE", "CP932");
-        IconvHandle encoder = openIconv("CP932", "UTF-16LE");
-        if (!decoder || !encoder) {
-            return; // no converter: every double-byte code is escaped, still exact
-        }
+        const IconvHandle decoder = openConverter("UTF-16LE", "CP932", openSystemConverter);
+        const IconvHandle encoder = openConverter("CP932", "UTF-16LE", openSystemConverter);
         for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
             if (!isLeadByte(lead)) {
                 continue;
@@ -106,6 +139,41 @@ const Tables& tables() {
 }
 
 } // namespace
+
+MissingCp932Converter::MissingCp932Converter(const char* to, const char* from)
+    : std::runtime_error(std::string("the code page 932 (CP932) converter is missing: the system's "
+                                     "iconv cannot convert from ") +
+                         from + " to " + to +
+                         "; install glibc's gconv modules (Debian package libc6)") {}
+
+void* openSystemConverter(const char* to, const char* from) {
+    return iconv_open(to, from);
+}
+
+std::string utf8ToCp932(std::string_view utf8, ConverterOpener open) {
+    return convert("CP932", "UTF-8", utf8, "?", 1, open);
+}
+
+std::string cp932ToUtf8(std::string_view cp932, ConverterOpener open) {
+    return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", 1, open);
+}
+
+std::string crToLf(std::string_view text) {
+    // Stretch by stretch: a million messages of bad lines pass through here.
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', from)) {
+        out.append(text.substr(from, cr - from));
+        out.push_back('\n');
+        from = cr + 1;
+        if (from < text.size() && text[from] == '\n') {
+            ++from;
+        }
+    }
+    out.append(text.substr(from));
+    return out;
+}
 
 void appendDecodedCp932(std::u16string& out, std::string_view bytes) {
     const Tables& t = tables();
