@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/BusyGuard.h"
 #include "app/LargeTextView.h"
 #include "app/MessageBoxes.h"

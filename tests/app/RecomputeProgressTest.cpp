@@ -2,6 +2,7 @@
 // button: a stopped run leaves every page and file as the run before.
 
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "config/Settings.h"

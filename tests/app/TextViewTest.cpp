@@ -5,6 +5,7 @@
 
 #include "app/TextView.h"
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/BusyGuard.h"
 #include "app/LargeTextView.h"
 #include "app/LineView.h"
