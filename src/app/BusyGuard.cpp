@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -18,7 +19,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!isInput(event->type()) || !belongsToGuarded(watched)) {
+        if (!isInput(event->type()) || !belongsToGuarded(watched) ||
+            passesThrough(watched, event)) {
             return false;
         }
         event->ignore(); // a close that is ignored leaves the window open
@@ -49,6 +51,28 @@ private:
         default:
             return false;
         }
+    }
+
+    static bool passesThrough(QObject* watched, QEvent* event) {
+        QWidget* target = qobject_cast<QWidget*>(watched);
+        if (!target) {
+            // Mouse input reaches the window before the widget under it.
+            const auto* window = qobject_cast<QWindow*>(watched);
+            const auto* mouse = dynamic_cast<QMouseEvent*>(event);
+            QWidget* top = nullptr;
+            for (QWidget* candidate : QApplication::topLevelWidgets()) {
+                if (candidate->windowHandle() == window) {
+                    top = candidate;
+                }
+            }
+            target = top && mouse ? top->childAt(mouse->position().toPoint()) : nullptr;
+        }
+        for (; target; target = target->parentWidget()) {
+            if (target->property(BusyGuard::kPassThrough).toBool()) {
+                return true;
+            }
+        }
+        return false;
     }
 
     bool belongsToGuarded(QObject* watched) const {

@@ -10,12 +10,16 @@
 
 class QWidget;
 
+// A control whose property kPassThrough is true (the status bar's cancel
+// button) keeps its input.
 class BusyGuard {
 public:
     explicit BusyGuard(QWidget* window);
     ~BusyGuard();
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
+
+    static constexpr const char* kPassThrough = "busyGuardPassThrough";
 
     static bool active();
     // Lets the event loop come round when a while has passed since it last did;

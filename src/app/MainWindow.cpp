@@ -4,6 +4,7 @@
 #include "app/BusyGuard.h"
 #include "app/ColorgrammePage.h"
 #include "app/HelpDialog.h"
+#include "app/LargeTextView.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/ShowerPage.h"
@@ -31,9 +32,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -47,6 +50,7 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowIcon(programIcon());
     buildPages();
     buildMenus();
+    buildProgressWidgets();
     nameControls();
     resize(706, 530);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -207,8 +211,34 @@ void MainWindow::enableOutputButtons() {
     }
 }
 
-Recompute MainWindow::pipeline() {
-    return Recompute(workspace_, *this);
+Recompute MainWindow::pipeline(const Progress& progress) {
+    return Recompute(workspace_, *this, progress);
+}
+
+void MainWindow::buildProgressWidgets() {
+    progressStep = new QLabel(this);
+    progressBar = new QProgressBar(this);
+    progressBar->setRange(0, 1000);
+    progressBar->setMaximumWidth(160);
+    cancelButton = new QPushButton(tr("中止"), this);
+    // The one control that works while the window is busy.
+    cancelButton->setProperty(BusyGuard::kPassThrough, true);
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
+    for (QWidget* widget : {static_cast<QWidget*>(progressStep), static_cast<QWidget*>(progressBar),
+                            static_cast<QWidget*>(cancelButton)}) {
+        statusBar()->addPermanentWidget(widget);
+        widget->hide();
+    }
+}
+
+void MainWindow::showProgress(const std::string& cp932Step, double fraction) {
+    const bool running = fraction < 1.0;
+    progressStep->setText(cp932ToQString(cp932Step));
+    progressBar->setValue(static_cast<int>(fraction * 1000));
+    progressStep->setVisible(running);
+    progressBar->setVisible(running);
+    cancelButton->setVisible(running);
+    BusyGuard::breathe();
 }
 
 void MainWindow::openDataFile() {
@@ -240,13 +270,29 @@ void MainWindow::recompute() {
                 QStringLiteral("表示しなかったメッセージが %1 件あります。").arg(unshown));
         }
     };
+    cancelRequested_ = false;
+    Progress progress;
+    progress.report = [this](const std::string& step, double fraction) {
+        showProgress(step, fraction);
+    };
+    progress.cancelRequested = [this] { return cancelRequested_; };
     try {
         const BusyGuard busy(this);
-        pipeline().recompute(dialogFileName_);
+        pipeline(progress).recompute(dialogFileName_);
+    } catch (const RecomputeCancelled&) {
+        showProgress(std::string(), 1.0);
+        dialogFileName_ = completedFileName_;
+        setDataFileName(completedFileName_);
+        endMessageRun();
+        statusBar()->showMessage(tr("計算を中止しました。前のデータのままです。"), 10000);
+        return;
     } catch (...) {
+        showProgress(std::string(), 1.0);
+        completedFileName_ = dialogFileName_;
         endMessageRun();
         throw;
     }
+    completedFileName_ = dialogFileName_;
     endMessageRun();
     rebuildColorgramme();
 }
@@ -512,7 +558,7 @@ void MainWindow::otherDataSecondsChanged() {
 
 // ---------------------------------------------------------------- the view
 
-TextView* MainWindow::pageView(Page page) const {
+LargeTextView* MainWindow::pageView(Page page) const {
     switch (page) {
     case Page::TenMinuteTable:
         return tenMinuteView;
@@ -534,8 +580,8 @@ void MainWindow::setRecomputeCaption(const std::string& caption) {
     BusyGuard::breathe();
 }
 
-void MainWindow::showRawData(const std::string& bytes) {
-    rawDataView->setBytes(bytes);
+void MainWindow::showRawData(std::string_view bytes) {
+    rawDataView->setBytes(std::string(bytes));
     BusyGuard::breathe();
 }
 void MainWindow::clearPage(Page page) {

@@ -38,11 +38,14 @@ class ShowerPage;
 class QAction;
 class QCheckBox;
 class QFrame;
+class QLabel;
+class QProgressBar;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
 class AboutBox;
+class LargeTextView;
 class TextView;
 class WholeSpinBox;
 
@@ -117,7 +120,7 @@ public:
     // RecomputeView.
     void setDataFileName(const std::string& name) override;
     void setRecomputeCaption(const std::string& caption) override;
-    void showRawData(const std::string& bytes) override;
+    void showRawData(std::string_view bytes) override;
     void clearPage(Page page) override;
     void loadPage(Page page, const std::string& fileName) override;
     void setSummary(const Summary& summary) override;
@@ -135,11 +138,11 @@ public:
     QWidget* hourTab;
     QWidget* noObsTab;
     QWidget* rmobTab;
-    TextView* rawDataView;
+    LargeTextView* rawDataView;
     TextView* textReportView;
-    TextView* tenMinuteView;
-    TextView* hourView;
-    TextView* noObsView;
+    LargeTextView* tenMinuteView;
+    LargeTextView* hourView;
+    LargeTextView* noObsView;
     TextView* rmobView;
 
     // Band 1: data file and summary.
@@ -205,6 +208,12 @@ public:
     QCheckBox* rmobMonthlyImages;   // RMOB page: 画像も出力
     QAction* stationAction;         // 設定: 観測局情報
 
+    // The status bar's progress of a recompute: the step, how far, and a
+    // button that stops it (the previous data then stay on every page).
+    QLabel* progressStep;
+    QProgressBar* progressBar;
+    QPushButton* cancelButton;
+
 private:
     void buildPages();
     QWidget* buildMainPage();
@@ -212,8 +221,10 @@ private:
     void nameControls();
     void connectHandlers();
     void pageShown(int index);
-    TextView* pageView(Page page) const;
-    Recompute pipeline();
+    LargeTextView* pageView(Page page) const;
+    Recompute pipeline(const Progress& progress = Progress());
+    void buildProgressWidgets();
+    void showProgress(const std::string& cp932Step, double fraction);
 
     // Runs a handler; an error that leaves it is shown in the error box.
     template <typename F> void guarded(F&& handler);
@@ -246,5 +257,7 @@ private:
     };
     MessageRun messageRun_;
     AboutBox* aboutBox_ = nullptr;
+    bool cancelRequested_ = false;
+    std::string completedFileName_; // the data file of the pages, kept when a run is stopped
     Workspace workspace_;
 };

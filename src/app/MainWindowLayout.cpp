@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/ColorgrammePage.h"
+#include "app/LargeTextView.h"
 #include "app/Pictures.h"
 #include "app/ShowerPage.h"
 #include "app/TextView.h"
@@ -73,11 +74,12 @@ public:
 };
 
 // A page with one text view and, optionally, a panel of controls at its right.
-QWidget* makeViewPage(TextView*& view, const QString& initial, QWidget* sidePanel) {
+template <typename View>
+QWidget* makeViewPage(View*& view, const QString& initial, QWidget* sidePanel) {
     auto* page = new QWidget;
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
-    view = new TextView(initial, page);
+    view = new View(initial, page);
     layout->addWidget(view, 1);
     if (sidePanel) {
         sidePanel->setParent(page);

@@ -297,6 +297,18 @@ TenMinuteTable::~TenMinuteTable() {
     releaseChain(rejectedTop);
 }
 
+void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
+    // Rows point into the texts' strings and into pool nodes, neither of
+    // which moves when the members are exchanged.
+    std::swap(top, other.top);
+    std::swap(cursor, other.cursor);
+    std::swap(endNode, other.endNode);
+    std::swap(rejectedCursor, other.rejectedCursor);
+    std::swap(rejectedTop, other.rejectedTop);
+    std::swap(rejectedEnd, other.rejectedEnd);
+    texts.swap(other.texts);
+}
+
 void TenMinuteTable::init() {
     releaseChain(top);
     releaseChain(rejectedTop);
@@ -331,11 +343,12 @@ void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& on
     loadText(readWholeFile(name), onMessage);
 }
 
-void TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage) {
+std::string_view TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage) {
     clear();
     const std::string_view all = keep(std::move(text));
     forEachLine(all, /*stopAtCtrlZ=*/true,
                 [&](std::string_view line) { handleLine(line, onMessage); });
+    return all;
 }
 
 void TenMinuteTable::addLine(std::string_view line, const MessageCallback& onMessage) {

@@ -65,11 +65,15 @@ public:
 
     void init();
     void clear();
+    // Exchanges the whole content with another table (a recompute builds into
+    // a fresh table and takes it only when it was not cancelled).
+    void swap(TenMinuteTable& other) noexcept;
     // Reads a data file: nothing happens when no such file exists; IoError when
     // it cannot be read (lists unchanged).
     void loadFile(const std::string& name, const MessageCallback& onMessage = {});
-    // The same over bytes already read (the pipeline reads the file once).
-    void loadText(std::string text, const MessageCallback& onMessage = {});
+    // The same over bytes already read (the pipeline reads the file once);
+    // returns the table's copy of them.
+    std::string_view loadText(std::string text, const MessageCallback& onMessage = {});
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows, merged duplicates, rates; rows that cannot be placed in time

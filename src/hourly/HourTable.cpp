@@ -47,6 +47,16 @@ HourTable::~HourTable() {
     releaseChain(top);
 }
 
+void HourTable::swap(HourTable& other) noexcept {
+    std::swap(top, other.top);
+    std::swap(cursor, other.cursor);
+    std::swap(endNode, other.endNode);
+    std::swap(lastHourRow, other.lastHourRow);
+    std::swap(lastHour, other.lastHour);
+    std::swap(ascending, other.ascending);
+    index.swap(other.index);
+}
+
 void HourTable::init() {
     releaseChain(top);
     index.clear();

@@ -45,6 +45,7 @@ public:
 
     void init();
     void clear();
+    void swap(HourTable& other) noexcept; // the whole content
     void addRow(const TenMinuteRow& row);
     void computeRates(std::int64_t threshold);
     // Writes the hourly table; IoError on failure.

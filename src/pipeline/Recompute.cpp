@@ -50,41 +50,68 @@ bool Recompute::recompute(const std::string& dataFileName) {
 }
 
 void Recompute::runSteps(const std::string& dataFileName) {
+    const auto step = [this](const char* utf8, double fraction) {
+        progress_(utf8ToCp932(utf8), fraction);
+        if (progress_.cancelled()) {
+            throw RecomputeCancelled();
+        }
+    };
+    // Until the last cancel check the run builds into lists of its own, so
+    // that a stopped run leaves the workspace and the pages as they were.
+    step("データファイルの読み込み", 0.0);
     std::string text = readWholeFile(dataFileName);
-    view_.showRawData(text);
     Summary summary;
     summary.lineCount = decimal(countLines(text));
     summary.firstLine = std::string(firstLine(text));
     summary.lastLine = std::string(lastLine(text));
 
-    ws_.rows.loadText(std::move(text), ws_.onMessage);
-    ws_.rows.normalize();
+    step("行の読み取り", 0.1);
+    TenMinuteTable rows;
+    rows.init();
+    // The rows keep the file's bytes; the raw-data page is shown from them.
+    const std::string_view loaded = rows.loadText(std::move(text), ws_.onMessage);
+    step("欠測と重複の整理", 0.3);
+    rows.normalize();
 
-    view_.clearPage(Page::NoObsList);
-    ws_.hours.clear();
-    ws_.noObsLines.clear();
+    step("時間ごとの集計", 0.45);
+    HourTable hours;
+    hours.init();
+    TextLines noObsLines;
+    noObsLines.init();
 
     std::size_t ngCount = 0;
-    for (ws_.rows.rejectedCursor = ws_.rows.rejectedTop.get(); ws_.rows.rejectedCursor->next;
-         ws_.rows.rejectedCursor = ws_.rows.rejectedCursor->next.get()) {
-        ws_.noObsLines.append(ws_.rows.rejectedCursor->line);
+    for (const RejectedLine* line = rows.rejectedTop.get(); line->next; line = line->next.get()) {
+        noObsLines.append(line->line);
         ++ngCount;
     }
 
     std::size_t allCount = 0;
     std::size_t notCount = 0;
     const TenMinuteRow* lastRow = nullptr;
-    for (ws_.rows.cursor = ws_.rows.top.get(); ws_.rows.cursor->next;
-         ws_.rows.cursor = ws_.rows.cursor->next.get()) {
-        const TenMinuteRow& row = *ws_.rows.cursor;
-        ws_.hours.addRow(row);
+    for (rows.cursor = rows.top.get(); rows.cursor->next; rows.cursor = rows.cursor->next.get()) {
+        const TenMinuteRow& row = *rows.cursor;
+        hours.addRow(row);
         if (row.fileName == kGapFileName) {
-            ws_.noObsLines.append(tenMinuteRowText(row));
+            noObsLines.append(tenMinuteRowText(row));
             ++notCount;
         }
         ++allCount;
         lastRow = &row;
+        if (allCount % 16384 == 0) {
+            step("時間ごとの集計", 0.45);
+        }
     }
+    step("時間ごとの集計", 0.6);
+
+    ws_.rows.swap(rows);
+    ws_.hours.swap(hours);
+    ws_.noObsLines.swap(noObsLines);
+    // The previous lists go now, before the outputs are written.
+    rows.init();
+    hours.init();
+    noObsLines.clear();
+    view_.showRawData(loaded);
+    view_.clearPage(Page::NoObsList);
 
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
@@ -107,6 +134,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         updateAndWriteRmobTables();
     }
 
+    progress_(utf8ToCp932("Report10 の出力"), 0.7);
     const std::string report10 =
         ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
     if (ws_.settings.alwaysWriteTenMinuteTable) {
@@ -119,6 +147,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         ws_.hours.computeRates(ws_.settings.noiseMinutes);
     }
 
+    progress_(utf8ToCp932("Report60 の出力"), 0.85);
     const std::string report60 = ws_.settings.alwaysWriteHourTable ? kHourTableFile : kTempFile;
     if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
@@ -126,6 +155,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
     ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine);
     view_.loadPage(Page::HourTable, report60);
 
+    progress_(utf8ToCp932("欠測リストの出力"), 0.95);
     ws_.noObsLines.writeFile(kNoObsFile);
     view_.loadPage(Page::NoObsList, kNoObsFile);
 
@@ -133,6 +163,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         std::error_code ec;
         std::filesystem::remove(kTempFile, ec);
     }
+    progress_(utf8ToCp932("完了"), 1.0);
 }
 
 void Recompute::writeTenMinuteTable() {

@@ -4,6 +4,7 @@
 // for what they show; the order of the steps lives only here.
 
 #include "config/StationInfo.h"
+#include "pipeline/Progress.h"
 #include "pipeline/Workspace.h"
 
 #include <optional>
@@ -27,7 +28,7 @@ public:
     virtual ~RecomputeView() = default;
     virtual void setDataFileName(const std::string& /*name*/) {}
     virtual void setRecomputeCaption(const std::string& /*caption*/) {}
-    virtual void showRawData(const std::string& /*bytes*/) {}
+    virtual void showRawData(std::string_view /*bytes*/) {}
     virtual void clearPage(Page /*page*/) {}
     virtual void loadPage(Page /*page*/, const std::string& /*fileName*/) {} // a written file
     virtual void setSummary(const Summary& /*summary*/) {}
@@ -51,14 +52,18 @@ struct MonthlyRmobExport {
 
 class Recompute {
 public:
-    Recompute(Workspace& workspace, RecomputeView& view) : ws_(workspace), view_(view) {}
+    Recompute(Workspace& workspace, RecomputeView& view, const Progress& progress = Progress())
+        : ws_(workspace), view_(view), progress_(progress) {}
 
     // The whole pipeline on a data file: read, normalise, fold into hours,
     // fill the summary and the no-observation list, write what the settings
     // ask for. Returns false when no such file exists (only the data file
     // name changed). Throws IoError when a file cannot be read or written; the
     // finished steps' results remain, and the caption is back to 再計算
-    // either way.
+    // either way. Throws RecomputeCancelled when the progress asks to stop
+    // while the data are read and folded: the workspace, the pages and the
+    // files are then as before the run (nothing is written before that
+    // point, and the new lists replace the old ones only after it).
     bool recompute(const std::string& dataFileName);
     void writeTenMinuteTable(); // report10.csv
     void writeHourTable();      // report60.csv
@@ -84,4 +89,5 @@ private:
 
     Workspace& ws_;
     RecomputeView& view_;
+    Progress progress_;
 };

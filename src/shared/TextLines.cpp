@@ -7,6 +7,11 @@ TextLines::~TextLines() {
     releaseChain(top);
 }
 
+void TextLines::swap(TextLines& other) noexcept {
+    std::swap(top, other.top);
+    std::swap(endNode, other.endNode);
+}
+
 void TextLines::init() {
     releaseChain(top);
     top = std::make_unique<TextLine>();

@@ -25,6 +25,7 @@ public:
     void init();
     // Frees every real element; the end node survives as Top.
     void clear();
+    void swap(TextLines& other) noexcept; // the whole content
     // Stores the text in the end node and links a fresh end node behind it.
     void append(std::string text);
     // Writes every real element followed by CR LF, replacing the file. Throws

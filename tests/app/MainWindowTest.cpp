@@ -4,7 +4,9 @@
 
 #include "app/MainWindow.h"
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/BusyGuard.h"
+#include "app/LargeTextView.h"
 #include "app/MessageBoxes.h"
 #include "app/TextView.h"
 #include "app/WholeSpinBox.h"
@@ -56,25 +58,9 @@ QByteArray defaultSettingsBytes() {
     return QByteArray(bytes, 40);
 }
 
-// What the page shows, as a user would see it on the page.
-QStringList viewText(TextView* view) {
-    view->fill();
-    QStringList lines = view->toPlainText().split(u'\n');
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
-        lines.pop_back();
-    }
-    return lines;
-}
-
 // Clicks a check box on its indicator, where a user would.
 void clickCheck(QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-}
-
-void showPage(MainWindow& form, QWidget* page) {
-    auto* bar = form.pages->findChild<QTabBar*>();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(form.pages->indexOf(page)).center());
-    QCOMPARE(form.pages->currentWidget(), page);
 }
 
 // Replaces what the spin box shows by typing, as a user does.
@@ -123,10 +109,6 @@ private slots:
     void cancellingTheOpenDialogChangesNothing();
     void eachMessageOffersToStopAndTheRestAreCounted();
     void confirmingAMissingFileOnlyShowsItsName();
-    void viewsGiveBackTheBytesTheyWereGiven();
-    void aBigTextWaitsForItsPageToBeShown();
-    void aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands();
-    void aBuildReplacedClearedOrOutlivedLeavesTheLastText();
 };
 
 std::unique_ptr<MainWindow> TestMainWindow::makeForm() {
@@ -183,7 +165,7 @@ void TestMainWindow::controlsKeepTheirLayoutNames() {
     QCOMPARE(form->findChild<WholeSpinBox*>(QStringLiteral("nd")), form->noiseMinutesSpin);
     QCOMPARE(form->findChild<QPushButton*>(QStringLiteral("Button6")), form->recomputeButton);
     QCOMPARE(form->findChild<QCheckBox*>(QStringLiteral("CBRMOBLE")), form->rmobLongEchoCheck);
-    QCOMPARE(form->findChild<TextView*>(QStringLiteral("REReport10")), form->tenMinuteView);
+    QCOMPARE(form->findChild<LargeTextView*>(QStringLiteral("REReport10")), form->tenMinuteView);
     QCOMPARE(form->findChild<QLineEdit*>(QStringLiteral("csvfilename")), form->dataFileField);
     QCOMPARE(form->findChild<QAction*>(QStringLiteral("N7")), form->saveSettingsAction);
 }
@@ -605,152 +587,6 @@ void TestMainWindow::confirmingAMissingFileOnlyShowsItsName() {
     QVERIFY(form->recomputeButton->isEnabled()); // the buttons come on all the same
     QVERIFY(!QFile::exists(QStringLiteral("NoObsList.txt")));
     QVERIFY(messages_.isEmpty() && errors_.isEmpty());
-}
-
-void TestMainWindow::viewsGiveBackTheBytesTheyWereGiven() {
-    auto form = makeForm();
-    std::string everyByte;
-    for (int b = 0; b < 256; ++b) {
-        if (b != '\r' && b != '\n') {
-            everyByte.push_back(static_cast<char>(b));
-        }
-    }
-    const std::vector<std::string> lines = {"",
-                                            everyByte,
-                                            "\x82\xA0\x93\xFA\x8E\x9E",
-                                            "\x87\x90 NEC copy",
-                                            "lead at end \x82",
-                                            "",
-                                            "\xA0 and \xFF",
-                                            ""};
-    form->setRmobLines(lines);
-    QCOMPARE(form->rmobLines(), lines);
-    form->setTextReportLines({});
-    QVERIFY(form->textReportLines().empty());
-
-    // A file of any line ends shows as lines.
-    writeBytes(QStringLiteral("mixed.txt"), QByteArray("one\r\ntwo\rthree\nfour"));
-    form->loadPage(Page::TenMinuteTable, "mixed.txt");
-    QCOMPARE(viewText(form->tenMinuteView),
-             (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
-                          QStringLiteral("four")}));
-}
-
-void TestMainWindow::aBigTextWaitsForItsPageToBeShown() {
-    auto form = makeForm();
-    const std::string line(99, 'x');
-    const std::vector<std::string> big(TextView::kDeferredSize / 100 + 1, line);
-    form->hourView->setLines(big);
-    QVERIFY(form->hourView->isWaiting());
-    QCOMPARE(form->hourView->toPlainText(), QStringLiteral("Report60 CSV"));
-    showPage(*form, form->hourTab);
-    QVERIFY(!form->hourView->isWaiting());
-    QCOMPARE(form->hourView->document()->blockCount(), int(big.size()) + 1);
-
-    // A visible page fills at once, and reading a hidden one fills it first.
-    form->hourView->setLines(big);
-    QVERIFY(!form->hourView->isWaiting());
-    form->setRmobLines(big);
-    QVERIFY(form->rmobView->isWaiting());
-    QCOMPARE(form->rmobLines().size(), big.size());
-}
-
-void TestMainWindow::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
-    auto form = makeForm();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    // Lines of differing lengths, a double-byte text and an empty line, so
-    // that the piece boundaries fall in every kind of place.
-    std::vector<std::string> big;
-    size_t total = 0;
-    for (int i = 0; total < 3 * TextView::kPiecewiseSize; ++i) {
-        std::string line = std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'x');
-        if (i % 1000 == 7) {
-            line += "\x93\xFA\x96\x7B"; // 日本
-        }
-        if (i % 5000 == 11) {
-            line.clear();
-        }
-        total += line.size() + 1;
-        big.push_back(std::move(line));
-    }
-    form->hourView->setLines(big);
-    QVERIFY(form->hourView->isWaiting());
-
-    // During the fill the event loop comes round: a click on 再計算 and a
-    // click on 読み込み then start nothing, and the window stays open.
-    int rounds = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&] {
-        if (++rounds == 1) {
-            form->recomputeButton->setEnabled(true);
-            form->recomputeButton->click();
-            form->openButton->click();
-            form->close();
-        }
-    });
-    ticker.start(0);
-    dialogCalls_ = 0;
-    showPage(*form, form->hourTab);
-    ticker.stop();
-    QVERIFY(rounds > 0);
-    QCOMPARE(dialogCalls_, 0);
-    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
-    QVERIFY(form->isVisible());
-    QVERIFY(errors_.isEmpty());
-
-    QVERIFY(!form->hourView->isWaiting());
-    QCOMPARE(form->hourView->document()->blockCount(), int(big.size()) + 1);
-    QCOMPARE(form->hourView->lines(), big);
-    QCOMPARE(form->hourView->textCursor().position(), 0);
-
-    // Afterwards commands run again.
-    form->openButton->click();
-    QCOMPARE(dialogCalls_, 1);
-}
-
-void TestMainWindow::aBuildReplacedClearedOrOutlivedLeavesTheLastText() {
-    auto form = makeForm();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    const auto bigOf = [](char fill) {
-        return std::vector<std::string>(TextView::kDeferredSize / 50, std::string(49, fill));
-    };
-    const std::vector<std::string> first = bigOf('a');
-    const std::vector<std::string> second = bigOf('b');
-
-    // A text given while another is still being built replaces it, whether
-    // the new one is big or small, and a clear drops the build.
-    form->setRmobLines(first);
-    form->setRmobLines(second);
-    QCOMPARE(form->rmobLines(), second);
-    form->setRmobLines(first);
-    form->setRmobLines({"small"});
-    QVERIFY(!form->rmobView->isWaiting());
-    QCOMPARE(form->rmobLines(), std::vector<std::string>{"small"});
-    form->tenMinuteView->setLines(first);
-    form->tenMinuteView->clearText();
-    QVERIFY(!form->tenMinuteView->isWaiting());
-    QVERIFY(form->tenMinuteView->lines().empty());
-
-    // A visible view given a big text during a load takes it by itself once
-    // built, and until then the window takes no command.
-    showPage(*form, form->hourTab);
-    {
-        const BusyGuard load(form.get());
-        form->hourView->setLines(first);
-    }
-    QVERIFY(form->hourView->isWaiting());
-    QVERIFY(BusyGuard::active());
-    QTRY_VERIFY_WITH_TIMEOUT(!form->hourView->isWaiting(), 20000);
-    QVERIFY(!BusyGuard::active());
-    QCOMPARE(form->hourView->document()->blockCount(), int(first.size()) + 1);
-    QCOMPARE(form->hourView->lines(), first);
-
-    // A window closed with builds running lets them end first.
-    form->tenMinuteView->setLines(second);
-    form->setRmobLines(second);
-    form.reset();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -27,7 +28,7 @@ public:
 
     void setDataFileName(const std::string& name) override { dataFileName = name; }
     void setRecomputeCaption(const std::string& c) override { captions.push_back(c); }
-    void showRawData(const std::string& bytes) override { raw = bytes; }
+    void showRawData(std::string_view bytes) override { raw = bytes; }
     void clearPage(Page p) override { pages[p].clear(); }
     void loadPage(Page p, const std::string& name) override { pages[p] = readFile(name); }
     void setSummary(const Summary& s) override { summary = s; }
@@ -150,6 +151,56 @@ TEST_F(RecomputeRun, SecondRunReplacesEverything) {
     EXPECT_EQ(view.summary.rowCount, "1");
     EXPECT_EQ(view.summary.rejectedCount, "0");
     EXPECT_EQ(readFile("NoObsList.txt"), "");
+}
+
+// The steps a run names, in order, each with the share done; the last is 1.
+TEST_F(RecomputeRun, ProgressClimbsToItsEnd) {
+    std::vector<double> fractions;
+    Progress progress;
+    progress.report = [&](const std::string&, double f) { fractions.push_back(f); };
+    Recompute(ws, view, progress).recompute("velkdata.csv");
+    ASSERT_GE(fractions.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_EQ(fractions.front(), 0.0);
+    EXPECT_EQ(fractions.back(), 1.0);
+}
+
+// A stop asked for at any step before the outputs leaves the rows, the hours,
+// the no-observation list, the pages and the files of the run before.
+TEST_F(RecomputeRun, CancelAtAnyStepLeavesThePreviousRun) {
+    cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable = true;
+    recompute.recompute("velkdata.csv");
+    const std::string report10 = readFile("report10.csv");
+    const std::string noObs = readFile("NoObsList.txt");
+    const FakeView before = view;
+    const std::string firstRow = tenMinuteRowText(*csv.top);
+    const std::int64_t firstHourEchoes = report.top->echo;
+    writeFile("velkdata.csv", "a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n");
+    for (int stopAt = 1;; ++stopAt) {
+        int calls = 0;
+        bool stopped = false;
+        Progress progress;
+        progress.cancelRequested = [&] { return stopped = ++calls == stopAt; };
+        std::filesystem::remove("report10.bak");
+        try {
+            Recompute(ws, view, progress).recompute("velkdata.csv");
+        } catch (const RecomputeCancelled&) {
+        }
+        if (!stopped) {
+            break; // the run went past its last check
+        }
+        EXPECT_EQ(view.summary.rowCount, before.summary.rowCount) << stopAt;
+        EXPECT_EQ(view.raw, before.raw) << stopAt;
+        EXPECT_EQ(view.pages, before.pages) << stopAt;
+        EXPECT_EQ(view.captions.back(), utf8ToCp932("再計算"));
+        EXPECT_EQ(readFile("report10.csv"), report10) << stopAt;
+        EXPECT_EQ(readFile("NoObsList.txt"), noObs) << stopAt;
+        EXPECT_FALSE(std::filesystem::exists("report10.bak")) << stopAt;
+        EXPECT_EQ(tenMinuteRowText(*csv.top), firstRow) << stopAt;
+        EXPECT_EQ(report.top->echo, firstHourEchoes) << stopAt;
+    }
+    // Without a stop the new data replace the old.
+    EXPECT_EQ(view.summary.rowCount, "1");
 }
 
 using UpdateTextReport = RecomputeFixture;
