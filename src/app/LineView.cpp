@@ -1,7 +1,7 @@
 #include "app/LineView.h"
 
 #include "app/TextView.h"
-#include "shared/Cp932Codec.h"
+#include "shared/CodePage.h"
 #include "shared/TextFile.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "config/Settings.h"
-#include "shared/Cp932Codec.h"
+#include "shared/CodePage.h"
 
 #include <QApplication>
 #include <QClipboard>
