@@ -61,6 +61,14 @@ namespace {
 // More date ticks than this crowd the labels on a narrow window.
 constexpr std::int64_t kMostDateTicks = 8;
 
+QChart* emptyChart() {
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setBackgroundRoundness(0);
+    return chart;
+}
+
 double msOfUnixHour(double hour) {
     return hour * 3600.0 * 1000.0;
 }
@@ -88,15 +96,11 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary->setWordWrap(true);
 
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->setBackgroundRoundness(0);
-    chartView = new ActivityChartView(chart);
+    chartView = new ActivityChartView(emptyChart());
     chartView->setObjectName(QStringLiteral("showerChart"));
     chartView->setRenderHint(QPainter::Antialiasing);
     // Below this the axes' labels no longer fit and Qt Charts elides them.
-    chartView->setMinimumHeight(340);
+    chartView->setMinimumHeight(260);
 
     table = new QTableWidget;
     table->setObjectName(QStringLiteral("showerTable"));
@@ -224,13 +228,14 @@ void ShowerPage::yearChosen() {
 }
 
 void ShowerPage::drawChart() {
-    QChart* chart = chartView->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    // A new chart each time: axes removed from a chart leave their labels
+    // painted over the new ones.
     chartView->bars.clear();
+    chartView->barSeries = nullptr;
+    QChart* chart = emptyChart();
+    QChart* old = chartView->chart();
+    chartView->setChart(chart);
+    delete old;
     chartView->barSeries = nullptr;
     if (!activity_) {
         chart->setTitle(QString());
@@ -339,7 +344,7 @@ void ShowerPage::drawChart() {
     rate->setColor(QColor(40, 80, 200));
     auto* background = new QLineSeries;
     background->setName(tr("バックグラウンド"));
-    background->setPen(QPen(QColor(120, 120, 120), 1.5));
+    background->setPen(QPen(QColor(40, 40, 40), 2));
     auto* excess = new QLineSeries;
     excess->setName(tr("超過"));
     excess->setPen(QPen(QColor(40, 160, 60), 1.2));
@@ -397,8 +402,8 @@ void ShowerPage::drawChart() {
         top = std::max(top, a.fit.peakExcess);
     }
     for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(background), static_cast<QAbstractSeries*>(excess),
-          static_cast<QAbstractSeries*>(rate), static_cast<QAbstractSeries*>(fit)}) {
+         {static_cast<QAbstractSeries*>(rate), static_cast<QAbstractSeries*>(excess),
+          static_cast<QAbstractSeries*>(background), static_cast<QAbstractSeries*>(fit)}) {
         chart->addSeries(s);
         s->attachAxis(time);
         s->attachAxis(y);
