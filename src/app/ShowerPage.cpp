@@ -106,6 +106,9 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     table->setObjectName(QStringLiteral("showerTable"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setVisible(false);
+    // Every row of a column has the same form: a day's rows are enough to
+    // size it, where all of them took most of the time of a choice.
+    table->horizontalHeader()->setResizeContentsPrecision(24);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(tr("流星群")));
