@@ -123,9 +123,20 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
         cat "$tmp/err" >&2
         exit 1
     fi
-    read -r median fastest slowest gap worstgap paints peakmb < "$tmp/win"
+    {
+        read -r median fastest slowest gap worstgap paints peakmb
+        read -r showers choice slowchoice slowcode
+    } < "$tmp/win"
     printf '%-14s %8s %8s %8s %8s %7s %8s\n' "$(basename "$file")" "$median" "$fastest" \
         "$slowest" "$gap" "$paints" "$peakmb"
+    echo "$(basename "$file") $showers $choice $slowchoice $slowcode" >> "$tmp/showers"
 done
 echo "gap s: the longest time the event loop did not come round (the window could not"
 echo "paint) in the median run; paints: paint events of the window during that run."
+echo
+echo "shower page: from choosing a shower (its latest year) to the chart painted, every shower"
+echo "the data cover, $RUNS times each"
+printf '%-14s %8s %9s %9s %8s\n' file showers "median s" "slowest s" shower
+while read -r name showers choice slowchoice slowcode; do
+    printf '%-14s %8s %9s %9s %8s\n' "$name" "$showers" "$choice" "$slowchoice" "$slowcode"
+done < "$tmp/showers"

@@ -11,10 +11,11 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-bool inAnotherPeriod(const std::vector<Shower>& catalog, const Shower& self, std::int64_t day) {
+bool inAnotherPeriod(const std::vector<Shower>& catalog, const Shower& self, std::int64_t day,
+                     double interferingZhrAbove) {
     const int year = utDateHourOf(day * 24).year;
     for (const Shower& other : catalog) {
-        if (other.code == self.code) {
+        if (other.code == self.code || (other.zhr && *other.zhr <= interferingZhrAbove)) {
             continue;
         }
         for (int y = year; y <= year + 1; ++y) {
@@ -105,7 +106,8 @@ ShowerActivity computeShowerActivity(const std::vector<UtHourCount>& counts,
             if (d == firstDay) {
                 d = endDay; // skip the period itself
             }
-            if (!inAnotherPeriod(catalog, shower, d) && observedDay(d)) {
+            if (!inAnotherPeriod(catalog, shower, d, options.interferingZhrAbove) &&
+                observedDay(d)) {
                 days.push_back(d);
             }
         }

@@ -5,11 +5,11 @@
 //
 // The background of a UT hour of day is the median rate of that hour over
 // reference days: days within a window before the activity period and after
-// it, leaving out noise and unobserved hours and days inside another listed
-// shower's period. Where that leaves fewer than minimumReferenceDays observed
-// days, the window widens a day at a time up to maximumWindowDays, since the
-// major showers' periods overlap their neighbours' (the Geminids' both sides
-// lie in other showers' periods).
+// it, leaving out noise and unobserved hours and days inside the period of
+// another listed shower strong enough to lift the rate (interferingZhrAbove).
+// Where that leaves fewer than minimumReferenceDays observed days, the window
+// widens a day at a time up to maximumWindowDays, since the major showers'
+// periods overlap their neighbours'.
 //
 // Callers build the UT hour counts once (utHourCounts), then call
 // computeShowerActivity per shower and year; nothing is kept between calls.
@@ -29,6 +29,14 @@ struct ActivityOptions {
     int windowDays = 7;           // reference days on each side of the period
     int minimumReferenceDays = 3; // observed reference days wanted before widening stops
     int maximumWindowDays = 30;
+    // Another shower's period keeps its days out of the reference days only
+    // when its ZHR is above this (or the list gives none: nothing says it is
+    // weak). A shower of ZHR 10 or less adds less to a radio station's hourly
+    // rate than the sporadic rate's own scatter, and the median shrugs off the
+    // few such days; leaving them out as well would empty the window of the
+    // Geminids (Northern Taurids, Puppid-Velids, sigma-Hydrids before it,
+    // Ursids after it) and push the reference days weeks away.
+    double interferingZhrAbove = 10;
     int smoothingHours = 5;         // odd; the running mean that finds the peak
     double minimumElevation = 10.0; // degrees; below it no radiant-corrected excess
     int minimumFitHours = 12;

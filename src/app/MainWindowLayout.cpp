@@ -147,7 +147,7 @@ void MainWindow::buildPages() {
     colorgrammePage = new ColorgrammePage;
     pages->addTab(colorgrammePage, QStringLiteral("Colorgramme"));
     showerPage = new ShowerPage;
-    pages->addTab(showerPage, QStringLiteral("Showers"));
+    pages->addTab(showerPage, tr("流星群"));
 }
 
 QWidget* MainWindow::buildMainPage() {

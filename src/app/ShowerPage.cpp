@@ -58,6 +58,17 @@ protected:
 
 namespace {
 
+// More date ticks than this crowd the labels on a narrow window.
+constexpr std::int64_t kMostDateTicks = 8;
+
+QChart* emptyChart() {
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setBackgroundRoundness(0);
+    return chart;
+}
+
 double msOfUnixHour(double hour) {
     return hour * 3600.0 * 1000.0;
 }
@@ -74,33 +85,35 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     showerChooser->setObjectName(QStringLiteral("showerChooser"));
     yearChooser = new QComboBox;
     yearChooser->setObjectName(QStringLiteral("yearChooser"));
-    overlayYears = new QCheckBox(QStringLiteral("Overlay years by solar longitude"));
+    overlayYears = new QCheckBox(tr("年ごとに太陽黄経で重ねる"));
     overlayYears->setObjectName(QStringLiteral("overlayYears"));
-    exportCsvButton = new QPushButton(QStringLiteral("Export CSV"));
+    exportCsvButton = new QPushButton(tr("CSV出力"));
     exportCsvButton->setObjectName(QStringLiteral("exportCsvButton"));
-    exportPlotButton = new QPushButton(QStringLiteral("Export PNG"));
+    exportPlotButton = new QPushButton(tr("画像出力"));
     exportPlotButton->setObjectName(QStringLiteral("exportPlotButton"));
     summary = new QLabel;
     summary->setObjectName(QStringLiteral("showerSummary"));
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary->setWordWrap(true);
 
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chartView = new ActivityChartView(chart);
+    chartView = new ActivityChartView(emptyChart());
     chartView->setObjectName(QStringLiteral("showerChart"));
     chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumHeight(300);
+    // Below this the axes' labels no longer fit and Qt Charts elides them.
+    chartView->setMinimumHeight(260);
 
     table = new QTableWidget;
     table->setObjectName(QStringLiteral("showerTable"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setVisible(false);
+    // Every row of a column has the same form: a day's rows are enough to
+    // size it, where all of them took most of the time of a choice.
+    table->horizontalHeader()->setResizeContentsPrecision(24);
 
     auto* controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("Shower")));
+    controls->addWidget(new QLabel(tr("流星群")));
     controls->addWidget(showerChooser, 1);
-    controls->addWidget(new QLabel(QStringLiteral("Year")));
+    controls->addWidget(new QLabel(tr("年")));
     controls->addWidget(yearChooser);
     controls->addWidget(overlayYears);
     controls->addStretch(1);
@@ -123,14 +136,15 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     connect(overlayYears, &QCheckBox::toggled, this, &ShowerPage::drawChart);
     connect(exportCsvButton, &QPushButton::clicked, this, [this] {
         try {
-            summary->setText(summary->text() + QStringLiteral("\nWritten: ") + exportCsv());
+            summary->setText(summary->text() + QLatin1Char('\n') + tr("出力: %1").arg(exportCsv()));
         } catch (const std::exception& e) {
             summary->setText(QString::fromStdString(e.what()));
         }
     });
     connect(exportPlotButton, &QPushButton::clicked, this, [this] {
         try {
-            summary->setText(summary->text() + QStringLiteral("\nWritten: ") + exportPlot());
+            summary->setText(summary->text() + QLatin1Char('\n') +
+                             tr("出力: %1").arg(exportPlot()));
         } catch (const std::exception& e) {
             summary->setText(QString::fromStdString(e.what()));
         }
@@ -199,18 +213,16 @@ void ShowerPage::yearChosen() {
     exportCsvButton->setEnabled(activity_.has_value());
     exportPlotButton->setEnabled(activity_.has_value());
     if (!activity_) {
-        summary->setText(
-            showers_.empty() || showerChooser->count()
-                ? QString()
-                : QStringLiteral("The data cover no listed shower's activity period."));
+        summary->setText(showers_.empty() || showerChooser->count()
+                             ? QString()
+                             : tr("一覧のどの流星群の活動期間もデータに含まれていません"));
     } else {
         QStringList parts;
         for (const std::string& line : activitySummaryLines(*activity_)) {
             parts << QString::fromStdString(line);
         }
         if (!station_) {
-            parts << QStringLiteral(
-                "No station coordinates: no radiant elevation (Station information...)");
+            parts << tr("観測局の緯度経度がないため放射点高度はありません (設定 > 観測局情報)");
         }
         summary->setText(parts.join(QStringLiteral("   ")));
     }
@@ -219,13 +231,14 @@ void ShowerPage::yearChosen() {
 }
 
 void ShowerPage::drawChart() {
-    QChart* chart = chartView->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    // A new chart each time: axes removed from a chart leave their labels
+    // painted over the new ones.
     chartView->bars.clear();
+    chartView->barSeries = nullptr;
+    QChart* chart = emptyChart();
+    QChart* old = chartView->chart();
+    chartView->setChart(chart);
+    delete old;
     chartView->barSeries = nullptr;
     if (!activity_) {
         chart->setTitle(QString());
@@ -237,9 +250,9 @@ void ShowerPage::drawChart() {
 
     if (overlayYears->isChecked()) {
         auto* x = new QValueAxis;
-        x->setTitleText(QStringLiteral("Solar longitude (J2000.0), degrees"));
+        x->setTitleText(tr("太陽黄経 (J2000.0, 度)"));
         auto* y = new QValueAxis;
-        y->setTitleText(QStringLiteral("Excess, echoes per hour"));
+        y->setTitleText(tr("超過 (エコー/時)"));
         chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
         double low = 1e300, high = -1e300, top = 0;
@@ -273,33 +286,74 @@ void ShowerPage::drawChart() {
         return;
     }
 
+    if (a.hours.empty()) {
+        chartView->viewport()->update();
+        return;
+    }
+    // The table runs over whole UT days. Ticks at midnight every few days, so
+    // that short dates fit under each; the solar longitude's ticks sit above
+    // the same midnights.
+    const std::int64_t firstDay = std::llround(std::floor(a.hours.front().hour / 24.0));
+    std::int64_t lastDay = std::llround(std::floor(a.hours.back().hour / 24.0)) + 1;
+    const std::int64_t spanDays = lastDay - firstDay;
+    std::int64_t step = 1;
+    for (std::int64_t s : {1, 2, 3, 4, 5, 7, 10, 14, 21, 28}) {
+        step = s;
+        if ((spanDays + s - 1) / s <= kMostDateTicks) {
+            break;
+        }
+    }
+    lastDay = firstDay + (spanDays + step - 1) / step * step;
+    const int tickCount = static_cast<int>((lastDay - firstDay) / step) + 1;
+    const double startHour = static_cast<double>(firstDay * 24);
+    const double endHour = static_cast<double>(lastDay * 24);
+
     auto* time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("MM/dd"));
-    time->setTickCount(7);
-    time->setTitleText(QStringLiteral("UT date"));
+    time->setTickCount(tickCount);
+    time->setTitleText(tr("日付 (UT)"));
+    time->setRange(
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(startHour)), Qt::UTC),
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(endHour)), Qt::UTC));
+    // The Sun's longitude runs almost evenly with time, so its axis is the
+    // time axis relabelled by the longitudes at both ends (continued past 360
+    // where the plot crosses it, as the Quadrantids' does).
+    const ActivityHour& firstHour = a.hours.front();
+    const double degreesPerHour =
+        a.hours.size() > 1
+            ? std::remainder(a.hours.back().solarLongitude - firstHour.solarLongitude, 360.0) /
+                  static_cast<double>(a.hours.back().hour - firstHour.hour)
+            : 360.0 / 8766.0;
+    const double firstMiddle = static_cast<double>(firstHour.hour) + 0.5;
+    const double longitudeStart =
+        firstHour.solarLongitude + (startHour - firstMiddle) * degreesPerHour;
+    const double longitudeEnd = firstHour.solarLongitude + (endHour - firstMiddle) * degreesPerHour;
     auto* longitude = new QValueAxis;
-    longitude->setTitleText(QStringLiteral("Solar longitude (J2000.0), degrees"));
-    longitude->setTickCount(7);
+    longitude->setTitleText(tr("太陽黄経 (J2000.0, 度)"));
+    longitude->setTickCount(tickCount);
     longitude->setLabelFormat(QStringLiteral("%.1f"));
+    longitude->setRange(longitudeStart, longitudeEnd);
     auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Echoes per hour"));
+    y->setTitleText(tr("エコー数/時"));
     y->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(longitude, Qt::AlignTop);
     chart->addAxis(y, Qt::AlignLeft);
 
     auto* rate = new QScatterSeries;
-    rate->setName(QStringLiteral("Rate"));
+    rate->setName(tr("レート"));
     rate->setMarkerSize(4);
+    rate->setBorderColor(Qt::transparent);
+    rate->setColor(QColor(40, 80, 200));
     auto* background = new QLineSeries;
-    background->setName(QStringLiteral("Background"));
+    background->setName(tr("バックグラウンド"));
+    background->setPen(QPen(QColor(40, 40, 40), 2));
     auto* excess = new QLineSeries;
-    excess->setName(QStringLiteral("Excess"));
+    excess->setName(tr("超過"));
+    excess->setPen(QPen(QColor(40, 160, 60), 1.2));
     auto* fit = new QLineSeries;
-    fit->setName(QStringLiteral("Fitted profile"));
-    QPen fitPen(QColor(200, 30, 30));
-    fitPen.setWidth(2);
-    fit->setPen(fitPen);
+    fit->setName(tr("当てはめ"));
+    fit->setPen(QPen(QColor(200, 30, 30), 2));
     double top = 1, bottom = 0;
     for (const ActivityHour& h : a.hours) {
         const double x = msOfUnixHour(static_cast<double>(h.hour) + 0.5);
@@ -315,45 +369,59 @@ void ShowerPage::drawChart() {
             excess->append(x, *h.excess);
             bottom = std::min(bottom, *h.excess);
         }
-        if (a.fit.fitted && h.inPeriod) {
-            const double offset =
-                std::remainder(h.solarLongitude - a.fit.peakSolarLongitude, 360.0);
-            fit->append(
-                x, activityProfile(offset, 0, a.fit.peakExcess, a.fit.riseSlope, a.fit.fallSlope));
+    }
+    if (a.fit.fitted) {
+        // The profile over the whole plot, every ten minutes, with its cusp
+        // at the fitted peak itself.
+        // The table holds every hour: the longitude between two hours'
+        // middles is interpolated, past the ends continued evenly.
+        auto longitudeAt = [&](double hour) {
+            const double position = hour - firstMiddle;
+            const auto i = static_cast<std::size_t>(
+                std::clamp(std::floor(position), 0.0, static_cast<double>(a.hours.size() - 1)));
+            const double step =
+                i + 1 < a.hours.size()
+                    ? std::remainder(a.hours[i + 1].solarLongitude - a.hours[i].solarLongitude,
+                                     360.0)
+                    : degreesPerHour;
+            return a.hours[i].solarLongitude + (position - static_cast<double>(i)) * step;
+        };
+        auto profileAt = [&](double hour) {
+            const double l = longitudeAt(hour);
+            return activityProfile(std::remainder(l - a.fit.peakSolarLongitude, 360.0), 0,
+                                   a.fit.peakExcess, a.fit.riseSlope, a.fit.fallSlope);
+        };
+        const double peakHour = a.fitPeakHour.value_or(startHour);
+        bool peakDrawn = !a.fitPeakHour;
+        const std::int64_t steps = (lastDay - firstDay) * 24 * 6;
+        for (std::int64_t k = 0; k <= steps; ++k) {
+            const double hour = startHour + static_cast<double>(k) / 6.0;
+            if (!peakDrawn && peakHour <= hour) {
+                fit->append(msOfUnixHour(peakHour), profileAt(peakHour));
+                peakDrawn = true;
+            }
+            fit->append(msOfUnixHour(hour), profileAt(hour));
         }
+        top = std::max(top, a.fit.peakExcess);
     }
     for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(background), static_cast<QAbstractSeries*>(excess),
-          static_cast<QAbstractSeries*>(rate), static_cast<QAbstractSeries*>(fit)}) {
+         {static_cast<QAbstractSeries*>(rate), static_cast<QAbstractSeries*>(excess),
+          static_cast<QAbstractSeries*>(background), static_cast<QAbstractSeries*>(fit)}) {
         chart->addSeries(s);
         s->attachAxis(time);
         s->attachAxis(y);
     }
     chartView->barSeries = rate;
-    if (!a.hours.empty()) {
-        const double first = static_cast<double>(a.hours.front().hour);
-        const double last = static_cast<double>(a.hours.back().hour) + 1;
-        time->setRange(
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(first)), Qt::UTC),
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(last)), Qt::UTC));
-        // The Sun's longitude runs almost evenly with time, so its axis is the
-        // time axis relabelled by the first and the last hour's longitude.
-        const double l0 = a.hours.front().solarLongitude;
-        const double l1 =
-            l0 + std::remainder(a.hours.back().solarLongitude - l0, 360.0) +
-            (a.hours.back().solarLongitude - a.hours[a.hours.size() - 2].solarLongitude) / 2;
-        longitude->setRange(l0 - (a.hours[1].solarLongitude - l0) / 2, l1);
-        // An axis with no series of its own is laid out badly: give it an
-        // invisible one.
-        auto* carrier = new QLineSeries;
-        carrier->append(longitude->min(), 0);
-        carrier->append(longitude->max(), 0);
-        carrier->setVisible(false);
-        chart->addSeries(carrier);
-        carrier->attachAxis(longitude);
-        carrier->attachAxis(y);
-        chart->legend()->markers(carrier).value(0)->setVisible(false);
-    }
+    // An axis with no series of its own is laid out badly: give the top one an
+    // invisible series on the same value axis.
+    auto* carrier = new QLineSeries;
+    carrier->append(longitudeStart, 0);
+    carrier->append(longitudeEnd, 0);
+    carrier->setVisible(false);
+    chart->addSeries(carrier);
+    carrier->attachAxis(longitude);
+    carrier->attachAxis(y);
+    chart->legend()->markers(carrier).value(0)->setVisible(false);
     y->setRange(bottom * 1.1, top * 1.05);
     y->applyNiceNumbers();
     chartView->viewport()->update();

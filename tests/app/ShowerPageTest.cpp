@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtCharts/QChart>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLineSeries>
 
 #include <cmath>
 
@@ -66,13 +68,42 @@ private slots:
         QVERIFY(page.chart()->series().size() >= 4);
     }
 
+    void oneValueAxisAndTheFitAcrossThePlot() {
+        ShowerPage page;
+        page.setData(twoDecembers(), showers(), std::nullopt);
+        QVERIFY(page.activity()->fit.fitted);
+        QCOMPARE(page.chart()->axes(Qt::Vertical).size(), 1);
+        QCOMPARE(page.chart()->axes(Qt::Horizontal).size(), 2); // date below, longitude above
+        const auto* time = qobject_cast<QDateTimeAxis*>(page.chart()->axes(Qt::Horizontal)[0]);
+        QVERIFY(time);
+        QVERIFY(time->tickCount() <= 9);
+        QCOMPARE(time->min().time(), QTime(0, 0)); // ticks at UT midnights
+        const QLineSeries* fit = nullptr;
+        for (QAbstractSeries* series : page.chart()->series()) {
+            if (series->name() == QStringLiteral("当てはめ")) {
+                fit = qobject_cast<QLineSeries*>(series);
+            }
+        }
+        QVERIFY(fit && fit->count() > 0);
+        QCOMPARE(fit->at(0).x(), static_cast<double>(time->min().toMSecsSinceEpoch()));
+        QCOMPARE(fit->at(fit->count() - 1).x(),
+                 static_cast<double>(time->max().toMSecsSinceEpoch()));
+        double highest = 0;
+        for (const QPointF& p : fit->points()) {
+            highest = std::max(highest, p.y());
+        }
+        // The cusp itself is drawn, not only the ten-minute points beside it.
+        QVERIFY(std::fabs(highest - page.activity()->fit.peakExcess) <
+                1e-3 * page.activity()->fit.peakExcess);
+    }
+
     void withoutCoveredShowersSaysSo() {
         ShowerPage page;
         page.setData({}, showers(), std::nullopt);
         QCOMPARE(page.showerChooser->count(), 0);
         QVERIFY(!page.activity());
         QVERIFY(!page.exportCsvButton->isEnabled());
-        QVERIFY(page.summary->text().contains(QStringLiteral("no listed shower")));
+        QVERIFY(page.summary->text().contains(QStringLiteral("活動期間")));
     }
 
     void exportsTheTableAndThePlot() {
@@ -89,7 +120,7 @@ private slots:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readLine().startsWith("time_ut,solar_longitude,"));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("activity_GEM_2016.png"))));
-        QVERIFY(page.summary->text().contains(QStringLiteral("Written: activity_GEM_2016.png")));
+        QVERIFY(page.summary->text().contains(QStringLiteral("出力: activity_GEM_2016.png")));
     }
 };
 

@@ -180,6 +180,52 @@ TEST_F(ComputeShowerActivity, WidensTheWindowWhenNeighboursCoverIt) {
     EXPECT_EQ(utDateHourOf(a.referenceDays.front() * 24).day, 31);
 }
 
+TEST_F(ComputeShowerActivity, OnlyNeighboursAboveTheZhrThresholdKeepDaysOut) {
+    // A neighbour over the last three days before the period.
+    const struct {
+        const char* zhr;
+        double threshold;
+        std::size_t days;
+    } cases[] = {
+        {"5", 10, 14},    // weak: its days stay
+        {"10", 10, 14},   // at the threshold still weak
+        {"10.5", 10, 11}, // above it: three days out
+        {"", 10, 11},     // no ZHR given: nothing says it is weak
+        {"10", 5, 11},    // a lower threshold
+    };
+    const std::vector<UtHourCount> counts = synthetic(from, to, InjectedShower{});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("zhr '") + c.zhr + "' threshold " + std::to_string(c.threshold));
+        std::vector<Shower> list = catalog;
+        list.push_back(parseShowerCatalog(
+            std::string(
+                "code,start,end,peak_solar_longitude,ra,dec,zhr\nXXX,11-29,12-01,250,0,0,") +
+                c.zhr + "\n",
+            "test")[0]);
+        ActivityOptions options;
+        options.interferingZhrAbove = c.threshold;
+        const ShowerActivity a = computeShowerActivity(counts, list, gem, 2016, {}, options);
+        EXPECT_EQ(a.referenceDays.size(), c.days);
+        EXPECT_EQ(a.windowDays, 7);
+    }
+}
+
+TEST_F(ComputeShowerActivity, TheShippedListLeavesTheGeminidsNearbyReferenceDays) {
+    // Leonids to Nov 30 and the Quadrantids from Dec 28 keep their days out;
+    // Northern Taurids, Puppid-Velids, sigma-Hydrids and Ursids do not.
+    const auto file = findShowerCatalogFile(VELK_DATA_DIR);
+    ASSERT_TRUE(file);
+    const std::vector<Shower> list = loadShowerCatalog(*file);
+    const ShowerActivity a = computeShowerActivity(synthetic(from, to, InjectedShower{}), list,
+                                                   *findShower(list, "GEM"), 2016, {});
+    EXPECT_EQ(a.windowDays, 7);
+    ASSERT_EQ(a.referenceDays.size(), 10u); // Dec 1 to 3 and Dec 21 to 27
+    EXPECT_EQ(utDateHourOf(a.referenceDays.front() * 24).day, 1);
+    EXPECT_EQ(utDateHourOf(a.referenceDays.back() * 24).day, 27);
+    ASSERT_TRUE(a.fit.fitted) << a.fit.problem;
+    EXPECT_NEAR(a.fit.peakSolarLongitude, InjectedShower{}.peak, 0.1);
+}
+
 TEST_F(ComputeShowerActivity, AYearWithGapsStillGivesAProfile) {
     std::vector<UtHourCount> counts = synthetic(from, to, InjectedShower{});
     // Every third day of the period lost, and the peak night itself.
