@@ -23,12 +23,15 @@
 // During a recompute, each message of the core offers to stop showing the
 // rest; how many were not shown follows in one box at the end of the run.
 
+#include "app/Captions.h"
+#include "app/Language.h"
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +44,7 @@ class QFrame;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QSettings;
 class QTabWidget;
 class AboutBox;
 class TextView;
@@ -49,14 +53,27 @@ class WholeSpinBox;
 class MainWindow : public QMainWindow, public RecomputeView {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // programFile: where the program is taken to lie, which decides where the
+    // settings, the station file and the preferences are kept (see
+    // settingsFileFor); empty for the running program.
+    explicit MainWindow(QWidget* parent = nullptr, const std::string& programFile = {});
     ~MainWindow() override;
 
     // The open dialog: returns the confirmed name, nothing when cancelled.
-    // Tests replace it.
+    // Tests replace it, and the folder dialog of 出力フォルダ.
     using OpenDialogCall = std::function<std::optional<QString>(QWidget* parent)>;
     OpenDialogCall openDialog;
-    static std::optional<QString> runOpenDialog(QWidget* parent);
+    OpenDialogCall folderDialog;
+    static std::optional<QString> runOpenDialog(QWidget* parent, const QString& folder);
+
+    // The window's own preferences (language, recent files, the colorgramme's
+    // options), kept beside the settings file.
+    QString preferencesFile() const;
+    // The data files opened last, newest first, at most five.
+    QStringList recentFiles() const;
+    void openFile(const QString& name); // as if confirmed in the open dialog
+    void setLanguage(Language language);
+    Language language() const { return languageSwitch_.current(); }
 
     void setAboutBox(AboutBox* box) { aboutBox_ = box; }
 
@@ -85,6 +102,8 @@ public:
     void showSettingsClicked();    // 設定の表示
     void showAbout();
     void showHelp();
+    void chooseOutputFolder();
+    void reopenLastToggled();
 
     // The colorgramme page, the monthly RMOB files and the station dialog.
     void showColorgramme(); // build the months while they lag behind the data
@@ -190,6 +209,14 @@ public:
     QMenu* settingsMenu;
     QMenu* helpMenu;
     QMenu* debugMenu;
+    QMenu* recentMenu;
+    QMenu* languageMenu;
+    QAction* japaneseAction;
+    QAction* englishAction;
+    QAction* reopenLastAction;
+    QAction* chooseOutputFolderAction;
+    QLineEdit* outputFolderField;
+    QPushButton* chooseOutputFolderButton;
     QAction* openAction;
     QAction* exitAction;
     QAction* defaultsAction;
@@ -205,7 +232,20 @@ public:
     QCheckBox* rmobMonthlyImages;   // RMOB page: 画像も出力
     QAction* stationAction;         // 設定: 観測局情報
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void openChosenFile();
+    void rememberFile(const QString& name);
+    void showRecentFiles();
+    void showOutputFolder();
+    void restorePreferences();
+    void keepColorgrammeOptions();
+    void reportWritten(const QString& fileName);
     void buildPages();
     QWidget* buildMainPage();
     void buildMenus();
@@ -247,4 +287,10 @@ private:
     MessageRun messageRun_;
     AboutBox* aboutBox_ = nullptr;
     Workspace workspace_;
+    std::string settingsFile_;
+    std::unique_ptr<QSettings> preferences_;
+    LanguageSwitch languageSwitch_;
+    Captions captions_{"MainWindow"};
+    QString lastFolder_;   // where the open dialog starts
+    QString outputFolder_; // chosen by the user; empty: the current folder
 };
