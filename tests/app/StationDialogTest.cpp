@@ -170,7 +170,7 @@ void TestStationDialog::menuItemComesAfterTheSettingsItems() {
     QCOMPARE(items[1], form->saveSettingsAction);
     QVERIFY(items[2]->isSeparator());
     QCOMPARE(items[3], form->stationAction);
-    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報"));
+    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報(&I)..."));
 }
 
 void TestStationDialog::dialogRoundTripThroughItsFile() {
