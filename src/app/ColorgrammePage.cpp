@@ -212,8 +212,8 @@ void ColorgrammePage::renderShown() {
         }
         labels.append(day == 1 || day % 5 == 0 ? QString::number(day) : QString());
     }
-    dayChart->setBars(tr("%1 日合計").arg(monthText(m->year, m->month)),
-                      std::move(totals), labels, 1);
+    dayChart->setBars(tr("%1 日合計").arg(monthText(m->year, m->month)), std::move(totals), labels,
+                      1);
     chooseDay(chosenDay_);
 }
 

@@ -19,7 +19,6 @@
 #include <optional>
 #include <vector>
 
-
 class BarChart;
 class ColorgrammeView;
 class QCheckBox;

@@ -26,11 +26,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QSettings>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QUrl>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -41,11 +36,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,11 +56,12 @@ constexpr int kRecentFileCount = 5;
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent, const std::string& programFile)
-    : QMainWindow(parent),
-      openDialog([this](QWidget* dialogParent) { return runOpenDialog(dialogParent, lastFolder_); }),
+    : QMainWindow(parent), openDialog([this](QWidget* dialogParent) {
+          return runOpenDialog(dialogParent, lastFolder_);
+      }),
       folderDialog([this](QWidget* dialogParent) -> std::optional<QString> {
-          const QString folder = QFileDialog::getExistingDirectory(
-              dialogParent, tr("出力フォルダ"), QDir::currentPath());
+          const QString folder = QFileDialog::getExistingDirectory(dialogParent, tr("出力フォルダ"),
+                                                                   QDir::currentPath());
           return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
       }) {
     settingsFile_ = programFile.empty() ? defaultSettingsFileName() : settingsFileFor(programFile);
@@ -92,7 +93,8 @@ MainWindow::MainWindow(QWidget* parent, const std::string& programFile)
 MainWindow::~MainWindow() = default;
 
 QString MainWindow::preferencesFile() const {
-    return QFile::decodeName(QByteArray::fromStdString(replaceExtension(settingsFile_, ".window.ini")));
+    return QFile::decodeName(
+        QByteArray::fromStdString(replaceExtension(settingsFile_, ".window.ini")));
 }
 
 std::optional<QString> MainWindow::runOpenDialog(QWidget* parent, const QString& folder) {
@@ -238,21 +240,26 @@ void MainWindow::restorePreferences() {
     englishAction->setChecked(english);
     showRecentFiles();
     preferences_->beginGroup(QStringLiteral("colorgramme"));
-    rmobMonthlyImages->setChecked(preferences_->value(QStringLiteral("picturesWithMonthlyFiles")).toBool());
+    rmobMonthlyImages->setChecked(
+        preferences_->value(QStringLiteral("picturesWithMonthlyFiles")).toBool());
     colorgrammePage->jpegBox->setChecked(preferences_->value(QStringLiteral("jpeg")).toBool());
+    // The value matters only while fixed; otherwise each month brings its own.
+    const bool fixed = preferences_->value(QStringLiteral("fixedMaximum")).toBool();
     const int maximum = preferences_->value(QStringLiteral("maximum"), 0).toInt();
-    if (maximum > 0) {
+    if (fixed && maximum > 0) {
         colorgrammePage->maximumBox->setValue(maximum);
     }
-    colorgrammePage->fixedMaximum->setChecked(preferences_->value(QStringLiteral("fixedMaximum")).toBool());
+    colorgrammePage->fixedMaximum->setChecked(fixed);
     preferences_->endGroup();
 }
 
 void MainWindow::keepColorgrammeOptions() {
     preferences_->beginGroup(QStringLiteral("colorgramme"));
-    preferences_->setValue(QStringLiteral("picturesWithMonthlyFiles"), rmobMonthlyImages->isChecked());
+    preferences_->setValue(QStringLiteral("picturesWithMonthlyFiles"),
+                           rmobMonthlyImages->isChecked());
     preferences_->setValue(QStringLiteral("jpeg"), colorgrammePage->jpegBox->isChecked());
-    preferences_->setValue(QStringLiteral("fixedMaximum"), colorgrammePage->fixedMaximum->isChecked());
+    preferences_->setValue(QStringLiteral("fixedMaximum"),
+                           colorgrammePage->fixedMaximum->isChecked());
     preferences_->setValue(QStringLiteral("maximum"), colorgrammePage->maximumBox->value());
     preferences_->endGroup();
 }
@@ -346,8 +353,9 @@ void MainWindow::chooseOutputFolder() {
         return;
     }
     if (!QDir::setCurrent(*folder)) {
-        showMessageBox(this, QMessageBox::Warning,
-                       tr("フォルダ「%1」に移動できません。").arg(QDir::toNativeSeparators(*folder)));
+        showMessageBox(
+            this, QMessageBox::Warning,
+            tr("フォルダ「%1」に移動できません。").arg(QDir::toNativeSeparators(*folder)));
         return;
     }
     outputFolder_ = QDir::currentPath();
@@ -356,8 +364,8 @@ void MainWindow::chooseOutputFolder() {
 }
 
 void MainWindow::reportWritten(const QString& fileName) {
-    statusBar()->showMessage(tr("%1 を %2 に出力しました")
-                                 .arg(fileName, QDir::toNativeSeparators(QDir::currentPath())));
+    statusBar()->showMessage(
+        tr("%1 を %2 に出力しました").arg(fileName, QDir::toNativeSeparators(QDir::currentPath())));
 }
 
 void MainWindow::buildDebugMenu() {
@@ -427,10 +435,10 @@ void MainWindow::openFile(const QString& name) {
         rememberFile(name);
     }
     if (read) {
-        statusBar()->showMessage(
-            tr("%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4")
-                .arg(QDir::toNativeSeparators(name), lineCountField->text(),
-                     rejectedCountField->text(), QDir::toNativeSeparators(QDir::currentPath())));
+        statusBar()->showMessage(tr("%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4")
+                                     .arg(QDir::toNativeSeparators(name), lineCountField->text(),
+                                          rejectedCountField->text(),
+                                          QDir::toNativeSeparators(QDir::currentPath())));
     }
 }
 
@@ -596,7 +604,8 @@ void MainWindow::rmobMonthlyClick() {
             QFile::decodeName(QByteArray::fromStdString(files.back())));
     }
     if (pictures) {
-        text += QStringLiteral("\n") + tr("画像を %1 個出力しました。").arg(written.pictures.size());
+        text +=
+            QStringLiteral("\n") + tr("画像を %1 個出力しました。").arg(written.pictures.size());
     }
     statusBar()->showMessage(tr("RMOB月別ファイルを %1 個 %2 に出力しました")
                                  .arg(files.size())

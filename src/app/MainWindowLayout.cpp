@@ -367,8 +367,8 @@ void MainWindow::buildMenus() {
         return made;
     };
     fileMenu = menu(QT_TR_NOOP("ファイル(&F)"));
-    openAction = action(fileMenu, QT_TR_NOOP("velkdata.csvファイルを開く(&O)..."),
-                        QKeySequence::Open);
+    openAction =
+        action(fileMenu, QT_TR_NOOP("velkdata.csvファイルを開く(&O)..."), QKeySequence::Open);
     recentMenu = fileMenu->addMenu(QString());
     captions_.title(recentMenu, QT_TR_NOOP("最近使ったファイル(&R)"));
     reopenLastAction = action(fileMenu, QT_TR_NOOP("起動時に前回のファイルを開く"));

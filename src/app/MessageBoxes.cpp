@@ -4,9 +4,9 @@
 #include "shared/IoError.h"
 #include "shared/ShiftJis.h"
 
-#include <QCoreApplication>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -43,14 +43,16 @@ QString operationText(FileOperation operation) {
 QString causeText(const IoError& error) {
     switch (error.errorNumber()) {
     case 0:
-        return error.detail().empty() ? QCoreApplication::translate("MessageBoxes", "不明") : QString::fromUtf8(error.detail());
+        return error.detail().empty() ? QCoreApplication::translate("MessageBoxes", "不明")
+                                      : QString::fromUtf8(error.detail());
     case EACCES:
     case EPERM:
         return QCoreApplication::translate("MessageBoxes", "アクセスが許可されていません");
     case ENOENT:
         return QCoreApplication::translate("MessageBoxes", "ファイルまたはフォルダがありません");
     case ENOTDIR:
-        return QCoreApplication::translate("MessageBoxes", "パスの途中にフォルダでないものがあります");
+        return QCoreApplication::translate("MessageBoxes",
+                                           "パスの途中にフォルダでないものがあります");
     case EISDIR:
         return QCoreApplication::translate("MessageBoxes", "同じ名前のフォルダがあります");
     case ENOSPC:
@@ -111,7 +113,9 @@ bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Tex
                     QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     // A file of a million such lines must not need a million clicks.
-    auto* stop = new QCheckBox(QCoreApplication::translate("MessageBoxes", "この処理の残りのメッセージを表示しない"), &box);
+    auto* stop = new QCheckBox(
+        QCoreApplication::translate("MessageBoxes", "この処理の残りのメッセージを表示しない"),
+        &box);
     box.setCheckBox(stop);
     box.exec();
     return stop->isChecked();

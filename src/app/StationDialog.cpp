@@ -56,8 +56,7 @@ StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget*
         form->addRow(fieldCaption(list[i]), edit);
         connect(edit, &QLineEdit::textChanged, this, &StationDialog::updateWarning);
     }
-    auto* intro =
-        new QLabel(tr("RMOBの月別ファイルに書き込む観測局の情報です。"), this);
+    auto* intro = new QLabel(tr("RMOBの月別ファイルに書き込む観測局の情報です。"), this);
     warning = new QLabel(this);
     warning->setWordWrap(true);
     QPalette palette = warning->palette();

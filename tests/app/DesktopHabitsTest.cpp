@@ -47,8 +47,8 @@ private:
     std::unique_ptr<MainWindow> makeForm(const QString& programFolder = QStringLiteral("program")) {
         QDir().mkpath(path(programFolder));
         return std::make_unique<MainWindow>(
-            nullptr, QFile::encodeName(path(programFolder + QStringLiteral("/velkreport")))
-                         .toStdString());
+            nullptr,
+            QFile::encodeName(path(programFolder + QStringLiteral("/velkreport"))).toStdString());
     }
     // Every output of one read, written into folder.
     QList<QByteArray> outputsOfARun(MainWindow& form, const QString& folder) {
@@ -122,7 +122,8 @@ private slots:
         QDir::setCurrent(path(QStringLiteral("drop")));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path(QStringLiteral("velkdata.csv")))});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(form.get(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

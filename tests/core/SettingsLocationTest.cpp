@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path scratchFolder(const std::string& name) {
-    const fs::path folder = fs::temp_directory_path() /
-                            ("velk-settings-location-" + std::to_string(::getpid())) / name;
+    const fs::path folder =
+        fs::temp_directory_path() / ("velk-settings-location-" + std::to_string(::getpid())) / name;
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;
@@ -55,7 +55,7 @@ TEST(SettingsLocation, AFolderTakesNewFilesOnlyWhenOneCanBeMade) {
     EXPECT_EQ(fs::file_size(folder / ".velkreport-probe-0"), 4u);
     EXPECT_FALSE(folderTakesNewFiles(folder / "missing"));
     EXPECT_FALSE(folderTakesNewFiles(folder / ".velkreport-probe-0")); // a file, not a folder
-    EXPECT_FALSE(folderTakesNewFiles("/proc")); // not even for root
+    EXPECT_FALSE(folderTakesNewFiles("/proc"));                        // not even for root
 }
 
 TEST(SettingsLocation, BesideAWritableProgramElseInTheConfigurationFolder) {
