@@ -5,9 +5,9 @@ BUILD_DIR = build/$(PRESET)
 FUZZ_SECONDS ?= 60
 
 # The window's tests, the code with a worker thread, under ThreadSanitizer.
-TSAN_TESTS = MainWindowTest AboutBoxTest ColorgrammePageTest StationDialogTest
+TSAN_TESTS = MainWindowTest AboutBoxTest ColorgrammePageTest StationDialogTest TextViewTest
 
-.PHONY: all deps configure build run test asan-test tsan-test bench fuzz format clean
+.PHONY: all deps configure build run test asan-test tsan-test bench fuzz format clean package
 
 all: build
 
@@ -43,6 +43,14 @@ fuzz: deps
 	@test -f build/fuzz/build.ninja || cmake --preset fuzz
 	cmake --build --preset fuzz --target fuzz_pipeline fuzz_settings
 	sh tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+# The Debian package, from the release preset and only the two programs:
+# build/release/velkreport_VERSION_ARCH.deb.
+PACKAGE_PRESET ?= release
+package: deps
+	@test -f build/$(PACKAGE_PRESET)/build.ninja || cmake --preset $(PACKAGE_PRESET)
+	cmake --build --preset $(PACKAGE_PRESET) --target velkreport velkreport-cli
+	cd build/$(PACKAGE_PRESET) && cpack -G DEB
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

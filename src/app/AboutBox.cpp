@@ -53,7 +53,6 @@ void ClickableLabel::paintEvent(QPaintEvent*) {
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setWindowIcon(programIcon());
@@ -86,7 +85,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     programIconLabel->setGeometry(166, 32, 57, 57);
     programIconLabel->setPixmap(paintEchoAntenna(kNaturalIconSize));
 
-    auto* authorLabel = new QLabel(QStringLiteral("制 作"), panel);
+    authorLabel = new QLabel(panel);
     authorLabel->setGeometry(8, 94, 44, 16);
     copyrightLabel = new QLabel(QString::fromUtf8(kAuthor), panel);
     copyrightLabel->setGeometry(56, 94, 164, 16);
@@ -125,11 +124,22 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 void AboutBox::startUp() {
-    versionLabel->setText(QString::fromUtf8(kAboutVersion));
     productNameLabel->setText(QString::fromUtf8(kAppTitle));
-    if (DebugMode) {
-        okButton->setText(QStringLiteral("デバッグ中"));
+    retranslate();
+}
+
+void AboutBox::retranslate() {
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
+    authorLabel->setText(tr("制 作"));
+    versionLabel->setText(tr("Version 0.12"));
+    okButton->setText(DebugMode ? tr("デバッグ中") : QStringLiteral("OK"));
+}
+
+void AboutBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
     }
+    QDialog::changeEvent(event);
 }
 
 void AboutBox::programIconClicked() {

@@ -29,6 +29,13 @@ public:
     QLabel* copyrightLabel; // author
     QLabel* commentsLabel;  // e-mail address
     QPushButton* okButton;
+    QLabel* authorLabel; // 制 作
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void retranslate();
 };
 
 class ClickableLabel : public QWidget {

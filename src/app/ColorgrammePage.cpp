@@ -59,16 +59,19 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     monthChooser = new QComboBox(this);
     monthChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     monthChooser->setMinimumContentsLength(7);
-    fixedMaximum = new QCheckBox(QStringLiteral("最大値を固定"), this);
+    fixedMaximum = new QCheckBox(this);
+    captions_.text(fixedMaximum, QT_TR_NOOP("最大値を固定"));
     maximumBox = new QSpinBox(this);
     maximumBox->setRange(1, kLargestManualMaximum);
     maximumBox->setValue(1);
     maximumBox->setEnabled(false);
-    recomputeButton = new QPushButton(QStringLiteral("再計算"), this);
-    exportButton = new QPushButton(QStringLiteral("画像出力"), this);
+    recomputeButton = new QPushButton(this);
+    captions_.text(recomputeButton, QT_TR_NOOP("再計算"));
+    exportButton = new QPushButton(this);
+    captions_.text(exportButton, QT_TR_NOOP("画像出力"));
     exportButton->setEnabled(false);
     jpegBox = new QCheckBox(QStringLiteral("JPEG"), this);
-    jpegBox->setToolTip(QStringLiteral("PNGに加えてJPEGでも出力します"));
+    captions_.toolTip(jpegBox, QT_TR_NOOP("PNGに加えてJPEGでも出力します"));
     exportNote = new QLabel(this);
     // The names written must not widen the window: the note takes the room
     // there is and shows the rest in its tooltip.
@@ -80,7 +83,9 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     dayChart->setAccent(QColor(235, 135, 20));
 
     auto* controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("月 (UT)"), this));
+    auto* monthLabel = new QLabel(this);
+    captions_.text(monthLabel, QT_TR_NOOP("月 (UT)"));
+    controls->addWidget(monthLabel);
     controls->addWidget(monthChooser);
     controls->addSpacing(12);
     controls->addWidget(fixedMaximum);
@@ -174,14 +179,22 @@ void ColorgrammePage::fixedMaximumToggled() {
     renderShown();
 }
 
+void ColorgrammePage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        captions_.retranslate();
+        renderShown(); // the charts' titles
+    }
+    QWidget::changeEvent(event);
+}
+
 void ColorgrammePage::renderShown() {
     const ColorgrammeMonth* m = shownMonth();
     if (!m) {
         image_ = QImage();
         view->setMonth(nullptr, image_, std::nullopt);
         view->setChosenDay(0);
-        hourChart->setBars(QStringLiteral("時別 (UT)"), {}, {}, 1);
-        dayChart->setBars(QStringLiteral("日合計"), {}, {}, 1);
+        hourChart->setBars(tr("時別 (UT)"), {}, {}, 1);
+        dayChart->setBars(tr("日合計"), {}, {}, 1);
         return;
     }
     const std::optional<double> manual = manualMaximum();
@@ -199,8 +212,8 @@ void ColorgrammePage::renderShown() {
         }
         labels.append(day == 1 || day % 5 == 0 ? QString::number(day) : QString());
     }
-    dayChart->setBars(QStringLiteral("%1 日合計").arg(monthText(m->year, m->month)),
-                      std::move(totals), labels, 1);
+    dayChart->setBars(tr("%1 日合計").arg(monthText(m->year, m->month)), std::move(totals), labels,
+                      1);
     chooseDay(chosenDay_);
 }
 
@@ -240,7 +253,7 @@ void ColorgrammePage::updateHourChart() {
         }
         labels.append(hour % 6 == 0 ? QStringLiteral("%1h").arg(hour) : QString());
     }
-    hourChart->setBars(QStringLiteral("%1-%2 時別 (UT)")
+    hourChart->setBars(tr("%1-%2 時別 (UT)")
                            .arg(monthText(m->year, m->month))
                            .arg(chosenDay_, 2, 10, QLatin1Char('0')),
                        std::move(hours), labels, top);
@@ -274,7 +287,7 @@ QStringList ColorgrammePage::exportImage() {
         file.close();
         written.append(jpg);
     }
-    exportNote->setText(QStringLiteral("出力: %1").arg(written.join(QStringLiteral(", "))));
+    exportNote->setText(tr("出力: %1").arg(written.join(QStringLiteral(", "))));
     exportNote->setToolTip(exportNote->text());
     return written;
 }

@@ -9,6 +9,7 @@
 // costs one picture per choice. The export throws IoError like every other
 // output, so the window runs it through its error guard.
 
+#include "app/Captions.h"
 #include "reports/Colorgramme.h"
 
 #include <QImage>
@@ -64,7 +65,11 @@ public:
     BarChart* hourChart;
     BarChart* dayChart;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    Captions captions_{"ColorgrammePage"};
     void showChosenMonth();
     void renderShown();
     void updateHourChart();

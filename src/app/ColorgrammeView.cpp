@@ -2,6 +2,7 @@
 
 #include "app/TextView.h"
 
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,18 +46,20 @@ QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
         value = QString::number(cell.value);
         const double top = colorgrammeScaleMaximum(month, manualMaximum);
         if (manualMaximum && static_cast<double>(cell.value) > top) {
-            value += QStringLiteral(" (最大値 %1 を超えています)").arg(numberText(top));
+            value += QCoreApplication::translate("ColorgrammeView", " (最大値 %1 を超えています)")
+                         .arg(numberText(top));
         }
         break;
     }
     case CellState::Noise:
-        value = QStringLiteral("ノイズ (しきい値以下)");
+        value = QCoreApplication::translate("ColorgrammeView", "ノイズ (しきい値以下)");
         break;
     case CellState::Unobserved:
-        value = QStringLiteral("観測なし");
+        value = QCoreApplication::translate("ColorgrammeView", "観測なし");
         break;
     }
-    return QStringLiteral("UT: %1-%2-%3 %4h\n地方時: %5\n値: %6\n観測時間: %7 分\n備考: %8")
+    return QCoreApplication::translate(
+               "ColorgrammeView", "UT: %1-%2-%3 %4h\n地方時: %5\n値: %6\n観測時間: %7 分\n備考: %8")
         .arg(QString::number(month.year), twoDigits(month.month), twoDigits(day), twoDigits(hour),
              localHourText(cell.localKey), value, QString::number(cell.observedMinutes),
              cp932ToQString(cell.remark));
@@ -311,9 +314,9 @@ void BarChart::paintEvent(QPaintEvent*) {
     painter.setPen(palette().text().color());
     painter.drawText(QRectF(6, 3, width() - 12, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      title_);
-    painter.drawText(QRectF(6, 3, width() - 12, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("最大 %1").arg(numberText(top)));
+    painter.drawText(
+        QRectF(6, 3, width() - 12, metrics.height()), Qt::AlignRight | Qt::AlignVCenter,
+        QCoreApplication::translate("ColorgrammeView", "最大 %1").arg(numberText(top)));
 
     for (int i = 0; i < static_cast<int>(bars_.size()); ++i) {
         const QRectF column = columnRect(i);

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("ヘルプ"));
+    setWindowTitle(tr("ヘルプ"));
     auto* text = new QTextBrowser(this);
     text->setHtml(helpText());
     text->setOpenLinks(false);
@@ -18,7 +18,7 @@ HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
 }
 
 QString HelpDialog::helpText() {
-    return QStringLiteral(
+    return tr(
         "<h3>毎日の作業</h3>"
         "<ol>"
         "<li><b>データファイルを開く</b>: 「読み込み」または「velkdata読込」ボタン、"
@@ -34,7 +34,8 @@ QString HelpDialog::helpText() {
         "「常にファイルに出力する」をチェックしておくと、読み込みのたびに自動で書き出します。</li>"
         "</ol>"
         "<h3>出力ファイル</h3>"
-        "<p>ファイルはカレントフォルダに作られます。</p>"
+        "<p>ファイルは「Main」ページの「出力フォルダ」に作られます"
+        " (起動したときのカレントフォルダ。「変更...」で選べます)。</p>"
         "<ul>"
         "<li>report10.csv: 10分ごとの表</li>"
         "<li>report60.csv: 1時間ごとの表</li>"
@@ -49,5 +50,15 @@ QString HelpDialog::helpText() {
         "</ul>"
         "<p>前のファイルは書き換える前に拡張子 .bak の名前で残ります"
         " (NoObsList.txt を除く)。</p>"
-        "<p>設定はメニュー「設定」の「設定を保存」で保存され、次回の起動時に読み込まれます。</p>");
+        "<p>設定はメニュー「設定」の「設定を保存」で保存され、次回の起動時に読み込まれます。"
+        "プログラムのフォルダに書き込めないときは ~/.config/velkreport に保存されます。</p>"
+        "<h3>便利な操作</h3>"
+        "<ul>"
+        "<li>Ctrl+O でファイルを開き、Ctrl+Q で終了、F1 でこのヘルプを開きます。</li>"
+        "<li>データファイルをウィンドウにドロップしても開けます。</li>"
+        "<li>「ファイル」の「最近使ったファイル」に最近の5個のファイルが並びます。"
+        "「起動時に前回のファイルを開く」をチェックすると、次回から自動で開きます。</li>"
+        "<li>メニュー「言語 / Language」で日本語と英語を切り替えます。"
+        "出力ファイルの中身は言語によって変わりません。</li>"
+        "</ul>");
 }

@@ -18,10 +18,15 @@
 #include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
 #include "shared/DateTime.h"
+#include "shared/FileNames.h"
 #include "shared/Messages.h"
 #include "shared/PngWriter.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -32,20 +37,40 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
 
-MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), openDialog(&MainWindow::runOpenDialog) {
+namespace {
+constexpr int kRecentFileCount = 5;
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent, const std::string& programFile)
+    : QMainWindow(parent), openDialog([this](QWidget* dialogParent) {
+          return runOpenDialog(dialogParent, lastFolder_);
+      }),
+      folderDialog([this](QWidget* dialogParent) -> std::optional<QString> {
+          const QString folder = QFileDialog::getExistingDirectory(dialogParent, tr("出力フォルダ"),
+                                                                   QDir::currentPath());
+          return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
+      }) {
+    settingsFile_ = programFile.empty() ? defaultSettingsFileName() : settingsFileFor(programFile);
+    preferences_ = std::make_unique<QSettings>(preferencesFile(), QSettings::IniFormat);
+    // Before anything is built: every caption is made in the chosen language.
+    languageSwitch_.apply(
+        languageFromCode(preferences_->value(QStringLiteral("language")).toString()));
     setFont(windowFont());
     setWindowIcon(programIcon());
     buildPages();
@@ -58,6 +83,11 @@ MainWindow::MainWindow(QWidget* parent)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    setAcceptDrops(true);
+    statusBar()->setFont(font());
+    captions_.title(this, QT_TR_NOOP("VelkReport Vertion 0.12"));
+    // Texts the core hands over, translated where the window shows them.
+    static_cast<void>(QT_TR_NOOP("計算中"));
     connectHandlers();
     workspace_.onMessage = [this](const std::string& text) { showCoreMessage(text); };
     guarded([this] { startUp(); });
@@ -65,15 +95,25 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-std::optional<QString> MainWindow::runOpenDialog(QWidget* parent) {
+QString MainWindow::preferencesFile() const {
+    return QFile::decodeName(
+        QByteArray::fromStdString(replaceExtension(settingsFile_, ".window.ini")));
+}
+
+std::optional<QString> MainWindow::runOpenDialog(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent);
+    if (!folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
+    // The details view shows sizes and dates, which tell one day's file from another.
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(860, 520);
     // AnyFile: a typed name of a file that does not exist is accepted too; the
     // recompute decides what a missing file means.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    const QStringList filters = {QStringLiteral("CSVファイル(*.csv)"),
-                                 QStringLiteral("テキストファイル(*.txt)"),
-                                 QStringLiteral("すべてのファイル(*)")};
+    const QStringList filters = {tr("CSVファイル(*.csv)"), tr("テキストファイル(*.txt)"),
+                                 tr("すべてのファイル(*)")};
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.front());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -126,6 +166,16 @@ void MainWindow::connectHandlers() {
     bind(saveSettingsAction, &QAction::triggered, &MainWindow::saveSettingsClicked);
     bind(showSettingsAction, &QAction::triggered, &MainWindow::showSettingsClicked);
     bind(helpAction, &QAction::triggered, &MainWindow::showHelp);
+    bind(chooseOutputFolderAction, &QAction::triggered, &MainWindow::chooseOutputFolder);
+    bind(chooseOutputFolderButton, &QPushButton::clicked, &MainWindow::chooseOutputFolder);
+    bind(reopenLastAction, &QAction::toggled, &MainWindow::reopenLastToggled);
+    connect(japaneseAction, &QAction::triggered, this, [this] { setLanguage(Language::Japanese); });
+    connect(englishAction, &QAction::triggered, this, [this] { setLanguage(Language::English); });
+    for (QAbstractButton* option : {static_cast<QAbstractButton*>(rmobMonthlyImages),
+                                    static_cast<QAbstractButton*>(colorgrammePage->fixedMaximum),
+                                    static_cast<QAbstractButton*>(colorgrammePage->jpegBox)}) {
+        connect(option, &QAbstractButton::toggled, this, [this] { keepColorgrammeOptions(); });
+    }
     bind(aboutAction, &QAction::triggered, &MainWindow::showAbout);
     bind(stationAction, &QAction::triggered, &MainWindow::stationInfoClick);
     bind(rmobMonthlyButton, &QPushButton::clicked, &MainWindow::rmobMonthlyClick);
@@ -162,7 +212,6 @@ void MainWindow::connectHandlers() {
 
 void MainWindow::startUp() {
     buildDebugMenu();
-    setWindowTitle(QString::fromUtf8(kMainCaption));
     for (QPushButton* button : {openButton, openDefaultButton, exitButton}) {
         button->setEnabled(true);
     }
@@ -171,11 +220,155 @@ void MainWindow::startUp() {
         button->setEnabled(false);
     }
     setDefaultSettings(workspace_.settings);
+    workspace_.settings.filePath = settingsFile_;
     loadSettings(workspace_.settings, workspace_.onMessage);
     showSettingsInControls();
     workspace_.textReportStale = true;
     pages->setCurrentWidget(mainTab);
     openDefaultButton->setFocus();
+    showOutputFolder();
+    restorePreferences();
+    const QStringList recent = recentFiles();
+    if (reopenLastAction->isChecked() && !recent.isEmpty() && QFile::exists(recent.front())) {
+        openFile(recent.front());
+    }
+}
+
+void MainWindow::restorePreferences() {
+    const QSignalBlocker quiet(reopenLastAction);
+    reopenLastAction->setChecked(preferences_->value(QStringLiteral("reopenLastFile")).toBool());
+    lastFolder_ = preferences_->value(QStringLiteral("lastFolder")).toString();
+    const bool english = language() == Language::English;
+    japaneseAction->setChecked(!english);
+    englishAction->setChecked(english);
+    showRecentFiles();
+    preferences_->beginGroup(QStringLiteral("colorgramme"));
+    rmobMonthlyImages->setChecked(
+        preferences_->value(QStringLiteral("picturesWithMonthlyFiles")).toBool());
+    colorgrammePage->jpegBox->setChecked(preferences_->value(QStringLiteral("jpeg")).toBool());
+    // The value matters only while fixed; otherwise each month brings its own.
+    const bool fixed = preferences_->value(QStringLiteral("fixedMaximum")).toBool();
+    const int maximum = preferences_->value(QStringLiteral("maximum"), 0).toInt();
+    if (fixed && maximum > 0) {
+        colorgrammePage->maximumBox->setValue(maximum);
+    }
+    colorgrammePage->fixedMaximum->setChecked(fixed);
+    preferences_->endGroup();
+}
+
+void MainWindow::keepColorgrammeOptions() {
+    preferences_->beginGroup(QStringLiteral("colorgramme"));
+    preferences_->setValue(QStringLiteral("picturesWithMonthlyFiles"),
+                           rmobMonthlyImages->isChecked());
+    preferences_->setValue(QStringLiteral("jpeg"), colorgrammePage->jpegBox->isChecked());
+    preferences_->setValue(QStringLiteral("fixedMaximum"),
+                           colorgrammePage->fixedMaximum->isChecked());
+    preferences_->setValue(QStringLiteral("maximum"), colorgrammePage->maximumBox->value());
+    preferences_->endGroup();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    keepColorgrammeOptions();
+    preferences_->sync();
+    QMainWindow::closeEvent(event);
+}
+
+QStringList MainWindow::recentFiles() const {
+    return preferences_->value(QStringLiteral("recentFiles")).toStringList();
+}
+
+void MainWindow::rememberFile(const QString& name) {
+    const QString path = QFileInfo(name).absoluteFilePath();
+    QStringList recent = recentFiles();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > kRecentFileCount) {
+        recent.removeLast();
+    }
+    preferences_->setValue(QStringLiteral("recentFiles"), recent);
+    lastFolder_ = QFileInfo(path).absolutePath();
+    preferences_->setValue(QStringLiteral("lastFolder"), lastFolder_);
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles() {
+    recentMenu->clear();
+    const QStringList recent = recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString name = recent[i];
+        QAction* entry = recentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(name)));
+        connect(entry, &QAction::triggered, this, [this, name] {
+            if (!BusyGuard::active()) {
+                openFile(name);
+            }
+        });
+    }
+    recentMenu->setEnabled(!recent.isEmpty());
+}
+
+void MainWindow::reopenLastToggled() {
+    preferences_->setValue(QStringLiteral("reopenLastFile"), reopenLastAction->isChecked());
+}
+
+void MainWindow::setLanguage(Language language) {
+    languageSwitch_.apply(language);
+    preferences_->setValue(QStringLiteral("language"), languageCode(language));
+    japaneseAction->setChecked(language == Language::Japanese);
+    englishAction->setChecked(language == Language::English);
+    // Also done on the LanguageChange event, which Qt posts; here at once.
+    captions_.retranslate();
+    markLaggingPages();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        captions_.retranslate();
+        markLaggingPages();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile() || BusyGuard::active()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openFile(urls.front().toLocalFile());
+}
+
+void MainWindow::showOutputFolder() {
+    outputFolderField->setText(QDir::toNativeSeparators(QDir::currentPath()));
+    outputFolderField->setCursorPosition(0);
+}
+
+void MainWindow::chooseOutputFolder() {
+    const std::optional<QString> folder = folderDialog(this);
+    if (!folder) {
+        return;
+    }
+    if (!QDir::setCurrent(*folder)) {
+        showMessageBox(
+            this, QMessageBox::Warning,
+            tr("フォルダ「%1」に移動できません。").arg(QDir::toNativeSeparators(*folder)));
+        return;
+    }
+    outputFolder_ = QDir::currentPath();
+    showOutputFolder();
+    statusBar()->showMessage(tr("出力フォルダ: %1").arg(QDir::toNativeSeparators(outputFolder_)));
+}
+
+void MainWindow::reportWritten(const QString& fileName) {
+    statusBar()->showMessage(
+        tr("%1 を %2 に出力しました").arg(fileName, QDir::toNativeSeparators(QDir::currentPath())));
 }
 
 void MainWindow::buildDebugMenu() {
@@ -212,6 +405,12 @@ void MainWindow::enableOutputButtons() {
 }
 
 Recompute MainWindow::pipeline(const Progress& progress) {
+    // The outputs are relative names: a chosen folder is made current again
+    // before each run, should anything have moved away from it.
+    if (!outputFolder_.isEmpty() && QDir::currentPath() != outputFolder_) {
+        QDir::setCurrent(outputFolder_);
+    }
+    showOutputFolder();
     return Recompute(workspace_, *this, progress);
 }
 
@@ -246,15 +445,30 @@ void MainWindow::openDataFile() {
     if (!name) {
         return;
     }
+    openFile(*name);
+}
+
+void MainWindow::openFile(const QString& name) {
     // The name is used to open the file, so it keeps the file system's spelling.
-    dialogFileName_ = QFile::encodeName(*name).toStdString();
+    dialogFileName_ = QFile::encodeName(name).toStdString();
+    bool read = false;
     try {
         recompute();
+        read = !lastRunCancelled_;
     } catch (const std::exception& error) {
         // The failed step's box, then the window as after a finished run.
         showErrorBox(this, error);
     }
     enableOutputButtons();
+    if (QFileInfo(name).isFile()) {
+        rememberFile(name);
+    }
+    if (read) {
+        statusBar()->showMessage(tr("%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4")
+                                     .arg(QDir::toNativeSeparators(name), lineCountField->text(),
+                                          rejectedCountField->text(),
+                                          QDir::toNativeSeparators(QDir::currentPath())));
+    }
 }
 
 void MainWindow::recompute() {
@@ -265,12 +479,12 @@ void MainWindow::recompute() {
         const int unshown = messageRun_.unshown;
         messageRun_ = MessageRun{};
         if (unshown > 0) {
-            showMessageBox(
-                this, QMessageBox::Information,
-                QStringLiteral("表示しなかったメッセージが %1 件あります。").arg(unshown));
+            showMessageBox(this, QMessageBox::Information,
+                           tr("表示しなかったメッセージが %1 件あります。").arg(unshown));
         }
     };
     cancelRequested_ = false;
+    lastRunCancelled_ = false;
     Progress progress;
     progress.report = [this](const std::string& step, double fraction) {
         showProgress(step, fraction);
@@ -280,6 +494,7 @@ void MainWindow::recompute() {
         const BusyGuard busy(this);
         pipeline(progress).recompute(dialogFileName_);
     } catch (const RecomputeCancelled&) {
+        lastRunCancelled_ = true;
         showProgress(std::string(), 1.0);
         dialogFileName_ = completedFileName_;
         setDataFileName(completedFileName_);
@@ -308,18 +523,22 @@ void MainWindow::showCoreMessage(const std::string& cp932Text) {
 }
 void MainWindow::writeTenMinuteTable() {
     pipeline().writeTenMinuteTable();
+    reportWritten(QString::fromUtf8(kTenMinuteTableFile));
 }
 void MainWindow::writeHourTable() {
     pipeline().writeHourTable();
+    reportWritten(QString::fromUtf8(kHourTableFile));
 }
 void MainWindow::updateTextReport() {
     pipeline().updateTextReport();
 }
 void MainWindow::writeTextReport() {
     pipeline().writeTextReport();
+    reportWritten(QString::fromUtf8(kReportTextFile));
 }
 void MainWindow::updateAndWriteTextReport() {
     pipeline().updateAndWriteTextReport();
+    reportWritten(QString::fromUtf8(kReportTextFile));
 }
 void MainWindow::buildRmobTables() {
     pipeline().buildRmobTables();
@@ -330,9 +549,11 @@ void MainWindow::updateRmobTables() {
 }
 void MainWindow::writeRmobTables() {
     pipeline().writeRmobTables();
+    reportWritten(QString::fromUtf8(kRmobFile));
 }
 void MainWindow::updateAndWriteRmobTables() {
     pipeline().updateAndWriteRmobTables();
+    reportWritten(QString::fromUtf8(kRmobFile));
 }
 
 void MainWindow::pageShown(int index) {
@@ -384,8 +605,8 @@ bool MainWindow::colorgrammeLags() const {
 void MainWindow::markLaggingPages() {
     const bool rmobLags = rmobPageLags();
     const bool colorgrammeLags = this->colorgrammeLags();
-    const QString lagNote = QStringLiteral(" (要再計算)");
-    const QString lagTip = QStringLiteral("設定が変わりました。再計算で新しい設定に合わせます。");
+    const QString lagNote = tr(" (要再計算)");
+    const QString lagTip = tr("設定が変わりました。再計算で新しい設定に合わせます。");
     const std::pair<QWidget*, std::pair<QString, bool>> tabs[] = {
         {rmobTab, {QStringLiteral("RMOB"), rmobLags}},
         {colorgrammePage, {QStringLiteral("Colorgramme"), colorgrammeLags}},
@@ -419,20 +640,23 @@ void MainWindow::rmobMonthlyClick() {
         pipeline().writeMonthlyRmobFiles(station, "", pictures, colorgrammePage->manualMaximum());
     const std::vector<std::string>& files = written.files;
     if (files.empty()) {
-        showMessageBox(
-            this, QMessageBox::Information,
-            QStringLiteral("出力する月がありません。先にデータファイルを読み込んでください。"));
+        showMessageBox(this, QMessageBox::Information,
+                       tr("出力する月がありません。先にデータファイルを読み込んでください。"));
         return;
     }
-    QString text = QStringLiteral("RMOB月別ファイルを %1 個出力しました。").arg(files.size());
+    QString text = tr("RMOB月別ファイルを %1 個出力しました。").arg(files.size());
     text += QStringLiteral("\n%1").arg(QFile::decodeName(QByteArray::fromStdString(files.front())));
     if (files.size() > 1) {
         text += QStringLiteral(" ～ %1").arg(
             QFile::decodeName(QByteArray::fromStdString(files.back())));
     }
     if (pictures) {
-        text += QStringLiteral("\n画像を %1 個出力しました。").arg(written.pictures.size());
+        text +=
+            QStringLiteral("\n") + tr("画像を %1 個出力しました。").arg(written.pictures.size());
     }
+    statusBar()->showMessage(tr("RMOB月別ファイルを %1 個 %2 に出力しました")
+                                 .arg(files.size())
+                                 .arg(QDir::toNativeSeparators(QDir::currentPath())));
     showMessageBox(this, QMessageBox::Information, text);
 }
 
@@ -449,11 +673,15 @@ void MainWindow::exitClicked() {
 
 void MainWindow::restoreDefaultSettings() {
     setDefaultSettings(workspace_.settings);
+    workspace_.settings.filePath = settingsFile_;
     showSettingsInControls();
 }
 
 void MainWindow::saveSettingsClicked() {
     saveSettings(workspace_.settings);
+    statusBar()->showMessage(
+        tr("設定を %1 に保存しました")
+            .arg(QFile::decodeName(QByteArray::fromStdString(workspace_.settings.filePath))));
 }
 void MainWindow::showSettingsClicked() {
     showCp932Message(this, settingsDisplayText(workspace_.settings));
@@ -576,7 +804,8 @@ void MainWindow::setDataFileName(const std::string& name) {
 
 // Between the steps of a recompute the window paints (the caption 計算中 first).
 void MainWindow::setRecomputeCaption(const std::string& caption) {
-    recomputeButton->setText(cp932ToQString(caption));
+    // The core's captions are the Japanese source texts of this window's own.
+    recomputeButton->setText(captions_.translated(cp932ToQString(caption).toUtf8().constData()));
     BusyGuard::breathe();
 }
 

@@ -23,12 +23,15 @@
 // During a recompute, each message of the core offers to stop showing the
 // rest; how many were not shown follows in one box at the end of the run.
 
+#include "app/Captions.h"
+#include "app/Language.h"
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +46,7 @@ class QProgressBar;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QSettings;
 class QTabWidget;
 class AboutBox;
 class LargeTextView;
@@ -52,14 +56,27 @@ class WholeSpinBox;
 class MainWindow : public QMainWindow, public RecomputeView {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // programFile: where the program is taken to lie, which decides where the
+    // settings, the station file and the preferences are kept (see
+    // settingsFileFor); empty for the running program.
+    explicit MainWindow(QWidget* parent = nullptr, const std::string& programFile = {});
     ~MainWindow() override;
 
     // The open dialog: returns the confirmed name, nothing when cancelled.
-    // Tests replace it.
+    // Tests replace it, and the folder dialog of 出力フォルダ.
     using OpenDialogCall = std::function<std::optional<QString>(QWidget* parent)>;
     OpenDialogCall openDialog;
-    static std::optional<QString> runOpenDialog(QWidget* parent);
+    OpenDialogCall folderDialog;
+    static std::optional<QString> runOpenDialog(QWidget* parent, const QString& folder);
+
+    // The window's own preferences (language, recent files, the colorgramme's
+    // options), kept beside the settings file.
+    QString preferencesFile() const;
+    // The data files opened last, newest first, at most five.
+    QStringList recentFiles() const;
+    void openFile(const QString& name); // as if confirmed in the open dialog
+    void setLanguage(Language language);
+    Language language() const { return languageSwitch_.current(); }
 
     void setAboutBox(AboutBox* box) { aboutBox_ = box; }
 
@@ -88,6 +105,8 @@ public:
     void showSettingsClicked();    // 設定の表示
     void showAbout();
     void showHelp();
+    void chooseOutputFolder();
+    void reopenLastToggled();
 
     // The colorgramme page, the monthly RMOB files and the station dialog.
     void showColorgramme(); // build the months while they lag behind the data
@@ -193,6 +212,14 @@ public:
     QMenu* settingsMenu;
     QMenu* helpMenu;
     QMenu* debugMenu;
+    QMenu* recentMenu;
+    QMenu* languageMenu;
+    QAction* japaneseAction;
+    QAction* englishAction;
+    QAction* reopenLastAction;
+    QAction* chooseOutputFolderAction;
+    QLineEdit* outputFolderField;
+    QPushButton* chooseOutputFolderButton;
     QAction* openAction;
     QAction* exitAction;
     QAction* defaultsAction;
@@ -214,7 +241,20 @@ public:
     QProgressBar* progressBar;
     QPushButton* cancelButton;
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void openChosenFile();
+    void rememberFile(const QString& name);
+    void showRecentFiles();
+    void showOutputFolder();
+    void restorePreferences();
+    void keepColorgrammeOptions();
+    void reportWritten(const QString& fileName);
     void buildPages();
     QWidget* buildMainPage();
     void buildMenus();
@@ -258,6 +298,13 @@ private:
     MessageRun messageRun_;
     AboutBox* aboutBox_ = nullptr;
     bool cancelRequested_ = false;
+    bool lastRunCancelled_ = false; // the last recompute was stopped by the user
     std::string completedFileName_; // the data file of the pages, kept when a run is stopped
     Workspace workspace_;
+    std::string settingsFile_;
+    std::unique_ptr<QSettings> preferences_;
+    LanguageSwitch languageSwitch_;
+    Captions captions_{"MainWindow"};
+    QString lastFolder_;   // where the open dialog starts
+    QString outputFolder_; // chosen by the user; empty: the current folder
 };

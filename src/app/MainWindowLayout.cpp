@@ -8,6 +8,7 @@
 #include "app/WholeSpinBox.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -42,8 +43,8 @@ QLineEdit* makeField(QWidget* parent, const QString& initial) {
     return field;
 }
 
-QCheckBox* makeCheck(QWidget* parent, const QString& caption, bool checked) {
-    auto* box = new QCheckBox(caption, parent);
+QCheckBox* makeCheck(QWidget* parent, bool checked) {
+    auto* box = new QCheckBox(parent);
     box->setChecked(checked);
     return box;
 }
@@ -97,17 +98,30 @@ void MainWindow::buildPages() {
     tabStyle->setParent(pages->tabBar());
     pages->tabBar()->setStyle(tabStyle);
 
+    // Each check box and button gets its caption through captions_, in the
+    // language of the moment.
+    const auto check = [this](QWidget* parent, const char* source, bool checked) {
+        QCheckBox* box = makeCheck(parent, checked);
+        captions_.text(box, source);
+        return box;
+    };
+    const auto button = [this](QWidget* parent, const char* source) {
+        auto* made = new QPushButton(parent);
+        captions_.text(made, source);
+        return made;
+    };
+
     mainTab = buildMainPage();
     pages->addTab(mainTab, QStringLiteral("Main"));
 
-    rawDataTab = makeViewPage(rawDataView, QStringLiteral("Orginal velkdata.csv"), nullptr);
+    rawDataTab = makeViewPage(rawDataView, tr("Orginal velkdata.csv"), nullptr);
     pages->addTab(rawDataTab, QStringLiteral("velkdata.csv"));
 
     auto* reportPanel = makePanel(nullptr);
-    reportPageLongEchoCheck = makeCheck(reportPanel, QStringLiteral("Long echo"), true);
-    reportPageOtherDataCheck = makeCheck(reportPanel, QStringLiteral("Other Data"), false);
-    reportRecomputeButton = new QPushButton(QStringLiteral("再計算"), reportPanel);
-    reportWriteButton = new QPushButton(QStringLiteral("file 出力"), reportPanel);
+    reportPageLongEchoCheck = check(reportPanel, QT_TR_NOOP("Long echo"), true);
+    reportPageOtherDataCheck = check(reportPanel, QT_TR_NOOP("Other Data"), false);
+    reportRecomputeButton = button(reportPanel, QT_TR_NOOP("再計算"));
+    reportWriteButton = button(reportPanel, QT_TR_NOOP("file 出力"));
     auto* reportSide = new QVBoxLayout(reportPanel);
     reportSide->addWidget(reportPageLongEchoCheck);
     reportSide->addWidget(reportPageOtherDataCheck);
@@ -128,12 +142,12 @@ void MainWindow::buildPages() {
     pages->addTab(noObsTab, QStringLiteral("No Observe List"));
 
     auto* rmobPanel = makePanel(nullptr);
-    rmobRecomputeButton = new QPushButton(QStringLiteral("再計算"), rmobPanel);
-    rmobWriteButton = new QPushButton(QStringLiteral("file 出力"), rmobPanel);
-    rmobMonthlyButton = new QPushButton(QStringLiteral("月別ファイル出力"), rmobPanel);
-    rmobMonthlyButton->setToolTip(
-        QStringLiteral("UTの月ごとにRMOBへ送るファイルを観測局情報つきで出力します"));
-    rmobMonthlyImages = makeCheck(rmobPanel, QStringLiteral("画像も出力"), false);
+    rmobRecomputeButton = button(rmobPanel, QT_TR_NOOP("再計算"));
+    rmobWriteButton = button(rmobPanel, QT_TR_NOOP("file 出力"));
+    rmobMonthlyButton = button(rmobPanel, QT_TR_NOOP("月別ファイル出力"));
+    captions_.toolTip(rmobMonthlyButton,
+                      QT_TR_NOOP("UTの月ごとにRMOBへ送るファイルを観測局情報つきで出力します"));
+    rmobMonthlyImages = check(rmobPanel, QT_TR_NOOP("画像も出力"), false);
     auto* rmobSide = new QVBoxLayout(rmobPanel);
     rmobSide->addWidget(rmobRecomputeButton);
     rmobSide->addWidget(rmobWriteButton);
@@ -162,29 +176,53 @@ QWidget* MainWindow::buildMainPage() {
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
+    const auto label = [this](QWidget* parent, const char* source) {
+        auto* made = new QLabel(parent);
+        captions_.text(made, source);
+        return made;
+    };
+    const auto check = [this](QWidget* parent, const char* source, bool checked) {
+        QCheckBox* box = makeCheck(parent, checked);
+        captions_.text(box, source);
+        return box;
+    };
+    const auto button = [this](QWidget* parent, const char* source) {
+        auto* made = new QPushButton(parent);
+        captions_.text(made, source);
+        return made;
+    };
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("データファイル名(velkdata.csv)"), band1));
+    fileRow->addWidget(label(band1, QT_TR_NOOP("データファイル名(velkdata.csv)")));
     dataFileField = makeField(band1, QStringLiteral("velkdata.csv File Name"));
     fileRow->addWidget(dataFileField, 1);
-    openButton = new QPushButton(QStringLiteral("読み込み"), band1);
+    openButton = button(band1, QT_TR_NOOP("読み込み"));
     fileRow->addWidget(openButton);
     grid->addLayout(fileRow, 0, 0, 1, 8);
-    const auto addField = [&](int row, int column, const char* label, QLineEdit*& field,
+    // Where the outputs go: the current folder at start, as for a program
+    // started from a terminal; a desktop menu's current folder is chosen for
+    // the user, so it is shown and can be changed.
+    auto* outputRow = new QHBoxLayout;
+    outputRow->addWidget(label(band1, QT_TR_NOOP("出力フォルダ")));
+    outputFolderField = makeField(band1, QString());
+    outputRow->addWidget(outputFolderField, 1);
+    chooseOutputFolderButton = button(band1, QT_TR_NOOP("変更..."));
+    outputRow->addWidget(chooseOutputFolderButton);
+    grid->addLayout(outputRow, 3, 0, 1, 8);
+    const auto addField = [&](int row, int column, const char* caption, QLineEdit*& field,
                               const char* initial, int stretch) {
-        grid->addWidget(new QLabel(QString::fromUtf8(label), band1), row, column,
-                        Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(label(band1, caption), row, column, Qt::AlignRight | Qt::AlignVCenter);
         field = makeField(band1, QString::fromUtf8(initial));
         grid->addWidget(field, row, column + 1);
         grid->setColumnStretch(column + 1, stretch);
     };
-    addField(1, 0, "最初のデータ", firstLineField, "StartData", 5);
-    addField(1, 2, "日時", firstSlotField, "StartDay", 2);
-    addField(1, 4, "入力数", lineCountField, "InData", 1);
-    addField(1, 6, "合計数", rowCountField, "AllData", 1);
-    addField(2, 0, "最後のデータ", lastLineField, "EndData", 5);
-    addField(2, 2, "日時", lastSlotField, "EndDay", 2);
-    addField(2, 4, "不良数", rejectedCountField, "NGData", 1);
-    addField(2, 6, "不足数", gapCountField, "NotData", 1);
+    addField(1, 0, QT_TR_NOOP("最初のデータ"), firstLineField, "StartData", 5);
+    addField(1, 2, QT_TR_NOOP("日時"), firstSlotField, "StartDay", 2);
+    addField(1, 4, QT_TR_NOOP("入力数"), lineCountField, "InData", 1);
+    addField(1, 6, QT_TR_NOOP("合計数"), rowCountField, "AllData", 1);
+    addField(2, 0, QT_TR_NOOP("最後のデータ"), lastLineField, "EndData", 5);
+    addField(2, 2, QT_TR_NOOP("日時"), lastSlotField, "EndDay", 2);
+    addField(2, 4, QT_TR_NOOP("不良数"), rejectedCountField, "NGData", 1);
+    addField(2, 6, QT_TR_NOOP("不足数"), gapCountField, "NotData", 1);
     const QFontMetrics metrics(font());
     for (QLineEdit* field : {firstSlotField, lastSlotField}) {
         field->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 14);
@@ -198,21 +236,23 @@ QWidget* MainWindow::buildMainPage() {
     auto* band2 = makePanel(page);
     auto* row2 = new QHBoxLayout(band2);
     row2->setContentsMargins(8, 4, 8, 4);
-    row2->addWidget(makeHeading(band2, QStringLiteral("ロングエコーの継続時間")));
+    QLabel* durationHeading = makeHeading(band2, QString());
+    captions_.text(durationHeading, QT_TR_NOOP("ロングエコーの継続時間"));
+    row2->addWidget(durationHeading);
     row2->addSpacing(12);
-    longEchoDurationCheck = makeCheck(band2, QStringLiteral("Long  Echo データ"), false);
+    longEchoDurationCheck = check(band2, QT_TR_NOOP("Long  Echo データ"), false);
     longEchoSecondsSpin = makeSpin(band2, 10);
     longEchoSecondsSpin->setEnabled(false);
-    otherDataDurationCheck = makeCheck(band2, QStringLiteral("Other Data データ"), false);
+    otherDataDurationCheck = check(band2, QT_TR_NOOP("Other Data データ"), false);
     otherDataSecondsSpin = makeSpin(band2, 20);
     otherDataSecondsSpin->setEnabled(false);
     row2->addWidget(longEchoDurationCheck);
     row2->addWidget(longEchoSecondsSpin);
-    row2->addWidget(new QLabel(QStringLiteral("秒"), band2));
+    row2->addWidget(label(band2, QT_TR_NOOP("秒")));
     row2->addSpacing(24);
     row2->addWidget(otherDataDurationCheck);
     row2->addWidget(otherDataSecondsSpin);
-    row2->addWidget(new QLabel(QStringLiteral("秒"), band2));
+    row2->addWidget(label(band2, QT_TR_NOOP("秒")));
     row2->addStretch(1);
     bands->addWidget(band2);
 
@@ -222,12 +262,11 @@ QWidget* MainWindow::buildMainPage() {
     grid3->setContentsMargins(8, 4, 8, 4);
     grid3->setVerticalSpacing(3);
     grid3->addWidget(makeHeading(band3, QStringLiteral("Report TEXT")), 0, 0);
-    writeTextReportButton = new QPushButton(QStringLiteral("file 出力"), band3);
-    alwaysWriteTextReportCheck = makeCheck(band3, QStringLiteral("常にファイルに出力する"), false);
-    longEchoLinesCheck = makeCheck(band3, QStringLiteral("Long  Echo データを出力する"), true);
-    otherDataLinesCheck = makeCheck(band3, QStringLiteral("Other Data データを出力する"), false);
-    percentRatesCheck =
-        makeCheck(band3, QStringLiteral("HRで集計する（１時間未満は%を付ける）"), true);
+    writeTextReportButton = button(band3, QT_TR_NOOP("file 出力"));
+    alwaysWriteTextReportCheck = check(band3, QT_TR_NOOP("常にファイルに出力する"), false);
+    longEchoLinesCheck = check(band3, QT_TR_NOOP("Long  Echo データを出力する"), true);
+    otherDataLinesCheck = check(band3, QT_TR_NOOP("Other Data データを出力する"), false);
+    percentRatesCheck = check(band3, QT_TR_NOOP("HRで集計する（１時間未満は%を付ける）"), true);
     noiseMinutesSpin = makeSpin(band3, 20);
     grid3->addWidget(writeTextReportButton, 1, 0, Qt::AlignLeft);
     grid3->addWidget(alwaysWriteTextReportCheck, 2, 0);
@@ -236,7 +275,7 @@ QWidget* MainWindow::buildMainPage() {
     grid3->addWidget(percentRatesCheck, 0, 2);
     auto* ndRow = new QHBoxLayout;
     ndRow->addWidget(noiseMinutesSpin);
-    ndRow->addWidget(new QLabel(QStringLiteral("分以下のデータはノイズ表示"), band3));
+    ndRow->addWidget(label(band3, QT_TR_NOOP("分以下のデータはノイズ表示")));
     ndRow->addStretch(1);
     grid3->addLayout(ndRow, 1, 2);
     grid3->setColumnStretch(2, 1);
@@ -249,10 +288,10 @@ QWidget* MainWindow::buildMainPage() {
     grid4->setContentsMargins(8, 4, 8, 4);
     grid4->setVerticalSpacing(3);
     grid4->addWidget(makeHeading(band4, QStringLiteral("RMOB")), 0, 0);
-    rmobBandWriteButton = new QPushButton(QStringLiteral("file 出力"), band4);
-    alwaysWriteRmobCheck = makeCheck(band4, QStringLiteral("常にファイルに出力する"), false);
-    rmobLongEchoCheck = makeCheck(band4, QStringLiteral("Long  Echo データを出力する"), true);
-    rmobOtherDataCheck = makeCheck(band4, QStringLiteral("Other Data データを出力する"), false);
+    rmobBandWriteButton = button(band4, QT_TR_NOOP("file 出力"));
+    alwaysWriteRmobCheck = check(band4, QT_TR_NOOP("常にファイルに出力する"), false);
+    rmobLongEchoCheck = check(band4, QT_TR_NOOP("Long  Echo データを出力する"), true);
+    rmobOtherDataCheck = check(band4, QT_TR_NOOP("Other Data データを出力する"), false);
     utOffsetSpin = new WholeSpinBox(band4);
     utOffsetSpin->setBounds(-12, 12);
     utOffsetSpin->setValue(-9);
@@ -261,7 +300,7 @@ QWidget* MainWindow::buildMainPage() {
     grid4->addWidget(rmobLongEchoCheck, 0, 1);
     grid4->addWidget(rmobOtherDataCheck, 1, 1);
     auto* rtzRow = new QHBoxLayout;
-    rtzRow->addWidget(new QLabel(QStringLiteral("UTとの時差"), band4));
+    rtzRow->addWidget(label(band4, QT_TR_NOOP("UTとの時差")));
     rtzRow->addWidget(utOffsetSpin);
     rtzRow->addStretch(1);
     grid4->addLayout(rtzRow, 0, 2);
@@ -272,17 +311,17 @@ QWidget* MainWindow::buildMainPage() {
     // Band 5: the two CSV tables side by side.
     auto* band5 = new QHBoxLayout;
     band5->setSpacing(5);
-    const auto csvPanel = [&](const QString& title, QPushButton*& button, QCheckBox*& line1,
+    const auto csvPanel = [&](const QString& title, QPushButton*& writeButton, QCheckBox*& line1,
                               QCheckBox*& always) {
         auto* panel = makePanel(page);
         auto* grid5 = new QGridLayout(panel);
         grid5->setContentsMargins(8, 4, 8, 4);
         grid5->setVerticalSpacing(3);
         grid5->addWidget(makeHeading(panel, title), 0, 0);
-        button = new QPushButton(QStringLiteral("file 出力"), panel);
-        grid5->addWidget(button, 0, 1, Qt::AlignLeft);
-        line1 = makeCheck(panel, QStringLiteral("1行目にデータフォーマットを出力する"), false);
-        always = makeCheck(panel, QStringLiteral("常にファイルに出力する"), false);
+        writeButton = button(panel, QT_TR_NOOP("file 出力"));
+        grid5->addWidget(writeButton, 0, 1, Qt::AlignLeft);
+        line1 = check(panel, QT_TR_NOOP("1行目にデータフォーマットを出力する"), false);
+        always = check(panel, QT_TR_NOOP("常にファイルに出力する"), false);
         grid5->addWidget(line1, 1, 0, 1, 2);
         grid5->addWidget(always, 2, 0, 1, 2);
         grid5->setColumnStretch(1, 1);
@@ -298,9 +337,9 @@ QWidget* MainWindow::buildMainPage() {
     auto* band6 = makePanel(page);
     auto* row6 = new QHBoxLayout(band6);
     row6->setContentsMargins(8, 4, 8, 4);
-    openDefaultButton = new QPushButton(QStringLiteral("velkdata読込"), band6);
-    recomputeButton = new QPushButton(QStringLiteral("再計算"), band6);
-    exitButton = new QPushButton(QStringLiteral("終了"), band6);
+    openDefaultButton = button(band6, QT_TR_NOOP("velkdata読込"));
+    recomputeButton = button(band6, QT_TR_NOOP("再計算"));
+    exitButton = button(band6, QT_TR_NOOP("終了"));
     row6->addStretch(1);
     row6->addWidget(openDefaultButton);
     row6->addWidget(recomputeButton);
@@ -318,22 +357,49 @@ QWidget* MainWindow::buildMainPage() {
 }
 
 void MainWindow::buildMenus() {
-    fileMenu = menuBar()->addMenu(QStringLiteral("ファイル"));
-    openAction = fileMenu->addAction(QStringLiteral("velkdata.csvファイルを開く"));
+    const auto menu = [this](const char* source) {
+        QMenu* made = menuBar()->addMenu(QString());
+        captions_.title(made, source);
+        return made;
+    };
+    const auto action = [this](QMenu* menu, const char* source, const QKeySequence& keys = {}) {
+        QAction* made = menu->addAction(QString());
+        captions_.text(made, source);
+        made->setShortcut(keys);
+        return made;
+    };
+    fileMenu = menu(QT_TR_NOOP("ファイル(&F)"));
+    openAction =
+        action(fileMenu, QT_TR_NOOP("velkdata.csvファイルを開く(&O)..."), QKeySequence::Open);
+    recentMenu = fileMenu->addMenu(QString());
+    captions_.title(recentMenu, QT_TR_NOOP("最近使ったファイル(&R)"));
+    reopenLastAction = action(fileMenu, QT_TR_NOOP("起動時に前回のファイルを開く"));
+    reopenLastAction->setCheckable(true);
     fileMenu->addSeparator();
-    exitAction = fileMenu->addAction(QStringLiteral("終了"));
-    settingsMenu = menuBar()->addMenu(QStringLiteral("設定"));
-    defaultsAction = settingsMenu->addAction(QStringLiteral("初期設定に戻す"));
-    saveSettingsAction = settingsMenu->addAction(QStringLiteral("設定を保存"));
+    chooseOutputFolderAction = action(fileMenu, QT_TR_NOOP("出力フォルダの変更(&D)..."));
+    fileMenu->addSeparator();
+    exitAction = action(fileMenu, QT_TR_NOOP("終了(&X)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    settingsMenu = menu(QT_TR_NOOP("設定(&S)"));
+    defaultsAction = action(settingsMenu, QT_TR_NOOP("初期設定に戻す(&D)"));
+    saveSettingsAction = action(settingsMenu, QT_TR_NOOP("設定を保存(&S)"));
     settingsMenu->addSeparator();
-    stationAction = settingsMenu->addAction(QStringLiteral("観測局情報"));
-    helpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    helpAction = helpMenu->addAction(QStringLiteral("ヘルプ"));
-    aboutAction = helpMenu->addAction(QStringLiteral("バージョン情報"));
-    debugMenu = menuBar()->addMenu(QStringLiteral("デバッグ"));
-    showSettingsAction = debugMenu->addAction(QStringLiteral("設定の表示"));
-    for (QMenu* menu : {fileMenu, settingsMenu, helpMenu, debugMenu}) {
-        menu->setFont(font()); // popups are windows of their own and inherit nothing
+    stationAction = action(settingsMenu, QT_TR_NOOP("観測局情報(&I)..."));
+    // Each language names itself, so that a user lost in the other one finds the way back.
+    languageMenu = menuBar()->addMenu(QStringLiteral("言語 / &Language"));
+    japaneseAction = languageMenu->addAction(QStringLiteral("日本語"));
+    englishAction = languageMenu->addAction(QStringLiteral("English"));
+    auto* languages = new QActionGroup(languageMenu);
+    for (QAction* choice : {japaneseAction, englishAction}) {
+        choice->setCheckable(true);
+        languages->addAction(choice);
+    }
+    helpMenu = menu(QT_TR_NOOP("ヘルプ(&H)"));
+    helpAction = action(helpMenu, QT_TR_NOOP("ヘルプ(&H)"), QKeySequence::HelpContents);
+    aboutAction = action(helpMenu, QT_TR_NOOP("バージョン情報(&A)"));
+    debugMenu = menu(QT_TR_NOOP("デバッグ"));
+    showSettingsAction = action(debugMenu, QT_TR_NOOP("設定の表示"));
+    for (QMenu* each : {fileMenu, recentMenu, settingsMenu, languageMenu, helpMenu, debugMenu}) {
+        each->setFont(font()); // popups are windows of their own and inherit nothing
     }
 }
 
@@ -397,6 +463,14 @@ void MainWindow::nameControls() {
         {settingsMenu, "MenuSettings"},
         {helpMenu, "MenuHelp"},
         {debugMenu, "MenuDebug"},
+        {languageMenu, "MenuLanguage"},
+        {recentMenu, "MenuRecent"},
+        {japaneseAction, "LanguageJapanese"},
+        {englishAction, "LanguageEnglish"},
+        {reopenLastAction, "ReopenLast"},
+        {chooseOutputFolderAction, "ChooseOutputFolder"},
+        {outputFolderField, "OutputFolder"},
+        {chooseOutputFolderButton, "ChooseOutputFolderButton"},
         {openAction, "Open1"},
         {exitAction, "Exit1"},
         {defaultsAction, "N8"},

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -26,49 +27,51 @@ StopOfferHook& installedStopOfferHook() {
 QString operationText(FileOperation operation) {
     switch (operation) {
     case FileOperation::Open:
-        return QStringLiteral("開けません");
+        return QCoreApplication::translate("MessageBoxes", "開けません");
     case FileOperation::Read:
-        return QStringLiteral("読み込めません");
+        return QCoreApplication::translate("MessageBoxes", "読み込めません");
     case FileOperation::Create:
-        return QStringLiteral("作成できません");
+        return QCoreApplication::translate("MessageBoxes", "作成できません");
     case FileOperation::Write:
-        return QStringLiteral("書き込めません");
+        return QCoreApplication::translate("MessageBoxes", "書き込めません");
     case FileOperation::ChangeFolder:
-        return QStringLiteral("フォルダを移動できません");
+        return QCoreApplication::translate("MessageBoxes", "フォルダを移動できません");
     }
-    return QStringLiteral("使えません");
+    return QCoreApplication::translate("MessageBoxes", "使えません");
 }
 
 QString causeText(const IoError& error) {
     switch (error.errorNumber()) {
     case 0:
-        return error.detail().empty() ? QStringLiteral("不明") : QString::fromUtf8(error.detail());
+        return error.detail().empty() ? QCoreApplication::translate("MessageBoxes", "不明")
+                                      : QString::fromUtf8(error.detail());
     case EACCES:
     case EPERM:
-        return QStringLiteral("アクセスが許可されていません");
+        return QCoreApplication::translate("MessageBoxes", "アクセスが許可されていません");
     case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダがありません");
+        return QCoreApplication::translate("MessageBoxes", "ファイルまたはフォルダがありません");
     case ENOTDIR:
-        return QStringLiteral("パスの途中にフォルダでないものがあります");
+        return QCoreApplication::translate("MessageBoxes",
+                                           "パスの途中にフォルダでないものがあります");
     case EISDIR:
-        return QStringLiteral("同じ名前のフォルダがあります");
+        return QCoreApplication::translate("MessageBoxes", "同じ名前のフォルダがあります");
     case ENOSPC:
-        return QStringLiteral("ディスクの空きがありません");
+        return QCoreApplication::translate("MessageBoxes", "ディスクの空きがありません");
     case EDQUOT:
-        return QStringLiteral("ディスクの使用量の上限に達しました");
+        return QCoreApplication::translate("MessageBoxes", "ディスクの使用量の上限に達しました");
     case EROFS:
-        return QStringLiteral("読み取り専用の場所です");
+        return QCoreApplication::translate("MessageBoxes", "読み取り専用の場所です");
     case ENAMETOOLONG:
-        return QStringLiteral("名前が長すぎます");
+        return QCoreApplication::translate("MessageBoxes", "名前が長すぎます");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("開いているファイルが多すぎます");
+        return QCoreApplication::translate("MessageBoxes", "開いているファイルが多すぎます");
     case EIO:
-        return QStringLiteral("入出力エラーが起きました");
+        return QCoreApplication::translate("MessageBoxes", "入出力エラーが起きました");
     case EBADF:
-        return QStringLiteral("ファイルはすでに閉じられています");
+        return QCoreApplication::translate("MessageBoxes", "ファイルはすでに閉じられています");
     default:
-        return QStringLiteral("エラー %1 (%2)")
+        return QCoreApplication::translate("MessageBoxes", "エラー %1 (%2)")
             .arg(error.errorNumber())
             .arg(QString::fromLocal8Bit(std::strerror(error.errorNumber())));
     }
@@ -110,7 +113,9 @@ bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Tex
                     QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     // A file of a million such lines must not need a million clicks.
-    auto* stop = new QCheckBox(QStringLiteral("この処理の残りのメッセージを表示しない"), &box);
+    auto* stop = new QCheckBox(
+        QCoreApplication::translate("MessageBoxes", "この処理の残りのメッセージを表示しない"),
+        &box);
     box.setCheckBox(stop);
     box.exec();
     return stop->isChecked();
@@ -121,7 +126,7 @@ QString errorMessageText(const std::exception& error) {
     if (!io || !io->operation()) {
         return QString::fromUtf8(error.what());
     }
-    return QStringLiteral("ファイル「%1」を%2。\n原因: %3")
+    return QCoreApplication::translate("MessageBoxes", "ファイル「%1」を%2。\n原因: %3")
         .arg(QFile::decodeName(QByteArray::fromStdString(io->fullPath())),
              operationText(*io->operation()), causeText(*io));
 }

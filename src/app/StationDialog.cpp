@@ -26,16 +26,16 @@ QString fieldCaption(const StationField& field) {
 QString fieldHint(const StationField& field) {
     const auto is = [&](const char* key) { return std::strcmp(field.key, key) == 0; };
     if (is("Longitude") || is("LongitudeGMAP")) {
-        return QStringLiteral("10進の度、東経が正 (例 139.7583)");
+        return StationDialog::tr("10進の度、東経が正 (例 139.7583)");
     }
     if (is("Latitude") || is("LatitudeGMAP")) {
-        return QStringLiteral("10進の度、北緯が正 (例 35.6889)");
+        return StationDialog::tr("10進の度、北緯が正 (例 35.6889)");
     }
     if (is("E")) {
-        return QStringLiteral("メールアドレス");
+        return StationDialog::tr("メールアドレス");
     }
     if (is("Remarks")) {
-        return QStringLiteral("空欄でもかまいません");
+        return StationDialog::tr("空欄でもかまいません");
     }
     return {};
 }
@@ -44,7 +44,7 @@ QString fieldHint(const StationField& field) {
 
 StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget* parent)
     : QDialog(parent), path_(std::move(path)) {
-    setWindowTitle(QStringLiteral("観測局情報"));
+    setWindowTitle(tr("観測局情報"));
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     const auto& list = stationFields();
@@ -56,8 +56,7 @@ StationDialog::StationDialog(std::string path, const StationInfo& info, QWidget*
         form->addRow(fieldCaption(list[i]), edit);
         connect(edit, &QLineEdit::textChanged, this, &StationDialog::updateWarning);
     }
-    auto* intro =
-        new QLabel(QStringLiteral("RMOBの月別ファイルに書き込む観測局の情報です。"), this);
+    auto* intro = new QLabel(tr("RMOBの月別ファイルに書き込む観測局の情報です。"), this);
     warning = new QLabel(this);
     warning->setWordWrap(true);
     QPalette palette = warning->palette();

@@ -1,6 +1,7 @@
 // Program entry: the application titled "VelkReport", the main window (its
 // start-up runs as it is created), the about box created hidden, then the
-// event loop until the main window closes. Settings are not saved on the way out.
+// event loop until the main window closes. A file named as the first argument
+// is opened as from the open dialog. Settings are not saved on the way out.
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
@@ -15,5 +16,10 @@ int main(int argc, char* argv[]) {
     AboutBox AboutBox;
     Form1.setAboutBox(&AboutBox);
     Form1.show();
+    // A data file named on the command line (a desktop entry's %f) opens at once.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        Form1.openFile(arguments.at(1));
+    }
     return QApplication::exec();
 }

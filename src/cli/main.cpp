@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "NoObsList.txt into the current folder (or DIR), keeping the previous versions of the\n"
     "first four as .bak files. Prints the summary as NAME=VALUE lines.\n"
     "\n"
-    "  --settings FILE        settings file to use (default: the one beside the program)\n"
+    "  --settings FILE        settings file to use (default: the window's velkreport.ini)\n"
     "  --set NAME=VALUE       override one setting; booleans 0, 1, true or false\n"
     "                         (MLong MOData RepTOF Rep1l1 Rep1OF Rep6l1 Rep6OF RMOBF RMOBLE\n"
     "                         RMOBOD LongFLE LongFOD HR), integers in decimal\n"
@@ -281,6 +281,9 @@ int run(const Options& o) {
     if (o.settingsFile) {
         requireRegularFile("Cannot read settings file", *o.settingsFile);
         settings.filePath = *o.settingsFile;
+    } else {
+        // The window's settings file, found by the window's rule.
+        settings.filePath = defaultSettingsFileName("velkreport.ini");
     }
     loadSettings(settings, printMessage);
     for (const std::string& s : o.sets) {

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -84,7 +85,59 @@ void appendLine(std::string& text, std::string_view utf8Label, const std::string
 
 } // namespace
 
-std::string defaultSettingsFileName() {
+std::filesystem::path userConfigFolder(const char* xdgConfigHome, const char* home) {
+    // The base directory rules: a relative XDG_CONFIG_HOME is to be ignored.
+    if (xdgConfigHome && *xdgConfigHome && std::filesystem::path(xdgConfigHome).is_absolute()) {
+        return std::filesystem::path(xdgConfigHome) / "velkreport";
+    }
+    if (home && *home) {
+        return std::filesystem::path(home) / ".config" / "velkreport";
+    }
+    return {};
+}
+
+bool folderTakesNewFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return false;
+    }
+    // "wx" fails rather than touching a file that happens to carry the name.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path probe =
+            folder / (".velkreport-probe-" + std::to_string(attempt));
+        if (std::FILE* f = std::fopen(probe.c_str(), "wx")) {
+            std::fclose(f);
+            std::filesystem::remove(probe, ec);
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+std::string settingsFileFor(const std::filesystem::path& programFile,
+                            std::string_view settingsName) {
+    const std::string name = settingsName.empty()
+                                 ? replaceExtension(programFile.filename().string(), ".ini")
+                                 : std::string(settingsName);
+    const std::filesystem::path programFolder = programFile.parent_path();
+    if (folderTakesNewFiles(programFolder.empty() ? std::filesystem::path(".") : programFolder)) {
+        return (programFolder / name).string();
+    }
+    const std::filesystem::path config =
+        userConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (config.empty()) {
+        return (programFolder / name).string();
+    }
+    // Made now, so that the first save there finds its folder.
+    std::error_code ec;
+    std::filesystem::create_directories(config, ec);
+    return (config / name).string();
+}
+
+std::string defaultSettingsFileName(std::string_view settingsName) {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec || exe.empty()) {
@@ -92,7 +145,7 @@ std::string defaultSettingsFileName() {
         const std::filesystem::path cwd = std::filesystem::current_path(cwdEc);
         exe = cwdEc ? std::filesystem::path("velkreport") : cwd / "velkreport";
     }
-    return replaceExtension(exe.string(), ".ini");
+    return settingsFileFor(exe, settingsName);
 }
 
 const std::array<SettingField, 17>& settingFields() {

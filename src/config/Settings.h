@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -52,8 +53,24 @@ const std::array<SettingField, 17>& settingFields();
 // The field of that name; nullptr for none.
 const SettingField* findSettingField(std::string_view name);
 
-// The running program's own path with its extension replaced by ".ini".
-std::string defaultSettingsFileName();
+// Where the settings file of the program at programFile lives. Beside the
+// program, named settingsName (default: the program's own name with ".ini"),
+// while the program's folder takes new files; otherwise, as for a program
+// installed into a system folder, under that name in userConfigFolder(),
+// which is then created. The station file and the window's preferences
+// follow the settings file.
+std::string settingsFileFor(const std::filesystem::path& programFile,
+                            std::string_view settingsName = {});
+// settingsFileFor the running program.
+std::string defaultSettingsFileName(std::string_view settingsName = {});
+// The user's configuration folder for this program: $XDG_CONFIG_HOME/velkreport
+// when that is an absolute path, else $HOME/.config/velkreport (what the
+// window's QStandardPaths::GenericConfigLocation gives); empty when neither is
+// set. The arguments are the two variables' values, nullptr when unset.
+std::filesystem::path userConfigFolder(const char* xdgConfigHome, const char* home);
+// Whether a new file can be made in folder: tried, not guessed from the
+// permission bits, which say nothing of read-only file systems or of root.
+bool folderTakesNewFiles(const std::filesystem::path& folder);
 
 // Sets filePath to defaultSettingsFileName() and every stored field to its
 // default. The padding is left alone.

@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "hourly/HourTable.h"
 #include "reports/ColorgrammeImage.h"
+#include "shared/FileNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -137,6 +138,9 @@ private slots:
 };
 
 std::unique_ptr<MainWindow> TestColorgrammePage::makeForm() {
+    // Each case starts as a first start: no options kept from the one before.
+    QFile::remove(
+        QString::fromStdString(replaceExtension(defaultSettingsFileName(), ".window.ini")));
     auto form = std::make_unique<MainWindow>();
     form->openDialog = [this](QWidget*) { return std::optional<QString>(dataFile_); };
     form->show();

@@ -12,6 +12,7 @@
 #include "app/WholeSpinBox.h"
 #include "config/Settings.h"
 #include "pipeline/Recompute.h"
+#include "shared/FileNames.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -112,6 +113,9 @@ private slots:
 };
 
 std::unique_ptr<MainWindow> TestMainWindow::makeForm() {
+    // Each case starts as a first start: no options kept from the one before.
+    QFile::remove(
+        QString::fromStdString(replaceExtension(defaultSettingsFileName(), ".window.ini")));
     auto form = std::make_unique<MainWindow>();
     form->openDialog = [this](QWidget*) {
         ++dialogCalls_;

@@ -155,6 +155,6 @@ int main(int argc, char* argv[]) {
             dialog->reject();
         }
     });
-    MainWindow::runOpenDialog(&form);
+    form.openDialog(&form);
     return 0;
 }

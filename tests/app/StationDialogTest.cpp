@@ -8,6 +8,7 @@
 #include "app/MessageBoxes.h"
 #include "config/Settings.h"
 #include "config/StationInfo.h"
+#include "shared/FileNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -119,6 +120,9 @@ private slots:
 };
 
 std::unique_ptr<MainWindow> TestStationDialog::makeForm() {
+    // Each case starts as a first start: no options kept from the one before.
+    QFile::remove(
+        QString::fromStdString(replaceExtension(defaultSettingsFileName(), ".window.ini")));
     auto form = std::make_unique<MainWindow>();
     const QString data = QDir(workDir_.path()).filePath(QStringLiteral("velkdata.csv"));
     form->openDialog = [data](QWidget*) { return std::optional<QString>(data); };
@@ -170,7 +174,7 @@ void TestStationDialog::menuItemComesAfterTheSettingsItems() {
     QCOMPARE(items[1], form->saveSettingsAction);
     QVERIFY(items[2]->isSeparator());
     QCOMPARE(items[3], form->stationAction);
-    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報"));
+    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報(&I)..."));
 }
 
 void TestStationDialog::dialogRoundTripThroughItsFile() {

@@ -1,0 +1,737 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>AboutBox</name>
+    <message>
+        <location filename="../src/app/AboutBox.cpp" line="132"/>
+        <source>ﾊﾞｰｼﾞｮﾝ情報</source>
+        <translation>About VelkReport</translation>
+    </message>
+    <message>
+        <location filename="../src/app/AboutBox.cpp" line="133"/>
+        <source>制 作</source>
+        <translation>Author</translation>
+    </message>
+    <message>
+        <location filename="../src/app/AboutBox.cpp" line="134"/>
+        <source>Version 0.12</source>
+        <translation>Version 0.12</translation>
+    </message>
+    <message>
+        <location filename="../src/app/AboutBox.cpp" line="135"/>
+        <source>デバッグ中</source>
+        <translation>Debugging</translation>
+    </message>
+</context>
+<context>
+    <name>ColorgrammePage</name>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="63"/>
+        <source>最大値を固定</source>
+        <translation>Fix maximum</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="69"/>
+        <source>再計算</source>
+        <translation>Recompute</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="71"/>
+        <source>画像出力</source>
+        <translation>Export picture</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="74"/>
+        <source>PNGに加えてJPEGでも出力します</source>
+        <translation>Write a JPEG file as well as the PNG</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="87"/>
+        <source>月 (UT)</source>
+        <translation>Month (UT)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="196"/>
+        <source>時別 (UT)</source>
+        <translation>Hourly (UT)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="197"/>
+        <source>日合計</source>
+        <translation>Daily totals</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="215"/>
+        <source>%1 日合計</source>
+        <translation>%1 daily totals</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="256"/>
+        <source>%1-%2 時別 (UT)</source>
+        <translation>%1-%2 hourly (UT)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="290"/>
+        <source>出力: %1</source>
+        <translation>Written: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ColorgrammeView</name>
+    <message>
+        <location filename="../src/app/ColorgrammeView.cpp" line="49"/>
+        <source> (最大値 %1 を超えています)</source>
+        <translation> (above the maximum %1)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammeView.cpp" line="55"/>
+        <source>ノイズ (しきい値以下)</source>
+        <translation>Noise (at or below the threshold)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammeView.cpp" line="58"/>
+        <source>観測なし</source>
+        <translation>Not observed</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammeView.cpp" line="61"/>
+        <source>UT: %1-%2-%3 %4h
+地方時: %5
+値: %6
+観測時間: %7 分
+備考: %8</source>
+        <translation>UT: %1-%2-%3 %4h
+Local time: %5
+Value: %6
+Observed: %7 min
+Remark: %8</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammeView.cpp" line="319"/>
+        <source>最大 %1</source>
+        <translation>Max %1</translation>
+    </message>
+</context>
+<context>
+    <name>HelpDialog</name>
+    <message>
+        <location filename="../src/app/HelpDialog.cpp" line="8"/>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <location filename="../src/app/HelpDialog.cpp" line="21"/>
+        <source>&lt;h3&gt;毎日の作業&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;データファイルを開く&lt;/b&gt;: 「読み込み」または「velkdata読込」ボタン、あるいはメニュー「ファイル」の「velkdata.csvファイルを開く」で観測データファイル(velkdata.csv)を選びます。読み込むとすぐに全部の計算が行われ、「Main」ページに件数がまとめて表示されます。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ページを確認する&lt;/b&gt;: 「velkdata.csv」に元のデータ、「Report TEXT」に日別・時間別のレポート、「Report10 CSV」と「Report60 CSV」に10分ごとと1時間ごとの表、「No Observe List」に読めなかった行と観測のない時間帯、「RMOB」にUTの月表、「Colorgramme」に月ごとの図が出ます。設定を変えたら「再計算」を押してください。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ファイルに出力する&lt;/b&gt;: 各欄の「file 出力」ボタンで書き出します。「常にファイルに出力する」をチェックしておくと、読み込みのたびに自動で書き出します。&lt;/li&gt;&lt;/ol&gt;&lt;h3&gt;出力ファイル&lt;/h3&gt;&lt;p&gt;ファイルは「Main」ページの「出力フォルダ」に作られます (起動したときのカレントフォルダ。「変更...」で選べます)。&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: 10分ごとの表&lt;/li&gt;&lt;li&gt;report60.csv: 1時間ごとの表&lt;/li&gt;&lt;li&gt;velkreport.txt: 日別・時間別のテキストレポート&lt;/li&gt;&lt;li&gt;rmob.txt: RMOB形式の月表 (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: 読めなかった行と観測のない時間帯の一覧 (読み込みのたびに作られます)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: 「Colorgramme」の「画像出力」で書き出す月の図&lt;/li&gt;&lt;li&gt;観測局名_MMYYYYrmob.TXT: 「RMOB」の「月別ファイル出力」で書き出すRMOBへの月別ファイル。観測局の情報はメニュー「設定」の「観測局情報」で入力します。&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;前のファイルは書き換える前に拡張子 .bak の名前で残ります (NoObsList.txt を除く)。&lt;/p&gt;&lt;p&gt;設定はメニュー「設定」の「設定を保存」で保存され、次回の起動時に読み込まれます。プログラムのフォルダに書き込めないときは ~/.config/velkreport に保存されます。&lt;/p&gt;&lt;h3&gt;便利な操作&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O でファイルを開き、Ctrl+Q で終了、F1 でこのヘルプを開きます。&lt;/li&gt;&lt;li&gt;データファイルをウィンドウにドロップしても開けます。&lt;/li&gt;&lt;li&gt;「ファイル」の「最近使ったファイル」に最近の5個のファイルが並びます。「起動時に前回のファイルを開く」をチェックすると、次回から自動で開きます。&lt;/li&gt;&lt;li&gt;メニュー「言語 / Language」で日本語と英語を切り替えます。出力ファイルの中身は言語によって変わりません。&lt;/li&gt;&lt;/ul&gt;</source>
+        <translation>&lt;h3&gt;Daily work&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;Open the data file&lt;/b&gt;: choose the observation data file (velkdata.csv) with the &quot;Open&quot; or &quot;Open velkdata&quot; button, or with &quot;Open velkdata.csv file&quot; in the &quot;File&quot; menu. Everything is computed as soon as it is read, and the &quot;Main&quot; page shows the counts.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Look at the pages&lt;/b&gt;: &quot;velkdata.csv&quot; shows the raw data, &quot;Report TEXT&quot; the day-by-hour report, &quot;Report10 CSV&quot; and &quot;Report60 CSV&quot; the ten-minute and hourly tables, &quot;No Observe List&quot; the lines that could not be read and the slots not observed, &quot;RMOB&quot; the monthly tables in UT, and &quot;Colorgramme&quot; a picture of each month. After changing a setting, press &quot;Recompute&quot;.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Write the files&lt;/b&gt;: each band&apos;s &quot;Write file&quot; button writes its file. With &quot;Always write the file&quot; checked, the file is written after every read.&lt;/li&gt;&lt;/ol&gt;&lt;h3&gt;Output files&lt;/h3&gt;&lt;p&gt;The files are made in the &quot;Output folder&quot; shown on the &quot;Main&quot; page (the current folder at start; &quot;Change...&quot; chooses another).&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: the ten-minute table&lt;/li&gt;&lt;li&gt;report60.csv: the hourly table&lt;/li&gt;&lt;li&gt;velkreport.txt: the day-by-hour text report&lt;/li&gt;&lt;li&gt;rmob.txt: the monthly tables in the RMOB layout (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: the lines that could not be read and the slots not observed (made on every read)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: the month&apos;s picture, written by &quot;Export picture&quot; on the &quot;Colorgramme&quot; page&lt;/li&gt;&lt;li&gt;Observer_MMYYYYrmob.TXT: the monthly files for the RMOB bulletin, written by &quot;Monthly files&quot; on the &quot;RMOB&quot; page. The station information is entered under &quot;Station information&quot; in the &quot;Settings&quot; menu.&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;Before a file is rewritten, the previous one is kept with the extension .bak (except NoObsList.txt).&lt;/p&gt;&lt;p&gt;&quot;Save settings&quot; in the &quot;Settings&quot; menu keeps the settings for the next start. When the program&apos;s folder cannot be written, they are kept in ~/.config/velkreport.&lt;/p&gt;&lt;h3&gt;Handy&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O opens a file, Ctrl+Q quits, F1 opens this help.&lt;/li&gt;&lt;li&gt;A data file dropped on the window opens too.&lt;/li&gt;&lt;li&gt;&quot;Recent files&quot; in the &quot;File&quot; menu lists the last five files. With &quot;Reopen the last file at start&quot; checked, the last one opens at the next start.&lt;/li&gt;&lt;li&gt;The menu &quot;言語 / Language&quot; switches between Japanese and English. The output files are the same in either language.&lt;/li&gt;&lt;/ul&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>LargeTextView</name>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="34"/>
+        <source>次を検索</source>
+        <translation>Find next</translation>
+    </message>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="36"/>
+        <source>前を検索</source>
+        <translation>Find previous</translation>
+    </message>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="38"/>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="39"/>
+        <source>検索:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="147"/>
+        <source>行へ移動</source>
+        <translation>Go to line</translation>
+    </message>
+    <message>
+        <location filename="../src/app/LargeTextView.cpp" line="147"/>
+        <source>行番号 (1～%1):</source>
+        <translation>Line number (1 to %1):</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="65"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="205"/>
+        <source>出力フォルダ</source>
+        <translation>Output folder</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="88"/>
+        <source>VelkReport Vertion 0.12</source>
+        <translation>VelkReport Version 0.12</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="90"/>
+        <source>計算中</source>
+        <translation>Computing</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="115"/>
+        <source>CSVファイル(*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="115"/>
+        <source>テキストファイル(*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="116"/>
+        <source>すべてのファイル(*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="361"/>
+        <source>フォルダ「%1」に移動できません。</source>
+        <translation>Cannot change to the folder &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="366"/>
+        <source>出力フォルダ: %1</source>
+        <translation>Output folder: %1</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="371"/>
+        <source>%1 を %2 に出力しました</source>
+        <translation>Wrote %1 into %2</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="422"/>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="467"/>
+        <source>%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4</source>
+        <translation>Read %1 (%2 lines, %3 rejected). Outputs go to %4</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="483"/>
+        <source>表示しなかったメッセージが %1 件あります。</source>
+        <translation>%1 messages were not shown.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="502"/>
+        <source>計算を中止しました。前のデータのままです。</source>
+        <translation>The computation was stopped. The previous data are kept.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="608"/>
+        <source> (要再計算)</source>
+        <translation> (recompute)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="609"/>
+        <source>設定が変わりました。再計算で新しい設定に合わせます。</source>
+        <translation>A setting has changed. Recompute to apply it.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="644"/>
+        <source>出力する月がありません。先にデータファイルを読み込んでください。</source>
+        <translation>There is no month to write. Open a data file first.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="647"/>
+        <source>RMOB月別ファイルを %1 個出力しました。</source>
+        <translation>Wrote %1 monthly RMOB files.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="655"/>
+        <source>画像を %1 個出力しました。</source>
+        <translation>Wrote %1 pictures.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="657"/>
+        <source>RMOB月別ファイルを %1 個 %2 に出力しました</source>
+        <translation>Wrote %1 monthly RMOB files into %2</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindow.cpp" line="683"/>
+        <source>設定を %1 に保存しました</source>
+        <translation>Settings saved to %1</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="117"/>
+        <source>Orginal velkdata.csv</source>
+        <translation>Original velkdata.csv</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="121"/>
+        <source>Long echo</source>
+        <translation>Long echo</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="122"/>
+        <source>Other Data</source>
+        <translation>Other Data</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="123"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="145"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="341"/>
+        <source>再計算</source>
+        <translation>Recompute</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="124"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="146"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="265"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="291"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="321"/>
+        <source>file 出力</source>
+        <translation>Write file</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="147"/>
+        <source>月別ファイル出力</source>
+        <translation>Monthly files</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="149"/>
+        <source>UTの月ごとにRMOBへ送るファイルを観測局情報つきで出力します</source>
+        <translation>Writes one file per UT month for the RMOB bulletin, with the station information</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="150"/>
+        <source>画像も出力</source>
+        <translation>With pictures</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="164"/>
+        <source>流星群</source>
+        <translation>Showers</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="195"/>
+        <source>データファイル名(velkdata.csv)</source>
+        <translation>Data file (velkdata.csv)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="198"/>
+        <source>読み込み</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="208"/>
+        <source>変更...</source>
+        <translation>Change...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="218"/>
+        <source>最初のデータ</source>
+        <translation>First line</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="219"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="223"/>
+        <source>日時</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="220"/>
+        <source>入力数</source>
+        <translation>Lines</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="221"/>
+        <source>合計数</source>
+        <translation>Rows</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="222"/>
+        <source>最後のデータ</source>
+        <translation>Last line</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="224"/>
+        <source>不良数</source>
+        <translation>Rejected</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="225"/>
+        <source>不足数</source>
+        <translation>Missing</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="240"/>
+        <source>ロングエコーの継続時間</source>
+        <translation>Duration of long echoes</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="243"/>
+        <source>Long  Echo データ</source>
+        <translation>Long Echo data</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="246"/>
+        <source>Other Data データ</source>
+        <translation>Other Data data</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="251"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="255"/>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="266"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="292"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="324"/>
+        <source>常にファイルに出力する</source>
+        <translation>Always write the file</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="267"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="293"/>
+        <source>Long  Echo データを出力する</source>
+        <translation>Include Long Echo data</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="268"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="294"/>
+        <source>Other Data データを出力する</source>
+        <translation>Include Other Data data</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="269"/>
+        <source>HRで集計する（１時間未満は%を付ける）</source>
+        <translation>Hourly rates (% after partial hours)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="278"/>
+        <source>分以下のデータはノイズ表示</source>
+        <translation>minutes or fewer: shown as noise</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="303"/>
+        <source>UTとの時差</source>
+        <translation>Offset to UT</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="323"/>
+        <source>1行目にデータフォーマットを出力する</source>
+        <translation>Write the format as the first line</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="340"/>
+        <source>velkdata読込</source>
+        <translation>Open velkdata</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="342"/>
+        <source>終了</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="371"/>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="373"/>
+        <source>velkdata.csvファイルを開く(&amp;O)...</source>
+        <translation>&amp;Open velkdata.csv file...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="375"/>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="376"/>
+        <source>起動時に前回のファイルを開く</source>
+        <translation>Reopen the last file at start</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="379"/>
+        <source>出力フォルダの変更(&amp;D)...</source>
+        <translation>Change output fol&amp;der...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="381"/>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="382"/>
+        <source>設定(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="383"/>
+        <source>初期設定に戻す(&amp;D)</source>
+        <translation>Restore &amp;defaults</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="384"/>
+        <source>設定を保存(&amp;S)</source>
+        <translation>&amp;Save settings</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="386"/>
+        <source>観測局情報(&amp;I)...</source>
+        <translation>Station &amp;information...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="396"/>
+        <location filename="../src/app/MainWindowLayout.cpp" line="397"/>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="398"/>
+        <source>バージョン情報(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="399"/>
+        <source>デバッグ</source>
+        <translation>Debug</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp" line="400"/>
+        <source>設定の表示</source>
+        <translation>Show settings</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBoxes</name>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="30"/>
+        <source>開けません</source>
+        <translation>cannot be opened</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="32"/>
+        <source>読み込めません</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="34"/>
+        <source>作成できません</source>
+        <translation>cannot be created</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="36"/>
+        <source>書き込めません</source>
+        <translation>cannot be written</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="38"/>
+        <source>フォルダを移動できません</source>
+        <translation>cannot be entered as a folder</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="40"/>
+        <source>使えません</source>
+        <translation>cannot be used</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="46"/>
+        <source>不明</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="50"/>
+        <source>アクセスが許可されていません</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="52"/>
+        <source>ファイルまたはフォルダがありません</source>
+        <translation>no such file or folder</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="54"/>
+        <source>パスの途中にフォルダでないものがあります</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="57"/>
+        <source>同じ名前のフォルダがあります</source>
+        <translation>a folder of that name exists</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="59"/>
+        <source>ディスクの空きがありません</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="61"/>
+        <source>ディスクの使用量の上限に達しました</source>
+        <translation>disk quota exceeded</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="63"/>
+        <source>読み取り専用の場所です</source>
+        <translation>read-only file system</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="65"/>
+        <source>名前が長すぎます</source>
+        <translation>name too long</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="68"/>
+        <source>開いているファイルが多すぎます</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="70"/>
+        <source>入出力エラーが起きました</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="72"/>
+        <source>ファイルはすでに閉じられています</source>
+        <translation>the file was already closed</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="74"/>
+        <source>エラー %1 (%2)</source>
+        <translation>error %1 (%2)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="117"/>
+        <source>この処理の残りのメッセージを表示しない</source>
+        <translation>Do not show the remaining messages of this run</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MessageBoxes.cpp" line="129"/>
+        <source>ファイル「%1」を%2。
+原因: %3</source>
+        <translation>The file &quot;%1&quot; %2.
+Cause: %3</translation>
+    </message>
+</context>
+<context>
+    <name>ShowerPage</name>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="88"/>
+        <source>年ごとに太陽黄経で重ねる</source>
+        <translation>Overlay the years by solar longitude</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="90"/>
+        <source>CSV出力</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="92"/>
+        <source>画像出力</source>
+        <translation>Export picture</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="114"/>
+        <source>流星群</source>
+        <translation>Showers</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="116"/>
+        <source>年</source>
+        <translation>Year</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="139"/>
+        <location filename="../src/app/ShowerPage.cpp" line="147"/>
+        <source>出力: %1</source>
+        <translation>Written: %1</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="218"/>
+        <source>一覧のどの流星群の活動期間もデータに含まれていません</source>
+        <translation>The data cover the activity period of no listed shower</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="225"/>
+        <source>観測局の緯度経度がないため放射点高度はありません (設定 &gt; 観測局情報)</source>
+        <translation>No radiant elevation: the station has no latitude and longitude (Settings &gt; Station information)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="253"/>
+        <location filename="../src/app/ShowerPage.cpp" line="332"/>
+        <source>太陽黄経 (J2000.0, 度)</source>
+        <translation>Solar longitude (J2000.0, degrees)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="255"/>
+        <source>超過 (エコー/時)</source>
+        <translation>Excess (echoes/hour)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="314"/>
+        <source>日付 (UT)</source>
+        <translation>Date (UT)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="337"/>
+        <source>エコー数/時</source>
+        <translation>Echoes/hour</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="344"/>
+        <source>レート</source>
+        <translation>Rate</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="349"/>
+        <source>バックグラウンド</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="352"/>
+        <source>超過</source>
+        <translation>Excess</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ShowerPage.cpp" line="355"/>
+        <source>当てはめ</source>
+        <translation>Fit</translation>
+    </message>
+</context>
+<context>
+    <name>StationDialog</name>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="29"/>
+        <source>10進の度、東経が正 (例 139.7583)</source>
+        <translation>Decimal degrees, east positive (e.g. 139.7583)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="32"/>
+        <source>10進の度、北緯が正 (例 35.6889)</source>
+        <translation>Decimal degrees, north positive (e.g. 35.6889)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="35"/>
+        <source>メールアドレス</source>
+        <translation>E-mail address</translation>
+    </message>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="38"/>
+        <source>空欄でもかまいません</source>
+        <translation>May be left empty</translation>
+    </message>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="47"/>
+        <source>観測局情報</source>
+        <translation>Station information</translation>
+    </message>
+    <message>
+        <location filename="../src/app/StationDialog.cpp" line="59"/>
+        <source>RMOBの月別ファイルに書き込む観測局の情報です。</source>
+        <translation>The station information written into the monthly RMOB files.</translation>
+    </message>
+</context>
+</TS>
