@@ -27,52 +27,72 @@
 <context>
     <name>ColorgrammePage</name>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="63"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="68"/>
+        <source>前の月</source>
+        <translation>Previous month</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="71"/>
+        <source>次の月</source>
+        <translation>Next month</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="73"/>
         <source>最大値を固定</source>
         <translation>Fix maximum</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="69"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="79"/>
         <source>再計算</source>
         <translation>Recompute</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="71"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="81"/>
         <source>画像出力</source>
         <translation>Export picture</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="74"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="84"/>
         <source>PNGに加えてJPEGでも出力します</source>
         <translation>Write a JPEG file as well as the PNG</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="87"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="86"/>
+        <source>この月のRMOBファイル出力</source>
+        <translation>This month&apos;s RMOB file</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="88"/>
+        <source>表示中の月のRMOB月別ファイルを局情報とともに出力します</source>
+        <translation>Writes the monthly RMOB file of the month shown, with the station information</translation>
+    </message>
+    <message>
+        <location filename="../src/app/ColorgrammePage.cpp" line="102"/>
         <source>月 (UT)</source>
         <translation>Month (UT)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="196"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="227"/>
         <source>時別 (UT)</source>
         <translation>Hourly (UT)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="197"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="228"/>
         <source>日合計</source>
         <translation>Daily totals</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="215"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="246"/>
         <source>%1 日合計</source>
         <translation>%1 daily totals</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="256"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="287"/>
         <source>%1-%2 時別 (UT)</source>
         <translation>%1-%2 hourly (UT)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="290"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="350"/>
         <source>出力: %1</source>
         <translation>Written: %1</translation>
     </message>
@@ -80,22 +100,22 @@
 <context>
     <name>ColorgrammeView</name>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="49"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="50"/>
         <source> (最大値 %1 を超えています)</source>
         <translation> (above the maximum %1)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="55"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="56"/>
         <source>ノイズ (しきい値以下)</source>
         <translation>Noise (at or below the threshold)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="58"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="59"/>
         <source>観測なし</source>
         <translation>Not observed</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="61"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="62"/>
         <source>UT: %1-%2-%3 %4h
 地方時: %5
 値: %6
@@ -108,7 +128,7 @@ Observed: %7 min
 Remark: %8</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="319"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="402"/>
         <source>最大 %1</source>
         <translation>Max %1</translation>
     </message>
@@ -193,72 +213,72 @@ Remark: %8</translation>
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="361"/>
+        <location filename="../src/app/MainWindow.cpp" line="370"/>
         <source>フォルダ「%1」に移動できません。</source>
         <translation>Cannot change to the folder &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="366"/>
+        <location filename="../src/app/MainWindow.cpp" line="375"/>
         <source>出力フォルダ: %1</source>
         <translation>Output folder: %1</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="371"/>
+        <location filename="../src/app/MainWindow.cpp" line="380"/>
         <source>%1 を %2 に出力しました</source>
         <translation>Wrote %1 into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="422"/>
+        <location filename="../src/app/MainWindow.cpp" line="431"/>
         <source>中止</source>
         <translation>Stop</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="467"/>
+        <location filename="../src/app/MainWindow.cpp" line="476"/>
         <source>%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4</source>
         <translation>Read %1 (%2 lines, %3 rejected). Outputs go to %4</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="483"/>
+        <location filename="../src/app/MainWindow.cpp" line="492"/>
         <source>表示しなかったメッセージが %1 件あります。</source>
         <translation>%1 messages were not shown.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="502"/>
+        <location filename="../src/app/MainWindow.cpp" line="511"/>
         <source>計算を中止しました。前のデータのままです。</source>
         <translation>The computation was stopped. The previous data are kept.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="608"/>
+        <location filename="../src/app/MainWindow.cpp" line="617"/>
         <source> (要再計算)</source>
         <translation> (recompute)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="609"/>
+        <location filename="../src/app/MainWindow.cpp" line="618"/>
         <source>設定が変わりました。再計算で新しい設定に合わせます。</source>
         <translation>A setting has changed. Recompute to apply it.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="644"/>
+        <location filename="../src/app/MainWindow.cpp" line="653"/>
         <source>出力する月がありません。先にデータファイルを読み込んでください。</source>
         <translation>There is no month to write. Open a data file first.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="647"/>
+        <location filename="../src/app/MainWindow.cpp" line="656"/>
         <source>RMOB月別ファイルを %1 個出力しました。</source>
         <translation>Wrote %1 monthly RMOB files.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="655"/>
+        <location filename="../src/app/MainWindow.cpp" line="664"/>
         <source>画像を %1 個出力しました。</source>
         <translation>Wrote %1 pictures.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="657"/>
+        <location filename="../src/app/MainWindow.cpp" line="666"/>
         <source>RMOB月別ファイルを %1 個 %2 に出力しました</source>
         <translation>Wrote %1 monthly RMOB files into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="683"/>
+        <location filename="../src/app/MainWindow.cpp" line="692"/>
         <source>設定を %1 に保存しました</source>
         <translation>Settings saved to %1</translation>
     </message>

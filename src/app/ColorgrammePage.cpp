@@ -1,7 +1,10 @@
 #include "app/ColorgrammePage.h"
 
 #include "app/ColorgrammeView.h"
+#include "app/MessageBoxes.h"
+#include "config/StationInfo.h"
 #include "reports/ColorgrammeImage.h"
+#include "reports/RmobMonthly.h"
 #include "shared/IoError.h"
 #include "shared/PngWriter.h"
 #include "shared/TextFile.h"
@@ -16,6 +19,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -59,6 +63,12 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     monthChooser = new QComboBox(this);
     monthChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     monthChooser->setMinimumContentsLength(7);
+    previousMonthButton = new QToolButton(this);
+    previousMonthButton->setArrowType(Qt::LeftArrow);
+    captions_.toolTip(previousMonthButton, QT_TR_NOOP("前の月"));
+    nextMonthButton = new QToolButton(this);
+    nextMonthButton->setArrowType(Qt::RightArrow);
+    captions_.toolTip(nextMonthButton, QT_TR_NOOP("次の月"));
     fixedMaximum = new QCheckBox(this);
     captions_.text(fixedMaximum, QT_TR_NOOP("最大値を固定"));
     maximumBox = new QSpinBox(this);
@@ -72,6 +82,11 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     exportButton->setEnabled(false);
     jpegBox = new QCheckBox(QStringLiteral("JPEG"), this);
     captions_.toolTip(jpegBox, QT_TR_NOOP("PNGに加えてJPEGでも出力します"));
+    rmobFileButton = new QPushButton(this);
+    captions_.text(rmobFileButton, QT_TR_NOOP("この月のRMOBファイル出力"));
+    captions_.toolTip(rmobFileButton,
+                      QT_TR_NOOP("表示中の月のRMOB月別ファイルを局情報とともに出力します"));
+    rmobFileButton->setEnabled(false);
     exportNote = new QLabel(this);
     // The names written must not widen the window: the note takes the room
     // there is and shows the rest in its tooltip.
@@ -86,7 +101,9 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     auto* monthLabel = new QLabel(this);
     captions_.text(monthLabel, QT_TR_NOOP("月 (UT)"));
     controls->addWidget(monthLabel);
+    controls->addWidget(previousMonthButton);
     controls->addWidget(monthChooser);
+    controls->addWidget(nextMonthButton);
     controls->addSpacing(12);
     controls->addWidget(fixedMaximum);
     controls->addWidget(maximumBox);
@@ -95,6 +112,7 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     controls->addWidget(exportNote, 1);
     controls->addWidget(exportButton);
     controls->addWidget(jpegBox);
+    controls->addWidget(rmobFileButton);
 
     auto* charts = new QVBoxLayout;
     charts->addWidget(hourChart);
@@ -109,6 +127,8 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(body, 1);
 
     connect(monthChooser, &QComboBox::currentIndexChanged, this, [this] { showChosenMonth(); });
+    connect(previousMonthButton, &QToolButton::clicked, this, [this] { stepMonth(-1); });
+    connect(nextMonthButton, &QToolButton::clicked, this, [this] { stepMonth(1); });
     connect(fixedMaximum, &QCheckBox::toggled, this, [this] { fixedMaximumToggled(); });
     connect(maximumBox, &QSpinBox::valueChanged, this, [this] {
         if (fixedMaximum->isChecked()) {
@@ -141,7 +161,15 @@ void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
         monthChooser->setCurrentIndex(index);
     }
     exportButton->setEnabled(!months_.empty());
+    rmobFileButton->setEnabled(!months_.empty());
     showChosenMonth();
+}
+
+void ColorgrammePage::stepMonth(int step) {
+    const int index = monthChooser->currentIndex() + step;
+    if (index >= 0 && index < monthChooser->count()) {
+        monthChooser->setCurrentIndex(index);
+    }
 }
 
 const ColorgrammeMonth* ColorgrammePage::shownMonth() const {
@@ -161,6 +189,9 @@ std::optional<double> ColorgrammePage::manualMaximum() const {
 
 void ColorgrammePage::showChosenMonth() {
     const ColorgrammeMonth* m = shownMonth();
+    const int index = monthChooser->currentIndex();
+    previousMonthButton->setEnabled(m && index > 0);
+    nextMonthButton->setEnabled(m && index + 1 < monthChooser->count());
     chosenDay_ = m ? busiestDay(*m) : 0;
     if (m && !fixedMaximum->isChecked()) {
         // Shows what the automatic maximum is, and is where a fixed one starts.
@@ -191,7 +222,7 @@ void ColorgrammePage::renderShown() {
     const ColorgrammeMonth* m = shownMonth();
     if (!m) {
         image_ = QImage();
-        view->setMonth(nullptr, image_, std::nullopt);
+        view->setMonth(nullptr, std::nullopt);
         view->setChosenDay(0);
         hourChart->setBars(tr("時別 (UT)"), {}, {}, 1);
         dayChart->setBars(tr("日合計"), {}, {}, 1);
@@ -199,7 +230,7 @@ void ColorgrammePage::renderShown() {
     }
     const std::optional<double> manual = manualMaximum();
     image_ = toQImage(renderColorgramme(*m, manual));
-    view->setMonth(m, image_, manual);
+    view->setMonth(m, manual);
 
     std::vector<ChartBar> totals;
     QStringList labels;
@@ -287,7 +318,34 @@ QStringList ColorgrammePage::exportImage() {
         file.close();
         written.append(jpg);
     }
-    exportNote->setText(tr("出力: %1").arg(written.join(QStringLiteral(", "))));
-    exportNote->setToolTip(exportNote->text());
+    showWritten(written);
     return written;
+}
+
+QString ColorgrammePage::exportRmobFile() {
+    const ColorgrammeMonth* m = shownMonth();
+    if (!m || !rmobInputs) {
+        return {};
+    }
+    // The month asked for, even when the inputs' rebuild chooses another.
+    const UtMonth month{m->year, m->month};
+    const RmobInputs inputs = rmobInputs();
+    if (!inputs.hours || !inputs.settings) {
+        return {};
+    }
+    const StationInfo station = loadStationInfo(defaultStationFileName(inputs.settings->filePath));
+    // As for all months: a gap in the station block does not stop the file.
+    if (const std::string warning = stationWarningTextCp932(station); !warning.empty()) {
+        showCp932Message(this, warning);
+    }
+    const RmobMonthlyFile file =
+        writeRmobMonthlyFile(*inputs.hours, *inputs.settings, station, month, "");
+    const QString name = QFile::decodeName(QByteArray::fromStdString(file.path));
+    showWritten({name});
+    return name;
+}
+
+void ColorgrammePage::showWritten(const QStringList& names) {
+    exportNote->setText(tr("出力: %1").arg(names.join(QStringLiteral(", "))));
+    exportNote->setToolTip(exportNote->text());
 }

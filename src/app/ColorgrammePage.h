@@ -6,8 +6,12 @@
 //
 // The main window hands the page the months it builds once per recompute
 // (setMonths); the page renders only the month shown, so a decade of data
-// costs one picture per choice. The export throws IoError like every other
-// output, so the window runs it through its error guard.
+// costs one picture per choice. The exports throw IoError like every other
+// output, so the window runs them through its error guard.
+//
+// The month's RMOB file needs the hour rows and the settings, which the main
+// window holds: it hands them over through rmobInputs when asked, after
+// bringing the pages up to the settings the file is written with.
 
 #include "app/Captions.h"
 #include "reports/Colorgramme.h"
@@ -16,16 +20,20 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 class BarChart;
+class HourTable;
+struct Settings;
 class ColorgrammeView;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 
 class ColorgrammePage : public QWidget {
     Q_OBJECT
@@ -54,12 +62,27 @@ public:
     // box is checked. Returns the names written. IoError on failure.
     QStringList exportImage();
 
+    struct RmobInputs {
+        HourTable* hours = nullptr;
+        const Settings* settings = nullptr;
+    };
+    // Set by the main window; may rebuild the months before it returns.
+    std::function<RmobInputs()> rmobInputs;
+    // Writes the RMOB file of the month shown when called into the current
+    // folder, with the station file beside the settings (its warnings shown
+    // first). Returns the name written; empty without a month or inputs.
+    // IoError on failure.
+    QString exportRmobFile();
+
     QComboBox* monthChooser;
+    QToolButton* previousMonthButton;
+    QToolButton* nextMonthButton;
     QCheckBox* fixedMaximum; // 最大値を固定
     QSpinBox* maximumBox;
     QPushButton* recomputeButton; // 再計算: the main window rebuilds the months
     QPushButton* exportButton;    // 画像出力
     QCheckBox* jpegBox;           // JPEG as well
+    QPushButton* rmobFileButton;  // この月のRMOBファイル出力
     QLabel* exportNote;           // the names last written
     ColorgrammeView* view;
     BarChart* hourChart;
@@ -74,6 +97,8 @@ private:
     void renderShown();
     void updateHourChart();
     void fixedMaximumToggled();
+    void stepMonth(int step);
+    void showWritten(const QStringList& names);
 
     std::vector<ColorgrammeMonth> months_;
     int chosenDay_ = 0;

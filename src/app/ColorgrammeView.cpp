@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -81,12 +82,9 @@ ColorgrammeView::ColorgrammeView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
-void ColorgrammeView::setMonth(const ColorgrammeMonth* month, const QImage& image,
-                               std::optional<double> manualMaximum) {
+void ColorgrammeView::setMonth(const ColorgrammeMonth* month, std::optional<double> manualMaximum) {
     month_ = month;
-    image_ = image;
     manualMaximum_ = manualMaximum;
-    reduced_ = QImage();
     update();
 }
 
@@ -96,24 +94,23 @@ void ColorgrammeView::setChosenDay(int day) {
 }
 
 double ColorgrammeView::scale() const {
-    if (image_.isNull() || width() <= 0 || height() <= 0) {
+    if (width() <= 0 || height() <= 0) {
         return 1;
     }
-    const double s = std::min(static_cast<double>(width()) / image_.width(),
-                              static_cast<double>(height()) / image_.height());
-    // Whole factors keep every square the same size and the letters sharp.
-    return s >= 1 ? std::floor(s) : std::max(s, 0.05);
+    const double s = std::min(static_cast<double>(width()) / kColorgrammeImageWidth,
+                              static_cast<double>(height()) / kColorgrammeImageHeight);
+    return std::max(s, 0.05);
 }
 
 QRectF ColorgrammeView::pictureRect() const {
-    if (image_.isNull()) {
+    if (!month_) {
         return {};
     }
     const double s = scale();
-    const int w = std::max(1, static_cast<int>(std::lround(image_.width() * s)));
-    const int h = std::max(1, static_cast<int>(std::lround(image_.height() * s)));
+    const double w = kColorgrammeImageWidth * s;
+    const double h = kColorgrammeImageHeight * s;
     // At the top, so that it stays beside the charts and under the controls.
-    return QRectF((width() - w) / 2, 0, w, h);
+    return {std::floor((width() - w) / 2), 0, w, h};
 }
 
 QRectF ColorgrammeView::squareRect(int day, int hour) const {
@@ -121,10 +118,9 @@ QRectF ColorgrammeView::squareRect(int day, int hour) const {
     if (picture.isEmpty()) {
         return {};
     }
-    const double sx = picture.width() / image_.width();
-    const double sy = picture.height() / image_.height();
+    const double s = scale();
     const PixelRect r = colorgrammeSquare(day, hour);
-    return {picture.left() + r.x * sx, picture.top() + r.y * sy, r.width * sx, r.height * sy};
+    return {picture.left() + r.x * s, picture.top() + r.y * s, r.width * s, r.height * s};
 }
 
 std::optional<DayHour> ColorgrammeView::squareAt(QPointF position) const {
@@ -132,8 +128,9 @@ std::optional<DayHour> ColorgrammeView::squareAt(QPointF position) const {
     if (!month_ || picture.isEmpty()) {
         return std::nullopt;
     }
-    const double x = (position.x() - picture.left()) * image_.width() / picture.width();
-    const double y = (position.y() - picture.top()) * image_.height() / picture.height();
+    const double s = scale();
+    const double x = (position.x() - picture.left()) / s;
+    const double y = (position.y() - picture.top()) / s;
     if (x < 0 || y < 0) {
         return std::nullopt;
     }
@@ -186,27 +183,111 @@ void ColorgrammeView::paintEvent(QPaintEvent*) {
     if (picture.isEmpty()) {
         return;
     }
-    if (scale() >= 1) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.drawImage(picture, image_);
-    } else {
-        if (reduced_.size() != picture.size().toSize()) {
-            reduced_ = image_.scaled(picture.size().toSize(), Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation);
-        }
-        painter.drawImage(picture.topLeft(), reduced_);
+    painter.save();
+    painter.translate(picture.topLeft());
+    painter.scale(scale(), scale());
+    paintMonth(painter);
+    painter.restore();
+    paintChosenDay(painter);
+}
+
+// Drawn in the picture's own pixel coordinates; the painter scales them.
+void ColorgrammeView::paintMonth(QPainter& painter) const {
+    const ColorgrammeMonth& month = *month_;
+    const double maximum = colorgrammeScaleMaximum(month, manualMaximum_);
+    const auto qColour = [](Rgb c) { return QColor(c.r, c.g, c.b); };
+    const QColor text = qColour(kColorgrammeText);
+    painter.fillRect(QRectF(0, 0, kColorgrammeImageWidth, kColorgrammeImageHeight),
+                     qColour(kColorgrammeBackground));
+
+    const PixelRect first = colorgrammeSquare(1, 0);
+    const PixelRect last = colorgrammeSquare(kColorgrammeDays, kColorgrammeHours - 1);
+    const double pitch = colorgrammeSquare(2, 0).x - first.x;
+    const double gridBottom = last.y + pitch;
+
+    // Letters the height of the picture's 7-pixel glyphs.
+    QFont small = font();
+    small.setPixelSize(10);
+    small.setStyleStrategy(QFont::PreferAntialias);
+    QFont large = small;
+    large.setPixelSize(20);
+    painter.setPen(text);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+
+    painter.setFont(large);
+    painter.drawText(
+        QRectF(first.x, 4, 400, first.y - 6), Qt::AlignLeft | Qt::AlignBottom,
+        QStringLiteral("%1-%2 UT").arg(month.year).arg(month.month, 2, 10, QLatin1Char('0')));
+
+    painter.setFont(small);
+    for (int hour = 0; hour < kColorgrammeHours; ++hour) {
+        const PixelRect r = colorgrammeSquare(1, hour);
+        painter.drawText(QRectF(0, r.y - 2, r.x - 4, r.height + 4),
+                         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1h").arg(hour));
     }
+    const int days = std::clamp(month.daysInMonth, 0, kColorgrammeDays);
+    for (int day = 1; day <= days; ++day) {
+        const PixelRect r = colorgrammeSquare(day, 0);
+        painter.drawText(QRectF(r.x - 4, gridBottom, r.width + 8, 12),
+                         Qt::AlignHCenter | Qt::AlignTop, QString::number(day));
+        for (int hour = 0; hour < kColorgrammeHours; ++hour) {
+            const ColorgrammeCell& c = month.cell(day, hour);
+            const PixelRect sq = colorgrammeSquare(day, hour);
+            Rgb colour = kColorgrammeUnobserved;
+            if (c.state == CellState::Noise) {
+                colour = kColorgrammeNoise;
+            } else if (c.state == CellState::Observed) {
+                colour = colourForValue(static_cast<double>(c.value), maximum);
+            }
+            const QRectF square(sq.x, sq.y, sq.width, sq.height);
+            painter.fillRect(square, qColour(colour));
+            if (c.state == CellState::Observed && static_cast<double>(c.value) > maximum) {
+                // The core's small white cross over a value above a fixed maximum.
+                const QPointF centre(sq.x + sq.width / 2 + 0.5, sq.y + sq.height / 2 + 0.5);
+                painter.save();
+                painter.setRenderHint(QPainter::Antialiasing, true);
+                painter.setPen(QPen(qColour(kColorgrammeOverflowMark), 1.2));
+                painter.drawLine(centre + QPointF(-2.5, -2.5), centre + QPointF(2.5, 2.5));
+                painter.drawLine(centre + QPointF(-2.5, 2.5), centre + QPointF(2.5, -2.5));
+                painter.restore();
+            }
+        }
+    }
+
+    // The scale: colourForValue is linear between its five stops, so a
+    // gradient through them is the same bar without steps.
+    const PixelRect bar = colorgrammeScaleBar();
+    QLinearGradient gradient(0, bar.y + bar.height, 0, bar.y);
+    for (int stop = 0; stop <= 4; ++stop) {
+        gradient.setColorAt(stop / 4.0, qColour(colourForValue(maximum * stop / 4.0, maximum)));
+    }
+    painter.fillRect(QRectF(bar.x, bar.y, bar.width, bar.height), gradient);
+    const bool clipped = static_cast<double>(month.maximum) > maximum;
+    const double rows[3] = {static_cast<double>(bar.y), bar.y + (bar.height - 1) / 2.0,
+                            static_cast<double>(bar.y + bar.height - 1)};
+    const double values[3] = {maximum, maximum / 2, 0};
+    for (int i = 0; i < 3; ++i) {
+        painter.fillRect(QRectF(bar.x + bar.width, rows[i], 3, 1), text);
+        const QString label = numberText(values[i]) + (i == 0 && clipped ? "+" : "");
+        const double y = std::clamp(rows[i] - 6, static_cast<double>(bar.y),
+                                    static_cast<double>(bar.y + bar.height - 12));
+        painter.drawText(QRectF(bar.x + bar.width + 6, y, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,
+                         label);
+    }
+}
+
+void ColorgrammeView::paintChosenDay(QPainter& painter) const {
     if (!month_ || chosenDay_ < 1 || chosenDay_ > month_->daysInMonth) {
         return;
     }
-    // The chosen day: a frame in the white gaps around its column and a
-    // pointer under its label. Both lie outside the squares, so the colours
-    // stay exactly those of the exported picture.
-    const double sx = picture.width() / image_.width();
-    const double sy = picture.height() / image_.height();
+    // A frame in the white gaps around the chosen day's column and a pointer
+    // under its label. Both lie outside the squares, so the colours stay
+    // exactly those of the exported picture.
+    const QRectF picture = pictureRect();
+    const double s = scale();
     const QRectF column =
         squareRect(chosenDay_, 0).united(squareRect(chosenDay_, kColorgrammeHours - 1));
-    const double gap = std::max(1.0, std::floor(sx));
+    const double gap = std::max(1.0, std::floor(s));
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     const QRectF outer = column.adjusted(-gap, -gap, gap, gap);
@@ -214,8 +295,8 @@ void ColorgrammeView::paintEvent(QPaintEvent*) {
     painter.drawRect(QRectF(outer.left(), outer.bottom() - gap, outer.width(), gap));
     painter.drawRect(QRectF(outer.left(), outer.top(), gap, outer.height()));
     painter.drawRect(QRectF(outer.right() - gap, outer.top(), gap, outer.height()));
-    const double tipY = picture.top() + (kColorgrammeImageHeight - 8) * sy;
-    const double baseY = picture.top() + (kColorgrammeImageHeight - 2) * sy;
+    const double tipY = picture.top() + (kColorgrammeImageHeight - 8) * s;
+    const double baseY = picture.top() + (kColorgrammeImageHeight - 2) * s;
     QPainterPath pointer;
     pointer.moveTo(column.center().x(), tipY);
     pointer.lineTo(column.left(), baseY);

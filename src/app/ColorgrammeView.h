@@ -1,10 +1,11 @@
 #pragma once
 // The drawing widgets of the colorgramme page.
 //
-// ColorgrammeView shows the picture that the core draws for a month, exactly as
-// the exported file holds it, scaled to the space it gets: whole-number factors
-// with plain pixel copies when it grows (sharp squares and letters), a smooth
-// reduction when the window is too small for it. It maps mouse positions back
+// ColorgrammeView draws a month with the layout of the core's picture (the
+// same squares, colours, labels and scale bar) but by itself, scaled to the
+// space it gets with the picture's aspect ratio: the squares and letters stay
+// crisp at any size and screen scale, where a scaled bitmap would blur. The
+// exported file remains the core's raster. The view maps mouse positions back
 // to days and UT hours for the hover text and for choosing a day by a click.
 //
 // BarChart draws one row of bars with a title and a few axis labels; the page
@@ -15,6 +16,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -35,16 +37,14 @@ class ColorgrammeView : public QWidget {
 public:
     explicit ColorgrammeView(QWidget* parent = nullptr);
 
-    // The month stays owned by the caller and must outlive its showing; the
-    // image is its rendering. A null month shows an empty area.
-    void setMonth(const ColorgrammeMonth* month, const QImage& image,
-                  std::optional<double> manualMaximum);
+    // The month stays owned by the caller and must outlive its showing. A
+    // null month shows an empty area.
+    void setMonth(const ColorgrammeMonth* month, std::optional<double> manualMaximum);
     void setChosenDay(int day);
     int chosenDay() const { return chosenDay_; }
-    const QImage& image() const { return image_; }
 
-    // Picture pixels per core pixel: a whole number from 1 up, or below 1
-    // when the widget is smaller than the picture.
+    // Widget pixels per pixel of the core's picture: the largest factor at
+    // which the whole picture fits.
     double scale() const;
     // Where the picture lies in the widget.
     QRectF pictureRect() const;
@@ -68,11 +68,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void paintMonth(QPainter& painter) const;
+    void paintChosenDay(QPainter& painter) const;
+
     const ColorgrammeMonth* month_ = nullptr;
-    QImage image_;
     std::optional<double> manualMaximum_;
     int chosenDay_ = 0;
-    mutable QImage reduced_; // the smooth reduction of the last size painted
 };
 
 struct ChartBar {

@@ -182,6 +182,15 @@ void MainWindow::connectHandlers() {
     // Either page's 再計算 rebuilds both, so that table and picture agree.
     bind(colorgrammePage->recomputeButton, &QPushButton::clicked, &MainWindow::buildRmobTables);
     bind(colorgrammePage->exportButton, &QPushButton::clicked, &MainWindow::colorgrammeExportClick);
+    colorgrammePage->rmobInputs = [this] {
+        // Written with the settings of now, like the RMOB page's monthly files.
+        if (rmobPageLags() || colorgrammeLags()) {
+            buildRmobTables();
+        }
+        return ColorgrammePage::RmobInputs{&workspace_.hours, &workspace_.settings};
+    };
+    connect(colorgrammePage->rmobFileButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { colorgrammePage->exportRmobFile(); }); });
 
     // toggled fires only when the state really changes, from the user or from
     // code, which is exactly when a setting handler must run.

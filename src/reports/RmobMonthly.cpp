@@ -266,3 +266,15 @@ std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settin
     }
     return written;
 }
+
+RmobMonthlyFile writeRmobMonthlyFile(HourTable& data, const Settings& cnf,
+                                     const StationInfo& station, UtMonth month,
+                                     const std::string& folder) {
+    // Checked before anything is computed or backed up.
+    daysInMonth(month);
+    const std::string path = joinPath(folder, rmobMonthlyFileName(station.observer, month));
+    std::vector<std::string> lines = rmobMonthlyLines(data, cnf, station, month);
+    backupFile(path);
+    writeLinesToFile(path, lines);
+    return {month, path};
+}

@@ -83,3 +83,9 @@ struct RmobMonthlyFile {
 std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settings& cnf,
                                                    const StationInfo& station,
                                                    const std::string& folder);
+// Writes the file of one UT month into the folder, byte for byte what
+// writeRmobMonthlyFiles writes for it; a month without hour rows gets every
+// hour as "??? ". IoError when the file cannot be written.
+RmobMonthlyFile writeRmobMonthlyFile(HourTable& data, const Settings& cnf,
+                                     const StationInfo& station, UtMonth month,
+                                     const std::string& folder);

@@ -337,6 +337,39 @@ TEST_F(WriteRmobMonthlyFiles_, MissingFolderIsAnIoErrorAndNoRowsWriteNothing) {
                  IoError);
 }
 
+TEST_F(WriteRmobMonthlyFiles_, OneMonthIsTheSameFileAsInTheWholeExport) {
+    TempDir all;
+    TempDir one;
+    data.addRow(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
+    data.addRow(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h
+    const auto files =
+        writeRmobMonthlyFiles(data, settings(-9), fullStation(), all.path().string());
+    ASSERT_EQ(files.size(), 2u);
+    const std::string old = one.file("My_Station_032024rmob.TXT");
+    writeFile(old, "older upload");
+    const RmobMonthlyFile march =
+        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 3}, one.path().string());
+    EXPECT_EQ(march.path, old);
+    EXPECT_EQ(readFile(march.path), readFile(files[1].path));
+    EXPECT_EQ(readFile(one.file("My_Station_032024rmob.bak")), "older upload");
+    EXPECT_FALSE(std::filesystem::exists(one.file("My_Station_022024rmob.TXT")));
+
+    // A month without rows: every day there, every hour unknown.
+    const RmobMonthlyFile april =
+        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 4}, one.path().string());
+    std::string error;
+    const auto upload = readUpload(readFile(april.path), "apr", 30, error);
+    ASSERT_TRUE(upload) << error;
+    EXPECT_FALSE(upload->days[0][0]);
+
+    EXPECT_THROW(
+        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 13}, one.path().string()),
+        std::out_of_range);
+    EXPECT_THROW(
+        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 3}, one.file("absent")),
+        IoError);
+}
+
 TEST(StationInfoFile, RoundTripAndTolerantReading) {
     TempDir dir;
     const std::string path = dir.file("velk.station");
