@@ -92,7 +92,7 @@
         <translation>%1-%2 hourly (UT)</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammePage.cpp" line="350"/>
+        <location filename="../src/app/ColorgrammePage.cpp" line="349"/>
         <source>出力: %1</source>
         <translation>Written: %1</translation>
     </message>
@@ -128,9 +128,133 @@ Observed: %7 min
 Remark: %8</translation>
     </message>
     <message>
-        <location filename="../src/app/ColorgrammeView.cpp" line="402"/>
+        <location filename="../src/app/ColorgrammeView.cpp" line="400"/>
         <source>最大 %1</source>
         <translation>Max %1</translation>
+    </message>
+</context>
+<context>
+    <name>CoreText</name>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="15"/>
+        <source>設定ファイルの中身が違います。
+デフォルト値を設定しました。</source>
+        <translation>The settings file does not hold valid settings.
+The defaults were set.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="16"/>
+        <source>予想外のエラーが発生しました??</source>
+        <translation>An unexpected error occurred.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="17"/>
+        <source>データファイルの読み込み</source>
+        <translation>Reading the data file</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="18"/>
+        <source>行の読み取り</source>
+        <translation>Reading the lines</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="19"/>
+        <source>欠測と重複の整理</source>
+        <translation>Filling gaps and merging duplicates</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="20"/>
+        <source>時間ごとの集計</source>
+        <translation>Folding into hours</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="21"/>
+        <source>Report10 の出力</source>
+        <translation>Writing Report10</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="22"/>
+        <source>Report60 の出力</source>
+        <translation>Writing Report60</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="23"/>
+        <source>欠測リストの出力</source>
+        <translation>Writing the no-observation list</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="24"/>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="28"/>
+        <source>データが不正です。
+観測時間が「０」なのにエコー数が記録されています。 
+[ </source>
+        <translation>Implausible data.
+Echoes are recorded although the observed time is 0. 
+[ </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="33"/>
+        <source>設定内容</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="34"/>
+        <source>設定ファイル名      </source>
+        <translation>Settings file       </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="35"/>
+        <source>ロングエコーの継続時間</source>
+        <translation>Duration of long echoes</translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="36"/>
+        <source>       Long を出力  </source>
+        <translation>       Long echoes  </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="37"/>
+        <source>       Otherを出力  </source>
+        <translation>       Other data   </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="38"/>
+        <source>       HR出集計する </source>
+        <translation>       Hourly rates </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="39"/>
+        <source>          破棄する  </source>
+        <translation>       Noise below  </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="40"/>
+        <source>       1行目の出力  </source>
+        <translation>       Header line  </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="41"/>
+        <source>  常にファイル出力  </source>
+        <translation>  Always write file </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="42"/>
+        <source>  Long Echo   出力  </source>
+        <translation>  Long echo table   </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="43"/>
+        <source>  Other DATA  出力  </source>
+        <translation>  Other data table  </translation>
+    </message>
+    <message>
+        <location filename="../src/app/CoreTexts.cpp" line="44"/>
+        <source>  時差              </source>
+        <translation>  UT offset         </translation>
     </message>
 </context>
 <context>
@@ -182,103 +306,103 @@ Remark: %8</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="65"/>
+        <location filename="../src/app/MainWindow.cpp" line="66"/>
         <location filename="../src/app/MainWindowLayout.cpp" line="205"/>
         <source>出力フォルダ</source>
         <translation>Output folder</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="88"/>
+        <location filename="../src/app/MainWindow.cpp" line="89"/>
         <source>VelkReport Vertion 0.12</source>
         <translation>VelkReport Version 0.12</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="90"/>
+        <location filename="../src/app/MainWindow.cpp" line="91"/>
         <source>計算中</source>
         <translation>Computing</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="115"/>
+        <location filename="../src/app/MainWindow.cpp" line="116"/>
         <source>CSVファイル(*.csv)</source>
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="115"/>
+        <location filename="../src/app/MainWindow.cpp" line="116"/>
         <source>テキストファイル(*.txt)</source>
         <translation>Text files (*.txt)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="116"/>
+        <location filename="../src/app/MainWindow.cpp" line="117"/>
         <source>すべてのファイル(*)</source>
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="370"/>
+        <location filename="../src/app/MainWindow.cpp" line="371"/>
         <source>フォルダ「%1」に移動できません。</source>
         <translation>Cannot change to the folder &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="375"/>
+        <location filename="../src/app/MainWindow.cpp" line="376"/>
         <source>出力フォルダ: %1</source>
         <translation>Output folder: %1</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="380"/>
+        <location filename="../src/app/MainWindow.cpp" line="381"/>
         <source>%1 を %2 に出力しました</source>
         <translation>Wrote %1 into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="431"/>
+        <location filename="../src/app/MainWindow.cpp" line="432"/>
         <source>中止</source>
         <translation>Stop</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="476"/>
+        <location filename="../src/app/MainWindow.cpp" line="477"/>
         <source>%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4</source>
         <translation>Read %1 (%2 lines, %3 rejected). Outputs go to %4</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="492"/>
+        <location filename="../src/app/MainWindow.cpp" line="493"/>
         <source>表示しなかったメッセージが %1 件あります。</source>
         <translation>%1 messages were not shown.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="511"/>
+        <location filename="../src/app/MainWindow.cpp" line="512"/>
         <source>計算を中止しました。前のデータのままです。</source>
         <translation>The computation was stopped. The previous data are kept.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="617"/>
+        <location filename="../src/app/MainWindow.cpp" line="618"/>
         <source> (要再計算)</source>
         <translation> (recompute)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../src/app/MainWindow.cpp" line="619"/>
         <source>設定が変わりました。再計算で新しい設定に合わせます。</source>
         <translation>A setting has changed. Recompute to apply it.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="653"/>
+        <location filename="../src/app/MainWindow.cpp" line="654"/>
         <source>出力する月がありません。先にデータファイルを読み込んでください。</source>
         <translation>There is no month to write. Open a data file first.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="656"/>
+        <location filename="../src/app/MainWindow.cpp" line="657"/>
         <source>RMOB月別ファイルを %1 個出力しました。</source>
         <translation>Wrote %1 monthly RMOB files.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="664"/>
+        <location filename="../src/app/MainWindow.cpp" line="665"/>
         <source>画像を %1 個出力しました。</source>
         <translation>Wrote %1 pictures.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="666"/>
+        <location filename="../src/app/MainWindow.cpp" line="667"/>
         <source>RMOB月別ファイルを %1 個 %2 に出力しました</source>
         <translation>Wrote %1 monthly RMOB files into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="692"/>
+        <location filename="../src/app/MainWindow.cpp" line="693"/>
         <source>設定を %1 に保存しました</source>
         <translation>Settings saved to %1</translation>
     </message>
@@ -529,107 +653,107 @@ Remark: %8</translation>
 <context>
     <name>MessageBoxes</name>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="30"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="31"/>
         <source>開けません</source>
         <translation>cannot be opened</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="32"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="33"/>
         <source>読み込めません</source>
         <translation>cannot be read</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="34"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="35"/>
         <source>作成できません</source>
         <translation>cannot be created</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="36"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="37"/>
         <source>書き込めません</source>
         <translation>cannot be written</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="38"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="39"/>
         <source>フォルダを移動できません</source>
         <translation>cannot be entered as a folder</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="40"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="41"/>
         <source>使えません</source>
         <translation>cannot be used</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="46"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="47"/>
         <source>不明</source>
         <translation>unknown</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="50"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="51"/>
         <source>アクセスが許可されていません</source>
         <translation>permission denied</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="52"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="53"/>
         <source>ファイルまたはフォルダがありません</source>
         <translation>no such file or folder</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="54"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="55"/>
         <source>パスの途中にフォルダでないものがあります</source>
         <translation>a part of the path is not a folder</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="57"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="58"/>
         <source>同じ名前のフォルダがあります</source>
         <translation>a folder of that name exists</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="59"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="60"/>
         <source>ディスクの空きがありません</source>
         <translation>no space left on the disk</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="61"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="62"/>
         <source>ディスクの使用量の上限に達しました</source>
         <translation>disk quota exceeded</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="63"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="64"/>
         <source>読み取り専用の場所です</source>
         <translation>read-only file system</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="65"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="66"/>
         <source>名前が長すぎます</source>
         <translation>name too long</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="68"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="69"/>
         <source>開いているファイルが多すぎます</source>
         <translation>too many open files</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="70"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="71"/>
         <source>入出力エラーが起きました</source>
         <translation>input/output error</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="72"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="73"/>
         <source>ファイルはすでに閉じられています</source>
         <translation>the file was already closed</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="74"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="75"/>
         <source>エラー %1 (%2)</source>
         <translation>error %1 (%2)</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="117"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="118"/>
         <source>この処理の残りのメッセージを表示しない</source>
         <translation>Do not show the remaining messages of this run</translation>
     </message>
     <message>
-        <location filename="../src/app/MessageBoxes.cpp" line="129"/>
+        <location filename="../src/app/MessageBoxes.cpp" line="130"/>
         <source>ファイル「%1」を%2。
 原因: %3</source>
         <translation>The file &quot;%1&quot; %2.

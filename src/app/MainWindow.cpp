@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/BusyGuard.h"
 #include "app/ColorgrammePage.h"
+#include "app/CoreTexts.h"
 #include "app/HelpDialog.h"
 #include "app/LargeTextView.h"
 #include "app/MessageBoxes.h"
@@ -441,7 +442,7 @@ void MainWindow::buildProgressWidgets() {
 
 void MainWindow::showProgress(const std::string& cp932Step, double fraction) {
     const bool running = fraction < 1.0;
-    progressStep->setText(cp932ToQString(cp932Step));
+    progressStep->setText(coreTextForDisplay(cp932Step));
     progressBar->setValue(static_cast<int>(fraction * 1000));
     progressStep->setVisible(running);
     progressBar->setVisible(running);

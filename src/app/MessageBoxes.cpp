@@ -1,5 +1,6 @@
 #include "app/MessageBoxes.h"
 
+#include "app/CoreTexts.h"
 #include "app/TextView.h"
 #include "shared/CodePage.h"
 #include "shared/IoError.h"
@@ -95,7 +96,7 @@ void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text
 void showCp932Message(QWidget* parent, const std::string& cp932Text) {
     // CR never occurs inside a double-byte character, so the bytes can be
     // split before decoding.
-    showMessageBox(parent, QMessageBox::NoIcon, cp932ToQString(crToLf(cp932Text)));
+    showMessageBox(parent, QMessageBox::NoIcon, coreTextForDisplay(cp932Text));
 }
 
 StopOfferHook setStopOfferHook(StopOfferHook hook) {
@@ -103,7 +104,7 @@ StopOfferHook setStopOfferHook(StopOfferHook hook) {
 }
 
 bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Text) {
-    const QString text = cp932ToQString(crToLf(cp932Text));
+    const QString text = coreTextForDisplay(cp932Text);
     if (const MessageBoxHook& hook = installedHook()) {
         hook(QMessageBox::NoIcon, text);
         const StopOfferHook& answer = installedStopOfferHook();

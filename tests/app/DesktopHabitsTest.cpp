@@ -5,10 +5,12 @@
 // start empty.
 
 #include "AppTestSupport.h"
+#include "app/CoreTexts.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WholeSpinBox.h"
 #include "config/Settings.h"
+#include "shared/CodePage.h"
 
 #include <QAction>
 #include <QDir>
@@ -112,8 +114,18 @@ private slots:
         QCOMPARE(form->language(), Language::English);
         QVERIFY(form->englishAction->isChecked());
         QCOMPARE(form->exitButton->text(), QStringLiteral("Exit"));
+        // The core's own Japanese texts follow the language where the window shows them.
+        const std::string implausible = utf8ToCp932(
+            "データが不正です。\r観測時間が「０」なのにエコー数が記録されています。 \r[ a,1 ]");
+        QVERIFY(coreTextForDisplay(implausible).startsWith(QStringLiteral("Implausible data.\n")));
+        QVERIFY(coreTextForDisplay(implausible).endsWith(QStringLiteral("\n[ a,1 ]")));
+        QVERIFY(coreTextForDisplay(settingsDisplayText(form->workspace().settings))
+                    .startsWith(QStringLiteral("Settings\nSettings file")));
         form->japaneseAction->trigger();
         QCOMPARE(form->exitButton->text(), QStringLiteral("終了"));
+        QCOMPARE(coreTextForDisplay(implausible),
+                 QStringLiteral("データが不正です。\n観測時間が「０」なのにエコー数が記録されていま"
+                                "す。 \n[ a,1 ]"));
         QCOMPARE(form->windowTitle(), QStringLiteral("VelkReport Vertion 0.12"));
     }
 
