@@ -26,8 +26,8 @@ struct TenMinuteRow {
     RowText fileName;  // first column; "NoFile" in a gap row; "a&b" after a merge
     DateTime time = 0; // start of the ten-minute slot
     // Counts are 64-bit so that merged sums never overflow; the reader only
-    // accepts values of 0 to 2^31-1.
-    // Rates and errors are worked out from them when a row is written.
+    // accepts values of 0 to 2^31-1. Rates and errors are worked out from
+    // them when a row is written.
     std::int64_t echo = 0;
     std::int64_t longEcho = 0;
     std::int64_t otherData = 0;
