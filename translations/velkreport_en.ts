@@ -273,32 +273,32 @@ Echoes are recorded although the observed time is 0.
 <context>
     <name>LargeTextView</name>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="34"/>
+        <location filename="../src/app/LargeTextView.cpp" line="35"/>
         <source>次を検索</source>
         <translation>Find next</translation>
     </message>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="36"/>
+        <location filename="../src/app/LargeTextView.cpp" line="37"/>
         <source>前を検索</source>
         <translation>Find previous</translation>
     </message>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="38"/>
+        <location filename="../src/app/LargeTextView.cpp" line="39"/>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="39"/>
+        <location filename="../src/app/LargeTextView.cpp" line="40"/>
         <source>検索:</source>
         <translation>Find:</translation>
     </message>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="147"/>
+        <location filename="../src/app/LargeTextView.cpp" line="149"/>
         <source>行へ移動</source>
         <translation>Go to line</translation>
     </message>
     <message>
-        <location filename="../src/app/LargeTextView.cpp" line="147"/>
+        <location filename="../src/app/LargeTextView.cpp" line="149"/>
         <source>行番号 (1～%1):</source>
         <translation>Line number (1 to %1):</translation>
     </message>
@@ -306,103 +306,103 @@ Echoes are recorded although the observed time is 0.
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="66"/>
+        <location filename="../src/app/MainWindow.cpp" line="65"/>
         <location filename="../src/app/MainWindowLayout.cpp" line="205"/>
         <source>出力フォルダ</source>
         <translation>Output folder</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="89"/>
+        <location filename="../src/app/MainWindow.cpp" line="88"/>
         <source>VelkReport Vertion 0.12</source>
         <translation>VelkReport Version 0.12</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="91"/>
+        <location filename="../src/app/MainWindow.cpp" line="90"/>
         <source>計算中</source>
         <translation>Computing</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="116"/>
+        <location filename="../src/app/MainWindow.cpp" line="115"/>
         <source>CSVファイル(*.csv)</source>
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="116"/>
+        <location filename="../src/app/MainWindow.cpp" line="115"/>
         <source>テキストファイル(*.txt)</source>
         <translation>Text files (*.txt)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="117"/>
+        <location filename="../src/app/MainWindow.cpp" line="116"/>
         <source>すべてのファイル(*)</source>
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="371"/>
+        <location filename="../src/app/MainWindow.cpp" line="370"/>
         <source>フォルダ「%1」に移動できません。</source>
         <translation>Cannot change to the folder &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="376"/>
+        <location filename="../src/app/MainWindow.cpp" line="375"/>
         <source>出力フォルダ: %1</source>
         <translation>Output folder: %1</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="381"/>
+        <location filename="../src/app/MainWindow.cpp" line="380"/>
         <source>%1 を %2 に出力しました</source>
         <translation>Wrote %1 into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="432"/>
+        <location filename="../src/app/MainWindowProgress.cpp" line="31"/>
         <source>中止</source>
         <translation>Stop</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="477"/>
+        <location filename="../src/app/MainWindow.cpp" line="440"/>
         <source>%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4</source>
         <translation>Read %1 (%2 lines, %3 rejected). Outputs go to %4</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="493"/>
+        <location filename="../src/app/MainWindowProgress.cpp" line="61"/>
         <source>表示しなかったメッセージが %1 件あります。</source>
         <translation>%1 messages were not shown.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="512"/>
+        <location filename="../src/app/MainWindowProgress.cpp" line="80"/>
         <source>計算を中止しました。前のデータのままです。</source>
         <translation>The computation was stopped. The previous data are kept.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../src/app/MainWindow.cpp" line="540"/>
         <source> (要再計算)</source>
         <translation> (recompute)</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="619"/>
+        <location filename="../src/app/MainWindow.cpp" line="541"/>
         <source>設定が変わりました。再計算で新しい設定に合わせます。</source>
         <translation>A setting has changed. Recompute to apply it.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="654"/>
+        <location filename="../src/app/MainWindow.cpp" line="576"/>
         <source>出力する月がありません。先にデータファイルを読み込んでください。</source>
         <translation>There is no month to write. Open a data file first.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="657"/>
+        <location filename="../src/app/MainWindow.cpp" line="579"/>
         <source>RMOB月別ファイルを %1 個出力しました。</source>
         <translation>Wrote %1 monthly RMOB files.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="665"/>
+        <location filename="../src/app/MainWindow.cpp" line="587"/>
         <source>画像を %1 個出力しました。</source>
         <translation>Wrote %1 pictures.</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="667"/>
+        <location filename="../src/app/MainWindow.cpp" line="589"/>
         <source>RMOB月別ファイルを %1 個 %2 に出力しました</source>
         <translation>Wrote %1 monthly RMOB files into %2</translation>
     </message>
     <message>
-        <location filename="../src/app/MainWindow.cpp" line="693"/>
+        <location filename="../src/app/MainWindow.cpp" line="615"/>
         <source>設定を %1 に保存しました</source>
         <translation>Settings saved to %1</translation>
     </message>

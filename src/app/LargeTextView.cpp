@@ -1,5 +1,6 @@
 #include "app/LargeTextView.h"
 
+#include "app/BusyGuard.h"
 #include "app/LineView.h"
 #include "app/TextView.h"
 #include "shared/TextFile.h"
@@ -82,7 +83,8 @@ void LargeTextView::setLines(const std::vector<std::string>& lines) {
 }
 
 void LargeTextView::loadFile(const std::string& fileName) {
-    setBytes(readWholeFile(fileName));
+    // A decade's table is tens of megabytes: the window paints while it comes in.
+    setBytes(readWholeFile(fileName, [](double) { BusyGuard::breathe(); }));
 }
 
 void LargeTextView::clearText() {

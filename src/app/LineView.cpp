@@ -1,5 +1,6 @@
 #include "app/LineView.h"
 
+#include "app/BusyGuard.h"
 #include "app/TextView.h"
 #include "shared/CodePage.h"
 #include "shared/TextFile.h"
@@ -12,6 +13,10 @@
 
 #include <algorithm>
 #include <climits>
+
+namespace {
+constexpr size_t kLinesPerBreath = 4096;
+} // namespace
 
 LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFont(viewFont());
@@ -27,15 +32,25 @@ void LineView::setBytes(std::string bytes) {
     bytes_ = std::move(bytes);
     lines_.clear();
     widestLine_ = 0;
-    const std::string_view all = bytes_;
-    forEachLine(all, false, [&](std::string_view line) {
-        lines_.push_back({static_cast<size_t>(line.data() - all.data()), line.size()});
-        widestLine_ = std::max(widestLine_, line.size());
-    });
-    lines_.shrink_to_fit();
     anchor_ = cursor_ = Position{};
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
+    const std::string_view all = bytes_;
+    // Sized once: growing the index of half a million lines would copy it
+    // several times and hold twice its size for a moment.
+    lines_.reserve(countLines(all));
+    // Indexing a decade takes a while; the window paints meanwhile, and a
+    // paint sees the lines indexed so far.
+    size_t linesToBreathe = kLinesPerBreath;
+    forEachLine(all, false, [&](std::string_view line) {
+        lines_.push_back({static_cast<size_t>(line.data() - all.data()), line.size()});
+        widestLine_ = std::max(widestLine_, line.size());
+        if (--linesToBreathe == 0) {
+            linesToBreathe = kLinesPerBreath;
+            BusyGuard::breathe();
+        }
+    });
+    lines_.shrink_to_fit();
     updateScrollBars();
     viewport()->update();
 }

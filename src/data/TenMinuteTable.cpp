@@ -8,6 +8,8 @@
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -258,22 +260,23 @@ void mergeInto(TenMinuteRow& into, const TenMinuteRow& row) {
     into.remark += row.remark;
 }
 
-void setRates(TenMinuteRow& row) {
+// The rates and errors of a row as ten-minute values, in the order written:
+// the three rates, then the three errors. Worked out when a row is written
+// rather than kept in every row.
+std::array<double, 6> ratesOf(const TenMinuteRow& row) {
     if (row.observedMinutes == 0) {
-        row.echoRate = row.longEchoRate = row.otherDataRate = 0;
-        row.echoError = row.longEchoError = row.otherDataError = 0;
-        return;
+        return {};
     }
     const double k = 10.0 / static_cast<double>(row.observedMinutes);
     const auto echo = static_cast<double>(row.echo);
     const auto longEcho = static_cast<double>(row.longEcho);
     const auto otherData = static_cast<double>(row.otherData);
-    row.echoRate = echo * k;
-    row.longEchoRate = longEcho * k;
-    row.otherDataRate = otherData * k;
-    row.echoError = std::sqrt(echo) * k;
-    row.longEchoError = std::sqrt(longEcho) * k;
-    row.otherDataError = std::sqrt(otherData) * k;
+    return {echo * k,
+            longEcho * k,
+            otherData * k,
+            std::sqrt(echo) * k,
+            std::sqrt(longEcho) * k,
+            std::sqrt(otherData) * k};
 }
 
 constinit NodePoolFor<TenMinuteRow> rowPool;
@@ -306,6 +309,7 @@ void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
     std::swap(rejectedCursor, other.rejectedCursor);
     std::swap(rejectedTop, other.rejectedTop);
     std::swap(rejectedEnd, other.rejectedEnd);
+    std::swap(rowCount, other.rowCount);
     texts.swap(other.texts);
 }
 
@@ -313,6 +317,7 @@ void TenMinuteTable::init() {
     releaseChain(top);
     releaseChain(rejectedTop);
     texts.clear();
+    rowCount = 0;
     top = std::make_unique<TenMinuteRow>();
     cursor = endNode = top.get();
     rejectedTop = std::make_unique<RejectedLine>();
@@ -334,6 +339,7 @@ void TenMinuteTable::clear() {
     releaseBeforeEnd(rejectedTop);
     rejectedCursor = rejectedEnd = rejectedTop.get();
     texts.clear();
+    rowCount = 0;
 }
 
 void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& onMessage) {
@@ -343,11 +349,21 @@ void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& on
     loadText(readWholeFile(name), onMessage);
 }
 
-std::string_view TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage) {
+std::string_view TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage,
+                                          const PassProgress& onProgress) {
     clear();
     const std::string_view all = keep(std::move(text));
-    forEachLine(all, /*stopAtCtrlZ=*/true,
-                [&](std::string_view line) { handleLine(line, onMessage); });
+    std::size_t linesToReport = kLinesPerProgress;
+    forEachLine(all, /*stopAtCtrlZ=*/true, [&](std::string_view line) {
+        handleLine(line, onMessage);
+        if (--linesToReport == 0) {
+            linesToReport = kLinesPerProgress;
+            if (onProgress) {
+                const auto done = static_cast<std::size_t>(line.data() + line.size() - all.data());
+                onProgress(static_cast<double>(done) / static_cast<double>(all.size()));
+            }
+        }
+    });
     return all;
 }
 
@@ -391,6 +407,7 @@ void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& on
         row.line = line;
         endNode = end.get();
         row.next = std::move(end);
+        ++rowCount;
     } catch (const std::exception&) {
         deliverMessage(onMessage, unexpectedErrorText());
     }
@@ -410,10 +427,11 @@ std::string_view TenMinuteTable::keep(std::string text) {
     return texts.back();
 }
 
-void TenMinuteTable::normalize() {
+void TenMinuteTable::normalize(const PassProgress& onProgress) {
     if (!top) {
         return;
     }
+    std::size_t rowsSeen = 0;
     cursor = top.get();
     TenMinuteRow* prev = nullptr;
     std::int64_t prevKey = 0;
@@ -452,21 +470,30 @@ void TenMinuteTable::normalize() {
         prev = cursor;
         prevKey = curKey;
         cursor = cursor->next.get();
+        if (++rowsSeen % kLinesPerProgress == 0 && onProgress) {
+            // Gap rows count as seen too, so the share is an estimate.
+            onProgress(std::min(1.0, static_cast<double>(rowsSeen) /
+                                         static_cast<double>(std::max<std::size_t>(rowCount, 1))));
+        }
     }
-
-    for (cursor = top.get(); cursor->next; cursor = cursor->next.get()) {
-        setRates(*cursor);
-    }
+    rowCount = rowsSeen;
 }
 
-void TenMinuteTable::writeFile(const std::string& name, bool formatLine) {
+void TenMinuteTable::writeFile(const std::string& name, bool formatLine,
+                               const PassProgress& onProgress) {
     TextFileWriter out(name);
     if (formatLine) {
         out.writeLine(kTenMinuteHeaderLine);
     }
     if (top) {
+        std::size_t written = 0;
         for (cursor = top.get(); cursor->next; cursor = cursor->next.get()) {
             out.writeLineWith([this](std::string& line) { appendTenMinuteRow(line, *cursor); });
+            if (++written % kLinesPerProgress == 0 && onProgress) {
+                onProgress(
+                    std::min(1.0, static_cast<double>(written) /
+                                      static_cast<double>(std::max<std::size_t>(rowCount, 1))));
+            }
         }
     }
     out.close();
@@ -487,8 +514,7 @@ char* putNumbers(char* p, const TenMinuteRow& row) {
         *p++ = ',';
         p = putInt(p, count);
     }
-    for (double value : {row.echoRate, row.longEchoRate, row.otherDataRate, row.echoError,
-                         row.longEchoError, row.otherDataError}) {
+    for (double value : ratesOf(row)) {
         *p++ = ',';
         p = putFixed2(p, value);
         if (!p) {
@@ -506,8 +532,7 @@ void appendNumbers(std::string& out, const TenMinuteRow& row) {
         out.push_back(',');
         appendInt(out, count);
     }
-    for (double value : {row.echoRate, row.longEchoRate, row.otherDataRate, row.echoError,
-                         row.longEchoError, row.otherDataError}) {
+    for (double value : ratesOf(row)) {
         out.push_back(',');
         appendFixed2(out, value);
     }

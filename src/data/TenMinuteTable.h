@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,16 +26,11 @@ struct TenMinuteRow {
     RowText fileName;  // first column; "NoFile" in a gap row; "a&b" after a merge
     DateTime time = 0; // start of the ten-minute slot
     // Counts are 64-bit so that merged sums never overflow; the reader only
-    // accepts values of 0 to 2^31-1.
+    // accepts values of 0 to 2^31-1. Rates and errors are worked out from
+    // them when a row is written.
     std::int64_t echo = 0;
-    double echoRate = 0;
-    double echoError = 0;
     std::int64_t longEcho = 0;
-    double longEchoRate = 0;
-    double longEchoError = 0;
     std::int64_t otherData = 0;
-    double otherDataRate = 0;
-    double otherDataError = 0;
     std::int64_t observedMinutes = 0; // minutes observed; 10 for a full slot, 0 in a gap row
     RowText remark;                   // the rest of the line after ObsTime's comma, unchanged
     std::string_view line; // the data line as read (owned by the list); empty in gap rows
@@ -49,6 +45,11 @@ struct RejectedLine {
     std::string line; // the data line exactly as read
     std::unique_ptr<RejectedLine> next;
 };
+
+// Called every few thousand lines of a long pass with the share of it done
+// (0 to 1). It may throw to stop the pass; the table is then half built and
+// fit only to be cleared.
+using PassProgress = std::function<void(double share)>;
 
 class TenMinuteTable {
 public:
@@ -73,14 +74,15 @@ public:
     void loadFile(const std::string& name, const MessageCallback& onMessage = {});
     // The same over bytes already read (the pipeline reads the file once);
     // returns the table's copy of them.
-    std::string_view loadText(std::string text, const MessageCallback& onMessage = {});
+    std::string_view loadText(std::string text, const MessageCallback& onMessage = {},
+                              const PassProgress& onProgress = {});
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
-    // Gap rows, merged duplicates, rates; rows that cannot be placed in time
-    // are moved to the rejected lines.
-    void normalize();
+    // Gap rows and merged duplicates; rows that cannot be placed in time are
+    // moved to the rejected lines.
+    void normalize(const PassProgress& onProgress = {});
     // Writes the ten-minute table; IoError on failure.
-    void writeFile(const std::string& name, bool formatLine);
+    void writeFile(const std::string& name, bool formatLine, const PassProgress& onProgress = {});
 
 private:
     // addLine's work on a line that already lies in Texts (loadText's lines).
@@ -88,8 +90,13 @@ private:
     void appendRejected(std::string_view line);
     std::string_view keep(std::string text);
 
+    static constexpr std::size_t kLinesPerProgress = 4096;
+
     RejectedLine* rejectedEnd = nullptr; // end node of the rejected lines
-    std::deque<std::string> texts;       // the bytes that rows' Line fields point into
+    // Rows the reader kept, then about the rows normalize left: the whole
+    // of the next pass, for its share done.
+    std::size_t rowCount = 0;
+    std::deque<std::string> texts; // the bytes that rows' Line fields point into
 };
 
 // One row as a line of the ten-minute table, without line end.

@@ -5,6 +5,7 @@
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -151,27 +152,39 @@ void HourTable::buildIndex() {
 
 void HourTable::computeRates(std::int64_t threshold) {
     for (cursor = top.get(); cursor && cursor->next; cursor = cursor->next.get()) {
-        HourRow& r = *cursor;
-        r.aboveNoise = threshold < r.observedMinutes;
-        r.underHour = r.observedMinutes < 60;
-        if (r.observedMinutes != 0) {
-            const double f = 60.0 / static_cast<double>(r.observedMinutes);
-            // Negative sums cannot reach here (the reader refuses negative
-            // counts); guard the square root all the same.
-            auto root = [](std::int64_t v) {
-                return v > 0 ? std::sqrt(static_cast<double>(v)) : 0.0;
-            };
-            r.echoRate = static_cast<double>(r.echo) * f;
-            r.longEchoRate = static_cast<double>(r.longEcho) * f;
-            r.otherDataRate = static_cast<double>(r.otherData) * f;
-            r.echoError = root(r.echo) * f;
-            r.longEchoError = root(r.longEcho) * f;
-            r.otherDataError = root(r.otherData) * f;
-        } else {
-            r.echoRate = r.longEchoRate = r.otherDataRate = 0;
-            r.echoError = r.longEchoError = r.otherDataError = 0;
-        }
+        cursor->aboveNoise = threshold < cursor->observedMinutes;
     }
+}
+
+namespace {
+
+// The rates and errors of an hour row as hourly values, in the order written:
+// the three rates, then the three errors. Worked out when needed rather than
+// kept in every row; the same operations as ever, so the same digits.
+std::array<double, 6> ratesOf(const HourRow& r) {
+    if (r.observedMinutes == 0) {
+        return {};
+    }
+    const double f = 60.0 / static_cast<double>(r.observedMinutes);
+    // Negative sums cannot reach here (the reader refuses negative counts);
+    // guard the square root all the same.
+    auto root = [](std::int64_t v) { return v > 0 ? std::sqrt(static_cast<double>(v)) : 0.0; };
+    return {static_cast<double>(r.echo) * f,
+            static_cast<double>(r.longEcho) * f,
+            static_cast<double>(r.otherData) * f,
+            root(r.echo) * f,
+            root(r.longEcho) * f,
+            root(r.otherData) * f};
+}
+
+} // namespace
+
+double HourRow::echoRate() const {
+    if (observedMinutes == 0) {
+        return 0;
+    }
+    const double f = 60.0 / static_cast<double>(observedMinutes);
+    return static_cast<double>(echo) * f;
 }
 
 namespace {
@@ -184,8 +197,7 @@ char* putNumbers(char* p, const HourRow& r) {
         *p++ = ',';
         p = putInt(p, count);
     }
-    for (double v : {r.echoRate, r.longEchoRate, r.otherDataRate, r.echoError, r.longEchoError,
-                     r.otherDataError}) {
+    for (double v : ratesOf(r)) {
         *p++ = ',';
         p = putFixed2(p, v);
         if (!p) {
@@ -212,8 +224,7 @@ void appendRecord(std::string& out, const HourRow& r) {
     appendInt(out, r.otherData);
     out += ',';
     appendInt(out, r.observedMinutes);
-    for (double v : {r.echoRate, r.longEchoRate, r.otherDataRate, r.echoError, r.longEchoError,
-                     r.otherDataError}) {
+    for (double v : ratesOf(r)) {
         out += ',';
         appendFixed2(out, v);
     }

@@ -13,20 +13,18 @@
 
 struct HourRow {
     std::string time; // hour key "yyyymmddhh", local time
+    // Sums of the ten-minute counts: 64-bit, since a merged slot may already
+    // exceed 32 bits. Rates and errors are worked out from them when needed.
     std::int64_t echo = 0;
-    double echoRate = 0;
-    double echoError = 0;
     std::int64_t longEcho = 0;
-    double longEchoRate = 0;
-    double longEchoError = 0;
     std::int64_t otherData = 0;
-    double otherDataRate = 0;
-    double otherDataError = 0;
     std::int64_t observedMinutes = 0;
-    bool underHour = false;  // ObsTime < 60
-    bool aboveNoise = false; // ObsTime > noise threshold
+    bool aboveNoise = false; // ObsTime > noise threshold, set by computeRates
     std::string remark;      // distinct remarks of the hour, in the order met
     std::unique_ptr<HourRow> next;
+
+    bool underHour() const { return observedMinutes < 60; }
+    double echoRate() const; // echoes per hour; 0 without observed minutes
 
     // Nodes come from a pool (shared/NodePool.h).
     static void* operator new(std::size_t size);
@@ -47,6 +45,7 @@ public:
     void clear();
     void swap(HourTable& other) noexcept; // the whole content
     void addRow(const TenMinuteRow& row);
+    // Sets every row's aboveNoise for the noise threshold (minutes).
     void computeRates(std::int64_t threshold);
     // Writes the hourly table; IoError on failure.
     void writeFile(const std::string& name, bool formatLine);

@@ -56,10 +56,16 @@ void Recompute::runSteps(const std::string& dataFileName) {
             throw RecomputeCancelled();
         }
     };
+    // The long passes report every few thousand rows (or megabytes), each
+    // as its share of the run from `from` to `to`, and stop there when asked.
+    const auto stepWithin = [&step](const char* utf8, double from, double to) {
+        return [&step, utf8, from, to](double share) { step(utf8, from + (to - from) * share); };
+    };
     // Until the last cancel check the run builds into lists of its own, so
     // that a stopped run leaves the workspace and the pages as they were.
     step("データファイルの読み込み", 0.0);
-    std::string text = readWholeFile(dataFileName);
+    std::string text =
+        readWholeFile(dataFileName, stepWithin("データファイルの読み込み", 0.0, 0.08));
     Summary summary;
     summary.lineCount = decimal(countLines(text));
     summary.firstLine = std::string(firstLine(text));
@@ -69,9 +75,10 @@ void Recompute::runSteps(const std::string& dataFileName) {
     TenMinuteTable rows;
     rows.init();
     // The rows keep the file's bytes; the raw-data page is shown from them.
-    const std::string_view loaded = rows.loadText(std::move(text), ws_.onMessage);
+    const std::string_view loaded =
+        rows.loadText(std::move(text), ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.3));
     step("欠測と重複の整理", 0.3);
-    rows.normalize();
+    rows.normalize(stepWithin("欠測と重複の整理", 0.3, 0.45));
 
     step("時間ごとの集計", 0.45);
     HourTable hours;
@@ -97,7 +104,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         }
         ++allCount;
         lastRow = &row;
-        if (allCount % 16384 == 0) {
+        if (allCount % 4096 == 0) {
             step("時間ごとの集計", 0.45);
         }
     }
@@ -140,7 +147,10 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (ws_.settings.alwaysWriteTenMinuteTable) {
         backupFile(report10);
     }
-    ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine);
+    // Past the last cancel check: the share is shown, a stop is not taken.
+    ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine, [this](double share) {
+        progress_(utf8ToCp932("Report10 の出力"), 0.7 + 0.15 * share);
+    });
     view_.loadPage(Page::TenMinuteTable, report10);
 
     if (ws_.textReportStale) {

@@ -117,7 +117,7 @@ std::vector<ColorgrammeMonth> buildColorgrammes(HourTable& data, const Settings&
         ColorgrammeCell& cell =
             current->cells[static_cast<std::size_t>(ut.day - 1)][static_cast<std::size_t>(ut.hour)];
         cell.state = row.aboveNoise ? CellState::Observed : CellState::Noise;
-        cell.value = row.aboveNoise ? roundHalfAway(row.echoRate) : 0;
+        cell.value = row.aboveNoise ? roundHalfAway(row.echoRate()) : 0;
         cell.localKey = row.time;
         cell.observedMinutes = row.observedMinutes;
         cell.remark = row.remark;

@@ -34,7 +34,7 @@ enum class Value { Rate, LongEcho, OtherData };
 double valueOf(const HourRow& row, Value which) {
     switch (which) {
     case Value::Rate:
-        return row.echoRate;
+        return row.echoRate();
     case Value::LongEcho:
         return static_cast<double>(row.longEcho);
     case Value::OtherData:

@@ -128,7 +128,7 @@ std::vector<RmobMonthTable> buildRmobMonthTables(HourTable& data, const Settings
         std::optional<std::int64_t>& cell =
             current->second.days[static_cast<size_t>(ut.day - 1)][static_cast<size_t>(ut.hour)];
         if (row.aboveNoise) {
-            cell = roundHalfAway(row.echoRate);
+            cell = roundHalfAway(row.echoRate());
         } else {
             cell.reset();
         }

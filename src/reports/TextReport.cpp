@@ -96,7 +96,7 @@ void applyCellRules(const HourRow& r, const Settings& cnf, Cells& count, Cells& 
     }
     if (r.aboveNoise) {
         std::string cell =
-            (cnf.percentRates && r.underHour) ? rateCell(r.echoRate) : intCell(r.echo);
+            (cnf.percentRates && r.underHour()) ? rateCell(r.echoRate()) : intCell(r.echo);
         // A count of five or more digits would otherwise touch the previous cell.
         if (cell[0] != ' ' && cell[0] != '%') {
             cell.insert(0, 1, ' ');

@@ -3,17 +3,23 @@
 #include "shared/HugePages.h"
 #include "shared/IoError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <utility>
+
+namespace {
+constexpr size_t kProgressPieceBytes = size_t{1} << 20;
+} // namespace
 
 bool fileExists(const std::string& name) {
     std::error_code ec;
     return !name.empty() && std::filesystem::is_regular_file(name, ec);
 }
 
-std::string readWholeFile(const std::string& name) {
+std::string readWholeFile(const std::string& name,
+                          const std::function<void(double share)>& onProgress) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
         throwIoError(FileOperation::Read, name, EISDIR);
@@ -29,16 +35,28 @@ std::string readWholeFile(const std::string& name) {
     std::error_code sizeEc;
     const std::uintmax_t expected = std::filesystem::file_size(name, sizeEc);
     if (!sizeEc && expected < data.max_size()) {
-        data.reserve(static_cast<size_t>(expected));
+        const auto size = static_cast<size_t>(expected);
+        data.reserve(size);
         adviseHugePages(data.data(), data.capacity());
-        data.resize(static_cast<size_t>(expected));
-        const size_t got = std::fread(data.data(), 1, data.size(), f);
-        if (got < data.size()) {
-            if (std::ferror(f)) {
-                throwIoError(FileOperation::Read, name, errno);
+        // Without a listener in one go; with one in pieces of a few
+        // milliseconds each (the fresh memory is touched piece by piece
+        // too), so that a window can paint in between.
+        const size_t piece = onProgress ? kProgressPieceBytes : size;
+        while (data.size() < size) {
+            const size_t at = data.size();
+            const size_t want = std::min(piece, size - at);
+            data.resize(at + want); // within the reserved room: no copy
+            const size_t got = std::fread(data.data() + at, 1, want, f);
+            if (got < want) {
+                if (std::ferror(f)) {
+                    throwIoError(FileOperation::Read, name, errno);
+                }
+                data.resize(at + got); // the file shrank meanwhile
+                return data;
             }
-            data.resize(got); // the file shrank meanwhile
-            return data;
+            if (onProgress) {
+                onProgress(static_cast<double>(data.size()) / static_cast<double>(size));
+            }
         }
     }
     // The rest, if the file grew meanwhile or its size was unknown.

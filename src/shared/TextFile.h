@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,10 @@
 bool fileExists(const std::string& name);
 
 // Reads a whole file as bytes. Throws IoError naming the file and the cause.
-std::string readWholeFile(const std::string& name);
+// With onProgress, a large file is read in pieces and onProgress is called
+// after each with the share read (0 to 1); it may throw to stop the read.
+std::string readWholeFile(const std::string& name,
+                          const std::function<void(double share)>& onProgress = {});
 
 // Calls f(line) for every line of text. A line ends at CR LF, at a lone CR or at
 // a lone LF; text after the last line end forms a last line when not empty.

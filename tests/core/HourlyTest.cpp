@@ -39,7 +39,7 @@ TEST_F(AddRow, FullHourGivesOneRow) {
     auto r = rows(list);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(hourRowText(*r[0]), "2005010100,12,1,0,60,12.00,1.00,0.00,3.46,1.00,0.00,");
-    EXPECT_FALSE(r[0]->underHour);
+    EXPECT_FALSE(r[0]->underHour());
     EXPECT_TRUE(r[0]->aboveNoise);
 }
 
@@ -152,7 +152,7 @@ TEST_F(ComputeRates, GapOnlyHourHasZeroRatesAndFlags) {
     auto r = rows(list);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(hourRowText(*r[0]), "2005010102,0,0,0,0,0.00,0.00,0.00,0.00,0.00,0.00,NoObserve");
-    EXPECT_TRUE(r[0]->underHour);
+    EXPECT_TRUE(r[0]->underHour());
     EXPECT_FALSE(r[0]->aboveNoise);
 }
 
@@ -163,7 +163,7 @@ TEST_F(ComputeRates, ThresholdAndFullHourBorders) {
         list.computeRates(20);
         const HourRow& r = *list.top;
         EXPECT_EQ(r.aboveNoise, obs > 20) << obs;
-        EXPECT_EQ(r.underHour, obs < 60) << obs;
+        EXPECT_EQ(r.underHour(), obs < 60) << obs;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "pipeline/Recompute.h"
 
 #include "shared/CodePage.h"
+#include "shared/DateTime.h"
 #include "shared/IoError.h"
 #include "shared/Messages.h"
 
@@ -201,6 +202,43 @@ TEST_F(RecomputeRun, CancelAtAnyStepLeavesThePreviousRun) {
     }
     // Without a stop the new data replace the old.
     EXPECT_EQ(view.summary.rowCount, "1");
+}
+
+// A file long enough for the passes over it to report and check within
+// themselves: a stop asked in the middle of reading, parsing or normalising
+// leaves the previous run, and each of these passes reports rising shares.
+TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
+    recompute.recompute("velkdata.csv");
+    const FakeView before = view;
+    const std::string firstRow = tenMinuteRowText(*csv.top);
+    std::string big;
+    const DateTime start = parseDateTime("2004/01/05 00:00:00");
+    for (int i = 0; i < 30000; ++i) { // about 1.3 MB
+        big += "long-file.dat," + reportTimeText(start + i * kTenMinutes) + ",1,0,0,10,\r\n";
+    }
+    writeFile("velkdata.csv", big);
+    for (const char* utf8 : {"データファイルの読み込み", "行の読み取り", "欠測と重複の整理"}) {
+        const std::string name = utf8ToCp932(utf8);
+        std::vector<double> shares;
+        bool stopped = false;
+        Progress progress;
+        progress.report = [&](const std::string& step, double f) {
+            if (step == name) {
+                shares.push_back(f);
+            }
+        };
+        // The second report of the step comes from within its pass.
+        progress.cancelRequested = [&] { return stopped = shares.size() == 2; };
+        EXPECT_THROW(Recompute(ws, view, progress).recompute("velkdata.csv"), RecomputeCancelled)
+            << utf8;
+        EXPECT_TRUE(stopped) << utf8;
+        EXPECT_LT(shares.front(), shares.back()) << utf8;
+        EXPECT_EQ(view.summary.rowCount, before.summary.rowCount) << utf8;
+        EXPECT_EQ(view.raw, before.raw) << utf8;
+        EXPECT_EQ(tenMinuteRowText(*csv.top), firstRow) << utf8;
+    }
+    Recompute(ws, view).recompute("velkdata.csv");
+    EXPECT_EQ(view.summary.rowCount, "30000");
 }
 
 using UpdateTextReport = RecomputeFixture;
