@@ -233,12 +233,7 @@ void ColorgrammeView::paintMonth(QPainter& painter) const {
         for (int hour = 0; hour < kColorgrammeHours; ++hour) {
             const ColorgrammeCell& c = month.cell(day, hour);
             const PixelRect sq = colorgrammeSquare(day, hour);
-            Rgb colour = kColorgrammeUnobserved;
-            if (c.state == CellState::Noise) {
-                colour = kColorgrammeNoise;
-            } else if (c.state == CellState::Observed) {
-                colour = colourForValue(static_cast<double>(c.value), maximum);
-            }
+            const Rgb colour = colorgrammeCellColour(c, maximum);
             const QRectF square(sq.x, sq.y, sq.width, sq.height);
             painter.fillRect(square, qColour(colour));
             if (c.state == CellState::Observed && static_cast<double>(c.value) > maximum) {

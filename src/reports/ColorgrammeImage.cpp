@@ -162,6 +162,18 @@ Rgb colourForValue(double value, double maximum) {
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
+Rgb colorgrammeCellColour(const ColorgrammeCell& cell, double maximum) {
+    switch (cell.state) {
+    case CellState::Noise:
+        return kColorgrammeNoise;
+    case CellState::Observed:
+        return colourForValue(static_cast<double>(cell.value), maximum);
+    case CellState::Unobserved:
+        break;
+    }
+    return kColorgrammeUnobserved;
+}
+
 double colorgrammeScaleMaximum(const ColorgrammeMonth& month, std::optional<double> manualMaximum) {
     if (manualMaximum && std::isfinite(*manualMaximum) && *manualMaximum > 0) {
         return *manualMaximum;
@@ -209,12 +221,7 @@ RgbImage renderColorgramme(const ColorgrammeMonth& month, std::optional<double> 
         for (int hour = 0; hour < kColorgrammeHours; ++hour) {
             const ColorgrammeCell& c = month.cell(day, hour);
             const PixelRect sq = colorgrammeSquare(day, hour);
-            Rgb colour = kColorgrammeUnobserved;
-            if (c.state == CellState::Noise) {
-                colour = kColorgrammeNoise;
-            } else if (c.state == CellState::Observed) {
-                colour = colourForValue(static_cast<double>(c.value), maximum);
-            }
+            const Rgb colour = colorgrammeCellColour(c, maximum);
             img.fillRect(sq.x, sq.y, sq.width, sq.height, colour);
             if (c.state == CellState::Observed && static_cast<double>(c.value) > maximum) {
                 drawOverflowMark(img, sq);

@@ -24,6 +24,10 @@ inline constexpr Rgb kColorgrammeText{0, 0, 0};
 // maximum of zero or less, values above zero are red and the rest blue.
 Rgb colourForValue(double value, double maximum);
 
+// The colour of a cell: its scale colour when observed, grey for noise,
+// black when unobserved.
+Rgb colorgrammeCellColour(const ColorgrammeCell& cell, double maximum);
+
 // The maximum the picture is drawn with: a manual maximum when it is a
 // positive finite number, else the month's largest value (at least 1, so an
 // all-zero month still has a scale).
