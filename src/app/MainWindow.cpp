@@ -741,8 +741,8 @@ void MainWindow::setRecomputeCaption(const std::string& caption) {
     BusyGuard::breathe();
 }
 
-void MainWindow::showRawData(std::string_view bytes) {
-    rawDataView->setBytes(std::string(bytes));
+void MainWindow::showRawData(const std::shared_ptr<const std::string>& bytes) {
+    rawDataView->setBytes(*bytes);
     BusyGuard::breathe();
 }
 void MainWindow::clearPage(Page page) {

@@ -139,7 +139,7 @@ public:
     // RecomputeView.
     void setDataFileName(const std::string& name) override;
     void setRecomputeCaption(const std::string& caption) override;
-    void showRawData(std::string_view bytes) override;
+    void showRawData(const std::shared_ptr<const std::string>& bytes) override;
     void clearPage(Page page) override;
     void loadPage(Page page, const std::string& fileName) override;
     void setSummary(const Summary& summary) override;

@@ -349,10 +349,12 @@ void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& on
     loadText(readWholeFile(name), onMessage);
 }
 
-std::string_view TenMinuteTable::loadText(std::string text, const MessageCallback& onMessage,
-                                          const PassProgress& onProgress) {
+std::shared_ptr<const std::string> TenMinuteTable::loadText(std::string text,
+                                                            const MessageCallback& onMessage,
+                                                            const PassProgress& onProgress) {
     clear();
-    const std::string_view all = keep(std::move(text));
+    std::shared_ptr<const std::string> kept = keep(std::move(text));
+    const std::string_view all = *kept;
     std::size_t linesToReport = kLinesPerProgress;
     forEachLine(all, /*stopAtCtrlZ=*/true, [&](std::string_view line) {
         handleLine(line, onMessage);
@@ -364,7 +366,7 @@ std::string_view TenMinuteTable::loadText(std::string text, const MessageCallbac
             }
         }
     });
-    return all;
+    return kept;
 }
 
 void TenMinuteTable::addLine(std::string_view line, const MessageCallback& onMessage) {
@@ -373,7 +375,7 @@ void TenMinuteTable::addLine(std::string_view line, const MessageCallback& onMes
     }
     std::string_view kept;
     try {
-        kept = keep(std::string(line));
+        kept = *keep(std::string(line));
     } catch (const std::exception&) {
         deliverMessage(onMessage, unexpectedErrorText());
         return;
@@ -421,9 +423,9 @@ void TenMinuteTable::appendRejected(std::string_view line) {
     rejectedEnd = rejectedEnd->next.get();
 }
 
-std::string_view TenMinuteTable::keep(std::string text) {
-    // A deque never moves its elements, so views into them stay valid.
-    texts.push_back(std::move(text));
+const std::shared_ptr<const std::string>& TenMinuteTable::keep(std::string text) {
+    // The strings never move, so views into them stay valid.
+    texts.push_back(std::make_shared<const std::string>(std::move(text)));
     return texts.back();
 }
 

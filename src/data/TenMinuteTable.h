@@ -73,9 +73,11 @@ public:
     // it cannot be read (lists unchanged).
     void loadFile(const std::string& name, const MessageCallback& onMessage = {});
     // The same over bytes already read (the pipeline reads the file once);
-    // returns the table's copy of them.
-    std::string_view loadText(std::string text, const MessageCallback& onMessage = {},
-                              const PassProgress& onProgress = {});
+    // returns the bytes, which the table keeps and shares (the raw-data page
+    // shows them without a copy of its own).
+    std::shared_ptr<const std::string> loadText(std::string text,
+                                                const MessageCallback& onMessage = {},
+                                                const PassProgress& onProgress = {});
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows and merged duplicates; rows that cannot be placed in time are
@@ -88,7 +90,7 @@ private:
     // addLine's work on a line that already lies in Texts (loadText's lines).
     void handleLine(std::string_view keptLine, const MessageCallback& onMessage);
     void appendRejected(std::string_view line);
-    std::string_view keep(std::string text);
+    const std::shared_ptr<const std::string>& keep(std::string text);
 
     static constexpr std::size_t kLinesPerProgress = 4096;
 
@@ -96,7 +98,8 @@ private:
     // Rows the reader kept, then about the rows normalize left: the whole
     // of the next pass, for its share done.
     std::size_t rowCount = 0;
-    std::deque<std::string> texts; // the bytes that rows' Line fields point into
+    // The bytes that rows' texts point into.
+    std::deque<std::shared_ptr<const std::string>> texts;
 };
 
 // One row as a line of the ten-minute table, without line end.

@@ -75,7 +75,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
     TenMinuteTable rows;
     rows.init();
     // The rows keep the file's bytes; the raw-data page is shown from them.
-    const std::string_view loaded =
+    const std::shared_ptr<const std::string> loaded =
         rows.loadText(std::move(text), ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.3));
     step("欠測と重複の整理", 0.3);
     rows.normalize(stepWithin("欠測と重複の整理", 0.3, 0.45));

@@ -7,6 +7,7 @@
 #include "pipeline/Progress.h"
 #include "pipeline/Workspace.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ public:
     virtual ~RecomputeView() = default;
     virtual void setDataFileName(const std::string& /*name*/) {}
     virtual void setRecomputeCaption(const std::string& /*caption*/) {}
-    virtual void showRawData(std::string_view /*bytes*/) {}
+    virtual void showRawData(const std::shared_ptr<const std::string>& /*bytes*/) {}
     virtual void clearPage(Page /*page*/) {}
     virtual void loadPage(Page /*page*/, const std::string& /*fileName*/) {} // a written file
     virtual void setSummary(const Summary& /*summary*/) {}

@@ -112,7 +112,7 @@ public:
 
     void setDataFileName(const std::string&) override {}
     void setRecomputeCaption(const std::string&) override {}
-    void showRawData(std::string_view) override {}
+    void showRawData(const std::shared_ptr<const std::string>&) override {}
     void clearPage(Page) override {}
     void loadPage(Page page, const std::string& name) override {
         pageSize[page] = std::filesystem::file_size(name);

@@ -29,7 +29,7 @@ public:
 
     void setDataFileName(const std::string& name) override { dataFileName = name; }
     void setRecomputeCaption(const std::string& c) override { captions.push_back(c); }
-    void showRawData(std::string_view bytes) override { raw = bytes; }
+    void showRawData(const std::shared_ptr<const std::string>& bytes) override { raw = *bytes; }
     void clearPage(Page p) override { pages[p].clear(); }
     void loadPage(Page p, const std::string& name) override { pages[p] = readFile(name); }
     void setSummary(const Summary& s) override { summary = s; }
