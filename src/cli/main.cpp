@@ -345,7 +345,8 @@ int run(const Options& o) {
     ws.textReportStale = true;
 
     CliView view;
-    Recompute pipeline(ws, view);
+    // One run writes each output once: the ten-minute rows need not stay.
+    Recompute pipeline(ws, view, Progress(), RowRetention::WriteAndRelease);
     pipeline.recompute(dataFile);
     if (o.rmobMonthly) {
         const std::string warning = stationWarningText(station);

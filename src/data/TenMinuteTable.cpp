@@ -247,7 +247,19 @@ void makeGapRow(TenMinuteRow& row, DateTime time) {
     row.time = time;
     row.echo = row.longEcho = row.otherData = row.observedMinutes = 0;
     row.remark = RowText::borrow(kGapRemark);
-    row.line = {};
+}
+
+// The line a row was read from: both its texts borrow from it, the file name
+// at its start and the remark at its end. A row made otherwise (by hand) has
+// no line; its table line stands for it.
+std::string lineOf(const TenMinuteRow& row) {
+    if (row.fileName.borrowed() && row.remark.borrowed() &&
+        std::less_equal<>()(row.fileName.data(), row.remark.data())) {
+        return std::string(row.fileName.data(),
+                           static_cast<size_t>(row.remark.data() - row.fileName.data()) +
+                               row.remark.size());
+    }
+    return tenMinuteRowText(row);
 }
 
 void mergeInto(TenMinuteRow& into, const TenMinuteRow& row) {
@@ -295,9 +307,21 @@ void TenMinuteRow::operator delete(void* p, std::size_t size) noexcept {
     }
 }
 
+struct TenMinuteTable::Settling {
+    TenMinuteRow* prev = nullptr; // the row last put in its slot; a duplicate may still join it
+    std::int64_t prevKey = 0;
+    std::int64_t expected = 0; // the slot due next
+    bool started = false;
+    std::int64_t gapRowsLeft = kMaxGapRows;
+    std::size_t rowsSeen = 0; // rows put in their slots, gap rows included
+    const RowSink* sink = nullptr;
+    bool keep = true;
+};
+
 TenMinuteTable::~TenMinuteTable() {
     releaseChain(top);
     releaseChain(rejectedTop);
+    releaseChain(lateRejectedTop);
 }
 
 void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
@@ -310,12 +334,16 @@ void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
     std::swap(rejectedTop, other.rejectedTop);
     std::swap(rejectedEnd, other.rejectedEnd);
     std::swap(rowCount, other.rowCount);
+    std::swap(lateRejectedTop, other.lateRejectedTop);
+    std::swap(lateRejectedEnd, other.lateRejectedEnd);
+    std::swap(lateRejectedLast, other.lateRejectedLast);
     texts.swap(other.texts);
 }
 
 void TenMinuteTable::init() {
     releaseChain(top);
     releaseChain(rejectedTop);
+    releaseChain(lateRejectedTop);
     texts.clear();
     rowCount = 0;
     top = std::make_unique<TenMinuteRow>();
@@ -335,9 +363,9 @@ void TenMinuteTable::clear() {
     // which is emptied below.
     endNode->fileName = RowText();
     endNode->remark = RowText();
-    endNode->line = {};
     releaseBeforeEnd(rejectedTop);
     rejectedCursor = rejectedEnd = rejectedTop.get();
+    releaseChain(lateRejectedTop);
     texts.clear();
     rowCount = 0;
 }
@@ -352,12 +380,31 @@ void TenMinuteTable::loadFile(const std::string& name, const MessageCallback& on
 std::shared_ptr<const std::string> TenMinuteTable::loadText(std::string text,
                                                             const MessageCallback& onMessage,
                                                             const PassProgress& onProgress) {
+    return load(std::move(text), onMessage, onProgress, nullptr);
+}
+
+std::shared_ptr<const std::string>
+TenMinuteTable::loadNormalized(std::string text, const RowSink& sink, KeepRows keep,
+                               const MessageCallback& onMessage, const PassProgress& onProgress) {
+    Settling settling;
+    settling.sink = &sink;
+    settling.keep = keep == KeepRows::Yes;
+    std::shared_ptr<const std::string> kept =
+        load(std::move(text), onMessage, onProgress, &settling);
+    finishSettling(settling);
+    return kept;
+}
+
+std::shared_ptr<const std::string> TenMinuteTable::load(std::string text,
+                                                        const MessageCallback& onMessage,
+                                                        const PassProgress& onProgress,
+                                                        Settling* settling) {
     clear();
     std::shared_ptr<const std::string> kept = keep(std::move(text));
     const std::string_view all = *kept;
     std::size_t linesToReport = kLinesPerProgress;
     forEachLine(all, /*stopAtCtrlZ=*/true, [&](std::string_view line) {
-        handleLine(line, onMessage);
+        handleLine(line, onMessage, settling);
         if (--linesToReport == 0) {
             linesToReport = kLinesPerProgress;
             if (onProgress) {
@@ -383,7 +430,8 @@ void TenMinuteTable::addLine(std::string_view line, const MessageCallback& onMes
     handleLine(kept, onMessage);
 }
 
-void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& onMessage) {
+void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& onMessage,
+                                Settling* settling) {
     if (line.empty()) {
         return;
     }
@@ -406,10 +454,12 @@ void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& on
             return;
         }
         auto end = std::make_unique<TenMinuteRow>();
-        row.line = line;
         endNode = end.get();
         row.next = std::move(end);
         ++rowCount;
+        if (settling) {
+            settle(*settling, &row, line);
+        }
     } catch (const std::exception&) {
         deliverMessage(onMessage, unexpectedErrorText());
     }
@@ -423,62 +473,128 @@ void TenMinuteTable::appendRejected(std::string_view line) {
     rejectedEnd = rejectedEnd->next.get();
 }
 
+void TenMinuteTable::appendLateRejected(std::string_view line) {
+    if (!lateRejectedTop) {
+        lateRejectedTop = std::make_unique<RejectedLine>();
+        lateRejectedEnd = lateRejectedTop.get();
+    }
+    auto end = std::make_unique<RejectedLine>();
+    lateRejectedEnd->line.assign(line);
+    lateRejectedLast = lateRejectedEnd;
+    lateRejectedEnd->next = std::move(end);
+    lateRejectedEnd = lateRejectedEnd->next.get();
+}
+
 const std::shared_ptr<const std::string>& TenMinuteTable::keep(std::string text) {
     // The strings never move, so views into them stay valid.
     texts.push_back(std::make_shared<const std::string>(std::move(text)));
     return texts.back();
 }
 
+// Normalisation walks the rows once, holding only the row before: a row that
+// is the slot due is taken; one of the slot before joins that row; one that
+// gap rows cannot (or may not) reach is set aside as read; otherwise gap rows
+// fill the slots up to it. So it can run over a finished list, or row by row
+// while the lines are read.
+void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, std::string_view line) {
+    if (!s.started) {
+        s.started = true;
+        s.expected = secondKeyOf(node->time);
+    }
+    for (;;) {
+        const std::int64_t curKey = secondKeyOf(node->time);
+        if (curKey == s.expected) {
+            take(s, node, curKey);
+            return;
+        }
+        if (s.prev && curKey == s.prevKey) {
+            mergeInto(*s.prev, *node);
+            std::unique_ptr<TenMinuteRow> gone = std::move(s.prev->next);
+            s.prev->next = std::move(gone->next);
+            return;
+        }
+        if (curKey < s.expected || (s.prev && curKey - s.prevKey > kMaxGapSeconds) ||
+            (curKey - s.expected + 599) / 600 > s.gapRowsLeft) {
+            // Out of order, off the grid, or absurdly far ahead: gap rows can
+            // never reach this row, or may not. It joins the rejected lines as
+            // read.
+            appendLateRejected(line);
+            std::unique_ptr<TenMinuteRow>& link = s.prev ? s.prev->next : top;
+            std::unique_ptr<TenMinuteRow> gone = std::move(link);
+            link = std::move(gone->next);
+            return;
+        }
+        // A slot is missing before this row: the row moves on into a new node
+        // and its old node becomes the gap row in front of it.
+        auto moved = std::make_unique<TenMinuteRow>(std::move(*node));
+        makeGapRow(*node, dateTimeOfSecondKey(s.expected));
+        node->next = std::move(moved);
+        --s.gapRowsLeft;
+        take(s, node, secondKeyOf(node->time));
+        node = node->next.get();
+    }
+}
+
+void TenMinuteTable::take(Settling& s, TenMinuteRow* node, std::int64_t key) {
+    // The row before can change no more.
+    if (s.prev) {
+        handOn(s);
+    }
+    s.expected = secondKeyOf(node->time + kTenMinutes);
+    s.prev = node;
+    s.prevKey = key;
+    ++s.rowsSeen;
+}
+
+void TenMinuteTable::handOn(Settling& s) {
+    if (s.sink && *s.sink) {
+        (*s.sink)(*s.prev);
+    }
+    if (!s.keep) {
+        // The row handed on is the first of the list: the ones before it went
+        // the same way.
+        std::unique_ptr<TenMinuteRow> gone = std::move(top);
+        top = std::move(gone->next);
+    }
+}
+
+void TenMinuteTable::finishSettling(Settling& s) {
+    if (s.prev) {
+        handOn(s);
+        s.prev = nullptr;
+    }
+    if (lateRejectedTop && lateRejectedTop->next) {
+        // The late lines go behind the reader's: the first late node's
+        // content moves into the present end node.
+        RejectedLine* const first = lateRejectedTop.get();
+        rejectedCursor = lateRejectedLast == first ? rejectedEnd : lateRejectedLast;
+        rejectedEnd->line = std::move(first->line);
+        rejectedEnd->next = std::move(first->next);
+        rejectedEnd = lateRejectedEnd;
+    }
+    releaseChain(lateRejectedTop);
+    lateRejectedEnd = nullptr;
+    cursor = endNode;
+    rowCount = s.rowsSeen;
+}
+
 void TenMinuteTable::normalize(const PassProgress& onProgress) {
     if (!top) {
         return;
     }
-    std::size_t rowsSeen = 0;
-    cursor = top.get();
-    TenMinuteRow* prev = nullptr;
-    std::int64_t prevKey = 0;
-    std::int64_t expected = cursor->next ? secondKeyOf(cursor->time) : 0;
-    std::int64_t gapRowsLeft = kMaxGapRows;
-    while (cursor->next) {
-        std::int64_t curKey = secondKeyOf(cursor->time);
-        if (curKey == expected) {
-            // the slot that was due
-        } else if (prev && curKey == prevKey) {
-            mergeInto(*prev, *cursor);
-            std::unique_ptr<TenMinuteRow> gone = std::move(prev->next);
-            prev->next = std::move(gone->next);
-            cursor = prev;
-        } else if (curKey < expected || (prev && curKey - prevKey > kMaxGapSeconds) ||
-                   (curKey - expected + 599) / 600 > gapRowsLeft) {
-            // Out of order, off the grid, or absurdly far ahead: gap rows can
-            // never reach this row, or may not. It joins the rejected lines as
-            // read.
-            appendRejected(cursor->line);
-            std::unique_ptr<TenMinuteRow>& link = prev ? prev->next : top;
-            std::unique_ptr<TenMinuteRow> gone = std::move(link);
-            link = std::move(gone->next);
-            cursor = link.get();
-            continue;
-        } else {
-            // A slot is missing before this row: the row moves on into a new
-            // node and its old node becomes the gap row in front of it.
-            auto moved = std::make_unique<TenMinuteRow>(std::move(*cursor));
-            makeGapRow(*cursor, dateTimeOfSecondKey(expected));
-            cursor->next = std::move(moved);
-            curKey = secondKeyOf(cursor->time);
-            --gapRowsLeft;
-        }
-        expected = secondKeyOf(cursor->time + kTenMinutes);
-        prev = cursor;
-        prevKey = curKey;
-        cursor = cursor->next.get();
-        if (++rowsSeen % kLinesPerProgress == 0 && onProgress) {
-            // Gap rows count as seen too, so the share is an estimate.
-            onProgress(std::min(1.0, static_cast<double>(rowsSeen) /
+    Settling s;
+    std::size_t examined = 0;
+    for (TenMinuteRow* node = top.get(); node->next;) {
+        settle(s, node, lineOf(*node));
+        // Whatever became of the row, the next one to examine now follows
+        // the last row taken.
+        node = s.prev ? s.prev->next.get() : top.get();
+        if (++examined % kLinesPerProgress == 0 && onProgress) {
+            onProgress(std::min(1.0, static_cast<double>(examined) /
                                          static_cast<double>(std::max<std::size_t>(rowCount, 1))));
         }
     }
-    rowCount = rowsSeen;
+    finishSettling(s);
 }
 
 void TenMinuteTable::writeFile(const std::string& name, bool formatLine,

@@ -21,7 +21,9 @@
 #include <string_view>
 
 // The texts of rows read from a file borrow the list's copy of the file; the
-// list keeps it until it is cleared.
+// list keeps it until it is cleared. A row read from a line borrows both texts
+// from that line, so the line runs from the file name's first byte to the
+// remark's last: no row stores its line.
 struct TenMinuteRow {
     RowText fileName;  // first column; "NoFile" in a gap row; "a&b" after a merge
     DateTime time = 0; // start of the ten-minute slot
@@ -33,7 +35,6 @@ struct TenMinuteRow {
     std::int64_t otherData = 0;
     std::int64_t observedMinutes = 0; // minutes observed; 10 for a full slot, 0 in a gap row
     RowText remark;                   // the rest of the line after ObsTime's comma, unchanged
-    std::string_view line; // the data line as read (owned by the list); empty in gap rows
     std::unique_ptr<TenMinuteRow> next;
 
     // Nodes come from a pool (shared/NodePool.h).
@@ -50,6 +51,14 @@ struct RejectedLine {
 // (0 to 1). It may throw to stop the pass; the table is then half built and
 // fit only to be cleared.
 using PassProgress = std::function<void(double share)>;
+
+// Receives the rows of a load once no later line can change them, in list
+// order (gap rows included).
+using RowSink = std::function<void(const TenMinuteRow& row)>;
+
+// Whether a load keeps the rows it hands on, or lets each go once handed on
+// (for a caller that needs every row only once, as it comes).
+enum class KeepRows { Yes, No };
 
 class TenMinuteTable {
 public:
@@ -78,6 +87,14 @@ public:
     std::shared_ptr<const std::string> loadText(std::string text,
                                                 const MessageCallback& onMessage = {},
                                                 const PassProgress& onProgress = {});
+    // loadText and normalize in one pass over the lines: each row is put in
+    // its slot as it is read, and handed to sink once the next slot is
+    // reached. With KeepRows::No the list holds only the row that later
+    // lines may still merge into; the rejected lines are kept either way.
+    std::shared_ptr<const std::string> loadNormalized(std::string text, const RowSink& sink,
+                                                      KeepRows keep,
+                                                      const MessageCallback& onMessage = {},
+                                                      const PassProgress& onProgress = {});
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows and merged duplicates; rows that cannot be placed in time are
@@ -87,14 +104,31 @@ public:
     void writeFile(const std::string& name, bool formatLine, const PassProgress& onProgress = {});
 
 private:
-    // addLine's work on a line that already lies in Texts (loadText's lines).
-    void handleLine(std::string_view keptLine, const MessageCallback& onMessage);
+    struct Settling; // where normalisation stands in the list
+
+    std::shared_ptr<const std::string> load(std::string text, const MessageCallback& onMessage,
+                                            const PassProgress& onProgress, Settling* settling);
+    // addLine's work on a line that already lies in Texts (loadText's lines);
+    // with settling, the row is also put in its slot at once.
+    void handleLine(std::string_view keptLine, const MessageCallback& onMessage,
+                    Settling* settling = nullptr);
+    // Puts the row node (read from line) in its slot; see normalize.
+    void settle(Settling& s, TenMinuteRow* node, std::string_view line);
+    void take(Settling& s, TenMinuteRow* node, std::int64_t key);
+    void finishSettling(Settling& s);
+    void handOn(Settling& s);
     void appendRejected(std::string_view line);
+    void appendLateRejected(std::string_view line);
     const std::shared_ptr<const std::string>& keep(std::string text);
 
     static constexpr std::size_t kLinesPerProgress = 4096;
 
     RejectedLine* rejectedEnd = nullptr; // end node of the rejected lines
+    // Lines that normalisation sets aside while lines are still being read:
+    // they follow every line the reader set aside, so they wait here.
+    std::unique_ptr<RejectedLine> lateRejectedTop;
+    RejectedLine* lateRejectedEnd = nullptr;
+    RejectedLine* lateRejectedLast = nullptr;
     // Rows the reader kept, then about the rows normalize left: the whole
     // of the next pass, for its share done.
     std::size_t rowCount = 0;

@@ -12,6 +12,8 @@
 #include "shared/TextFile.h"
 
 #include <filesystem>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -71,48 +73,76 @@ void Recompute::runSteps(const std::string& dataFileName) {
     summary.firstLine = std::string(firstLine(text));
     summary.lastLine = std::string(lastLine(text));
 
+    const bool keepRows = retention_ == RowRetention::Keep;
+    const std::string report10 =
+        ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
+    // Without the rows kept, the ten-minute table is written as they come.
+    std::optional<TextFileWriter> report10Writer;
+    if (!keepRows) {
+        if (ws_.settings.alwaysWriteTenMinuteTable) {
+            backupFile(report10);
+        }
+        report10Writer.emplace(report10);
+        if (ws_.settings.tenMinuteHeaderLine) {
+            report10Writer->writeLine(kTenMinuteHeaderLine);
+        }
+    }
+
+    // Reading, putting rows in their slots and folding them into hours is one
+    // pass: each row is folded while it is at hand.
     step("行の読み取り", 0.1);
     TenMinuteTable rows;
     rows.init();
-    // The rows keep the file's bytes; the raw-data page is shown from them.
-    const std::shared_ptr<const std::string> loaded =
-        rows.loadText(std::move(text), ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.3));
-    step("欠測と重複の整理", 0.3);
-    rows.normalize(stepWithin("欠測と重複の整理", 0.3, 0.45));
-
-    step("時間ごとの集計", 0.45);
     HourTable hours;
     hours.init();
+    TextLines gapLines;
+    gapLines.init();
+    std::size_t allCount = 0;
+    std::size_t notCount = 0;
+    DateTime firstSlot = 0;
+    DateTime lastSlot = 0;
+    const RowSink fold = [&](const TenMinuteRow& row) {
+        hours.addRow(row);
+        if (row.fileName == kGapFileName) {
+            gapLines.append(tenMinuteRowText(row));
+            ++notCount;
+        }
+        if (allCount == 0) {
+            firstSlot = row.time;
+        }
+        lastSlot = row.time;
+        ++allCount;
+        if (report10Writer) {
+            report10Writer->writeLineWith(
+                [&row](std::string& line) { appendTenMinuteRow(line, row); });
+        }
+    };
+    // The rows keep the file's bytes; the raw-data page is shown from them.
+    const std::shared_ptr<const std::string> loaded =
+        rows.loadNormalized(std::move(text), fold, keepRows ? KeepRows::Yes : KeepRows::No,
+                            ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.6));
+    step("時間ごとの集計", 0.6);
+    if (report10Writer) {
+        report10Writer->close();
+    }
+
+    // The no-observation list: the lines set aside, then the gap rows.
     TextLines noObsLines;
     noObsLines.init();
-
     std::size_t ngCount = 0;
     for (const RejectedLine* line = rows.rejectedTop.get(); line->next; line = line->next.get()) {
         noObsLines.append(line->line);
         ++ngCount;
     }
-
-    std::size_t allCount = 0;
-    std::size_t notCount = 0;
-    const TenMinuteRow* lastRow = nullptr;
-    for (rows.cursor = rows.top.get(); rows.cursor->next; rows.cursor = rows.cursor->next.get()) {
-        const TenMinuteRow& row = *rows.cursor;
-        hours.addRow(row);
-        if (row.fileName == kGapFileName) {
-            noObsLines.append(tenMinuteRowText(row));
-            ++notCount;
-        }
-        ++allCount;
-        lastRow = &row;
-        if (allCount % 4096 == 0) {
-            step("時間ごとの集計", 0.45);
-        }
+    for (TextLine* line = gapLines.top.get(); line->next; line = line->next.get()) {
+        noObsLines.append(std::move(line->text));
     }
-    step("時間ごとの集計", 0.6);
+    gapLines.clear();
 
     ws_.rows.swap(rows);
     ws_.hours.swap(hours);
     ws_.noObsLines.swap(noObsLines);
+    rowsReleased_ = !keepRows;
     // The previous lists go now, before the outputs are written.
     rows.init();
     hours.init();
@@ -122,9 +152,9 @@ void Recompute::runSteps(const std::string& dataFileName) {
 
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
-    if (lastRow) {
-        summary.firstSlot = reportTimeText(ws_.rows.top->time);
-        summary.lastSlot = reportTimeText(lastRow->time);
+    if (allCount > 0) {
+        summary.firstSlot = reportTimeText(firstSlot);
+        summary.lastSlot = reportTimeText(lastSlot);
     }
     summary.rowCount = decimal(allCount);
     summary.gapCount = decimal(notCount);
@@ -141,16 +171,16 @@ void Recompute::runSteps(const std::string& dataFileName) {
         updateAndWriteRmobTables();
     }
 
-    progress_(utf8ToCp932("Report10 の出力"), 0.7);
-    const std::string report10 =
-        ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
-    if (ws_.settings.alwaysWriteTenMinuteTable) {
-        backupFile(report10);
+    if (keepRows) {
+        progress_(utf8ToCp932("Report10 の出力"), 0.7);
+        if (ws_.settings.alwaysWriteTenMinuteTable) {
+            backupFile(report10);
+        }
+        // Past the last cancel check: the share is shown, a stop is not taken.
+        ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine, [this](double share) {
+            progress_(utf8ToCp932("Report10 の出力"), 0.7 + 0.15 * share);
+        });
     }
-    // Past the last cancel check: the share is shown, a stop is not taken.
-    ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine, [this](double share) {
-        progress_(utf8ToCp932("Report10 の出力"), 0.7 + 0.15 * share);
-    });
     view_.loadPage(Page::TenMinuteTable, report10);
 
     if (ws_.textReportStale) {
@@ -177,6 +207,9 @@ void Recompute::runSteps(const std::string& dataFileName) {
 }
 
 void Recompute::writeTenMinuteTable() {
+    if (rowsReleased_) {
+        throw std::logic_error("the ten-minute rows were written while read and not kept");
+    }
     backupFile(kTenMinuteTableFile);
     ws_.rows.writeFile(kTenMinuteTableFile, ws_.settings.tenMinuteHeaderLine);
     if (fileExists(kTenMinuteTableFile)) {

@@ -51,10 +51,18 @@ struct MonthlyRmobExport {
     std::vector<std::string> pictures; // one colorgramme per month, when asked for
 };
 
+// What a recompute does with the ten-minute rows once they are read. The
+// window keeps them (its Report10 button writes them again, with the header
+// line as then set); a run that wants every output once (the command-line
+// tool) writes each row to the ten-minute table the moment it is settled and
+// lets it go, so a decade costs the memory of its hours, not of its rows.
+enum class RowRetention { Keep, WriteAndRelease };
+
 class Recompute {
 public:
-    Recompute(Workspace& workspace, RecomputeView& view, const Progress& progress = Progress())
-        : ws_(workspace), view_(view), progress_(progress) {}
+    Recompute(Workspace& workspace, RecomputeView& view, const Progress& progress = Progress(),
+              RowRetention retention = RowRetention::Keep)
+        : ws_(workspace), view_(view), progress_(progress), retention_(retention) {}
 
     // The whole pipeline on a data file: read, normalise, fold into hours,
     // fill the summary and the no-observation list, write what the settings
@@ -65,9 +73,13 @@ public:
     // while the data are read and folded: the workspace, the pages and the
     // files are then as before the run (nothing is written before that
     // point, and the new lists replace the old ones only after it).
+    // With RowRetention::WriteAndRelease, report10.csv (or the temporary
+    // file) is written while the data are read, and a stop or a failure there
+    // leaves report10.csv moved to its backup.
     bool recompute(const std::string& dataFileName);
-    void writeTenMinuteTable(); // report10.csv
-    void writeHourTable();      // report60.csv
+    // report10.csv; std::logic_error after a recompute that let the rows go.
+    void writeTenMinuteTable();
+    void writeHourTable(); // report60.csv
 
     void updateTextReport();         // build the text report while it is stale
     void writeTextReport();          // write velkreport.txt from the view
@@ -91,4 +103,6 @@ private:
     Workspace& ws_;
     RecomputeView& view_;
     Progress progress_;
+    RowRetention retention_;
+    bool rowsReleased_ = false;
 };

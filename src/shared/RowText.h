@@ -49,9 +49,11 @@ public:
 
     // A text that borrows bytes: they must stay unchanged for as long as this
     // text holds them (moves pass the loan on; copies and growth end it).
+    // An empty text keeps where it was borrowed from too, so that a row's
+    // remark still marks the end of its line.
     static RowText borrow(std::string_view bytes) noexcept {
         RowText t;
-        if (!bytes.empty()) {
+        if (bytes.data()) {
             t.data_ = bytes.data();
             t.size_ = bytes.size();
         }

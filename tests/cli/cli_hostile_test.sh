@@ -232,7 +232,7 @@ else
 fi
 run "$noperm" "$WORK/day.csv"
 expect_status 1 $? "folder without write permission"
-expect_grep "Cannot create 'velkreport.txt': Permission denied" "$WORK/err" \
+expect_grep "Cannot create 'report10.csv': Permission denied" "$WORK/err" \
     "unwritable folder names the file"
 
 for name in velkreport.txt rmob.txt report10.csv report60.csv NoObsList.txt; do

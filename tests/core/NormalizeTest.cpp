@@ -10,14 +10,31 @@ DateTime at(int year, int month, int day, int hour, int minute, int second = 0) 
     return *tryEncodeDateTime(year, month, day, hour, minute, second);
 }
 
-// A list read from data lines (CR LF ends), normalised.
+// A list read from data lines, normalised. Every case also runs through the
+// one-pass load, keeping the rows and not: both must give the same rows (to
+// the list and to the sink, in order) and the same set-aside lines.
 struct Normalized {
     explicit Normalized(const std::vector<std::string>& lines) {
         list.init();
+        std::string text;
         for (const std::string& line : lines) {
             list.addLine(line);
+            text += line + "\r\n";
         }
         list.normalize();
+        const std::vector<std::string> table = tableOf(list);
+        for (KeepRows keep : {KeepRows::Yes, KeepRows::No}) {
+            TenMinuteTable streamed;
+            streamed.init();
+            std::vector<std::string> handedOn;
+            streamed.loadNormalized(
+                text, [&](const TenMinuteRow& row) { handedOn.push_back(tenMinuteRowText(row)); },
+                keep);
+            EXPECT_EQ(handedOn, table);
+            EXPECT_EQ(tableOf(streamed),
+                      keep == KeepRows::Yes ? table : std::vector<std::string>{});
+            EXPECT_EQ(rejectedOf(streamed), rejectedOf(list));
+        }
     }
     TenMinuteTable list;
 };

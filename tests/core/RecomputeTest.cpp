@@ -205,8 +205,9 @@ TEST_F(RecomputeRun, CancelAtAnyStepLeavesThePreviousRun) {
 }
 
 // A file long enough for the passes over it to report and check within
-// themselves: a stop asked in the middle of reading, parsing or normalising
-// leaves the previous run, and each of these passes reports rising shares.
+// themselves: a stop asked in the middle of reading the file, or of parsing,
+// normalising and folding its lines, leaves the previous run, and each of
+// these passes reports rising shares.
 TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
     recompute.recompute("velkdata.csv");
     const FakeView before = view;
@@ -217,7 +218,7 @@ TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
         big += "long-file.dat," + reportTimeText(start + i * kTenMinutes) + ",1,0,0,10,\r\n";
     }
     writeFile("velkdata.csv", big);
-    for (const char* utf8 : {"データファイルの読み込み", "行の読み取り", "欠測と重複の整理"}) {
+    for (const char* utf8 : {"データファイルの読み込み", "行の読み取り"}) {
         const std::string name = utf8ToCp932(utf8);
         std::vector<double> shares;
         bool stopped = false;
@@ -239,6 +240,46 @@ TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
     }
     Recompute(ws, view).recompute("velkdata.csv");
     EXPECT_EQ(view.summary.rowCount, "30000");
+}
+
+// A run that writes the ten-minute rows while reading them and lets them go
+// gives the very files and pages of a run that keeps them, with every output
+// asked for, gap rows, duplicates and set-aside lines among the data.
+TEST_F(RecomputeRun, RowsWrittenWhileReadGiveTheSameOutputs) {
+    writeFile("velkdata.csv", std::string(kData) +
+                                  "e.dat,2004/01/05 10:10:00,1,1,1,10,x\r\n"
+                                  "bad line\r\n"
+                                  "f.dat,2004/01/05 09:00:00,1,0,0,10,\r\n"
+                                  "g.dat,2004/01/05 11:30:00,4,0,0,5,y");
+    cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable = cnf.alwaysWriteTextReport =
+        cnf.alwaysWriteRmob = true;
+    const char* outputs[] = {"report10.csv", "report60.csv", "velkreport.txt", "rmob.txt",
+                             "NoObsList.txt"};
+    ASSERT_TRUE(recompute.recompute("velkdata.csv"));
+    std::map<std::string, std::string> kept;
+    for (const char* name : outputs) {
+        kept[name] = readFile(name);
+    }
+    const FakeView keptView = view;
+
+    Workspace other;
+    other.settings = cnf;
+    other.textReportStale = true;
+    other.onMessage = ws.onMessage;
+    FakeView otherView;
+    Recompute released(other, otherView, Progress(), RowRetention::WriteAndRelease);
+    ASSERT_TRUE(released.recompute("velkdata.csv"));
+    for (const char* name : outputs) {
+        EXPECT_EQ(readFile(name), kept[name]) << name;
+    }
+    EXPECT_EQ(otherView.pages, keptView.pages);
+    EXPECT_EQ(otherView.summary.rowCount, keptView.summary.rowCount);
+    EXPECT_EQ(otherView.summary.firstSlot, keptView.summary.firstSlot);
+    EXPECT_EQ(otherView.summary.lastSlot, keptView.summary.lastSlot);
+    EXPECT_EQ(otherView.summary.gapCount, keptView.summary.gapCount);
+    EXPECT_EQ(otherView.summary.rejectedCount, keptView.summary.rejectedCount);
+    EXPECT_EQ(other.rows.top.get(), other.rows.endNode); // no row stayed
+    EXPECT_THROW(released.writeTenMinuteTable(), std::logic_error);
 }
 
 using UpdateTextReport = RecomputeFixture;
