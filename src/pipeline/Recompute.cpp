@@ -1,6 +1,7 @@
 #include "pipeline/Recompute.h"
 
 #include "config/ProgramInfo.h"
+#include "data/TenMinuteTableWriter.h"
 #include "reports/ColorgrammeImage.h"
 #include "reports/Rmob.h"
 #include "reports/RmobMonthly.h"
@@ -76,17 +77,6 @@ void Recompute::runSteps(const std::string& dataFileName) {
     const bool keepRows = retention_ == RowRetention::Keep;
     const std::string report10 =
         ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
-    // Without the rows kept, the ten-minute table is written as they come.
-    std::optional<TextFileWriter> report10Writer;
-    if (!keepRows) {
-        if (ws_.settings.alwaysWriteTenMinuteTable) {
-            backupFile(report10);
-        }
-        report10Writer.emplace(report10);
-        if (ws_.settings.tenMinuteHeaderLine) {
-            report10Writer->writeLine(kTenMinuteHeaderLine);
-        }
-    }
 
     // Reading, putting rows in their slots and folding them into hours is one
     // pass: each row is folded while it is at hand.
@@ -97,6 +87,15 @@ void Recompute::runSteps(const std::string& dataFileName) {
     hours.init();
     TextLines gapLines;
     gapLines.init();
+    // Without the rows kept, the ten-minute table is written as they come
+    // (after rows: the writer reads the texts they borrow until it is gone).
+    std::optional<TenMinuteTableWriter> report10Writer;
+    if (!keepRows) {
+        if (ws_.settings.alwaysWriteTenMinuteTable) {
+            backupFile(report10);
+        }
+        report10Writer.emplace(report10, ws_.settings.tenMinuteHeaderLine);
+    }
     std::size_t allCount = 0;
     std::size_t notCount = 0;
     DateTime firstSlot = 0;
@@ -113,8 +112,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         lastSlot = row.time;
         ++allCount;
         if (report10Writer) {
-            report10Writer->writeLineWith(
-                [&row](std::string& line) { appendTenMinuteRow(line, row); });
+            report10Writer->add(row);
         }
     };
     // The rows keep the file's bytes; the raw-data page is shown from them.

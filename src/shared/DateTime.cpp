@@ -54,6 +54,44 @@ void setDate(DateTimeParts& p, const std::chrono::year_month_day& date) {
     p.day = static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
+// The last date turned into a day number: rows come in time order, so
+// consecutive calls mostly name one date, and the calendar is consulted once
+// a day instead of once a row. One per caller and thread.
+struct DayNumberCache {
+    int year = 0; // no valid date has year 0: the first call fills the cache
+    int month = 0;
+    int day = 0;
+    std::int64_t number = 0;
+
+    // Nothing when the fields name no valid date.
+    std::optional<std::int64_t> of(int y, int m, int d) {
+        if (y != year || m != month || d != day) {
+            if (!isValidDate(y, m, d)) {
+                return std::nullopt;
+            }
+            number = dayNumberOf(y, m, d);
+            year = y;
+            month = m;
+            day = d;
+        }
+        return number;
+    }
+};
+
+// The same the other way: the date of the last day number asked for.
+struct DateCache {
+    std::int64_t number = 0;
+    std::chrono::year_month_day date{kEpoch};
+
+    const std::chrono::year_month_day& of(std::int64_t dayNumber) {
+        if (dayNumber != number) {
+            date = dateOfDayNumber(dayNumber);
+            number = dayNumber;
+        }
+        return date;
+    }
+};
+
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -155,11 +193,15 @@ bool onlyBlanksFrom(std::string_view text, size_t pos) {
 
 std::optional<DateTime> tryEncodeDateTime(int year, int month, int day, int hour, int minute,
                                           int second) {
-    if (!isValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 59) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
         return std::nullopt;
     }
-    const std::int64_t days = dayNumberOf(year, month, day);
+    thread_local DayNumberCache dayNumbers;
+    const std::optional<std::int64_t> dayNumber = dayNumbers.of(year, month, day);
+    if (!dayNumber) {
+        return std::nullopt;
+    }
+    const std::int64_t days = *dayNumber;
     const std::int64_t ms = (static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second) * 1000;
     return static_cast<double>(days) + static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
@@ -244,16 +286,9 @@ DateTimeParts decodeDateTime(DateTime value) {
     const std::int64_t ms = roundToMs(value);
     const std::int64_t days = floorDiv(ms, kMsPerDay);
     const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
-    // Ten-minute slots come 144 to a day: keep the last day's fields, which
-    // costs a fraction of working them out again.
-    thread_local std::int64_t lastDay = 0;
-    thread_local std::chrono::year_month_day lastDate{kEpoch};
-    if (days != lastDay) {
-        lastDate = dateOfDayNumber(days);
-        lastDay = days;
-    }
+    thread_local DateCache dates;
     DateTimeParts p;
-    setDate(p, lastDate);
+    setDate(p, dates.of(days));
     p.hour = msOfDay / 3600000;
     p.minute = msOfDay / 60000 % 60;
     p.second = msOfDay / 1000 % 60;
@@ -394,19 +429,23 @@ DateTime hourKeyToDateTime(std::string_view key) {
 std::string shiftHourKey(std::string_view key, std::int32_t hours) {
     auto f = readHourKey(key);
     // The checks of tryEncodeDateTime, without making the value.
-    if (!f || !isValidDate(f->year, f->month, f->day) || f->hour > 23) {
+    thread_local DayNumberCache dayNumbers;
+    const std::optional<std::int64_t> dayNumber =
+        f ? dayNumbers.of(f->year, f->month, f->day) : std::nullopt;
+    if (!dayNumber || f->hour > 23) {
         throwBadHourKey(key);
     }
     // In whole hours the sum is exact. The floating-point sum lands within a
     // fraction of a millisecond of it as long as both stay within the years
     // 1 to 9999, so rounding to the millisecond gives the same hour there.
-    const std::int64_t total = dayNumberOf(f->year, f->month, f->day) * 24 + f->hour + hours;
+    const std::int64_t total = *dayNumber * 24 + f->hour + hours;
     const std::int64_t day = total / 24 - (total % 24 < 0 ? 1 : 0);
     if (day < kFirstCivilDay || day > kLastCivilDay) {
         return hourKeyOf(hourKeyToDateTime(key) + static_cast<double>(hours) / 24.0);
     }
+    thread_local DateCache dates;
     DateTimeParts p{};
-    setDate(p, dateOfDayNumber(day));
+    setDate(p, dates.of(day));
     p.hour = static_cast<int>(total - day * 24);
     return hourKeyOf(p);
 }

@@ -246,11 +246,10 @@ TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
 // gives the very files and pages of a run that keeps them, with every output
 // asked for, gap rows, duplicates and set-aside lines among the data.
 TEST_F(RecomputeRun, RowsWrittenWhileReadGiveTheSameOutputs) {
-    writeFile("velkdata.csv", std::string(kData) +
-                                  "e.dat,2004/01/05 10:10:00,1,1,1,10,x\r\n"
-                                  "bad line\r\n"
-                                  "f.dat,2004/01/05 09:00:00,1,0,0,10,\r\n"
-                                  "g.dat,2004/01/05 11:30:00,4,0,0,5,y");
+    writeFile("velkdata.csv", std::string(kData) + "e.dat,2004/01/05 10:10:00,1,1,1,10,x\r\n"
+                                                   "bad line\r\n"
+                                                   "f.dat,2004/01/05 09:00:00,1,0,0,10,\r\n"
+                                                   "g.dat,2004/01/05 11:30:00,4,0,0,5,y");
     cnf.alwaysWriteTenMinuteTable = cnf.alwaysWriteHourTable = cnf.alwaysWriteTextReport =
         cnf.alwaysWriteRmob = true;
     const char* outputs[] = {"report10.csv", "report60.csv", "velkreport.txt", "rmob.txt",
