@@ -50,7 +50,6 @@ class QSettings;
 class QTabWidget;
 class AboutBox;
 class LargeTextView;
-class TextView;
 class WholeSpinBox;
 
 class MainWindow : public QMainWindow, public RecomputeView {
@@ -158,11 +157,11 @@ public:
     QWidget* noObsTab;
     QWidget* rmobTab;
     LargeTextView* rawDataView;
-    TextView* textReportView;
+    LargeTextView* textReportView;
     LargeTextView* tenMinuteView;
     LargeTextView* hourView;
     LargeTextView* noObsView;
-    TextView* rmobView;
+    LargeTextView* rmobView;
 
     // Band 1: data file and summary.
     QLineEdit* dataFileField;
