@@ -25,6 +25,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -51,7 +52,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <future>
 
 namespace {
 constexpr int kRecentFileCount = 5;
@@ -509,10 +512,24 @@ void MainWindow::showColorgramme() {
 
 void MainWindow::rebuildColorgramme() {
     colorgrammeStale_ = true;
-    colorgrammePage->setMonths(buildColorgrammes(workspace_.hours, workspace_.settings));
+    colorgrammePage->setMonths(buildColorgrammeMonths());
     colorgrammeStale_ = false;
     colorgrammeBuiltWith_ = pageSettingsOf(workspace_.settings);
     markLaggingPages();
+}
+
+std::vector<ColorgrammeMonth> MainWindow::buildColorgrammeMonths() {
+    // A decade's months take tens of milliseconds. A worker thread builds
+    // them, with the workspace to itself: meanwhile this thread only paints
+    // (the window takes no input) and touches no part of the workspace.
+    const BusyGuard busy(this);
+    std::future<std::vector<ColorgrammeMonth>> months = std::async(std::launch::async, [this] {
+        return buildColorgrammes(workspace_.hours, workspace_.settings);
+    });
+    while (months.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    return months.get();
 }
 
 MainWindow::PageSettings MainWindow::pageSettingsOf(const Settings& cnf) {

@@ -37,6 +37,7 @@
 #include <vector>
 
 class ColorgrammePage;
+struct ColorgrammeMonth;
 class ShowerPage;
 class QAction;
 class QCheckBox;
@@ -270,6 +271,7 @@ private:
     template <typename Signal, typename Sender>
     void bind(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
+    std::vector<ColorgrammeMonth> buildColorgrammeMonths(); // the window painting meanwhile
     void showCoreMessage(const std::string& cp932Text);
     void markLaggingPages();
     bool rmobPageLags() const;

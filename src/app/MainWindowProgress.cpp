@@ -71,6 +71,8 @@ void MainWindow::recompute() {
     try {
         const BusyGuard busy(this);
         pipeline(progress).recompute(dialogFileName_);
+        // Part of the run: the window takes no input until the months are built.
+        rebuildColorgramme();
     } catch (const RecomputeCancelled&) {
         lastRunCancelled_ = true;
         showProgress(std::string(), 1.0);
@@ -87,5 +89,4 @@ void MainWindow::recompute() {
     }
     completedFileName_ = dialogFileName_;
     endMessageRun();
-    rebuildColorgramme();
 }

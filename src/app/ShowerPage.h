@@ -8,7 +8,9 @@
 // folder.
 //
 // The main window calls loadFrom when the page is shown; the page keeps only
-// the UT hour counts and works out the chosen shower and year on demand.
+// the UT hour counts and works out the chosen shower and year on demand. After
+// loadFrom the chart and the table are drawn on the next round of the event
+// loop, so that the window paints between the counting and the drawing.
 
 #include "activity/ShowerActivity.h"
 #include "config/Settings.h"
@@ -26,6 +28,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 class ActivityChartView;
 
 class ShowerPage : public QWidget {
@@ -38,6 +41,8 @@ public:
     void loadFrom(const HourTable& hours, const Settings& settings);
     void setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
                  std::optional<GeoPosition> station);
+    // The chart and the table of the chosen year are still to be drawn.
+    bool isDrawingPending() const;
 
     // The activity shown; nothing before a shower is chosen.
     const std::optional<ShowerActivity>& activity() const { return activity_; }
@@ -61,8 +66,13 @@ public:
 private:
     void showerChosen();
     void yearChosen();
+    QChart* replaceChart(); // an empty one
     void drawChart();
     void fillTable();
+    void drawActivity();
+
+    QTimer* drawLater_;
+    bool deferDrawing_ = false; // set while loadFrom fills the page
 
     std::vector<UtHourCount> counts_;
     std::vector<Shower> showers_;

@@ -9,6 +9,7 @@
 #include "app/LargeTextView.h"
 #include "app/LineView.h"
 #include "app/MessageBoxes.h"
+#include "app/ShowerPage.h"
 #include "app/TextView.h"
 #include "app/WholeSpinBox.h"
 #include "config/Settings.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -24,9 +26,11 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtCharts/QChart>
 
 #include <functional>
 #include <memory>
@@ -127,6 +131,7 @@ private slots:
     void reportPageIsRebuiltOnlyWhileDirty();
     void reportPagesWriteWhatTheyShowUntilRebuilt();
     void rawDataPageSharesTheRowsBytesAcrossLoads();
+    void showerPageCountsAtOnceAndDrawsWhenTheWindowCameRound();
     void unwritableOutputShowsErrorAndWindowStaysUsable();
     void cancellingTheOpenDialogChangesNothing();
     void eachMessageOffersToStopAndTheRestAreCounted();
@@ -621,6 +626,38 @@ void TestMainWindow::rawDataPageSharesTheRowsBytesAcrossLoads() {
              QStringLiteral("b.dat,2006/02/01 00:10:00,4,0,0,0,"));
     QVERIFY(raw->sharedBytes().use_count() > 1);
     QCOMPARE(form->lineCountField->text(), QStringLiteral("2"));
+}
+
+void TestMainWindow::showerPageCountsAtOnceAndDrawsWhenTheWindowCameRound() {
+    // December 2015 every ten minutes: the Geminids' period and days around it.
+    QByteArray bytes;
+    const auto twoDigits = [](int n) {
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    };
+    for (int day = 1; day <= 31; ++day) {
+        for (int minute = 0; minute < 24 * 60; minute += 10) {
+            bytes += QStringLiteral("a.dat,2015/12/%1 %2:%3:00,%4,0,0,10,\r\n")
+                         .arg(twoDigits(day), twoDigits(minute / 60), twoDigits(minute % 60))
+                         .arg(day == 14 ? 30 : 5)
+                         .toLatin1();
+        }
+    }
+    writeBytes(*dialogAnswer_, bytes);
+    auto form = makeForm();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    ShowerPage* page = form->showerPage;
+    showPage(*form, page);
+    // The choosers and the activity at once; the chart and the table once the
+    // window has painted the page.
+    QVERIFY(page->showerChooser->findData(QStringLiteral("GEM")) >= 0);
+    QVERIFY(page->activity());
+    QVERIFY(page->isDrawingPending());
+    QCOMPARE(page->table->rowCount(), 0);
+    QVERIFY(page->chart()->series().isEmpty());
+    QTRY_VERIFY(!page->isDrawingPending());
+    QCOMPARE(page->table->rowCount(), static_cast<int>(page->activity()->hours.size()));
+    QVERIFY(page->chart()->series().size() >= 4);
+    QVERIFY(errors_.isEmpty());
 }
 
 void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {
