@@ -14,6 +14,7 @@
 // in a temporary one; message boxes are counted instead of shown.
 
 #include "app/MainWindow.h"
+#include "app/MemoryUse.h"
 #include "app/MessageBoxes.h"
 #include "app/ShowerPage.h"
 #include "app/TextView.h"
@@ -73,6 +74,7 @@ long peakResidentKb() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    mapBigBlocksFromTheSystem(); // as the program does
     QApplication app(argc, argv);
     int runs = 5;
     bool verbose = false;
