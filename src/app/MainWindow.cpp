@@ -465,30 +465,77 @@ void MainWindow::writeHourTable() {
     reportWritten(QString::fromUtf8(kHourTableFile));
 }
 void MainWindow::updateTextReport() {
-    pipeline().updateTextReport();
+    if (workspace_.textReportStale) {
+        runAside(&Recompute::updateTextReport, textReportLines());
+    }
 }
 void MainWindow::writeTextReport() {
     pipeline().writeTextReport();
     reportWritten(QString::fromUtf8(kReportTextFile));
 }
 void MainWindow::updateAndWriteTextReport() {
-    pipeline().updateAndWriteTextReport();
-    reportWritten(QString::fromUtf8(kReportTextFile));
+    updateTextReport();
+    writeTextReport();
 }
 void MainWindow::buildRmobTables() {
-    pipeline().buildRmobTables();
+    runAside(&Recompute::buildRmobTables);
     rebuildColorgramme();
 }
 void MainWindow::updateRmobTables() {
-    pipeline().updateRmobTables();
+    if (workspace_.rmobStale) {
+        runAside(&Recompute::updateRmobTables);
+    }
 }
 void MainWindow::writeRmobTables() {
     pipeline().writeRmobTables();
     reportWritten(QString::fromUtf8(kRmobFile));
 }
 void MainWindow::updateAndWriteRmobTables() {
-    pipeline().updateAndWriteRmobTables();
-    reportWritten(QString::fromUtf8(kRmobFile));
+    updateRmobTables();
+    writeRmobTables();
+}
+
+namespace {
+
+// The view of a step run aside: it gives the step the text report as the page
+// held it, and keeps the lines the step builds for the window to show once the
+// step is done.
+class LinesAside : public RecomputeView {
+public:
+    explicit LinesAside(std::vector<std::string> textReport)
+        : textReportBefore_(std::move(textReport)) {}
+    std::vector<std::string> textReportLines() override { return textReportBefore_; }
+    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
+    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
+
+    std::optional<std::vector<std::string>> textReport;
+    std::optional<std::vector<std::string>> rmob;
+
+private:
+    std::vector<std::string> textReportBefore_;
+};
+
+} // namespace
+
+template <typename Work> auto MainWindow::aside(Work&& work) {
+    const BusyGuard busy(this);
+    auto result = std::async(std::launch::async, std::forward<Work>(work));
+    while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    return result.get();
+}
+
+void MainWindow::runAside(void (Recompute::*step)(), std::vector<std::string> textReport) {
+    LinesAside lines(std::move(textReport));
+    Recompute recompute = pipeline(Progress(), &lines);
+    aside([&recompute, step] { (recompute.*step)(); });
+    if (lines.textReport) {
+        setTextReportLines(*lines.textReport);
+    }
+    if (lines.rmob) {
+        setRmobLines(*lines.rmob);
+    }
 }
 
 void MainWindow::pageShown(int index) {
@@ -519,17 +566,7 @@ void MainWindow::rebuildColorgramme() {
 }
 
 std::vector<ColorgrammeMonth> MainWindow::buildColorgrammeMonths() {
-    // A decade's months take tens of milliseconds. A worker thread builds
-    // them, with the workspace to itself: meanwhile this thread only paints
-    // (the window takes no input) and touches no part of the workspace.
-    const BusyGuard busy(this);
-    std::future<std::vector<ColorgrammeMonth>> months = std::async(std::launch::async, [this] {
-        return buildColorgrammes(workspace_.hours, workspace_.settings);
-    });
-    while (months.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
-        QCoreApplication::processEvents();
-    }
-    return months.get();
+    return aside([this] { return buildColorgrammes(workspace_.hours, workspace_.settings); });
 }
 
 MainWindow::PageSettings MainWindow::pageSettingsOf(const Settings& cnf) {
