@@ -547,7 +547,9 @@ void MainWindow::pageShown(int index) {
     } else if (page == colorgrammePage) {
         showColorgramme();
     } else if (page == showerPage) {
-        showerPage->loadFrom(workspace_.hours, workspace_.settings);
+        showerPage->loadFrom(workspace_.settings, [this] {
+            return aside([this] { return utHourCounts(workspace_.hours, workspace_.settings); });
+        });
     }
 }
 

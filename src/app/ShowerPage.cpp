@@ -163,6 +163,11 @@ QChart* ShowerPage::chart() const {
 }
 
 void ShowerPage::loadFrom(const HourTable& hours, const Settings& settings) {
+    loadFrom(settings, [&hours, &settings] { return utHourCounts(hours, settings); });
+}
+
+void ShowerPage::loadFrom(const Settings& settings,
+                          const std::function<std::vector<UtHourCount>()>& countHours) {
     std::vector<Shower> showers;
     try {
         showers = loadShowerList(settings.filePath, std::nullopt);
@@ -172,6 +177,11 @@ void ShowerPage::loadFrom(const HourTable& hours, const Settings& settings) {
         return;
     }
     const StationInfo station = loadStationInfo(defaultStationFileName(settings.filePath));
+    // What was drawn from the previous counts goes now rather than be painted
+    // while the hours are counted.
+    replaceChart();
+    table->setRowCount(0);
+    std::vector<UtHourCount> counts = countHours();
     // Counting a decade's hours and drawing a year's chart and table take
     // about as long each: the drawing waits for the window to come round.
     deferDrawing_ = true;
@@ -179,7 +189,7 @@ void ShowerPage::loadFrom(const HourTable& hours, const Settings& settings) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{deferDrawing_};
-    setData(utHourCounts(hours, settings), std::move(showers), stationPosition(station));
+    setData(std::move(counts), std::move(showers), stationPosition(station));
 }
 
 bool ShowerPage::isDrawingPending() const {
@@ -244,9 +254,6 @@ void ShowerPage::yearChosen() {
         summary->setText(parts.join(QStringLiteral("   ")));
     }
     if (deferDrawing_) {
-        // What was drawn before goes now rather than be painted meanwhile.
-        replaceChart();
-        table->setRowCount(0);
         drawLater_->start();
         return;
     }

@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,6 +40,10 @@ public:
     // Reads the hour rows, the shower list (shipped and the observer's own)
     // and the station's place. A missing shower list is said on the page.
     void loadFrom(const HourTable& hours, const Settings& settings);
+    // The same with the UT hour counts from countHours (the window counts a
+    // decade on a worker thread).
+    void loadFrom(const Settings& settings,
+                  const std::function<std::vector<UtHourCount>()>& countHours);
     void setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
                  std::optional<GeoPosition> station);
     // The chart and the table of the chosen year are still to be drawn.
