@@ -121,7 +121,13 @@ bool BusyGuard::active() {
 }
 
 void BusyGuard::breathe() {
-    if (!blocker || sinceBreath.elapsed() < kBreathMs) {
+    if (blocker && sinceBreath.elapsed() >= kBreathMs) {
+        comeRound();
+    }
+}
+
+void BusyGuard::comeRound() {
+    if (!blocker) {
         return;
     }
     QCoreApplication::processEvents();

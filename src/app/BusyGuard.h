@@ -25,4 +25,6 @@ public:
     // Lets the event loop come round when a while has passed since it last did;
     // does nothing outside a guard.
     static void breathe();
+    // Lets it come round now, before a step that cannot stop on its way.
+    static void comeRound();
 };

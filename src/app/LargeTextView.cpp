@@ -68,6 +68,11 @@ void LargeTextView::setBytes(std::string bytes) {
     lineView_->setBytes(std::move(bytes));
 }
 
+void LargeTextView::setBytes(std::shared_ptr<const std::string> bytes) {
+    dropEditor();
+    lineView_->setBytes(std::move(bytes));
+}
+
 void LargeTextView::setLines(const std::vector<std::string>& lines) {
     size_t total = 0;
     for (const std::string& line : lines) {
@@ -83,7 +88,9 @@ void LargeTextView::setLines(const std::vector<std::string>& lines) {
 }
 
 void LargeTextView::loadFile(const std::string& fileName) {
-    // A decade's table is tens of megabytes: the window paints while it comes in.
+    // A decade's table is tens of megabytes: the window paints while it comes
+    // in, and the table it replaces is gone by then.
+    clearText();
     setBytes(readWholeFile(fileName, [](double) { BusyGuard::breathe(); }));
 }
 
@@ -192,9 +199,10 @@ bool LargeTextView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LargeTextView::startEditing(QKeyEvent* event) {
-    if (readOnly_) {
+    if (readOnly_ || editor_) {
         return;
     }
+    const LineView::Position anchor = lineView_->anchorPosition();
     const LineView::Position at = lineView_->cursorPosition();
     editor_ = new TextView(QString(), stack_);
     stack_->addWidget(editor_);
@@ -203,8 +211,15 @@ void LargeTextView::startEditing(QKeyEvent* event) {
     editor_->fill();
     // The line view's text now lives in the editor.
     lineView_->setBytes(std::string());
-    QTextCursor cursor(editor_->document()->findBlockByNumber(static_cast<int>(at.line)));
-    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, static_cast<int>(at.column));
+    // The selection comes along, so that typing over it replaces it.
+    const auto offset = [this](LineView::Position p) {
+        const QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(p.line));
+        return block.position() +
+               static_cast<int>(std::min<qsizetype>(p.column, block.length() - 1));
+    };
+    QTextCursor cursor(editor_->document());
+    cursor.setPosition(offset(anchor));
+    cursor.setPosition(offset(at), QTextCursor::KeepAnchor);
     editor_->setTextCursor(cursor);
     editor_->setFocus();
     QKeyEvent again(event->type(), event->key(), event->modifiers(), event->text(),

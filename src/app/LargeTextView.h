@@ -1,11 +1,13 @@
 #pragma once
-// A page's text of any size, for the pages whose text the program never reads
-// back (raw data, the two tables, the no-observation list). It shows the text
-// through a LineView, which draws only the visible lines straight from the
-// bytes, so a decade of data costs the window neither seconds nor a gigabyte.
-// The page stays editable: the moment the user types into it, it turns into an
-// ordinary editor of that text (a TextView), paying the cost of a document
-// only then. A new text shows in the line view again.
+// A page's text of any size: every page of text in the window (raw data, the
+// text report, the two tables, the no-observation list, the RMOB tables). It
+// shows the text through a LineView, which draws only the visible lines
+// straight from the bytes, so a decade of data costs the window neither
+// seconds nor a gigabyte. The page stays editable: the moment the user types
+// into it, it turns into an ordinary editor of that text (a TextView), paying
+// the cost of a document only then. lines() gives what the page shows, the
+// user's edits included, which is what the text report and the RMOB tables are
+// written from. A new text shows in the line view again.
 //
 // Ctrl+F opens a find bar (Enter: next, Shift+Enter: previous, F3 and
 // Shift+F3 likewise, Escape closes it); Ctrl+G goes to a line.
@@ -13,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,10 +32,13 @@ class LargeTextView : public QWidget {
 public:
     explicit LargeTextView(const QString& initialText, QWidget* parent = nullptr);
 
-    // Replaces the content with a text of any line ends (CR LF, CR or LF).
+    // Replaces the content with a text of any line ends (CR LF, CR or LF);
+    // shared bytes are shown without a copy of them.
     void setBytes(std::string bytes);
+    void setBytes(std::shared_ptr<const std::string> bytes);
     void setLines(const std::vector<std::string>& lines);
     // Replaces the content with a file's text; IoError when it cannot be read.
+    // The old text goes first, so that two big texts are never held at once.
     void loadFile(const std::string& fileName);
     void clearText();
 

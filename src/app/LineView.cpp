@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
+#include <stdexcept>
 
 namespace {
 constexpr size_t kLinesPerBreath = 4096;
@@ -29,35 +31,88 @@ LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void LineView::setBytes(std::string bytes) {
-    bytes_ = std::move(bytes);
-    lines_.clear();
+    setBytes(std::make_shared<const std::string>(std::move(bytes)));
+}
+
+void LineView::setBytes(std::shared_ptr<const std::string> bytes) {
+    // The old index goes before the new one is built, and the old text with it
+    // unless someone else holds it.
+    lineCount_ = 0;
+    starts32_ = {};
+    starts64_ = {};
+    bytes_ = bytes ? std::move(bytes) : std::make_shared<const std::string>();
     widestLine_ = 0;
     anchor_ = cursor_ = Position{};
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
-    const std::string_view all = bytes_;
-    // Sized once: growing the index of half a million lines would copy it
-    // several times and hold twice its size for a moment.
-    lines_.reserve(countLines(all));
-    // Indexing a decade takes a while; the window paints meanwhile, and a
-    // paint sees the lines indexed so far.
-    size_t linesToBreathe = kLinesPerBreath;
-    forEachLine(all, false, [&](std::string_view line) {
-        lines_.push_back({static_cast<size_t>(line.data() - all.data()), line.size()});
-        widestLine_ = std::max(widestLine_, line.size());
-        if (--linesToBreathe == 0) {
-            linesToBreathe = kLinesPerBreath;
-            BusyGuard::breathe();
-        }
-    });
-    lines_.shrink_to_fit();
+    indexLines();
     updateScrollBars();
     viewport()->update();
 }
 
+void LineView::indexLines() {
+    // The view may be handed a new text while this one is indexed (the
+    // window paints meanwhile): the text indexed is held here.
+    const std::shared_ptr<const std::string> held = bytes_;
+    const std::string_view all = *held;
+    const bool wide = all.size() > std::numeric_limits<std::uint32_t>::max();
+    const auto push = [&](size_t offset) {
+        if (wide) {
+            starts64_.push_back(offset);
+        } else {
+            starts32_.push_back(static_cast<std::uint32_t>(offset));
+        }
+    };
+    // Sized once: growing the index of half a million lines would copy it
+    // several times and hold twice its size for a moment.
+    const size_t count = countLines(all);
+    if (wide) {
+        starts64_.reserve(count + 1);
+    } else {
+        starts32_.reserve(count + 1);
+    }
+    // Indexing a decade takes a while; the window paints meanwhile, and a
+    // paint sees the lines whose end is known so far.
+    size_t linesToBreathe = kLinesPerBreath;
+    size_t pushed = 0;
+    bool replaced = false;
+    forEachLine(all, false, [&](std::string_view line) {
+        if (replaced) {
+            return;
+        }
+        push(static_cast<size_t>(line.data() - all.data()));
+        lineCount_ = pushed++;
+        widestLine_ = std::max(widestLine_, line.size());
+        if (--linesToBreathe == 0) {
+            linesToBreathe = kLinesPerBreath;
+            BusyGuard::breathe();
+            replaced = bytes_ != held;
+        }
+    });
+    if (replaced) {
+        return; // the text given meanwhile has its own index
+    }
+    push(all.size());
+    lineCount_ = pushed;
+}
+
+size_t LineView::lineStart(size_t line) const {
+    return starts32_.empty() ? static_cast<size_t>(starts64_[line]) : starts32_[line];
+}
+
 std::string_view LineView::lineBytes(size_t line) const {
-    const Line& where = lines_.at(line);
-    return std::string_view(bytes_).substr(where.start, where.length);
+    if (line >= lineCount_) {
+        throw std::out_of_range("LineView: no line " + std::to_string(line));
+    }
+    const size_t start = lineStart(line);
+    size_t end = lineStart(line + 1);
+    // A line holds no CR or LF: what ends the span before the next line is
+    // the line end (CR LF, CR or LF).
+    const std::string_view all = *bytes_;
+    while (end > start && (all[end - 1] == '\n' || all[end - 1] == '\r')) {
+        --end;
+    }
+    return all.substr(start, end - start);
 }
 
 QString LineView::lineText(size_t line) const {
@@ -83,7 +138,7 @@ size_t LineView::visibleLineCount() const {
 void LineView::updateScrollBars() {
     const size_t page = visibleLineCount();
     // The last line is reachable: the range ends where it is the page's last.
-    const size_t last = lines_.size() > page ? lines_.size() - page : 0;
+    const size_t last = lineCount_ > page ? lineCount_ - page : 0;
     verticalScrollBar()->setRange(0, static_cast<int>(std::min<size_t>(last, INT_MAX)));
     verticalScrollBar()->setPageStep(static_cast<int>(page));
     verticalScrollBar()->setSingleStep(1);
@@ -116,7 +171,7 @@ void LineView::paintEvent(QPaintEvent* /*event*/) {
     const Position from = std::min(anchor_, cursor_);
     const Position to = std::max(anchor_, cursor_);
     const size_t first = firstVisibleLine();
-    const size_t end = std::min(lines_.size(), first + visibleLineCount() + 1);
+    const size_t end = std::min(lineCount_, first + visibleLineCount() + 1);
     const QPalette& colours = palette();
     for (size_t line = first; line < end; ++line) {
         const int top = static_cast<int>(line - first) * height;
@@ -163,20 +218,20 @@ qsizetype LineView::columnAt(const QString& text, int x) const {
 }
 
 LineView::Position LineView::positionAt(QPoint point) const {
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         return {};
     }
     const qint64 row = std::max(0, point.y()) / lineHeight();
-    const size_t line = std::min(lines_.size() - 1, firstVisibleLine() + static_cast<size_t>(row));
+    const size_t line = std::min(lineCount_ - 1, firstVisibleLine() + static_cast<size_t>(row));
     const int x = point.x() - leftMargin() + horizontalScrollBar()->value();
     return {line, columnAt(lineText(line), x)};
 }
 
 void LineView::setCursorPosition(Position cursor, bool keepAnchor) {
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         cursor = {};
     } else {
-        cursor.line = std::min(cursor.line, lines_.size() - 1);
+        cursor.line = std::min(cursor.line, lineCount_ - 1);
         cursor.column = std::clamp<qsizetype>(cursor.column, 0, lineText(cursor.line).size());
     }
     cursor_ = cursor;
@@ -195,7 +250,7 @@ void LineView::ensureVisible(Position position) {
     } else if (position.line >= first + page) {
         verticalScrollBar()->setValue(static_cast<int>(position.line - page + 1));
     }
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         return;
     }
     const int x = fontMetrics().horizontalAdvance(lineText(position.line).left(position.column));
@@ -209,11 +264,11 @@ void LineView::ensureVisible(Position position) {
 }
 
 void LineView::selectAll() {
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         return;
     }
     anchor_ = Position{};
-    cursor_ = Position{lines_.size() - 1, lineText(lines_.size() - 1).size()};
+    cursor_ = Position{lineCount_ - 1, lineText(lineCount_ - 1).size()};
     viewport()->update();
 }
 
@@ -221,7 +276,7 @@ QString LineView::selectedText() const {
     const Position from = std::min(anchor_, cursor_);
     const Position to = std::max(anchor_, cursor_);
     QString text;
-    for (size_t line = from.line; line <= to.line && line < lines_.size(); ++line) {
+    for (size_t line = from.line; line <= to.line && line < lineCount_; ++line) {
         const QString whole = lineText(line);
         const qsizetype a = line == from.line ? std::min(from.column, whole.size()) : 0;
         const qsizetype b = line == to.line ? std::min(to.column, whole.size()) : whole.size();
@@ -240,7 +295,7 @@ void LineView::copy() const {
 }
 
 bool LineView::findText(const QString& text, bool backward) {
-    if (text.isEmpty() || lines_.empty()) {
+    if (text.isEmpty() || lineCount_ == 0) {
         return false;
     }
     const Position from = backward ? std::min(anchor_, cursor_) : std::max(anchor_, cursor_);
@@ -253,7 +308,7 @@ bool LineView::findFrom(const QString& text, Position from, bool backward) {
     // middle of a double-byte character.
     const std::string needle = qStringToCp932(text);
     const bool byBytes = cp932ToQString(needle) == text;
-    const size_t count = lines_.size();
+    const size_t count = lineCount_;
     for (size_t step = 0; step <= count; ++step) {
         const size_t line =
             backward ? (from.line + count - step) % count : (from.line + step) % count;
@@ -278,10 +333,10 @@ bool LineView::findFrom(const QString& text, Position from, bool backward) {
 }
 
 void LineView::goToLine(size_t line) {
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         return;
     }
-    line = std::min(line, lines_.size() - 1);
+    line = std::min(line, lineCount_ - 1);
     // The line goes to the top of the page where it can.
     verticalScrollBar()->setValue(static_cast<int>(std::min<size_t>(line, INT_MAX)));
     setCursorPosition(Position{line, 0});
@@ -308,7 +363,7 @@ void LineView::keyPressEvent(QKeyEvent* event) {
     const bool control = event->modifiers() & Qt::ControlModifier;
     Position to = cursor_;
     const size_t page = visibleLineCount();
-    const size_t last = lines_.empty() ? 0 : lines_.size() - 1;
+    const size_t last = lineCount_ == 0 ? 0 : lineCount_ - 1;
     switch (event->key()) {
     case Qt::Key_Up:
         to.line = to.line > 0 ? to.line - 1 : 0;
@@ -331,7 +386,7 @@ void LineView::keyPressEvent(QKeyEvent* event) {
         }
         break;
     case Qt::Key_Right:
-        if (!lines_.empty() && to.column < lineText(to.line).size()) {
+        if (!lineCount_ == 0 && to.column < lineText(to.line).size()) {
             ++to.column;
         } else if (to.line < last) {
             ++to.line;
@@ -343,7 +398,7 @@ void LineView::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_End:
         to.line = control ? last : to.line;
-        to.column = lines_.empty() ? 0 : lineText(to.line).size();
+        to.column = lineCount_ == 0 ? 0 : lineText(to.line).size();
         break;
     default:
         // Typing, Enter, Backspace, Delete, paste or cut change the text: the
@@ -377,7 +432,7 @@ void LineView::mouseMoveEvent(QMouseEvent* event) {
 void LineView::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double click selects the line, the unit of these texts.
     const Position at = positionAt(event->position().toPoint());
-    if (lines_.empty()) {
+    if (lineCount_ == 0) {
         return;
     }
     anchor_ = Position{at.line, 0};

@@ -25,6 +25,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -51,7 +52,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <future>
 
 namespace {
 constexpr int kRecentFileCount = 5;
@@ -462,30 +465,77 @@ void MainWindow::writeHourTable() {
     reportWritten(QString::fromUtf8(kHourTableFile));
 }
 void MainWindow::updateTextReport() {
-    pipeline().updateTextReport();
+    if (workspace_.textReportStale) {
+        runAside(&Recompute::updateTextReport, textReportLines());
+    }
 }
 void MainWindow::writeTextReport() {
     pipeline().writeTextReport();
     reportWritten(QString::fromUtf8(kReportTextFile));
 }
 void MainWindow::updateAndWriteTextReport() {
-    pipeline().updateAndWriteTextReport();
-    reportWritten(QString::fromUtf8(kReportTextFile));
+    updateTextReport();
+    writeTextReport();
 }
 void MainWindow::buildRmobTables() {
-    pipeline().buildRmobTables();
+    runAside(&Recompute::buildRmobTables);
     rebuildColorgramme();
 }
 void MainWindow::updateRmobTables() {
-    pipeline().updateRmobTables();
+    if (workspace_.rmobStale) {
+        runAside(&Recompute::updateRmobTables);
+    }
 }
 void MainWindow::writeRmobTables() {
     pipeline().writeRmobTables();
     reportWritten(QString::fromUtf8(kRmobFile));
 }
 void MainWindow::updateAndWriteRmobTables() {
-    pipeline().updateAndWriteRmobTables();
-    reportWritten(QString::fromUtf8(kRmobFile));
+    updateRmobTables();
+    writeRmobTables();
+}
+
+namespace {
+
+// The view of a step run aside: it gives the step the text report as the page
+// held it, and keeps the lines the step builds for the window to show once the
+// step is done.
+class LinesAside : public RecomputeView {
+public:
+    explicit LinesAside(std::vector<std::string> textReport)
+        : textReportBefore_(std::move(textReport)) {}
+    std::vector<std::string> textReportLines() override { return textReportBefore_; }
+    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
+    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
+
+    std::optional<std::vector<std::string>> textReport;
+    std::optional<std::vector<std::string>> rmob;
+
+private:
+    std::vector<std::string> textReportBefore_;
+};
+
+} // namespace
+
+template <typename Work> auto MainWindow::aside(Work&& work) {
+    const BusyGuard busy(this);
+    auto result = std::async(std::launch::async, std::forward<Work>(work));
+    while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    return result.get();
+}
+
+void MainWindow::runAside(void (Recompute::*step)(), std::vector<std::string> textReport) {
+    LinesAside lines(std::move(textReport));
+    Recompute recompute = pipeline(Progress(), &lines);
+    aside([&recompute, step] { (recompute.*step)(); });
+    if (lines.textReport) {
+        setTextReportLines(*lines.textReport);
+    }
+    if (lines.rmob) {
+        setRmobLines(*lines.rmob);
+    }
 }
 
 void MainWindow::pageShown(int index) {
@@ -497,7 +547,9 @@ void MainWindow::pageShown(int index) {
     } else if (page == colorgrammePage) {
         showColorgramme();
     } else if (page == showerPage) {
-        showerPage->loadFrom(workspace_.hours, workspace_.settings);
+        showerPage->loadFrom(workspace_.settings, [this] {
+            return aside([this] { return utHourCounts(workspace_.hours, workspace_.settings); });
+        });
     }
 }
 
@@ -509,10 +561,14 @@ void MainWindow::showColorgramme() {
 
 void MainWindow::rebuildColorgramme() {
     colorgrammeStale_ = true;
-    colorgrammePage->setMonths(buildColorgrammes(workspace_.hours, workspace_.settings));
+    colorgrammePage->setMonths(buildColorgrammeMonths());
     colorgrammeStale_ = false;
     colorgrammeBuiltWith_ = pageSettingsOf(workspace_.settings);
     markLaggingPages();
+}
+
+std::vector<ColorgrammeMonth> MainWindow::buildColorgrammeMonths() {
+    return aside([this] { return buildColorgrammes(workspace_.hours, workspace_.settings); });
 }
 
 MainWindow::PageSettings MainWindow::pageSettingsOf(const Settings& cnf) {
@@ -742,7 +798,8 @@ void MainWindow::setRecomputeCaption(const std::string& caption) {
 }
 
 void MainWindow::showRawData(const std::shared_ptr<const std::string>& bytes) {
-    rawDataView->setBytes(*bytes);
+    // The page shows the rows' own copy of the file: a decade is 26 MB.
+    rawDataView->setBytes(bytes);
     BusyGuard::breathe();
 }
 void MainWindow::clearPage(Page page) {

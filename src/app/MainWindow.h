@@ -37,6 +37,7 @@
 #include <vector>
 
 class ColorgrammePage;
+struct ColorgrammeMonth;
 class ShowerPage;
 class QAction;
 class QCheckBox;
@@ -50,7 +51,6 @@ class QSettings;
 class QTabWidget;
 class AboutBox;
 class LargeTextView;
-class TextView;
 class WholeSpinBox;
 
 class MainWindow : public QMainWindow, public RecomputeView {
@@ -158,11 +158,11 @@ public:
     QWidget* noObsTab;
     QWidget* rmobTab;
     LargeTextView* rawDataView;
-    TextView* textReportView;
+    LargeTextView* textReportView;
     LargeTextView* tenMinuteView;
     LargeTextView* hourView;
     LargeTextView* noObsView;
-    TextView* rmobView;
+    LargeTextView* rmobView;
 
     // Band 1: data file and summary.
     QLineEdit* dataFileField;
@@ -262,7 +262,16 @@ private:
     void connectHandlers();
     void pageShown(int index);
     LargeTextView* pageView(Page page) const;
-    Recompute pipeline(const Progress& progress = Progress());
+    // A view other than this window's is for a step run aside.
+    Recompute pipeline(const Progress& progress = Progress(), RecomputeView* view = nullptr);
+    // Building a decade's text report, RMOB tables or colorgramme takes tens
+    // of milliseconds. A worker thread does it, with the workspace to itself:
+    // meanwhile this thread only paints (the window takes no input) and
+    // touches no part of the workspace. A step run aside (one that builds the
+    // text report or the RMOB tables) sees the text report as the page held
+    // it; the lines it builds are shown when it is done.
+    template <typename Work> auto aside(Work&& work);
+    void runAside(void (Recompute::*step)(), std::vector<std::string> textReport = {});
     void buildProgressWidgets();
     void showProgress(const std::string& cp932Step, double fraction);
 
@@ -271,6 +280,7 @@ private:
     template <typename Signal, typename Sender>
     void bind(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
+    std::vector<ColorgrammeMonth> buildColorgrammeMonths(); // aside
     void showCoreMessage(const std::string& cp932Text);
     void markLaggingPages();
     bool rmobPageLags() const;
@@ -298,6 +308,7 @@ private:
     MessageRun messageRun_;
     AboutBox* aboutBox_ = nullptr;
     bool cancelRequested_ = false;
+    std::string shownStep_;         // the step of a run the status bar shows
     bool lastRunCancelled_ = false; // the last recompute was stopped by the user
     std::string completedFileName_; // the data file of the pages, kept when a run is stopped
     Workspace workspace_;

@@ -13,14 +13,14 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-Recompute MainWindow::pipeline(const Progress& progress) {
+Recompute MainWindow::pipeline(const Progress& progress, RecomputeView* view) {
     // The outputs are relative names: a chosen folder is made current again
     // before each run, should anything have moved away from it.
     if (!outputFolder_.isEmpty() && QDir::currentPath() != outputFolder_) {
         QDir::setCurrent(outputFolder_);
     }
     showOutputFolder();
-    return Recompute(workspace_, *this, progress);
+    return Recompute(workspace_, view ? *view : *this, progress);
 }
 
 void MainWindow::buildProgressWidgets() {
@@ -46,7 +46,15 @@ void MainWindow::showProgress(const std::string& cp932Step, double fraction) {
     progressStep->setVisible(running);
     progressBar->setVisible(running);
     cancelButton->setVisible(running);
-    BusyGuard::breathe();
+    // A new step may begin with work that reports nothing (writing a table
+    // of hours, say): the window comes round before it rather than up to a
+    // breath later.
+    if (cp932Step != shownStep_) {
+        shownStep_ = cp932Step;
+        BusyGuard::comeRound();
+    } else {
+        BusyGuard::breathe();
+    }
 }
 
 void MainWindow::recompute() {
@@ -71,6 +79,8 @@ void MainWindow::recompute() {
     try {
         const BusyGuard busy(this);
         pipeline(progress).recompute(dialogFileName_);
+        // Part of the run: the window takes no input until the months are built.
+        rebuildColorgramme();
     } catch (const RecomputeCancelled&) {
         lastRunCancelled_ = true;
         showProgress(std::string(), 1.0);
@@ -87,5 +97,4 @@ void MainWindow::recompute() {
     }
     completedFileName_ = dialogFileName_;
     endMessageRun();
-    rebuildColorgramme();
 }

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -131,6 +132,11 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(summary);
     layout->addWidget(splitter, 1);
 
+    drawLater_ = new QTimer(this);
+    drawLater_->setSingleShot(true);
+    drawLater_->setInterval(0);
+    connect(drawLater_, &QTimer::timeout, this, &ShowerPage::drawActivity);
+
     connect(showerChooser, &QComboBox::currentIndexChanged, this, &ShowerPage::showerChosen);
     connect(yearChooser, &QComboBox::currentIndexChanged, this, &ShowerPage::yearChosen);
     connect(overlayYears, &QCheckBox::toggled, this, &ShowerPage::drawChart);
@@ -157,6 +163,11 @@ QChart* ShowerPage::chart() const {
 }
 
 void ShowerPage::loadFrom(const HourTable& hours, const Settings& settings) {
+    loadFrom(settings, [&hours, &settings] { return utHourCounts(hours, settings); });
+}
+
+void ShowerPage::loadFrom(const Settings& settings,
+                          const std::function<std::vector<UtHourCount>()>& countHours) {
     std::vector<Shower> showers;
     try {
         showers = loadShowerList(settings.filePath, std::nullopt);
@@ -166,7 +177,23 @@ void ShowerPage::loadFrom(const HourTable& hours, const Settings& settings) {
         return;
     }
     const StationInfo station = loadStationInfo(defaultStationFileName(settings.filePath));
-    setData(utHourCounts(hours, settings), std::move(showers), stationPosition(station));
+    // What was drawn from the previous counts goes now rather than be painted
+    // while the hours are counted.
+    replaceChart();
+    table->setRowCount(0);
+    std::vector<UtHourCount> counts = countHours();
+    // Counting a decade's hours and drawing a year's chart and table take
+    // about as long each: the drawing waits for the window to come round.
+    deferDrawing_ = true;
+    const struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{deferDrawing_};
+    setData(std::move(counts), std::move(showers), stationPosition(station));
+}
+
+bool ShowerPage::isDrawingPending() const {
+    return drawLater_->isActive();
 }
 
 void ShowerPage::setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
@@ -226,11 +253,20 @@ void ShowerPage::yearChosen() {
         }
         summary->setText(parts.join(QStringLiteral("   ")));
     }
+    if (deferDrawing_) {
+        drawLater_->start();
+        return;
+    }
+    drawActivity();
+}
+
+void ShowerPage::drawActivity() {
+    drawLater_->stop();
     drawChart();
     fillTable();
 }
 
-void ShowerPage::drawChart() {
+QChart* ShowerPage::replaceChart() {
     // A new chart each time: axes removed from a chart leave their labels
     // painted over the new ones.
     chartView->bars.clear();
@@ -239,7 +275,11 @@ void ShowerPage::drawChart() {
     QChart* old = chartView->chart();
     chartView->setChart(chart);
     delete old;
-    chartView->barSeries = nullptr;
+    return chart;
+}
+
+void ShowerPage::drawChart() {
+    QChart* chart = replaceChart();
     if (!activity_) {
         chart->setTitle(QString());
         chartView->viewport()->update();
@@ -476,6 +516,9 @@ QString ShowerPage::exportCsv() {
 QString ShowerPage::exportPlot() {
     if (!activity_) {
         return {};
+    }
+    if (isDrawingPending()) {
+        drawActivity(); // the picture is of the chart as it will be shown
     }
     std::string name = activityCsvFileName(*activity_);
     name.replace(name.size() - 4, 4, ".png");

@@ -8,7 +8,9 @@
 // folder.
 //
 // The main window calls loadFrom when the page is shown; the page keeps only
-// the UT hour counts and works out the chosen shower and year on demand.
+// the UT hour counts and works out the chosen shower and year on demand. After
+// loadFrom the chart and the table are drawn on the next round of the event
+// loop, so that the window paints between the counting and the drawing.
 
 #include "activity/ShowerActivity.h"
 #include "config/Settings.h"
@@ -17,6 +19,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,6 +29,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 class ActivityChartView;
 
 class ShowerPage : public QWidget {
@@ -36,8 +40,14 @@ public:
     // Reads the hour rows, the shower list (shipped and the observer's own)
     // and the station's place. A missing shower list is said on the page.
     void loadFrom(const HourTable& hours, const Settings& settings);
+    // The same with the UT hour counts from countHours (the window counts a
+    // decade on a worker thread).
+    void loadFrom(const Settings& settings,
+                  const std::function<std::vector<UtHourCount>()>& countHours);
     void setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
                  std::optional<GeoPosition> station);
+    // The chart and the table of the chosen year are still to be drawn.
+    bool isDrawingPending() const;
 
     // The activity shown; nothing before a shower is chosen.
     const std::optional<ShowerActivity>& activity() const { return activity_; }
@@ -61,8 +71,13 @@ public:
 private:
     void showerChosen();
     void yearChosen();
+    QChart* replaceChart(); // an empty one
     void drawChart();
     void fillTable();
+    void drawActivity();
+
+    QTimer* drawLater_;
+    bool deferDrawing_ = false; // set while loadFrom fills the page
 
     std::vector<UtHourCount> counts_;
     std::vector<Shower> showers_;

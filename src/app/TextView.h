@@ -25,12 +25,13 @@ std::string qStringToCp932(QStringView text);
 QFont viewFont();
 QFont windowFont();
 
-// A page's text view: fixed-pitch font, no wrap, both scroll bars, editable.
+// An editable text view: fixed-pitch font, no wrap, both scroll bars. A page
+// (LargeTextView) turns into one when the user types into it.
 //
 // Filling a text document costs some three microseconds a line, so a decade of
 // data (half a million lines a page) would freeze the window for seconds. A big
 // text's document is therefore built on a worker thread from the view's own
-// copy of the text, while the recompute and the other pages go on. A visible
+// copy of the text, while the window paints. A visible
 // view takes the finished document as soon as it is ready, a hidden one when it
 // is shown or read; small texts go in at once. Input to the window is blocked
 // (BusyGuard) while a visible view builds or a view waits for its build, and

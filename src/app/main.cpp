@@ -5,11 +5,13 @@
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "app/MemoryUse.h"
 #include "config/ProgramInfo.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    mapBigBlocksFromTheSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     MainWindow Form1;

@@ -7,7 +7,9 @@
 #include "PageTestSupport.h"
 #include "app/BusyGuard.h"
 #include "app/LargeTextView.h"
+#include "app/LineView.h"
 #include "app/MessageBoxes.h"
+#include "app/ShowerPage.h"
 #include "app/TextView.h"
 #include "app/WholeSpinBox.h"
 #include "config/Settings.h"
@@ -16,6 +18,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -23,10 +26,13 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtCharts/QChart>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -71,6 +77,23 @@ void typeInto(WholeSpinBox* box, const QString& text) {
     QTest::keyClicks(box, text);
 }
 
+// Types as a user does, each key into whatever has the focus then (a page
+// turns into an editor at the first key and hands the focus on).
+void typeAtFocus(const QString& text) {
+    for (const QChar c : text) {
+        QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    }
+}
+
+// A page's lines as velkreport.txt and rmob.txt hold them.
+QByteArray asViewFile(const std::vector<std::string>& lines) {
+    QByteArray bytes;
+    for (const std::string& line : lines) {
+        bytes += QByteArray::fromStdString(line) + "\r\n";
+    }
+    return bytes + "\r\n";
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -106,6 +129,9 @@ private slots:
     void fullRunFillsPagesSummaryAndWritesOnlyAsSet();
     void alwaysWriteSettingsWriteTheirFiles();
     void reportPageIsRebuiltOnlyWhileDirty();
+    void reportPagesWriteWhatTheyShowUntilRebuilt();
+    void rawDataPageSharesTheRowsBytesAcrossLoads();
+    void showerPageCountsAtOnceAndDrawsWhenTheWindowCameRound();
     void unwritableOutputShowsErrorAndWindowStaysUsable();
     void cancellingTheOpenDialogChangesNothing();
     void eachMessageOffersToStopAndTheRestAreCounted();
@@ -495,8 +521,11 @@ void TestMainWindow::reportPageIsRebuiltOnlyWhileDirty() {
     const QStringList built = viewText(form->textReportView);
     QVERIFY(built.front().startsWith(QStringLiteral("LT")));
 
-    // A user's edit stays while nothing changed.
-    form->textReportView->setPlainText(QStringLiteral("edited by hand"));
+    // A user's edit stays while nothing changed: all selected, typed over.
+    form->textReportView->lineView()->setFocus();
+    QTest::keyClick(form->textReportView->lineView(), Qt::Key_A, Qt::ControlModifier);
+    typeAtFocus(QStringLiteral("edited by hand"));
+    QVERIFY(form->textReportView->isEditing());
     QTest::mouseClick(form->reportRecomputeButton, Qt::LeftButton);
     showPage(*form, form->mainTab);
     showPage(*form, form->textReportTab);
@@ -510,6 +539,125 @@ void TestMainWindow::reportPageIsRebuiltOnlyWhileDirty() {
     showPage(*form, form->textReportTab);
     QVERIFY(viewText(form->textReportView).front().startsWith(QStringLiteral("LT")));
     QVERIFY(viewText(form->textReportView) != built); // counts instead of rates now
+}
+
+void TestMainWindow::reportPagesWriteWhatTheyShowUntilRebuilt() {
+    auto form = makeForm();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    const struct {
+        QWidget* tab;
+        LargeTextView* view;
+        QPushButton* write;
+        const char* file;
+        const char* firstLine;
+        std::function<void()> rebuild;
+    } pages[] = {
+        {form->textReportTab, form->textReportView, form->reportWriteButton, "velkreport.txt", "LT",
+         [&] {
+             // A report setting changed and back: the page is built again.
+             clickCheck(form->reportPageOtherDataCheck);
+             clickCheck(form->reportPageOtherDataCheck);
+         }},
+        {form->rmobTab, form->rmobView, form->rmobWriteButton, "rmob.txt", "Total number of echoes",
+         [&] { QTest::mouseClick(form->rmobRecomputeButton, Qt::LeftButton); }},
+    };
+    for (const auto& page : pages) {
+        const QString file = QString::fromUtf8(page.file);
+        showPage(*form, page.tab);
+        const std::vector<std::string> built = page.view->lines();
+        QVERIFY2(built.size() > 3, page.file);
+        QVERIFY(viewText(page.view).front().startsWith(QString::fromUtf8(page.firstLine)));
+        QTest::mouseClick(page.write, Qt::LeftButton);
+        QCOMPARE(readBytes(file), asViewFile(built));
+
+        // The last line is reachable; an edit there is what is written, and
+        // it stays while the page is left and shown again.
+        LineView* lines = page.view->lineView();
+        lines->setFocus();
+        QTest::keyClick(lines, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(lines->cursorPosition().line, built.size() - 1);
+        typeAtFocus(QStringLiteral("!"));
+        std::vector<std::string> edited = built;
+        edited.back() += '!';
+        QCOMPARE(page.view->lines(), edited);
+        showPage(*form, form->mainTab);
+        showPage(*form, page.tab);
+        QCOMPARE(page.view->lines(), edited);
+        QTest::mouseClick(page.write, Qt::LeftButton);
+        QCOMPARE(readBytes(file), asViewFile(edited));
+
+        // A rebuild replaces the edit.
+        page.rebuild();
+        QVERIFY(!page.view->isEditing());
+        QCOMPARE(page.view->lines(), built);
+        QTest::mouseClick(page.write, Qt::LeftButton);
+        QCOMPARE(readBytes(file), asViewFile(built));
+    }
+    QVERIFY(errors_.isEmpty());
+}
+
+void TestMainWindow::rawDataPageSharesTheRowsBytesAcrossLoads() {
+    auto form = makeForm();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    showPage(*form, form->rawDataTab);
+    LineView* raw = form->rawDataView->lineView();
+    QCOMPARE(QByteArray::fromStdString(std::string(raw->bytes())), dataFileBytes());
+    // Held by the rows read from them as well: the page has no copy of its own.
+    QVERIFY(raw->sharedBytes().use_count() > 1);
+
+    // While a second file is read (its implausible line's message comes
+    // then) the page still shows the first; afterwards the second.
+    const QByteArray second = "b.dat,2006/02/01 00:00:00,3,0,0,10,\r\n"
+                              "b.dat,2006/02/01 00:10:00,4,0,0,0,\r\n";
+    dialogAnswer_ = QDir(workDir_.path()).filePath(QStringLiteral("second.csv"));
+    writeBytes(*dialogAnswer_, second);
+    messages_.clear();
+    QStringList shownMeanwhile;
+    setMessageBoxHook(
+        [&](QMessageBox::Icon, const QString&) { shownMeanwhile = viewText(form->rawDataView); });
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
+        (icon == QMessageBox::Critical ? errors_ : messages_).append(text);
+    });
+    QCOMPARE(shownMeanwhile.size(), 6);
+    QCOMPARE(shownMeanwhile.front(), QString::fromUtf8(kDataLines[0]));
+    QCOMPARE(QByteArray::fromStdString(std::string(raw->bytes())), second);
+    QCOMPARE(viewText(form->rawDataView).back(),
+             QStringLiteral("b.dat,2006/02/01 00:10:00,4,0,0,0,"));
+    QVERIFY(raw->sharedBytes().use_count() > 1);
+    QCOMPARE(form->lineCountField->text(), QStringLiteral("2"));
+}
+
+void TestMainWindow::showerPageCountsAtOnceAndDrawsWhenTheWindowCameRound() {
+    // December 2015 every ten minutes: the Geminids' period and days around it.
+    QByteArray bytes;
+    const auto twoDigits = [](int n) {
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    };
+    for (int day = 1; day <= 31; ++day) {
+        for (int minute = 0; minute < 24 * 60; minute += 10) {
+            bytes += QStringLiteral("a.dat,2015/12/%1 %2:%3:00,%4,0,0,10,\r\n")
+                         .arg(twoDigits(day), twoDigits(minute / 60), twoDigits(minute % 60))
+                         .arg(day == 14 ? 30 : 5)
+                         .toLatin1();
+        }
+    }
+    writeBytes(*dialogAnswer_, bytes);
+    auto form = makeForm();
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    ShowerPage* page = form->showerPage;
+    showPage(*form, page);
+    // The choosers and the activity at once; the chart and the table once the
+    // window has painted the page.
+    QVERIFY(page->showerChooser->findData(QStringLiteral("GEM")) >= 0);
+    QVERIFY(page->activity());
+    QVERIFY(page->isDrawingPending());
+    QCOMPARE(page->table->rowCount(), 0);
+    QVERIFY(page->chart()->series().isEmpty());
+    QTRY_VERIFY(!page->isDrawingPending());
+    QCOMPARE(page->table->rowCount(), static_cast<int>(page->activity()->hours.size()));
+    QVERIFY(page->chart()->series().size() >= 4);
+    QVERIFY(errors_.isEmpty());
 }
 
 void TestMainWindow::unwritableOutputShowsErrorAndWindowStaysUsable() {

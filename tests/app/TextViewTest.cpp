@@ -1,7 +1,7 @@
-// The text views of the pages: the editors of the text report and the RMOB
-// tables (exact bytes, big texts built on a worker thread) and the line views
-// of the big pages (scrolling to the last line, selection and copy of the exact
-// text, find, go to line, turning into an editor when typed into).
+// The text views: the editor a page turns into when typed into (exact bytes,
+// big texts built on a worker thread) and the line views of the pages
+// (scrolling to the last line, selection and copy of the exact text, find, go
+// to line, turning into an editor when typed into).
 
 #include "app/TextView.h"
 #include "AppTestSupport.h"
@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +34,14 @@ class TestTextView : public QObject {
 
 private:
     std::unique_ptr<MainWindow> makeForm();
+    // Two editors on the tabs of a window of their own: the first shown, the
+    // second hidden until its tab is clicked.
+    struct TwoEditors {
+        std::unique_ptr<QTabWidget> tabs;
+        TextView* shown;
+        TextView* hidden;
+    };
+    static TwoEditors makeEditors();
 
     QTemporaryDir workDir_;
     QString previousDir_;
@@ -54,6 +64,16 @@ private slots:
     void typingTurnsThePageIntoAnEditorOfItsText();
 };
 
+namespace {
+
+void clickTab(QTabWidget& tabs, int index) {
+    QTabBar* bar = tabs.tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    QCOMPARE(tabs.currentIndex(), index);
+}
+
+} // namespace
+
 std::unique_ptr<MainWindow> TestTextView::makeForm() {
     auto form = std::make_unique<MainWindow>();
     form->openDialog = [this](QWidget*) {
@@ -66,6 +86,20 @@ std::unique_ptr<MainWindow> TestTextView::makeForm() {
         qWarning("window did not become active");
     }
     return form;
+}
+
+TestTextView::TwoEditors TestTextView::makeEditors() {
+    TwoEditors editors{std::make_unique<QTabWidget>(), nullptr, nullptr};
+    editors.shown = new TextView(QStringLiteral("one"));
+    editors.hidden = new TextView(QStringLiteral("two"));
+    editors.tabs->addTab(editors.shown, QStringLiteral("one"));
+    editors.tabs->addTab(editors.hidden, QStringLiteral("two"));
+    editors.tabs->resize(600, 400);
+    editors.tabs->show();
+    if (!QTest::qWaitForWindowExposed(editors.tabs.get())) {
+        qWarning("editors did not show");
+    }
+    return editors;
 }
 
 void TestTextView::initTestCase() {
@@ -105,6 +139,10 @@ void TestTextView::viewsGiveBackTheBytesTheyWereGiven() {
     QCOMPARE(form->rmobLines(), lines);
     form->setTextReportLines({});
     QVERIFY(form->textReportLines().empty());
+    // The editor a page turns into gives them back too.
+    TextView editor(QString{});
+    editor.setLines(lines);
+    QCOMPARE(editor.lines(), lines);
 
     // A file of any line ends shows as lines.
     writeBytes(QStringLiteral("mixed.txt"), QByteArray("one\r\ntwo\rthree\nfour"));
@@ -115,22 +153,22 @@ void TestTextView::viewsGiveBackTheBytesTheyWereGiven() {
 }
 
 void TestTextView::aBigTextWaitsForItsPageToBeShown() {
-    auto form = makeForm();
+    TwoEditors editors = makeEditors();
     const std::string line(99, 'x');
     const std::vector<std::string> big(TextView::kDeferredSize / 100 + 1, line);
-    form->rmobView->setLines(big);
-    QVERIFY(form->rmobView->isWaiting());
-    QCOMPARE(form->rmobView->toPlainText(), QStringLiteral("RMOB_View"));
-    showPage(*form, form->rmobTab);
-    QVERIFY(!form->rmobView->isWaiting());
-    QCOMPARE(form->rmobView->document()->blockCount(), int(big.size()) + 1);
+    editors.hidden->setLines(big);
+    QVERIFY(editors.hidden->isWaiting());
+    QCOMPARE(editors.hidden->toPlainText(), QStringLiteral("two"));
+    clickTab(*editors.tabs, 1);
+    QVERIFY(!editors.hidden->isWaiting());
+    QCOMPARE(editors.hidden->document()->blockCount(), int(big.size()) + 1);
 
-    // A visible page fills at once, and reading a hidden one fills it first.
-    form->rmobView->setLines(big);
-    QVERIFY(!form->rmobView->isWaiting());
-    form->setTextReportLines(big);
-    QVERIFY(form->textReportView->isWaiting());
-    QCOMPARE(form->textReportLines().size(), big.size());
+    // A visible view fills at once, and reading a hidden one fills it first.
+    editors.hidden->setLines(big);
+    QVERIFY(!editors.hidden->isWaiting());
+    editors.shown->setLines(big); // hidden now
+    QVERIFY(editors.shown->isWaiting());
+    QCOMPARE(editors.shown->lines().size(), big.size());
 }
 
 void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
@@ -152,11 +190,14 @@ void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
         total += line.size() + 1;
         big.push_back(std::move(line));
     }
-    form->rmobView->setLines(big);
-    QVERIFY(form->rmobView->isWaiting());
+    form->setRmobLines(big);
+    showPage(*form, form->rmobTab);
+    LineView* lineView = form->rmobView->lineView();
+    lineView->setFocus();
 
-    // During the fill the event loop comes round: a click on 再計算 and a
-    // click on 読み込み then start nothing, and the window stays open.
+    // Typing turns the page into an editor, whose document is built on a
+    // worker thread. During the fill the event loop comes round: a click on
+    // 再計算 and a click on 読み込み then start nothing, and the window stays open.
     int rounds = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, [&] {
@@ -169,7 +210,7 @@ void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
     });
     ticker.start(0);
     dialogCalls_ = 0;
-    showPage(*form, form->rmobTab);
+    QTest::keyClick(lineView, Qt::Key_Z);
     ticker.stop();
     QVERIFY(rounds > 0);
     QCOMPARE(dialogCalls_, 0);
@@ -177,10 +218,13 @@ void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
     QVERIFY(form->isVisible());
     QVERIFY(errors_.isEmpty());
 
-    QVERIFY(!form->rmobView->isWaiting());
-    QCOMPARE(form->rmobView->document()->blockCount(), int(big.size()) + 1);
-    QCOMPARE(form->rmobView->lines(), big);
-    QCOMPARE(form->rmobView->textCursor().position(), 0);
+    TextView* editor = form->rmobView->editor();
+    QVERIFY(editor && !editor->isWaiting());
+    QCOMPARE(editor->document()->blockCount(), int(big.size()) + 1);
+    std::vector<std::string> typed = big;
+    typed.front().insert(0, "z");
+    QCOMPARE(form->rmobLines(), typed);
+    QCOMPARE(editor->textCursor().position(), 1);
 
     // Afterwards commands run again.
     form->openButton->click();
@@ -188,58 +232,62 @@ void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
 }
 
 void TestTextView::aBuildReplacedClearedOrOutlivedLeavesTheLastText() {
-    auto form = makeForm();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    TwoEditors editors = makeEditors();
     const auto bigOf = [](char fill) {
         return std::vector<std::string>(TextView::kDeferredSize / 50, std::string(49, fill));
     };
     const std::vector<std::string> first = bigOf('a');
     const std::vector<std::string> second = bigOf('b');
+    TextView* view = editors.hidden;
 
     // A text given while another is still being built replaces it, whether
     // the new one is big or small, and a clear drops the build.
-    form->setRmobLines(first);
-    form->setRmobLines(second);
-    QCOMPARE(form->rmobLines(), second);
-    form->setRmobLines(first);
-    form->setRmobLines({"small"});
-    QVERIFY(!form->rmobView->isWaiting());
-    QCOMPARE(form->rmobLines(), std::vector<std::string>{"small"});
-    form->textReportView->setLines(first);
-    form->textReportView->clearText();
-    QVERIFY(!form->textReportView->isWaiting());
-    QVERIFY(form->textReportView->lines().empty());
+    view->setLines(first);
+    view->setLines(second);
+    QCOMPARE(view->lines(), second);
+    view->setLines(first);
+    view->setLines({"small"});
+    QVERIFY(!view->isWaiting());
+    QCOMPARE(view->lines(), std::vector<std::string>{"small"});
+    editors.shown->setLines(first);
+    editors.shown->clearText();
+    QVERIFY(!editors.shown->isWaiting());
+    QVERIFY(editors.shown->lines().empty());
 
     // A visible view given a big text during a load takes it by itself once
     // built, and until then the window takes no command.
-    showPage(*form, form->rmobTab);
+    clickTab(*editors.tabs, 1);
     {
-        const BusyGuard load(form.get());
-        form->rmobView->setLines(first);
+        const BusyGuard load(editors.tabs.get());
+        view->setLines(first);
     }
-    QVERIFY(form->rmobView->isWaiting());
+    QVERIFY(view->isWaiting());
     QVERIFY(BusyGuard::active());
-    QTRY_VERIFY_WITH_TIMEOUT(!form->rmobView->isWaiting(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isWaiting(), 20000);
     QVERIFY(!BusyGuard::active());
-    QCOMPARE(form->rmobView->document()->blockCount(), int(first.size()) + 1);
-    QCOMPARE(form->rmobView->lines(), first);
+    QCOMPARE(view->document()->blockCount(), int(first.size()) + 1);
+    QCOMPARE(view->lines(), first);
 
     // A window closed with builds running lets them end first.
-    form->textReportView->setLines(second);
-    form->setRmobLines(second);
-    form.reset();
+    editors.shown->setLines(second);
+    view->setLines(second);
+    editors.tabs.reset();
 }
 
 void TestTextView::lineViewReachesTheLastLineOfABigText() {
     auto form = makeForm();
     LargeTextView* page = form->tenMinuteView;
-    // Every line end counts once, a last line without one too.
-    const std::pair<const char*, size_t> ends[] = {
-        {"", 0}, {"a\n", 1}, {"a\r\nb\rc\nd", 4}, {"\n\n", 2}, {"a\r\r\n", 2}};
-    for (const auto& [bytes, count] : ends) {
+    // Every line end counts once, a last line without one too, and no line
+    // holds a part of its line end.
+    using Lines = std::vector<std::string>;
+    const std::pair<const char*, Lines> ends[] = {
+        {"", {}},           {"a\n", {"a"}},         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"\n\n", {"", ""}}, {"a\r\r\n", {"a", ""}}, {"\r\n\r\rxy\n\r", {"", "", "", "xy", ""}},
+    };
+    for (const auto& [bytes, lines] : ends) {
         page->setBytes(bytes);
-        QCOMPARE(page->lineCount(), count);
+        QCOMPARE(page->lineCount(), lines.size());
+        QCOMPARE(page->lines(), lines);
     }
 
     std::vector<std::string> big;
