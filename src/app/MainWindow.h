@@ -142,6 +142,7 @@ public:
     void showRawData(const std::shared_ptr<const std::string>& bytes) override;
     void clearPage(Page page) override;
     void loadPage(Page page, const std::string& fileName) override;
+    void showTenMinuteTable(const std::shared_ptr<const std::string>& bytes) override;
     void setSummary(const Summary& summary) override;
     std::vector<std::string> textReportLines() override;
     void setTextReportLines(const std::vector<std::string>& lines) override;

@@ -20,7 +20,9 @@ Recompute MainWindow::pipeline(const Progress& progress, RecomputeView* view) {
         QDir::setCurrent(outputFolder_);
     }
     showOutputFolder();
-    return Recompute(workspace_, view ? *view : *this, progress);
+    // The window keeps the ten-minute table's bytes, not its rows: its page
+    // and its button need nothing else.
+    return Recompute(workspace_, view ? *view : *this, progress, RowRetention::KeepTableText);
 }
 
 void MainWindow::buildProgressWidgets() {

@@ -2,9 +2,18 @@
 
 #include <utility>
 
-TenMinuteTableWriter::TenMinuteTableWriter(const std::string& name, bool headerLine) : file_(name) {
+TenMinuteTableWriter::TenMinuteTableWriter(const std::string& name, bool headerLine) {
+    file_.emplace(name);
     if (headerLine) {
-        file_.writeLine(kTenMinuteHeaderLine);
+        file_->writeLine(kTenMinuteHeaderLine);
+    }
+    filling_.records.reserve(kBatchRows);
+    worker_ = std::thread([this] { work(); });
+}
+
+TenMinuteTableWriter::TenMinuteTableWriter(bool headerLine) {
+    if (headerLine) {
+        text_.append(kTenMinuteHeaderLine).append("\r\n");
     }
     filling_.records.reserve(kBatchRows);
     worker_ = std::thread([this] { work(); });
@@ -64,7 +73,9 @@ void TenMinuteTableWriter::close() {
     if (failure_) {
         std::rethrow_exception(failure_);
     }
-    file_.close();
+    if (file_) {
+        file_->close();
+    }
 }
 
 void TenMinuteTableWriter::work() {
@@ -106,6 +117,11 @@ void TenMinuteTableWriter::writeBatch(const Batch& batch) {
         row.longEcho = r.longEcho;
         row.otherData = r.otherData;
         row.observedMinutes = r.observedMinutes;
-        file_.writeLineWith([&row](std::string& line) { appendTenMinuteRow(line, row); });
+        if (file_) {
+            file_->writeLineWith([&row](std::string& line) { appendTenMinuteRow(line, row); });
+        } else {
+            appendTenMinuteRow(text_, row);
+            text_.append("\r\n", 2);
+        }
     }
 }

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +27,9 @@ class TenMinuteTableWriter {
 public:
     // Creates the file (IoError at once) and writes the header line if asked.
     TenMinuteTableWriter(const std::string& name, bool headerLine);
+    // Builds the table's bytes in memory instead (CR LF line ends), to be
+    // taken after close.
+    explicit TenMinuteTableWriter(bool headerLine);
     // Without close the file is removed: it is incomplete.
     ~TenMinuteTableWriter();
     TenMinuteTableWriter(const TenMinuteTableWriter&) = delete;
@@ -34,6 +38,8 @@ public:
     void add(const TenMinuteRow& row); // IoError of an earlier write, if any
     // Waits until every row is written and closes the file; IoError on failure.
     void close();
+    // The table built in memory, after close.
+    std::string takeText() { return std::move(text_); }
 
 private:
     // One row's values. A text lies at `data` (borrowed) or, when data is
@@ -65,7 +71,8 @@ private:
     void writeBatch(const Batch& batch);
     void stop() noexcept;
 
-    TextFileWriter file_;
+    std::optional<TextFileWriter> file_; // none: the table goes to text_
+    std::string text_;
     Batch filling_;
     std::mutex mutex_;
     std::condition_variable changed_;

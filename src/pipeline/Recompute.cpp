@@ -75,6 +75,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
     summary.lastLine = std::string(lastLine(text));
 
     const bool keepRows = retention_ == RowRetention::Keep;
+    const bool keepTable = retention_ == RowRetention::KeepTableText;
     const std::string report10 =
         ws_.settings.alwaysWriteTenMinuteTable ? kTenMinuteTableFile : kTempFile;
 
@@ -89,8 +90,11 @@ void Recompute::runSteps(const std::string& dataFileName) {
     gapLines.init();
     // Without the rows kept, the ten-minute table is written as they come
     // (after rows: the writer reads the texts they borrow until it is gone).
+    // Kept in memory, the file is written only past the last cancel check.
     std::optional<TenMinuteTableWriter> report10Writer;
-    if (!keepRows) {
+    if (keepTable) {
+        report10Writer.emplace(ws_.settings.tenMinuteHeaderLine);
+    } else if (!keepRows) {
         if (ws_.settings.alwaysWriteTenMinuteTable) {
             backupFile(report10);
         }
@@ -120,8 +124,12 @@ void Recompute::runSteps(const std::string& dataFileName) {
         rows.loadNormalized(std::move(text), fold, keepRows ? KeepRows::Yes : KeepRows::No,
                             ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.6));
     step("時間ごとの集計", 0.6);
+    std::shared_ptr<const std::string> tableText;
     if (report10Writer) {
         report10Writer->close();
+        if (keepTable) {
+            tableText = std::make_shared<const std::string>(report10Writer->takeText());
+        }
     }
 
     // The no-observation list: the lines set aside, then the gap rows.
@@ -140,7 +148,8 @@ void Recompute::runSteps(const std::string& dataFileName) {
     ws_.rows.swap(rows);
     ws_.hours.swap(hours);
     ws_.noObsLines.swap(noObsLines);
-    rowsReleased_ = !keepRows;
+    ws_.tenMinuteTableText = std::move(tableText);
+    ws_.tenMinuteRowsReleased = !keepRows;
     // The previous lists go now, before the outputs are written.
     rows.init();
     hours.init();
@@ -178,8 +187,17 @@ void Recompute::runSteps(const std::string& dataFileName) {
         ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine, [this](double share) {
             progress_(utf8ToCp932("Report10 の出力"), 0.7 + 0.15 * share);
         });
+        view_.loadPage(Page::TenMinuteTable, report10);
+    } else if (keepTable) {
+        if (ws_.settings.alwaysWriteTenMinuteTable) {
+            progress_(utf8ToCp932("Report10 の出力"), 0.7);
+            backupFile(report10);
+            writeBytesToFile(report10, *ws_.tenMinuteTableText);
+        }
+        view_.showTenMinuteTable(ws_.tenMinuteTableText);
+    } else {
+        view_.loadPage(Page::TenMinuteTable, report10);
     }
-    view_.loadPage(Page::TenMinuteTable, report10);
 
     if (ws_.textReportStale) {
         ws_.hours.computeRates(ws_.settings.noiseMinutes);
@@ -205,7 +223,30 @@ void Recompute::runSteps(const std::string& dataFileName) {
 }
 
 void Recompute::writeTenMinuteTable() {
-    if (rowsReleased_) {
+    if (ws_.tenMinuteTableText) {
+        // The kept table, its header line as now set: the bytes the rows
+        // would give.
+        const std::string header = std::string(kTenMinuteHeaderLine) + "\r\n";
+        std::string_view table = *ws_.tenMinuteTableText;
+        const bool hasHeader = table.starts_with(header);
+        if (hasHeader) {
+            table.remove_prefix(header.size());
+        }
+        if (ws_.settings.tenMinuteHeaderLine != hasHeader) {
+            auto adjusted = std::make_shared<std::string>();
+            adjusted->reserve(header.size() + table.size());
+            if (ws_.settings.tenMinuteHeaderLine) {
+                adjusted->append(header);
+            }
+            adjusted->append(table);
+            ws_.tenMinuteTableText = std::move(adjusted);
+        }
+        backupFile(kTenMinuteTableFile);
+        writeBytesToFile(kTenMinuteTableFile, *ws_.tenMinuteTableText);
+        view_.showTenMinuteTable(ws_.tenMinuteTableText);
+        return;
+    }
+    if (ws_.tenMinuteRowsReleased) {
         throw std::logic_error("the ten-minute rows were written while read and not kept");
     }
     backupFile(kTenMinuteTableFile);

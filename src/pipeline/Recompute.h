@@ -32,6 +32,8 @@ public:
     virtual void showRawData(const std::shared_ptr<const std::string>& /*bytes*/) {}
     virtual void clearPage(Page /*page*/) {}
     virtual void loadPage(Page /*page*/, const std::string& /*fileName*/) {} // a written file
+    // The ten-minute table's bytes, when the workspace keeps them.
+    virtual void showTenMinuteTable(const std::shared_ptr<const std::string>& /*bytes*/) {}
     virtual void setSummary(const Summary& /*summary*/) {}
     // The text report as the user sees (and may have edited) it.
     virtual std::vector<std::string> textReportLines() { return textReport_; }
@@ -51,12 +53,15 @@ struct MonthlyRmobExport {
     std::vector<std::string> pictures; // one colorgramme per month, when asked for
 };
 
-// What a recompute does with the ten-minute rows once they are read. The
-// window keeps them (its Report10 button writes them again, with the header
-// line as then set); a run that wants every output once (the command-line
-// tool) writes each row to the ten-minute table the moment it is settled and
-// lets it go, so a decade costs the memory of its hours, not of its rows.
-enum class RowRetention { Keep, WriteAndRelease };
+// What a recompute does with the ten-minute rows once they are read.
+// Keep: the rows stay in the workspace (tests, fuzzing: everything is there
+// to look at). KeepTableText (the window): each settled row is formatted on a
+// second thread while the file is read and then let go; the workspace keeps
+// the table's bytes, which the Report10 page shows and its button writes, at
+// half the memory of the rows. WriteAndRelease (the command-line tool, which
+// wants every output once): the rows go straight to report10.csv and nothing
+// stays.
+enum class RowRetention { Keep, KeepTableText, WriteAndRelease };
 
 class Recompute {
 public:
@@ -77,7 +82,8 @@ public:
     // file) is written while the data are read, and a stop or a failure there
     // leaves report10.csv moved to its backup.
     bool recompute(const std::string& dataFileName);
-    // report10.csv; std::logic_error after a recompute that let the rows go.
+    // report10.csv, with the header line as now set; std::logic_error after a
+    // run that kept neither the rows nor the table.
     void writeTenMinuteTable();
     void writeHourTable(); // report60.csv
 
@@ -104,5 +110,4 @@ private:
     RecomputeView& view_;
     Progress progress_;
     RowRetention retention_;
-    bool rowsReleased_ = false;
 };

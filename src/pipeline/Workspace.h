@@ -11,12 +11,20 @@
 #include "shared/Messages.h"
 #include "shared/TextLines.h"
 
+#include <memory>
+#include <string>
+
 struct Workspace {
     // Lists ready for use, settings at their defaults (the file is read by
     // the front end, which knows where it lives).
     Workspace();
 
     TenMinuteTable rows;
+    // The ten-minute table as last built, when the run kept it instead of the
+    // rows (the window: half the memory, and the Report10 page shows it).
+    std::shared_ptr<const std::string> tenMinuteTableText;
+    // The last run let the rows go and kept no table either (the tool).
+    bool tenMinuteRowsReleased = false;
     HourTable hours;
     TextLines noObsLines;
     Settings settings;

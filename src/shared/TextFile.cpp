@@ -193,3 +193,9 @@ void writeLinesToFile(const std::string& name, const std::vector<std::string>& l
     }
     out.close();
 }
+
+void writeBytesToFile(const std::string& name, std::string_view bytes) {
+    TextFileWriter out(name);
+    out.write(bytes);
+    out.close();
+}

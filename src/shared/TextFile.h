@@ -76,6 +76,8 @@ private:
 
 // Writes every line followed by CR LF.
 void writeLinesToFile(const std::string& name, const std::vector<std::string>& lines);
+// Writes the bytes as they are, replacing the file.
+void writeBytesToFile(const std::string& name, std::string_view bytes);
 
 namespace textfile_detail {
 // Position of the first byte below 27 (CR, LF and Ctrl-Z are among them) at

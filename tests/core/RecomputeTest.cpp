@@ -1,5 +1,7 @@
 #include "pipeline/Recompute.h"
 
+#include "config/ProgramInfo.h"
+
 #include "shared/CodePage.h"
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
@@ -32,6 +34,9 @@ public:
     void showRawData(const std::shared_ptr<const std::string>& bytes) override { raw = *bytes; }
     void clearPage(Page p) override { pages[p].clear(); }
     void loadPage(Page p, const std::string& name) override { pages[p] = readFile(name); }
+    void showTenMinuteTable(const std::shared_ptr<const std::string>& bytes) override {
+        pages[Page::TenMinuteTable] = *bytes;
+    }
     void setSummary(const Summary& s) override { summary = s; }
     std::vector<std::string> textReportLines() override { return textReport; }
     void setTextReportLines(const std::vector<std::string>& l) override {
@@ -242,10 +247,12 @@ TEST_F(RecomputeRun, StopWithinALongPassLeavesThePreviousRun) {
     EXPECT_EQ(view.summary.rowCount, "30000");
 }
 
-// A run that writes the ten-minute rows while reading them and lets them go
-// gives the very files and pages of a run that keeps them, with every output
-// asked for, gap rows, duplicates and set-aside lines among the data.
-TEST_F(RecomputeRun, RowsWrittenWhileReadGiveTheSameOutputs) {
+// Runs that format the ten-minute rows while reading them and let them go
+// (keeping the table's bytes, or writing them straight to the file) give the
+// very files and pages of a run that keeps the rows, with every output asked
+// for, gap rows, duplicates and set-aside lines among the data; and the
+// Report10 button, the header line switched, writes the same file again.
+TEST_F(RecomputeRun, RowsLetGoGiveTheSameOutputs) {
     writeFile("velkdata.csv", std::string(kData) + "e.dat,2004/01/05 10:10:00,1,1,1,10,x\r\n"
                                                    "bad line\r\n"
                                                    "f.dat,2004/01/05 09:00:00,1,0,0,10,\r\n"
@@ -260,25 +267,61 @@ TEST_F(RecomputeRun, RowsWrittenWhileReadGiveTheSameOutputs) {
         kept[name] = readFile(name);
     }
     const FakeView keptView = view;
+    cnf.tenMinuteHeaderLine = false;
+    recompute.writeTenMinuteTable();
+    const std::string keptWithoutHeader = readFile("report10.csv");
+    cnf.tenMinuteHeaderLine = true;
 
-    Workspace other;
-    other.settings = cnf;
-    other.textReportStale = true;
-    other.onMessage = ws.onMessage;
-    FakeView otherView;
-    Recompute released(other, otherView, Progress(), RowRetention::WriteAndRelease);
-    ASSERT_TRUE(released.recompute("velkdata.csv"));
-    for (const char* name : outputs) {
-        EXPECT_EQ(readFile(name), kept[name]) << name;
+    for (RowRetention retention : {RowRetention::KeepTableText, RowRetention::WriteAndRelease}) {
+        Workspace other;
+        other.settings = cnf;
+        other.textReportStale = true;
+        other.onMessage = ws.onMessage;
+        FakeView otherView;
+        Recompute run(other, otherView, Progress(), retention);
+        ASSERT_TRUE(run.recompute("velkdata.csv"));
+        for (const char* name : outputs) {
+            EXPECT_EQ(readFile(name), kept[name]) << name;
+        }
+        EXPECT_EQ(otherView.pages, keptView.pages);
+        EXPECT_EQ(otherView.summary.rowCount, keptView.summary.rowCount);
+        EXPECT_EQ(otherView.summary.firstSlot, keptView.summary.firstSlot);
+        EXPECT_EQ(otherView.summary.lastSlot, keptView.summary.lastSlot);
+        EXPECT_EQ(otherView.summary.gapCount, keptView.summary.gapCount);
+        EXPECT_EQ(otherView.summary.rejectedCount, keptView.summary.rejectedCount);
+        EXPECT_EQ(other.rows.top.get(), other.rows.endNode); // no row stayed
+        if (retention == RowRetention::KeepTableText) {
+            other.settings.tenMinuteHeaderLine = false;
+            run.writeTenMinuteTable();
+            EXPECT_EQ(readFile("report10.csv"), keptWithoutHeader);
+            EXPECT_EQ(otherView.pages[Page::TenMinuteTable], keptWithoutHeader);
+            other.settings.tenMinuteHeaderLine = true;
+            run.writeTenMinuteTable();
+            EXPECT_EQ(readFile("report10.csv"), kept["report10.csv"]);
+        } else {
+            EXPECT_THROW(run.writeTenMinuteTable(), std::logic_error);
+        }
     }
-    EXPECT_EQ(otherView.pages, keptView.pages);
-    EXPECT_EQ(otherView.summary.rowCount, keptView.summary.rowCount);
-    EXPECT_EQ(otherView.summary.firstSlot, keptView.summary.firstSlot);
-    EXPECT_EQ(otherView.summary.lastSlot, keptView.summary.lastSlot);
-    EXPECT_EQ(otherView.summary.gapCount, keptView.summary.gapCount);
-    EXPECT_EQ(otherView.summary.rejectedCount, keptView.summary.rejectedCount);
-    EXPECT_EQ(other.rows.top.get(), other.rows.endNode); // no row stayed
-    EXPECT_THROW(released.writeTenMinuteTable(), std::logic_error);
+}
+
+// Kept as bytes, a table that was only shown (not asked to be written)
+// leaves no file, and a stopped run leaves the previous table on its page.
+TEST_F(RecomputeRun, KeptTableIsShownWithoutFilesAndSurvivesAStop) {
+    Recompute run(ws, view, Progress(), RowRetention::KeepTableText);
+    ASSERT_TRUE(run.recompute("velkdata.csv"));
+    EXPECT_FALSE(std::filesystem::exists("report10.csv"));
+    EXPECT_FALSE(std::filesystem::exists(kTempFile));
+    const std::string shown = view.pages[Page::TenMinuteTable];
+    EXPECT_NE(shown.find("a.dat,2004/01/05 09:30"), std::string::npos);
+
+    writeFile("velkdata.csv", "z.dat,2010/01/05 09:30:00,12,3,1,10,\r\n");
+    Progress progress;
+    progress.cancelRequested = [] { return true; };
+    EXPECT_THROW(
+        Recompute(ws, view, progress, RowRetention::KeepTableText).recompute("velkdata.csv"),
+        RecomputeCancelled);
+    EXPECT_EQ(view.pages[Page::TenMinuteTable], shown);
+    EXPECT_EQ(*ws.tenMinuteTableText, shown);
 }
 
 using UpdateTextReport = RecomputeFixture;
