@@ -64,12 +64,29 @@ void LineView::indexLines() {
         }
     };
     // Sized once: growing the index of half a million lines would copy it
-    // several times and hold twice its size for a moment.
-    const size_t count = countLines(all);
+    // several times and hold twice its size for a moment. The line feeds (or,
+    // without any, the carriage returns) count the lines of every file but
+    // one of mixed line ends, whose index then grows as it must; counted in
+    // pieces, between which the window paints.
+    constexpr size_t kCountPiece = size_t{4} << 20;
+    size_t count = 0;
+    for (const char end : {'\n', '\r'}) {
+        for (size_t at = 0; at < all.size(); at += kCountPiece) {
+            const std::string_view piece = all.substr(at, kCountPiece);
+            count += static_cast<size_t>(std::count(piece.begin(), piece.end(), end));
+            BusyGuard::breathe();
+            if (bytes_ != held) {
+                return; // the text given meanwhile has its own index
+            }
+        }
+        if (count > 0) {
+            break;
+        }
+    }
     if (wide) {
-        starts64_.reserve(count + 1);
+        starts64_.reserve(count + 2);
     } else {
-        starts32_.reserve(count + 1);
+        starts32_.reserve(count + 2);
     }
     // Indexing a decade takes a while; the window paints meanwhile, and a
     // paint sees the lines whose end is known so far.

@@ -334,6 +334,7 @@ void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
     std::swap(rejectedTop, other.rejectedTop);
     std::swap(rejectedEnd, other.rejectedEnd);
     std::swap(rowCount, other.rowCount);
+    std::swap(linesRead_, other.linesRead_);
     std::swap(lateRejectedTop, other.lateRejectedTop);
     std::swap(lateRejectedEnd, other.lateRejectedEnd);
     std::swap(lateRejectedLast, other.lateRejectedLast);
@@ -400,10 +401,12 @@ std::shared_ptr<const std::string> TenMinuteTable::load(std::string text,
                                                         const PassProgress& onProgress,
                                                         Settling* settling) {
     clear();
+    linesRead_ = 0;
     std::shared_ptr<const std::string> kept = keep(std::move(text));
     const std::string_view all = *kept;
     std::size_t linesToReport = kLinesPerProgress;
     forEachLine(all, /*stopAtCtrlZ=*/true, [&](std::string_view line) {
+        ++linesRead_;
         handleLine(line, onMessage, settling);
         if (--linesToReport == 0) {
             linesToReport = kLinesPerProgress;

@@ -95,6 +95,8 @@ public:
                                                       KeepRows keep,
                                                       const MessageCallback& onMessage = {},
                                                       const PassProgress& onProgress = {});
+    // Lines the last load went through, empty ones included (up to a Ctrl-Z).
+    std::size_t linesRead() const { return linesRead_; }
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows and merged duplicates; rows that cannot be placed in time are
@@ -132,6 +134,7 @@ private:
     // Rows the reader kept, then about the rows normalize left: the whole
     // of the next pass, for its share done.
     std::size_t rowCount = 0;
+    std::size_t linesRead_ = 0;
     // The bytes that rows' texts point into.
     std::deque<std::shared_ptr<const std::string>> texts;
 };

@@ -11,7 +11,8 @@ TenMinuteTableWriter::TenMinuteTableWriter(const std::string& name, bool headerL
     worker_ = std::thread([this] { work(); });
 }
 
-TenMinuteTableWriter::TenMinuteTableWriter(bool headerLine) {
+TenMinuteTableWriter::TenMinuteTableWriter(std::size_t expectedBytes, bool headerLine) {
+    text_.reserve(expectedBytes);
     if (headerLine) {
         text_.append(kTenMinuteHeaderLine).append("\r\n");
     }

@@ -28,8 +28,9 @@ public:
     // Creates the file (IoError at once) and writes the header line if asked.
     TenMinuteTableWriter(const std::string& name, bool headerLine);
     // Builds the table's bytes in memory instead (CR LF line ends), to be
-    // taken after close.
-    explicit TenMinuteTableWriter(bool headerLine);
+    // taken after close. Room for expectedBytes is taken at once: growing a
+    // text of tens of megabytes copies it, and the reader would wait for that.
+    TenMinuteTableWriter(std::size_t expectedBytes, bool headerLine);
     // Without close the file is removed: it is incomplete.
     ~TenMinuteTableWriter();
     TenMinuteTableWriter(const TenMinuteTableWriter&) = delete;

@@ -239,13 +239,18 @@ std::string hourRowText(const HourRow& row) {
     return out;
 }
 
-void HourTable::writeFile(const std::string& name, bool formatLine) {
+void HourTable::writeFile(const std::string& name, bool formatLine,
+                          const std::function<void()>& onProgress) {
     TextFileWriter out(name);
     if (formatLine) {
         out.writeLine(kHourHeaderLine);
     }
+    std::size_t written = 0;
     for (cursor = top.get(); cursor && cursor->next; cursor = cursor->next.get()) {
         out.writeLineWith([this](std::string& line) { appendRecord(line, *cursor); });
+        if (++written % 4096 == 0 && onProgress) {
+            onProgress();
+        }
     }
     out.close();
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -47,8 +48,10 @@ public:
     void addRow(const TenMinuteRow& row);
     // Sets every row's aboveNoise for the noise threshold (minutes).
     void computeRates(std::int64_t threshold);
-    // Writes the hourly table; IoError on failure.
-    void writeFile(const std::string& name, bool formatLine);
+    // Writes the hourly table; IoError on failure. onProgress is called every
+    // few thousand rows (a decade has eighty thousand).
+    void writeFile(const std::string& name, bool formatLine,
+                   const std::function<void()>& onProgress = {});
 
 private:
     void buildIndex();

@@ -70,7 +70,9 @@ void Recompute::runSteps(const std::string& dataFileName) {
     std::string text =
         readWholeFile(dataFileName, stepWithin("データファイルの読み込み", 0.0, 0.08));
     Summary summary;
-    summary.lineCount = decimal(countLines(text));
+    // The reader goes through every line but stops at a Ctrl-Z; the count
+    // takes in every line (so the reader's count serves only without one).
+    const bool hasEndMark = text.find('\x1A') != std::string::npos;
     summary.firstLine = std::string(firstLine(text));
     summary.lastLine = std::string(lastLine(text));
 
@@ -93,7 +95,9 @@ void Recompute::runSteps(const std::string& dataFileName) {
     // Kept in memory, the file is written only past the last cancel check.
     std::optional<TenMinuteTableWriter> report10Writer;
     if (keepTable) {
-        report10Writer.emplace(ws_.settings.tenMinuteHeaderLine);
+        // A table line is some 1.6 times its data line; gap rows add more.
+        // Only the room written to costs memory.
+        report10Writer.emplace(text.size() * 2, ws_.settings.tenMinuteHeaderLine);
     } else if (!keepRows) {
         if (ws_.settings.alwaysWriteTenMinuteTable) {
             backupFile(report10);
@@ -163,6 +167,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         summary.firstSlot = reportTimeText(firstSlot);
         summary.lastSlot = reportTimeText(lastSlot);
     }
+    summary.lineCount = decimal(hasEndMark ? countLines(*loaded) : ws_.rows.linesRead());
     summary.rowCount = decimal(allCount);
     summary.gapCount = decimal(notCount);
     summary.rejectedCount = decimal(ngCount);
@@ -208,7 +213,8 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
     }
-    ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine);
+    ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
+                        [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
     view_.loadPage(Page::HourTable, report60);
 
     progress_(utf8ToCp932("欠測リストの出力"), 0.95);
