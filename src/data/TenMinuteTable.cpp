@@ -249,19 +249,6 @@ void makeGapRow(TenMinuteRow& row, DateTime time) {
     row.remark = RowText::borrow(kGapRemark);
 }
 
-// The line a row was read from: both its texts borrow from it, the file name
-// at its start and the remark at its end. A row made otherwise (by hand) has
-// no line; its table line stands for it.
-std::string lineOf(const TenMinuteRow& row) {
-    if (row.fileName.borrowed() && row.remark.borrowed() &&
-        std::less_equal<>()(row.fileName.data(), row.remark.data())) {
-        return std::string(row.fileName.data(),
-                           static_cast<size_t>(row.remark.data() - row.fileName.data()) +
-                               row.remark.size());
-    }
-    return tenMinuteRowText(row);
-}
-
 void mergeInto(TenMinuteRow& into, const TenMinuteRow& row) {
     into.fileName.push_back('&');
     into.fileName += row.fileName;
@@ -461,7 +448,7 @@ void TenMinuteTable::handleLine(std::string_view line, const MessageCallback& on
         row.next = std::move(end);
         ++rowCount;
         if (settling) {
-            settle(*settling, &row, line);
+            settle(*settling, &row, &line);
         }
     } catch (const std::exception&) {
         deliverMessage(onMessage, unexpectedErrorText());
@@ -488,6 +475,27 @@ void TenMinuteTable::appendLateRejected(std::string_view line) {
     lateRejectedEnd = lateRejectedEnd->next.get();
 }
 
+std::string TenMinuteTable::lineOf(const TenMinuteRow& row) const {
+    // A row read from a line borrows both texts from it, the file name at its
+    // start and the remark at its end; a gap row borrows literals, and a
+    // merged or hand-made row owns its texts. Only a span that lies within
+    // one of the kept texts is a line; any other row has its table line
+    // stand for it.
+    if (row.fileName.borrowed() && row.remark.borrowed()) {
+        const std::less_equal<const char*> notAfter;
+        const char* begin = row.fileName.data();
+        const char* end = row.remark.data() + row.remark.size();
+        for (auto text = texts.rbegin(); text != texts.rend(); ++text) {
+            const char* first = (*text)->data();
+            const char* last = first + (*text)->size();
+            if (notAfter(first, begin) && notAfter(begin, end) && notAfter(end, last)) {
+                return std::string(begin, static_cast<size_t>(end - begin));
+            }
+        }
+    }
+    return tenMinuteRowText(row);
+}
+
 const std::shared_ptr<const std::string>& TenMinuteTable::keep(std::string text) {
     // The strings never move, so views into them stay valid.
     texts.push_back(std::make_shared<const std::string>(std::move(text)));
@@ -499,7 +507,7 @@ const std::shared_ptr<const std::string>& TenMinuteTable::keep(std::string text)
 // gap rows cannot (or may not) reach is set aside as read; otherwise gap rows
 // fill the slots up to it. So it can run over a finished list, or row by row
 // while the lines are read.
-void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, std::string_view line) {
+void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, const std::string_view* line) {
     if (!s.started) {
         s.started = true;
         s.expected = secondKeyOf(node->time);
@@ -521,7 +529,7 @@ void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, std::string_view li
             // Out of order, off the grid, or absurdly far ahead: gap rows can
             // never reach this row, or may not. It joins the rejected lines as
             // read.
-            appendLateRejected(line);
+            appendLateRejected(line ? *line : std::string_view(lineOf(*node)));
             std::unique_ptr<TenMinuteRow>& link = s.prev ? s.prev->next : top;
             std::unique_ptr<TenMinuteRow> gone = std::move(link);
             link = std::move(gone->next);
@@ -588,7 +596,7 @@ void TenMinuteTable::normalize(const PassProgress& onProgress) {
     Settling s;
     std::size_t examined = 0;
     for (TenMinuteRow* node = top.get(); node->next;) {
-        settle(s, node, lineOf(*node));
+        settle(s, node, nullptr);
         // Whatever became of the row, the next one to examine now follows
         // the last row taken.
         node = s.prev ? s.prev->next.get() : top.get();

@@ -114,8 +114,10 @@ private:
     // with settling, the row is also put in its slot at once.
     void handleLine(std::string_view keptLine, const MessageCallback& onMessage,
                     Settling* settling = nullptr);
-    // Puts the row node (read from line) in its slot; see normalize.
-    void settle(Settling& s, TenMinuteRow* node, std::string_view line);
+    // Puts the row node (read from line; null: see lineOf) in its slot.
+    void settle(Settling& s, TenMinuteRow* node, const std::string_view* line);
+    // The line a row of the list was read from, for setting it aside.
+    std::string lineOf(const TenMinuteRow& row) const;
     void take(Settling& s, TenMinuteRow* node, std::int64_t key);
     void finishSettling(Settling& s);
     void handOn(Settling& s);

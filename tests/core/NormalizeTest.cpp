@@ -144,6 +144,18 @@ TEST(normalize, RowsThatCannotBePlacedAreSetAside) {
                                          row("10:20:01", "5,0,0,10,")}));
 }
 
+// A list normalised before (gap rows borrow literals, merged rows own their
+// texts) takes a late line out of order: set aside exactly as read, and the
+// rows before it stay as they were.
+TEST(normalize, AgainAfterALateLine) {
+    Normalized n({row("09:30:00"), row("09:30:00", "2,0,0,10,x", "g"), row("10:00:00")});
+    const Lines before = tableOf(n.list);
+    n.list.addLine(row("09:40:00", "5,0,0,10,late"));
+    n.list.normalize();
+    EXPECT_EQ(tableOf(n.list), before);
+    EXPECT_EQ(rejectedOf(n.list), Lines{row("09:40:00", "5,0,0,10,late")});
+}
+
 TEST(normalize, RowYearsAheadIsSetAside) {
     // One mistyped year must not add millions (or billions) of gap rows.
     for (const auto& [good, far] :
