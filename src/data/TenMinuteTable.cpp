@@ -14,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -298,17 +299,18 @@ struct TenMinuteTable::Settling {
     TenMinuteRow* prev = nullptr; // the row last put in its slot; a duplicate may still join it
     std::int64_t prevKey = 0;
     std::int64_t expected = 0; // the slot due next
-    bool started = false;
     std::int64_t gapRowsLeft = kMaxGapRows;
     std::size_t rowsSeen = 0; // rows put in their slots, gap rows included
     const RowSink* sink = nullptr;
     bool keep = true;
+    // Lines set aside here while lines are still being read: they follow
+    // every line the reader sets aside, so they wait until the end.
+    std::vector<std::string> setAside;
 };
 
 TenMinuteTable::~TenMinuteTable() {
     releaseChain(top);
     releaseChain(rejectedTop);
-    releaseChain(lateRejectedTop);
 }
 
 void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
@@ -322,16 +324,12 @@ void TenMinuteTable::swap(TenMinuteTable& other) noexcept {
     std::swap(rejectedEnd, other.rejectedEnd);
     std::swap(rowCount, other.rowCount);
     std::swap(linesRead_, other.linesRead_);
-    std::swap(lateRejectedTop, other.lateRejectedTop);
-    std::swap(lateRejectedEnd, other.lateRejectedEnd);
-    std::swap(lateRejectedLast, other.lateRejectedLast);
     texts.swap(other.texts);
 }
 
 void TenMinuteTable::init() {
     releaseChain(top);
     releaseChain(rejectedTop);
-    releaseChain(lateRejectedTop);
     texts.clear();
     rowCount = 0;
     top = std::make_unique<TenMinuteRow>();
@@ -353,7 +351,6 @@ void TenMinuteTable::clear() {
     endNode->remark = RowText();
     releaseBeforeEnd(rejectedTop);
     rejectedCursor = rejectedEnd = rejectedTop.get();
-    releaseChain(lateRejectedTop);
     texts.clear();
     rowCount = 0;
 }
@@ -463,18 +460,6 @@ void TenMinuteTable::appendRejected(std::string_view line) {
     rejectedEnd = rejectedEnd->next.get();
 }
 
-void TenMinuteTable::appendLateRejected(std::string_view line) {
-    if (!lateRejectedTop) {
-        lateRejectedTop = std::make_unique<RejectedLine>();
-        lateRejectedEnd = lateRejectedTop.get();
-    }
-    auto end = std::make_unique<RejectedLine>();
-    lateRejectedEnd->line.assign(line);
-    lateRejectedLast = lateRejectedEnd;
-    lateRejectedEnd->next = std::move(end);
-    lateRejectedEnd = lateRejectedEnd->next.get();
-}
-
 std::string TenMinuteTable::lineOf(const TenMinuteRow& row) const {
     // A row read from a line borrows both texts from it, the file name at its
     // start and the remark at its end; a gap row borrows literals, and a
@@ -508,9 +493,8 @@ const std::shared_ptr<const std::string>& TenMinuteTable::keep(std::string text)
 // fill the slots up to it. So it can run over a finished list, or row by row
 // while the lines are read.
 void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, const std::string_view* line) {
-    if (!s.started) {
-        s.started = true;
-        s.expected = secondKeyOf(node->time);
+    if (!s.prev && s.rowsSeen == 0) {
+        s.expected = secondKeyOf(node->time); // the first row is always due
     }
     for (;;) {
         const std::int64_t curKey = secondKeyOf(node->time);
@@ -529,7 +513,7 @@ void TenMinuteTable::settle(Settling& s, TenMinuteRow* node, const std::string_v
             // Out of order, off the grid, or absurdly far ahead: gap rows can
             // never reach this row, or may not. It joins the rejected lines as
             // read.
-            appendLateRejected(line ? *line : std::string_view(lineOf(*node)));
+            s.setAside.push_back(line ? std::string(*line) : lineOf(*node));
             std::unique_ptr<TenMinuteRow>& link = s.prev ? s.prev->next : top;
             std::unique_ptr<TenMinuteRow> gone = std::move(link);
             link = std::move(gone->next);
@@ -574,17 +558,9 @@ void TenMinuteTable::finishSettling(Settling& s) {
         handOn(s);
         s.prev = nullptr;
     }
-    if (lateRejectedTop && lateRejectedTop->next) {
-        // The late lines go behind the reader's: the first late node's
-        // content moves into the present end node.
-        RejectedLine* const first = lateRejectedTop.get();
-        rejectedCursor = lateRejectedLast == first ? rejectedEnd : lateRejectedLast;
-        rejectedEnd->line = std::move(first->line);
-        rejectedEnd->next = std::move(first->next);
-        rejectedEnd = lateRejectedEnd;
+    for (const std::string& line : s.setAside) {
+        appendRejected(line);
     }
-    releaseChain(lateRejectedTop);
-    lateRejectedEnd = nullptr;
     cursor = endNode;
     rowCount = s.rowsSeen;
 }

@@ -122,17 +122,11 @@ private:
     void finishSettling(Settling& s);
     void handOn(Settling& s);
     void appendRejected(std::string_view line);
-    void appendLateRejected(std::string_view line);
     const std::shared_ptr<const std::string>& keep(std::string text);
 
     static constexpr std::size_t kLinesPerProgress = 4096;
 
     RejectedLine* rejectedEnd = nullptr; // end node of the rejected lines
-    // Lines that normalisation sets aside while lines are still being read:
-    // they follow every line the reader set aside, so they wait here.
-    std::unique_ptr<RejectedLine> lateRejectedTop;
-    RejectedLine* lateRejectedEnd = nullptr;
-    RejectedLine* lateRejectedLast = nullptr;
     // Rows the reader kept, then about the rows normalize left: the whole
     // of the next pass, for its share done.
     std::size_t rowCount = 0;
