@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 
+class ReadAhead;
+
 // The texts of rows read from a file borrow the list's copy of the file; the
 // list keeps it until it is cleared. A row read from a line borrows both texts
 // from that line, so the line runs from the file name's first byte to the
@@ -95,8 +97,17 @@ public:
                                                       KeepRows keep,
                                                       const MessageCallback& onMessage = {},
                                                       const PassProgress& onProgress = {});
+    // The same over a file still being read: each line is read as soon as
+    // its bytes are there. Returns the file's bytes; IoError when the file
+    // cannot be read.
+    std::shared_ptr<const std::string> loadNormalized(ReadAhead& source, const RowSink& sink,
+                                                      KeepRows keep,
+                                                      const MessageCallback& onMessage = {},
+                                                      const PassProgress& onProgress = {});
     // Lines the last load went through, empty ones included (up to a Ctrl-Z).
     std::size_t linesRead() const { return linesRead_; }
+    // Whether a Ctrl-Z ended the text of the last load.
+    bool endMarkMet() const { return endMarkMet_; }
     // Parses, checks and stores one line.
     void addLine(std::string_view line, const MessageCallback& onMessage = {});
     // Gap rows and merged duplicates; rows that cannot be placed in time are
@@ -108,8 +119,18 @@ public:
 private:
     struct Settling; // where normalisation stands in the list
 
+    // Where a load stands in its text, for the share done.
+    struct LinePass {
+        const char* base; // the text's first byte
+        std::size_t size; // the text's (expected) size
+        std::size_t linesToReport;
+    };
+
     std::shared_ptr<const std::string> load(std::string text, const MessageCallback& onMessage,
                                             const PassProgress& onProgress, Settling* settling);
+    // Reads the lines of a stretch of a kept text; true when a Ctrl-Z ended it.
+    bool readLines(std::string_view stretch, LinePass& pass, const MessageCallback& onMessage,
+                   const PassProgress& onProgress, Settling* settling);
     // addLine's work on a line that already lies in Texts (loadText's lines);
     // with settling, the row is also put in its slot at once.
     void handleLine(std::string_view keptLine, const MessageCallback& onMessage,
@@ -131,6 +152,7 @@ private:
     // of the next pass, for its share done.
     std::size_t rowCount = 0;
     std::size_t linesRead_ = 0;
+    bool endMarkMet_ = false;
     // The bytes that rows' texts point into.
     std::deque<std::shared_ptr<const std::string>> texts;
 };

@@ -10,9 +10,11 @@
 #include "shared/Backup.h"
 #include "shared/CodePage.h"
 #include "shared/DateTime.h"
+#include "shared/ReadAhead.h"
 #include "shared/TextFile.h"
 
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <stdexcept>
 
@@ -67,14 +69,8 @@ void Recompute::runSteps(const std::string& dataFileName) {
     // Until the last cancel check the run builds into lists of its own, so
     // that a stopped run leaves the workspace and the pages as they were.
     step("データファイルの読み込み", 0.0);
-    std::string text =
-        readWholeFile(dataFileName, stepWithin("データファイルの読み込み", 0.0, 0.08));
-    Summary summary;
-    // The reader goes through every line but stops at a Ctrl-Z; the count
-    // takes in every line (so the reader's count serves only without one).
-    const bool hasEndMark = text.find('\x1A') != std::string::npos;
-    summary.firstLine = std::string(firstLine(text));
-    summary.lastLine = std::string(lastLine(text));
+    // The file is read on a thread of its own while its lines are parsed.
+    ReadAhead text(dataFileName);
 
     const bool keepRows = retention_ == RowRetention::Keep;
     const bool keepTable = retention_ == RowRetention::KeepTableText;
@@ -83,7 +79,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
 
     // Reading, putting rows in their slots and folding them into hours is one
     // pass: each row is folded while it is at hand.
-    step("行の読み取り", 0.1);
+    step("行の読み取り", 0.0);
     TenMinuteTable rows;
     rows.init();
     HourTable hours;
@@ -97,7 +93,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (keepTable) {
         // A table line is some 1.6 times its data line; gap rows add more.
         // Only the room written to costs memory.
-        report10Writer.emplace(text.size() * 2, ws_.settings.tenMinuteHeaderLine);
+        report10Writer.emplace(text.expectedSize() * 2, ws_.settings.tenMinuteHeaderLine);
     } else if (!keepRows) {
         if (ws_.settings.alwaysWriteTenMinuteTable) {
             backupFile(report10);
@@ -125,8 +121,8 @@ void Recompute::runSteps(const std::string& dataFileName) {
     };
     // The rows keep the file's bytes; the raw-data page is shown from them.
     const std::shared_ptr<const std::string> loaded =
-        rows.loadNormalized(std::move(text), fold, keepRows ? KeepRows::Yes : KeepRows::No,
-                            ws_.onMessage, stepWithin("行の読み取り", 0.1, 0.6));
+        rows.loadNormalized(text, fold, keepRows ? KeepRows::Yes : KeepRows::No, ws_.onMessage,
+                            stepWithin("行の読み取り", 0.0, 0.6));
     step("時間ごとの集計", 0.6);
     std::shared_ptr<const std::string> tableText;
     if (report10Writer) {
@@ -161,13 +157,18 @@ void Recompute::runSteps(const std::string& dataFileName) {
     view_.showRawData(loaded);
     view_.clearPage(Page::NoObsList);
 
+    Summary summary;
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
     if (allCount > 0) {
         summary.firstSlot = reportTimeText(firstSlot);
         summary.lastSlot = reportTimeText(lastSlot);
     }
-    summary.lineCount = decimal(hasEndMark ? countLines(*loaded) : ws_.rows.linesRead());
+    // The reader goes through every line but stops at a Ctrl-Z; the count
+    // takes in every line (so the reader's count serves only without one).
+    summary.firstLine = std::string(firstLine(*loaded));
+    summary.lastLine = std::string(lastLine(*loaded));
+    summary.lineCount = decimal(ws_.rows.endMarkMet() ? countLines(*loaded) : ws_.rows.linesRead());
     summary.rowCount = decimal(allCount);
     summary.gapCount = decimal(notCount);
     summary.rejectedCount = decimal(ngCount);
@@ -176,11 +177,29 @@ void Recompute::runSteps(const std::string& dataFileName) {
     ws_.textReportStale = true;
     ws_.rmobStale = true;
 
-    if (ws_.settings.alwaysWriteTextReport) {
-        updateAndWriteTextReport();
-    }
+    // Every later step wants the hours rated for the threshold now set. Rated,
+    // they are only read: the RMOB tables are built on a second thread while
+    // this one builds and writes the text report, and written after it.
+    ws_.hours.computeRates(ws_.settings.noiseMinutes);
+    std::future<std::vector<std::string>> rmobLines;
     if (ws_.settings.alwaysWriteRmob) {
-        updateAndWriteRmobTables();
+        rmobLines = std::async(std::launch::async, [this] {
+            std::vector<std::string> lines;
+            buildRmobFromRated(ws_.hours, ws_.settings, lines);
+            return lines;
+        });
+    }
+    if (ws_.settings.alwaysWriteTextReport) {
+        std::vector<std::string> lines;
+        buildTextReportFromRated(ws_.hours, ws_.settings, lines);
+        view_.setTextReportLines(lines);
+        ws_.textReportStale = false;
+        writeTextReport();
+    }
+    if (rmobLines.valid()) {
+        view_.setRmobLines(rmobLines.get());
+        ws_.rmobStale = false;
+        writeRmobTables();
     }
 
     if (keepRows) {
@@ -202,10 +221,6 @@ void Recompute::runSteps(const std::string& dataFileName) {
         view_.showTenMinuteTable(ws_.tenMinuteTableText);
     } else {
         view_.loadPage(Page::TenMinuteTable, report10);
-    }
-
-    if (ws_.textReportStale) {
-        ws_.hours.computeRates(ws_.settings.noiseMinutes);
     }
 
     progress_(utf8ToCp932("Report60 の出力"), 0.85);

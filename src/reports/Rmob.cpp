@@ -43,12 +43,15 @@ double valueOf(const HourRow& row, Value which) {
     return 0;
 }
 
-void appendTable(HourTable& data, std::int32_t rtz, Value which, std::vector<std::string>& view) {
+void appendTable(const HourTable& data, std::int32_t rtz, Value which,
+                 std::vector<std::string>& view) {
     std::string lastMonth = "aa";
     std::array<std::string, 24> cells;
-    data.cursor = data.top.get();
-    std::string key = data.cursor->next ? utKey(*data.cursor, rtz) : std::string();
-    while (data.cursor->next) {
+    // A walk of its own rather than the list's cursor: the hours are only
+    // read, so the tables can be built beside other readers of them.
+    const HourRow* at = data.top.get();
+    std::string key = at->next ? utKey(*at, rtz) : std::string();
+    while (at->next) {
         const std::string month = key.substr(4, 2);
         if (month != lastMonth) {
             view.push_back(rmobHeadLine(month));
@@ -56,15 +59,15 @@ void appendTable(HourTable& data, std::int32_t rtz, Value which, std::vector<std
         }
         const std::string day = key.substr(4, 4);
         cells.fill(kEmptyCell);
-        while (data.cursor->next && key.compare(4, 4, day) == 0) {
-            const HourRow& row = *data.cursor;
+        while (at->next && key.compare(4, 4, day) == 0) {
+            const HourRow& row = *at;
             if (!(row.remark == "NoObserve" && row.observedMinutes == 0)) {
                 const int hour = (key[8] - '0') * 10 + (key[9] - '0');
                 cells[static_cast<size_t>(hour)] = rmobCell(valueOf(row, which), row);
             }
-            data.cursor = data.cursor->next.get();
-            if (data.cursor->next) {
-                key = utKey(*data.cursor, rtz);
+            at = at->next.get();
+            if (at->next) {
+                key = utKey(*at, rtz);
             }
         }
         view.push_back(rmobDayLine(day, cells));
@@ -127,8 +130,13 @@ void buildRmob(HourTable& data, const Settings& cnf, std::vector<std::string>& v
     if (!data.top) {
         data.init();
     }
-    view.clear();
     data.computeRates(cnf.noiseMinutes);
+    buildRmobFromRated(data, cnf, view);
+}
+
+void buildRmobFromRated(const HourTable& data, const Settings& cnf,
+                        std::vector<std::string>& view) {
+    view.clear();
     // Without hour rows the titles still replace an older build, so a written
     // file never pairs a previous data file's tables with the present data.
     view.push_back("Total number of echoes");

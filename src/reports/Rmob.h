@@ -12,6 +12,9 @@
 // The build of buildRmobTables: runs computeRates with cnf.nd, replaces the view's
 // lines with the tables. With no hour rows the view gets the title lines only.
 void buildRmob(HourTable& data, const Settings& cnf, std::vector<std::string>& view);
+// The same from hours whose flags computeRates has set for cnf.nd (and whose
+// list is initialised), only reading them: other threads may read them too.
+void buildRmobFromRated(const HourTable& data, const Settings& cnf, std::vector<std::string>& view);
 
 // The header line of a month given as two digits ("01" to "12").
 std::string rmobHeadLine(const std::string& month);

@@ -144,20 +144,26 @@ std::string tableLine(std::string prefix, const Cells& cells) {
 } // namespace
 
 void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::string>& view) {
+    data.computeRates(cnf.noiseMinutes);
+    buildTextReportFromRated(data, cnf, view);
+}
+
+void buildTextReportFromRated(const HourTable& data, const Settings& cnf,
+                              std::vector<std::string>& view) {
     view.clear();
     view.push_back(heading("LT", 0));
     view.push_back(heading("UT", cnf.utOffsetHours));
     view.emplace_back(kLineWidth, '-');
 
-    data.computeRates(cnf.noiseMinutes);
-
     std::string lastMonth = "aa";
     Cells count;
     Cells longEcho;
     Cells other;
-    data.cursor = data.top.get();
-    while (data.cursor && data.cursor->next) {
-        const std::string& firstKey = data.cursor->time;
+    // A walk of its own rather than the list's cursor: the hours are only
+    // read, so the report can be built beside other readers of them.
+    const HourRow* at = data.top.get();
+    while (at && at->next) {
+        const std::string& firstKey = at->time;
         const std::string day = keyPart(firstKey, 4, 4);
         const std::string month = keyPart(firstKey, 4, 2);
         if (month != lastMonth) {
@@ -176,9 +182,9 @@ void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::stri
         count.fill("  --");
         longEcho.fill("    ");
         other.fill("    ");
-        while (data.cursor && data.cursor->next && keyView(data.cursor->time, 4, 4) == day) {
-            applyCellRules(*data.cursor, cnf, count, longEcho, other);
-            data.cursor = data.cursor->next.get();
+        while (at && at->next && keyView(at->time, 4, 4) == day) {
+            applyCellRules(*at, cnf, count, longEcho, other);
+            at = at->next.get();
         }
         if (cnf.reportLongEcho) {
             blankZeros(longEcho);

@@ -13,6 +13,10 @@
 // check): runs computeRates with cnf.nd, replaces the view's lines, narrows. Uses
 // nd, HR, MLong, MOData and RTZ (for the UT heading).
 void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::string>& view);
+// The same from hours whose flags computeRates has set for cnf.nd, only
+// reading them: other threads may read them too.
+void buildTextReportFromRated(const HourTable& data, const Settings& cnf,
+                              std::vector<std::string>& view);
 
 // The narrowing pass over whatever the view holds.
 void narrowReport(std::vector<std::string>& view);

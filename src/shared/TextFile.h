@@ -25,8 +25,9 @@ std::string readWholeFile(const std::string& name,
 // Calls f(line) for every line of text. A line ends at CR LF, at a lone CR or at
 // a lone LF; text after the last line end forms a last line when not empty.
 // With stopAtCtrlZ, a Ctrl-Z (code 26) ends the text: what stands before it on
-// its line is still a line, nothing after it is.
-template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f);
+// its line is still a line, nothing after it is. Returns whether a Ctrl-Z
+// ended the text.
+template <typename F> bool forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f);
 
 // Number of lines as a text view counts them: a final empty line after the
 // last line end does not count. An empty text has no lines.
@@ -103,10 +104,11 @@ inline size_t nextControlByte(std::string_view text, size_t i) {
 }
 } // namespace textfile_detail
 
-template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f) {
+template <typename F> bool forEachLine(std::string_view text, bool stopAtCtrlZ, F&& f) {
     const size_t n = text.size();
     size_t start = 0;
     size_t i = 0;
+    bool endMark = false;
     for (;;) {
         i = textfile_detail::nextControlByte(text, i);
         if (i >= n) {
@@ -118,6 +120,7 @@ template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, 
             i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
             start = i;
         } else if (c == '\x1A' && stopAtCtrlZ) {
+            endMark = true;
             break;
         } else {
             ++i; // another control byte (a tab, say) is part of the line
@@ -126,4 +129,5 @@ template <typename F> void forEachLine(std::string_view text, bool stopAtCtrlZ, 
     if (i > start) {
         f(text.substr(start, i - start));
     }
+    return endMark;
 }

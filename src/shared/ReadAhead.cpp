@@ -1,0 +1,114 @@
+#include "shared/ReadAhead.h"
+
+#include "shared/HugePages.h"
+#include "shared/IoError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+ReadAhead::ReadAhead(const std::string& name, std::size_t pieceBytes)
+    : name_(name), pieceBytes_(std::max<std::size_t>(pieceBytes, 1)),
+      text_(std::make_shared<std::string>()) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+        throwIoError(FileOperation::Read, name, EISDIR);
+    }
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file) {
+        throwIoError(FileOperation::Open, name, errno);
+    }
+    try {
+        std::error_code sizeEc;
+        const std::uintmax_t size = std::filesystem::file_size(name, sizeEc);
+        if (!sizeEc && size < text_->max_size() - kGrowthRoom) {
+            expected_ = static_cast<std::size_t>(size);
+        }
+        // Reserved once and never exceeded, so the buffer stays where it is.
+        text_->reserve(expected_ + kGrowthRoom);
+        adviseHugePages(text_->data(), text_->capacity());
+        data_ = text_->data();
+        thread_ = std::thread(&ReadAhead::readAll, this, file);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+}
+
+ReadAhead::~ReadAhead() {
+    stop_.store(true, std::memory_order_relaxed);
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void ReadAhead::publish(std::size_t bytes, bool complete) {
+    state_.store((static_cast<std::uint64_t>(bytes) << 1) | (complete ? 1 : 0),
+                 std::memory_order_release);
+    state_.notify_all();
+}
+
+void ReadAhead::readAll(std::FILE* file) noexcept {
+    std::size_t at = 0;
+    try {
+        const std::size_t room = text_->capacity();
+        for (;;) {
+            if (stop_.load(std::memory_order_relaxed)) {
+                break;
+            }
+            const std::size_t want = std::min(pieceBytes_, room - at);
+            if (want == 0) {
+                // Full: only the end of the file may follow.
+                if (std::fgetc(file) != EOF) {
+                    throw IoError(FileOperation::Read, name_, 0,
+                                  "the file grew while it was read; read it again");
+                }
+                if (std::ferror(file)) {
+                    throwIoError(FileOperation::Read, name_, errno);
+                }
+                break;
+            }
+            // Within the reserved room: the buffer does not move, and the
+            // bytes published before are not touched.
+            text_->resize(at + want);
+            const std::size_t got = std::fread(text_->data() + at, 1, want, file);
+            at += got;
+            if (got < want) {
+                if (std::ferror(file)) {
+                    throwIoError(FileOperation::Read, name_, errno);
+                }
+                break;
+            }
+            publish(at, false);
+        }
+    } catch (...) {
+        error_ = std::current_exception();
+    }
+    std::fclose(file);
+    publish(at, true);
+}
+
+ReadAhead::Bytes ReadAhead::waitBeyond(std::size_t known) {
+    for (;;) {
+        const std::uint64_t state = state_.load(std::memory_order_acquire);
+        const auto bytes = static_cast<std::size_t>(state >> 1);
+        const bool complete = (state & 1) != 0;
+        if (complete && error_) {
+            std::rethrow_exception(error_);
+        }
+        if (complete || bytes > known) {
+            return Bytes{std::string_view(data_, bytes), complete};
+        }
+        state_.wait(state, std::memory_order_acquire);
+    }
+}
+
+const std::shared_ptr<std::string>& ReadAhead::finish() {
+    if (!finished_) {
+        const Bytes all = waitBeyond(std::string::npos);
+        thread_.join();
+        text_->resize(all.read.size()); // never more than was reserved
+        finished_ = true;
+    }
+    return text_;
+}
