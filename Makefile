@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 # The window's tests, the code with a worker thread, under ThreadSanitizer.
 TSAN_TESTS = MainWindowTest AboutBoxTest ColorgrammePageTest StationDialogTest TextViewTest
 # The core's own threads: the ten-minute table written beside the reading.
-TSAN_CORE_TESTS = TenMinuteTableWriter\..*|RecomputeRun\..*
+TSAN_CORE_TESTS = TenMinuteTableWriter\..*|RecomputeRun\..*|ReadAhead\..*
 
 .PHONY: all deps configure build run test asan-test tsan-test bench fuzz format clean package
 

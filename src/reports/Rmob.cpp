@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -43,31 +44,44 @@ double valueOf(const HourRow& row, Value which) {
     return 0;
 }
 
-void appendTable(const HourTable& data, std::int32_t rtz, Value which,
+// The UT keys of the hour rows in list order ("yyyymmddhh"), worked out once
+// for all the tables of a build.
+std::vector<std::array<char, 10>> utKeysOf(const HourTable& data, std::int32_t rtz) {
+    std::vector<std::array<char, 10>> keys;
+    for (const HourRow* at = data.top.get(); at->next; at = at->next.get()) {
+        const std::string key = utKey(*at, rtz);
+        std::array<char, 10>& kept = keys.emplace_back();
+        key.copy(kept.data(), kept.size());
+    }
+    return keys;
+}
+
+void appendTable(const HourTable& data, const std::vector<std::array<char, 10>>& keys, Value which,
                  std::vector<std::string>& view) {
     std::string lastMonth = "aa";
     std::array<std::string, 24> cells;
     // A walk of its own rather than the list's cursor: the hours are only
     // read, so the tables can be built beside other readers of them.
     const HourRow* at = data.top.get();
-    std::string key = at->next ? utKey(*at, rtz) : std::string();
+    std::size_t i = 0;
     while (at->next) {
-        const std::string month = key.substr(4, 2);
+        const std::string_view key(keys[i].data(), keys[i].size());
+        const std::string month(key.substr(4, 2));
         if (month != lastMonth) {
             view.push_back(rmobHeadLine(month));
             lastMonth = month;
         }
-        const std::string day = key.substr(4, 4);
+        const std::string day(key.substr(4, 4));
         cells.fill(kEmptyCell);
-        while (at->next && key.compare(4, 4, day) == 0) {
+        for (; at->next; at = at->next.get(), ++i) {
+            const std::string_view rowKey(keys[i].data(), keys[i].size());
+            if (rowKey.substr(4, 4) != day) {
+                break;
+            }
             const HourRow& row = *at;
             if (!(row.remark == "NoObserve" && row.observedMinutes == 0)) {
-                const int hour = (key[8] - '0') * 10 + (key[9] - '0');
+                const int hour = (rowKey[8] - '0') * 10 + (rowKey[9] - '0');
                 cells[static_cast<size_t>(hour)] = rmobCell(valueOf(row, which), row);
-            }
-            at = at->next.get();
-            if (at->next) {
-                key = utKey(*at, rtz);
             }
         }
         view.push_back(rmobDayLine(day, cells));
@@ -141,13 +155,14 @@ void buildRmobFromRated(const HourTable& data, const Settings& cnf,
     // file never pairs a previous data file's tables with the present data.
     view.push_back("Total number of echoes");
     view.push_back("");
-    appendTable(data, cnf.utOffsetHours, Value::Rate, view);
+    const std::vector<std::array<char, 10>> keys = utKeysOf(data, cnf.utOffsetHours);
+    appendTable(data, keys, Value::Rate, view);
     auto countTable = [&](bool durationKnown, std::int32_t seconds, Value which) {
         view.push_back("");
         view.push_back("");
         view.push_back(durationLabel(durationKnown, seconds));
         view.push_back("");
-        appendTable(data, cnf.utOffsetHours, which, view);
+        appendTable(data, keys, which, view);
     };
     if (cnf.rmobLongEcho) {
         countTable(cnf.longEchoDurationKnown, cnf.longEchoSeconds, Value::LongEcho);
