@@ -239,6 +239,19 @@ std::string hourRowText(const HourRow& row) {
     return out;
 }
 
+std::string HourTable::tableText(bool formatLine) const {
+    std::string out;
+    if (formatLine) {
+        out += kHourHeaderLine;
+        out += "\r\n";
+    }
+    for (const HourRow* row = top.get(); row && row->next; row = row->next.get()) {
+        appendRecord(out, *row);
+        out += "\r\n";
+    }
+    return out;
+}
+
 void HourTable::writeFile(const std::string& name, bool formatLine,
                           const std::function<void()>& onProgress) {
     TextFileWriter out(name);

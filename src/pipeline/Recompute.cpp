@@ -196,7 +196,11 @@ void Recompute::runSteps(const std::string& dataFileName) {
         ws_.textReportStale = false;
         writeTextReport();
     }
+    // The hour table too is made while the RMOB tables are, and written in
+    // its turn.
+    std::optional<std::string> hourTable;
     if (rmobLines.valid()) {
+        hourTable = ws_.hours.tableText(ws_.settings.hourHeaderLine);
         view_.setRmobLines(rmobLines.get());
         ws_.rmobStale = false;
         writeRmobTables();
@@ -228,8 +232,13 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
     }
-    ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
-                        [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
+    if (hourTable) {
+        writeBytesToFile(report60, *hourTable);
+        hourTable.reset();
+    } else {
+        ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
+                            [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
+    }
     view_.loadPage(Page::HourTable, report60);
 
     progress_(utf8ToCp932("欠測リストの出力"), 0.95);

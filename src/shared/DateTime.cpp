@@ -8,6 +8,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -343,9 +344,49 @@ char* putRepStr(char* out, const DateTimeParts& p) {
 }
 } // namespace
 
+namespace {
+// The text "yyyy/mm/dd " of the last day number asked for: a table's rows
+// come day after day, so the date is made once a day, not once a row.
+struct DateTextCache {
+    std::int64_t number = 0;
+    bool filled = false;
+    bool fourDigitYear = false;
+    char text[11] = {};
+
+    // Nothing when the year has not four digits.
+    const char* of(std::int64_t dayNumber) {
+        if (!filled || dayNumber != number) {
+            DateTimeParts p{};
+            setDate(p, dateOfDayNumber(dayNumber));
+            fourDigitYear = p.year >= 0 && p.year <= 9999;
+            if (fourDigitYear) {
+                char whole[16];
+                putRepStr(whole, p); // its date part; the time is put per row
+                std::memcpy(text, whole, sizeof text);
+            }
+            number = dayNumber;
+            filled = true;
+        }
+        return fourDigitYear ? text : nullptr;
+    }
+};
+} // namespace
+
 char* putReportTime(char* out, DateTime value) {
-    const DateTimeParts p = decodeDateTime(value);
-    return p.year >= 0 && p.year <= 9999 ? putRepStr(out, p) : nullptr;
+    // decodeDateTime's steps, the date taken from the cache.
+    const std::int64_t ms = roundToMs(value);
+    const std::int64_t days = floorDiv(ms, kMsPerDay);
+    const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
+    thread_local DateTextCache dates;
+    const char* date = dates.of(days);
+    if (!date) {
+        return nullptr;
+    }
+    std::memcpy(out, date, 11);
+    putTwo(out + 11, msOfDay / 3600000);
+    out[13] = ':';
+    putTwo(out + 14, msOfDay / 60000 % 60);
+    return out + 16;
 }
 
 void appendReportTime(std::string& out, DateTime value) {

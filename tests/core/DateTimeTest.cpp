@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -99,6 +101,38 @@ TEST(reportTimeText, DropsSecondsAndRoundsToTheMillisecond) {
     EXPECT_EQ(reportTimeText(dt(2004, 1, 2) - 0.25 * kMs), "2004/01/02 00:00");
     // Just under half a millisecond before a second stays in the second before.
     EXPECT_EQ(reportTimeText(dt(2004, 1, 2) - 0.6 * kMs), "2004/01/01 23:59");
+}
+
+// The table writer's form keeps the date of the day before; whatever the
+// order of the values, it writes what reportTimeText does, or nothing where
+// the year has not four digits.
+TEST(reportTimeText, TableWritersFormAgrees) {
+    const std::vector<DateTime> values = {dt(2004, 1, 1),
+                                          dt(2004, 1, 1, 23, 50),
+                                          dt(2004, 1, 2) - 0.25 * kMs,
+                                          dt(2004, 1, 2) - 0.6 * kMs,
+                                          dt(2004, 1, 1, 0, 10),
+                                          dt(1999, 12, 31, 23, 59, 59),
+                                          dt(1, 1, 1),
+                                          dt(9999, 12, 31, 23, 59),
+                                          dt(9999, 12, 31, 23, 59) + 1.0,
+                                          dt(1, 1, 1) - 1.0,
+                                          -693594.5,
+                                          dt(2004, 2, 29, 12, 0),
+                                          0.0,
+                                          -0.5,
+                                          dt(2004, 2, 29, 12, 0)};
+    for (DateTime value : values) {
+        char text[32];
+        char* end = putReportTime(text, value);
+        const int year = decodeDateTime(value).year;
+        if (year >= 0 && year <= 9999) {
+            ASSERT_NE(end, nullptr) << value;
+            EXPECT_EQ(std::string(text, static_cast<size_t>(end - text)), reportTimeText(value));
+        } else {
+            EXPECT_EQ(end, nullptr) << value;
+        }
+    }
 }
 
 TEST(CompareText, AgreesToTheSecondAfterMillisecondRounding) {
