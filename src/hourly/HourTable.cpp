@@ -240,7 +240,14 @@ std::string hourRowText(const HourRow& row) {
 }
 
 std::string HourTable::tableText(bool formatLine) const {
+    // Room for the usual line of some fifty bytes taken at once: growing a
+    // text of megabytes copies it each time.
+    std::size_t rows = 0;
+    for (const HourRow* row = top.get(); row && row->next; row = row->next.get()) {
+        ++rows;
+    }
     std::string out;
+    out.reserve(rows * 64 + 128);
     if (formatLine) {
         out += kHourHeaderLine;
         out += "\r\n";

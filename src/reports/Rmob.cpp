@@ -4,6 +4,7 @@
 #include "shared/NumberFormat.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -59,7 +60,11 @@ std::vector<std::array<char, 10>> utKeysOf(const HourTable& data, std::int32_t r
 void appendTable(const HourTable& data, const std::vector<std::array<char, 10>>& keys, Value which,
                  std::vector<std::string>& view) {
     std::string lastMonth = "aa";
-    std::array<std::string, 24> cells;
+    // A day's cells as written; an hour without a cell shows kEmptyCell.
+    // Put in place rather than made as a text each: a decade has a quarter
+    // of a million of them per table.
+    std::array<std::array<char, kRmobCellRoom>, 24> cells;
+    std::array<std::uint8_t, 24> widths;
     // A walk of its own rather than the list's cursor: the hours are only
     // read, so the tables can be built beside other readers of them.
     const HourRow* at = data.top.get();
@@ -71,8 +76,8 @@ void appendTable(const HourTable& data, const std::vector<std::array<char, 10>>&
             view.push_back(rmobHeadLine(month));
             lastMonth = month;
         }
-        const std::string day(key.substr(4, 4));
-        cells.fill(kEmptyCell);
+        const std::string_view day = key.substr(4, 4);
+        widths.fill(0);
         for (; at->next; at = at->next.get(), ++i) {
             const std::string_view rowKey(keys[i].data(), keys[i].size());
             if (rowKey.substr(4, 4) != day) {
@@ -80,11 +85,24 @@ void appendTable(const HourTable& data, const std::vector<std::array<char, 10>>&
             }
             const HourRow& row = *at;
             if (!(row.remark == "NoObserve" && row.observedMinutes == 0)) {
-                const int hour = (rowKey[8] - '0') * 10 + (rowKey[9] - '0');
-                cells[static_cast<size_t>(hour)] = rmobCell(valueOf(row, which), row);
+                const auto hour = static_cast<size_t>((rowKey[8] - '0') * 10 + (rowKey[9] - '0'));
+                char* cell = cells[hour].data();
+                widths[hour] =
+                    static_cast<std::uint8_t>(putRmobCell(cell, valueOf(row, which), row) - cell);
             }
         }
-        view.push_back(rmobDayLine(day, cells));
+        std::string line;
+        line.reserve(4 + 24 * 5);
+        line.append(day.substr(2, 2));
+        line += " |";
+        for (std::size_t h = 0; h < 24; ++h) {
+            if (widths[h] == 0) {
+                line += kEmptyCell;
+            } else {
+                line.append(cells[h].data(), widths[h]);
+            }
+        }
+        view.push_back(std::move(line));
     }
 }
 
@@ -103,41 +121,39 @@ std::string rmobHeadLine(const std::string& month) {
     return line;
 }
 
-std::string rmobDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells) {
-    std::string line = mmdd.substr(2, 2) + " |";
-    for (const std::string& cell : cells) {
-        line += cell;
-    }
-    return line;
-}
-
-std::string rmobCell(double value, const HourRow& row) {
-    std::string cell;
+char* putRmobCell(char* out, double value, const HourRow& row) {
     if (row.aboveNoise) {
         char number[kIntRoom];
         const auto width = static_cast<size_t>(putInt(number, roundHalfAway(value)) - number);
-        if (width < 3) {
-            cell.assign(3 - width, ' ');
+        for (size_t pad = width; pad < 3; ++pad) {
+            *out++ = ' ';
         }
-        cell.append(number, width);
-        cell += " |";
-        return cell;
+        std::memcpy(out, number, width);
+        out += width;
+        *out++ = ' ';
+        *out++ = '|';
+        return out;
     }
     std::string_view rest = row.remark;
     if (rest.starts_with("NoObserve")) {
         rest.remove_prefix(9);
     }
     if (rest.empty()) {
-        return kEmptyCell;
+        std::memcpy(out, kEmptyCell, 5);
+        return out + 5;
     }
     // The first two bytes of the rest, filled up with blanks.
-    cell = ' ';
-    cell += rest.substr(0, 2);
-    if (rest.size() < 2) {
-        cell += ' ';
-    }
-    cell += " |";
-    return cell;
+    *out++ = ' ';
+    *out++ = rest[0];
+    *out++ = rest.size() < 2 ? ' ' : rest[1];
+    *out++ = ' ';
+    *out++ = '|';
+    return out;
+}
+
+std::string rmobCell(double value, const HourRow& row) {
+    char cell[kRmobCellRoom];
+    return std::string(cell, static_cast<size_t>(putRmobCell(cell, value, row) - cell));
 }
 
 void buildRmob(HourTable& data, const Settings& cnf, std::vector<std::string>& view) {

@@ -4,6 +4,7 @@
 
 #include "config/Settings.h"
 #include "hourly/HourTable.h"
+#include "shared/NumberFormat.h"
 
 #include <array>
 #include <string>
@@ -18,7 +19,8 @@ void buildRmobFromRated(const HourTable& data, const Settings& cnf, std::vector<
 
 // The header line of a month given as two digits ("01" to "12").
 std::string rmobHeadLine(const std::string& month);
-// The line of one day ("mmdd") with its 24 cells.
-std::string rmobDayLine(const std::string& mmdd, const std::array<std::string, 24>& cells);
 // One cell for a value of an hour row.
 std::string rmobCell(double value, const HourRow& row);
+// The same put at out (at most kRmobCellRoom bytes); returns its end.
+inline constexpr int kRmobCellRoom = kIntRoom + 2;
+char* putRmobCell(char* out, double value, const HourRow& row);
