@@ -505,8 +505,10 @@ public:
     explicit LinesAside(std::vector<std::string> textReport)
         : textReportBefore_(std::move(textReport)) {}
     std::vector<std::string> textReportLines() override { return textReportBefore_; }
-    void setTextReportLines(const std::vector<std::string>& lines) override { textReport = lines; }
-    void setRmobLines(const std::vector<std::string>& lines) override { rmob = lines; }
+    void setTextReportLines(std::vector<std::string> lines) override {
+        textReport = std::move(lines);
+    }
+    void setRmobLines(std::vector<std::string> lines) override { rmob = std::move(lines); }
 
     std::optional<std::vector<std::string>> textReport;
     std::optional<std::vector<std::string>> rmob;
@@ -531,10 +533,10 @@ void MainWindow::runAside(void (Recompute::*step)(), std::vector<std::string> te
     Recompute recompute = pipeline(Progress(), &lines);
     aside([&recompute, step] { (recompute.*step)(); });
     if (lines.textReport) {
-        setTextReportLines(*lines.textReport);
+        setTextReportLines(std::move(*lines.textReport));
     }
     if (lines.rmob) {
-        setRmobLines(*lines.rmob);
+        setRmobLines(std::move(*lines.rmob));
     }
 }
 
@@ -837,13 +839,13 @@ void MainWindow::setSummary(const Summary& summary) {
 std::vector<std::string> MainWindow::textReportLines() {
     return textReportView->lines();
 }
-void MainWindow::setTextReportLines(const std::vector<std::string>& lines) {
+void MainWindow::setTextReportLines(std::vector<std::string> lines) {
     textReportView->setLines(lines);
 }
 std::vector<std::string> MainWindow::rmobLines() {
     return rmobView->lines();
 }
-void MainWindow::setRmobLines(const std::vector<std::string>& lines) {
+void MainWindow::setRmobLines(std::vector<std::string> lines) {
     rmobView->setLines(lines);
     rmobBuiltWith_ = pageSettingsOf(workspace_.settings);
     markLaggingPages();

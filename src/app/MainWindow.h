@@ -145,9 +145,9 @@ public:
     void showTenMinuteTable(const std::shared_ptr<const std::string>& bytes) override;
     void setSummary(const Summary& summary) override;
     std::vector<std::string> textReportLines() override;
-    void setTextReportLines(const std::vector<std::string>& lines) override;
+    void setTextReportLines(std::vector<std::string> lines) override;
     std::vector<std::string> rmobLines() override;
-    void setRmobLines(const std::vector<std::string>& lines) override;
+    void setRmobLines(std::vector<std::string> lines) override;
 
     // Pages and views.
     QTabWidget* pages;

@@ -239,26 +239,6 @@ std::string hourRowText(const HourRow& row) {
     return out;
 }
 
-std::string HourTable::tableText(bool formatLine) const {
-    // Room for the usual line of some fifty bytes taken at once: growing a
-    // text of megabytes copies it each time.
-    std::size_t rows = 0;
-    for (const HourRow* row = top.get(); row && row->next; row = row->next.get()) {
-        ++rows;
-    }
-    std::string out;
-    out.reserve(rows * 64 + 128);
-    if (formatLine) {
-        out += kHourHeaderLine;
-        out += "\r\n";
-    }
-    for (const HourRow* row = top.get(); row && row->next; row = row->next.get()) {
-        appendRecord(out, *row);
-        out += "\r\n";
-    }
-    return out;
-}
-
 void HourTable::writeFile(const std::string& name, bool formatLine,
                           const std::function<void()>& onProgress) {
     TextFileWriter out(name);

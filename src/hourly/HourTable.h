@@ -52,8 +52,6 @@ public:
     // few thousand rows (a decade has eighty thousand).
     void writeFile(const std::string& name, bool formatLine,
                    const std::function<void()>& onProgress = {});
-    // The bytes writeFile writes, built in memory; only reads the rows.
-    std::string tableText(bool formatLine) const;
 
 private:
     void buildIndex();

@@ -192,15 +192,11 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (ws_.settings.alwaysWriteTextReport) {
         std::vector<std::string> lines;
         buildTextReportFromRated(ws_.hours, ws_.settings, lines);
-        view_.setTextReportLines(lines);
+        view_.setTextReportLines(std::move(lines));
         ws_.textReportStale = false;
         writeTextReport();
     }
-    // The hour table too is made while the RMOB tables are, and written in
-    // its turn.
-    std::optional<std::string> hourTable;
     if (rmobLines.valid()) {
-        hourTable = ws_.hours.tableText(ws_.settings.hourHeaderLine);
         view_.setRmobLines(rmobLines.get());
         ws_.rmobStale = false;
         writeRmobTables();
@@ -232,13 +228,8 @@ void Recompute::runSteps(const std::string& dataFileName) {
     if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
     }
-    if (hourTable) {
-        writeBytesToFile(report60, *hourTable);
-        hourTable.reset();
-    } else {
-        ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
-                            [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
-    }
+    ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
+                        [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
     view_.loadPage(Page::HourTable, report60);
 
     progress_(utf8ToCp932("欠測リストの出力"), 0.95);
@@ -303,7 +294,7 @@ void Recompute::updateTextReport() {
     }
     std::vector<std::string> lines = view_.textReportLines();
     buildTextReport(ws_.hours, ws_.settings, lines);
-    view_.setTextReportLines(lines);
+    view_.setTextReportLines(std::move(lines));
     ws_.textReportStale = false;
 }
 
@@ -319,7 +310,7 @@ void Recompute::updateAndWriteTextReport() {
 void Recompute::buildRmobTables() {
     std::vector<std::string> lines;
     buildRmob(ws_.hours, ws_.settings, lines);
-    view_.setRmobLines(lines);
+    view_.setRmobLines(std::move(lines));
     ws_.rmobStale = false;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class Page { TenMinuteTable, HourTable, NoObsList };
@@ -37,10 +38,12 @@ public:
     virtual void setSummary(const Summary& /*summary*/) {}
     // The text report as the user sees (and may have edited) it.
     virtual std::vector<std::string> textReportLines() { return textReport_; }
-    virtual void setTextReportLines(const std::vector<std::string>& lines) { textReport_ = lines; }
+    virtual void setTextReportLines(std::vector<std::string> lines) {
+        textReport_ = std::move(lines);
+    }
     // The same for the RMOB tables.
     virtual std::vector<std::string> rmobLines() { return rmob_; }
-    virtual void setRmobLines(const std::vector<std::string>& lines) { rmob_ = lines; }
+    virtual void setRmobLines(std::vector<std::string> lines) { rmob_ = std::move(lines); }
 
 private:
     std::vector<std::string> textReport_;

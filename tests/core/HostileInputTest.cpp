@@ -128,9 +128,9 @@ public:
         summary.gapCount = s.gapCount;
     }
     std::vector<std::string> textReportLines() override { return textReport; }
-    void setTextReportLines(const std::vector<std::string>& l) override { textReport = l; }
+    void setTextReportLines(std::vector<std::string> l) override { textReport = std::move(l); }
     std::vector<std::string> rmobLines() override { return rmob; }
-    void setRmobLines(const std::vector<std::string>& l) override { rmob = l; }
+    void setRmobLines(std::vector<std::string> l) override { rmob = std::move(l); }
 };
 
 // The whole recompute in a scratch folder, every output written under its

@@ -39,12 +39,12 @@ public:
     }
     void setSummary(const Summary& s) override { summary = s; }
     std::vector<std::string> textReportLines() override { return textReport; }
-    void setTextReportLines(const std::vector<std::string>& l) override {
-        textReport = l;
+    void setTextReportLines(std::vector<std::string> l) override {
+        textReport = std::move(l);
         ++textReportBuilds;
     }
     std::vector<std::string> rmobLines() override { return rmob; }
-    void setRmobLines(const std::vector<std::string>& l) override { rmob = l; }
+    void setRmobLines(std::vector<std::string> l) override { rmob = std::move(l); }
 };
 
 const char* kData = "#head\r\n"
