@@ -10,7 +10,8 @@ set -eu
 
 BUILD=build/release
 DATA=bench/data
-# VELK_BENCH_CLI times another build of the tool (an older one, to compare).
+# VELK_BENCH_CLI times another build of the tool (an older one, to compare);
+# VELK_BENCH_REFERENCE runs one in turn with this build (see below).
 CLI=${VELK_BENCH_CLI:-$BUILD/src/cli/velkreport-cli}
 GEN=$BUILD/bench/velk-gendata
 TIMEIT=$BUILD/bench/velk-timeit
@@ -95,6 +96,37 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
         }'
 done
 echo "cpu s: user + system time of the run."
+
+# VELK_BENCH_REFERENCE names an earlier build of the tool. The host's speed
+# changes by a factor of two within an hour, so the two are run in turn,
+# seven times each, and compared by their medians taken side by side.
+if [ -n "${VELK_BENCH_REFERENCE:-}" ]; then
+    ref=$(cd "$(dirname "$VELK_BENCH_REFERENCE")" && pwd)/$(basename "$VELK_BENCH_REFERENCE")
+    echo
+    echo "against $VELK_BENCH_REFERENCE, run in turn, 7 runs each: median wall"
+    printf '%-14s %11s %8s %7s
+' file "reference s" "this s" ratio
+    for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
+        input=$(cd "$(dirname "$file")" && pwd)/$(basename "$file")
+        : > "$tmp/ref-runs"
+        : > "$tmp/new-runs"
+        i=0
+        while [ "$i" -lt 7 ]; do
+            for which in ref new; do
+                bin=$cli
+                [ "$which" = ref ] && bin=$ref
+                rm -rf "$tmp/out" && mkdir "$tmp/out"
+                "$TIMEIT" "$tmp/run" "$bin" -C "$tmp/out" "$input" >/dev/null 2>&1 || true
+                cut -d' ' -f1 "$tmp/run" >> "$tmp/$which-runs"
+            done
+            i=$((i + 1))
+        done
+        refwall=$(sort -n "$tmp/ref-runs" | sed -n 4p)
+        newwall=$(sort -n "$tmp/new-runs" | sed -n 4p)
+        awk -v f="$(basename "$file")" -v r="$refwall" -v n="$newwall" 'BEGIN {
+            printf "%-14s %11.3f %8.3f %7.2f\n", f, r, n, n / r }'
+    done
+fi
 
 # The shower profiles: the same run with every year of the Geminids worked
 # out (table, background, peak and fit per year); the difference to the plain

@@ -9,6 +9,7 @@
 #include "pipeline/Recompute.h"
 #include "shared/DateTime.h"
 #include "shared/IoError.h"
+#include "shared/ReadAhead.h"
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,24 +70,20 @@ std::vector<std::string> rejectedLines(const TenMinuteTable& table) {
     return lines;
 }
 
-// Reads the input twice, as two passes (read, then normalise) and as the one
-// pass that lets each row go once handed on: both must give the same rows in
-// the same order and set aside the same lines. Then counts the slots.
-bool tooManySlots(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    static TenMinuteTable probe;
-    probe.init();
-    probe.loadText(text);
-    probe.normalize();
+// The one-pass load of `source` must hand on the rows of the two passes in
+// their order and set aside the same lines; returns the number of rows.
+template <typename Source>
+std::size_t checkOnePass(const TenMinuteTable& probe, Source&& source, const char* how) {
     static TenMinuteTable streamed;
     streamed.init();
     std::size_t slots = 0;
     const TenMinuteRow* expected = probe.top.get();
     streamed.loadNormalized(
-        text,
+        std::forward<Source>(source),
         [&](const TenMinuteRow& row) {
             if (!expected->next || tenMinuteRowText(row) != tenMinuteRowText(*expected)) {
-                std::fprintf(stderr, "velk-fuzz: the one-pass load differs at row %zu\n", slots);
+                std::fprintf(stderr, "velk-fuzz: the one-pass load %s differs at row %zu\n", how,
+                             slots);
                 std::abort();
             }
             expected = expected->next.get();
@@ -93,9 +91,26 @@ bool tooManySlots(const std::uint8_t* data, std::size_t size) {
         },
         KeepRows::No);
     if (expected->next || rejectedLines(streamed) != rejectedLines(probe)) {
-        std::fprintf(stderr, "velk-fuzz: the one-pass load differs at its end\n");
+        std::fprintf(stderr, "velk-fuzz: the one-pass load %s differs at its end\n", how);
         std::abort();
     }
+    return slots;
+}
+
+// Reads the input as two passes (read, then normalise), as the one pass that
+// lets each row go once handed on, and as that pass over the file arriving in
+// pieces of a few bytes (line ends split between them): each must give the
+// same rows. Then counts the slots.
+bool tooManySlots(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    static TenMinuteTable probe;
+    probe.init();
+    probe.loadText(text);
+    probe.normalize();
+    const std::size_t slots = checkOnePass(probe, text, "of the text");
+    fuzz::writeInput("velkdata.csv", data, size);
+    ReadAhead pieces("velkdata.csv", 1 + size % 13);
+    checkOnePass(probe, pieces, "of the file in pieces");
     return slots > kMaxSlotsWritten;
 }
 
@@ -110,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (tooManySlots(data, size)) {
         return -1; // read and normalised, but kept out of the corpus
     }
-    fuzz::writeInput("velkdata.csv", data, size);
+    // tooManySlots has written the input to velkdata.csv.
 
     // One workspace for every input: its node pools and buffers are reused,
     // as a window reuses its own from one recompute to the next.
