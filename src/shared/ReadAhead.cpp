@@ -2,6 +2,7 @@
 
 #include "shared/HugePages.h"
 #include "shared/IoError.h"
+#include "shared/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,14 +11,7 @@
 ReadAhead::ReadAhead(const std::string& name, std::size_t pieceBytes)
     : name_(name), pieceBytes_(std::max<std::size_t>(pieceBytes, 1)),
       text_(std::make_shared<std::string>()) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(name, ec)) {
-        throwIoError(FileOperation::Read, name, EISDIR);
-    }
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (!file) {
-        throwIoError(FileOperation::Open, name, errno);
-    }
+    std::FILE* file = openForReading(name);
     try {
         std::error_code sizeEc;
         const std::uintmax_t size = std::filesystem::file_size(name, sizeEc);

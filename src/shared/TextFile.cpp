@@ -18,8 +18,7 @@ bool fileExists(const std::string& name) {
     return !name.empty() && std::filesystem::is_regular_file(name, ec);
 }
 
-std::string readWholeFile(const std::string& name,
-                          const std::function<void(double share)>& onProgress) {
+std::FILE* openForReading(const std::string& name) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
         throwIoError(FileOperation::Read, name, EISDIR);
@@ -28,6 +27,12 @@ std::string readWholeFile(const std::string& name,
     if (!f) {
         throwIoError(FileOperation::Open, name, errno);
     }
+    return f;
+}
+
+std::string readWholeFile(const std::string& name,
+                          const std::function<void(double share)>& onProgress) {
+    std::FILE* f = openForReading(name);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
     // One buffer of the file's size: growing it while reading would copy a
     // decade of data several times and touch twice its size in fresh memory.

@@ -16,6 +16,10 @@
 // Whether a file (not a directory) of this name exists.
 bool fileExists(const std::string& name);
 
+// Opens a file to read its bytes. Throws IoError naming the file when it is a
+// folder or cannot be opened.
+std::FILE* openForReading(const std::string& name);
+
 // Reads a whole file as bytes. Throws IoError naming the file and the cause.
 // With onProgress, a large file is read in pieces and onProgress is called
 // after each with the share read (0 to 1); it may throw to stop the read.
