@@ -201,7 +201,11 @@ bool parseLine(std::string_view line, TenMinuteRow& row) {
 
     std::optional<DateTime> time;
     if (compactDateColumn(work)) {
-        time = tryParseDateTime(work.substr(0, 19));
+        // The fields of the checked form straight away: what tryParseDateTime
+        // reads from it, without checking it again.
+        const char* t = work.data();
+        auto two = [t](int i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+        time = tryEncodeDateTime(two(0) * 100 + two(2), two(5), two(8), two(11), two(14), two(17));
         work.remove_prefix(20);
         return time && readRest(work, *time, row);
     }
