@@ -308,6 +308,11 @@ struct TenMinuteTable::Settling {
     std::size_t rowsSeen = 0; // rows put in their slots, gap rows included
     const RowSink* sink = nullptr;
     bool keep = true;
+
+    Settling() = default;
+    // Settling while lines are read: each row handed to sink once settled.
+    Settling(const RowSink& to, KeepRows keepRows) : sink(&to), keep(keepRows == KeepRows::Yes) {}
+
     // Lines set aside here while lines are still being read: they follow
     // every line the reader sets aside, so they wait until the end.
     std::vector<std::string> setAside;
@@ -377,9 +382,7 @@ std::shared_ptr<const std::string> TenMinuteTable::loadText(std::string text,
 std::shared_ptr<const std::string>
 TenMinuteTable::loadNormalized(std::string text, const RowSink& sink, KeepRows keep,
                                const MessageCallback& onMessage, const PassProgress& onProgress) {
-    Settling settling;
-    settling.sink = &sink;
-    settling.keep = keep == KeepRows::Yes;
+    Settling settling(sink, keep);
     std::shared_ptr<const std::string> kept =
         load(std::move(text), onMessage, onProgress, &settling);
     finishSettling(settling);
@@ -389,12 +392,8 @@ TenMinuteTable::loadNormalized(std::string text, const RowSink& sink, KeepRows k
 std::shared_ptr<const std::string>
 TenMinuteTable::loadNormalized(ReadAhead& source, const RowSink& sink, KeepRows keep,
                                const MessageCallback& onMessage, const PassProgress& onProgress) {
-    Settling settling;
-    settling.sink = &sink;
-    settling.keep = keep == KeepRows::Yes;
-    clear();
-    linesRead_ = 0;
-    endMarkMet_ = false;
+    Settling settling(sink, keep);
+    startLoad();
     // Kept from the start: the rows borrow from it as they are read.
     texts.push_back(source.text());
     LinePass pass{nullptr, source.expectedSize(), kLinesPerProgress};
@@ -433,12 +432,17 @@ std::shared_ptr<const std::string> TenMinuteTable::load(std::string text,
                                                         const MessageCallback& onMessage,
                                                         const PassProgress& onProgress,
                                                         Settling* settling) {
-    clear();
-    linesRead_ = 0;
+    startLoad();
     std::shared_ptr<const std::string> kept = keep(std::move(text));
     LinePass pass{kept->data(), kept->size(), kLinesPerProgress};
     endMarkMet_ = readLines(*kept, pass, onMessage, onProgress, settling);
     return kept;
+}
+
+void TenMinuteTable::startLoad() {
+    clear();
+    linesRead_ = 0;
+    endMarkMet_ = false;
 }
 
 bool TenMinuteTable::readLines(std::string_view stretch, LinePass& pass,

@@ -128,6 +128,8 @@ private:
 
     std::shared_ptr<const std::string> load(std::string text, const MessageCallback& onMessage,
                                             const PassProgress& onProgress, Settling* settling);
+    // Empties the table for a load and resets what a load counts.
+    void startLoad();
     // Reads the lines of a stretch of a kept text; true when a Ctrl-Z ended it.
     bool readLines(std::string_view stretch, LinePass& pass, const MessageCallback& onMessage,
                    const PassProgress& onProgress, Settling* settling);

@@ -283,10 +283,23 @@ DateTime parseDateTime(std::string_view text) {
     throw DateConvertError("'" + std::string(text) + "' is not a valid date and time");
 }
 
-DateTimeParts decodeDateTime(DateTime value) {
+namespace {
+// A value as its day number and the millisecond of that day, rounded to the
+// millisecond as every text of a time is.
+struct DayAndMs {
+    std::int64_t days;
+    int msOfDay;
+};
+
+DayAndMs dayAndMsOf(DateTime value) {
     const std::int64_t ms = roundToMs(value);
     const std::int64_t days = floorDiv(ms, kMsPerDay);
-    const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
+    return {days, static_cast<int>(ms - days * kMsPerDay)};
+}
+} // namespace
+
+DateTimeParts decodeDateTime(DateTime value) {
+    const auto [days, msOfDay] = dayAndMsOf(value);
     thread_local DateCache dates;
     DateTimeParts p;
     setDate(p, dates.of(days));
@@ -348,14 +361,13 @@ namespace {
 // The text "yyyy/mm/dd " of the last day number asked for: a table's rows
 // come day after day, so the date is made once a day, not once a row.
 struct DateTextCache {
-    std::int64_t number = 0;
-    bool filled = false;
+    std::optional<std::int64_t> number;
     bool fourDigitYear = false;
     char text[11] = {};
 
     // Nothing when the year has not four digits.
     const char* of(std::int64_t dayNumber) {
-        if (!filled || dayNumber != number) {
+        if (number != dayNumber) {
             DateTimeParts p{};
             setDate(p, dateOfDayNumber(dayNumber));
             fourDigitYear = p.year >= 0 && p.year <= 9999;
@@ -365,7 +377,6 @@ struct DateTextCache {
                 std::memcpy(text, whole, sizeof text);
             }
             number = dayNumber;
-            filled = true;
         }
         return fourDigitYear ? text : nullptr;
     }
@@ -373,10 +384,7 @@ struct DateTextCache {
 } // namespace
 
 char* putReportTime(char* out, DateTime value) {
-    // decodeDateTime's steps, the date taken from the cache.
-    const std::int64_t ms = roundToMs(value);
-    const std::int64_t days = floorDiv(ms, kMsPerDay);
-    const auto msOfDay = static_cast<int>(ms - days * kMsPerDay);
+    const auto [days, msOfDay] = dayAndMsOf(value);
     thread_local DateTextCache dates;
     const char* date = dates.of(days);
     if (!date) {
