@@ -1,5 +1,7 @@
 #include "data/TenMinuteTableWriter.h"
 
+#include <memory>
+#include <span>
 #include <utility>
 
 TenMinuteTableWriter::TenMinuteTableWriter(const std::string& name, bool headerLine) {
@@ -7,8 +9,7 @@ TenMinuteTableWriter::TenMinuteTableWriter(const std::string& name, bool headerL
     if (headerLine) {
         file_->writeLine(kTenMinuteHeaderLine);
     }
-    filling_.records.reserve(kBatchRows);
-    worker_ = std::thread([this] { work(); });
+    start();
 }
 
 TenMinuteTableWriter::TenMinuteTableWriter(std::size_t expectedBytes, bool headerLine) {
@@ -16,8 +17,23 @@ TenMinuteTableWriter::TenMinuteTableWriter(std::size_t expectedBytes, bool heade
     if (headerLine) {
         text_.append(kTenMinuteHeaderLine).append("\r\n");
     }
-    filling_.records.reserve(kBatchRows);
-    worker_ = std::thread([this] { work(); });
+    start();
+}
+
+void TenMinuteTableWriter::start() {
+    slab_.reset(static_cast<Record*>(::operator new (kSlabBytes, std::align_val_t{kHugePageSize})));
+    adviseHugePages(slab_.get(), kSlabBytes);
+    filling_.records = slab_.get();
+    handed_.records = slab_.get() + kBatchRows;
+    Batch working;
+    working.records = slab_.get() + 2 * kBatchRows;
+    worker_ = std::thread([this, working = std::move(working)]() mutable {
+        // The worker's own batch is its alone until the first handover: its
+        // first write takes the slab's one fault here, not on the reading
+        // thread (where huge pages are not to be had, just this page).
+        std::construct_at(working.records);
+        work(std::move(working));
+    });
 }
 
 TenMinuteTableWriter::~TenMinuteTableWriter() {
@@ -47,9 +63,10 @@ TenMinuteTableWriter::Text TenMinuteTableWriter::keepText(const RowText& text) {
 }
 
 void TenMinuteTableWriter::add(const TenMinuteRow& row) {
-    filling_.records.push_back({keepText(row.fileName), keepText(row.remark), row.time, row.echo,
-                                row.longEcho, row.otherData, row.observedMinutes});
-    if (filling_.records.size() >= kBatchRows) {
+    std::construct_at(filling_.records + filling_.count,
+                      Record{keepText(row.fileName), keepText(row.remark), row.time, row.echo,
+                             row.longEcho, row.otherData, row.observedMinutes});
+    if (++filling_.count >= kBatchRows) {
         handOver(false);
     }
 }
@@ -61,14 +78,11 @@ void TenMinuteTableWriter::handOver(bool last) {
         std::rethrow_exception(failure_);
     }
     std::swap(handed_, filling_);
-    hasHanded_ = !handed_.records.empty();
+    hasHanded_ = handed_.count > 0;
     finished_ = last;
     lock.unlock();
     changed_.notify_all();
     filling_.clear();
-    // The batches take turns: each is given its full room once, rather than
-    // growing (and touching fresh memory) step by step.
-    filling_.records.reserve(kBatchRows);
 }
 
 void TenMinuteTableWriter::close() {
@@ -82,8 +96,7 @@ void TenMinuteTableWriter::close() {
     }
 }
 
-void TenMinuteTableWriter::work() {
-    Batch working;
+void TenMinuteTableWriter::work(Batch working) {
     for (;;) {
         {
             std::unique_lock lock(mutex_);
@@ -113,7 +126,7 @@ void TenMinuteTableWriter::writeBatch(const Batch& batch) {
             std::string_view(text.data ? text.data : batch.bytes.data() + text.offset, text.size));
     };
     TenMinuteRow row;
-    for (const Record& r : batch.records) {
+    for (const Record& r : std::span(batch.records, batch.count)) {
         row.fileName = view(r.fileName);
         row.remark = view(r.remark);
         row.time = r.time;
