@@ -125,9 +125,11 @@ void Recompute::runSteps(const std::string& dataFileName) {
                             stepWithin("行の読み取り", 0.0, 0.6));
     step("時間ごとの集計", 0.6);
     std::shared_ptr<const std::string> tableText;
-    if (keepTable) {
+    if (report10Writer) {
         report10Writer->close();
-        tableText = std::make_shared<const std::string>(report10Writer->takeText());
+        if (keepTable) {
+            tableText = std::make_shared<const std::string>(report10Writer->takeText());
+        }
     }
 
     // The no-observation list: the lines set aside, then the gap rows.
@@ -218,9 +220,6 @@ void Recompute::runSteps(const std::string& dataFileName) {
         }
         view_.showTenMinuteTable(ws_.tenMinuteTableText);
     } else {
-        // Finished only now: its last rows were written while the reports
-        // were built (on a year of data the wait was a tenth of the run).
-        report10Writer->close();
         view_.loadPage(Page::TenMinuteTable, report10);
     }
 
