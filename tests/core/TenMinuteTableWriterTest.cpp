@@ -11,12 +11,13 @@
 
 namespace {
 
-// Enough rows for several batches and buffers, with merged rows (owned
-// texts), gap rows (literal texts) and remarks.
+// Enough rows for each of the three batches to be filled twice (some 8,000
+// rows each), with merged rows (owned texts), gap rows (literal texts) and
+// remarks.
 std::string manyLines() {
     std::string text;
     const DateTime start = parseDateTime("2004/01/05 00:00:00");
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 50000; ++i) {
         if (i % 97 == 5) {
             continue; // a gap row
         }
