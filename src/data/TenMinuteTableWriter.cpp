@@ -30,7 +30,7 @@ void TenMinuteTableWriter::start() {
     worker_ = std::thread([this, working = std::move(working)]() mutable {
         // The worker's own batch is its alone until the first handover: its
         // first write takes the slab's one fault here, not on the reading
-        // thread (where huge pages are not to be had, just this page).
+        // thread (without huge pages, it faults in just this page).
         std::construct_at(working.records);
         work(std::move(working));
     });

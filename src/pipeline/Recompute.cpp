@@ -292,7 +292,8 @@ void Recompute::updateTextReport() {
     if (!ws_.textReportStale) {
         return;
     }
-    std::vector<std::string> lines = view_.textReportLines();
+    // Built afresh: the lines on the page are replaced, not read.
+    std::vector<std::string> lines;
     buildTextReport(ws_.hours, ws_.settings, lines);
     view_.setTextReportLines(std::move(lines));
     ws_.textReportStale = false;

@@ -23,8 +23,7 @@ ReadAhead::ReadAhead(const std::string& name, std::size_t pieceBytes)
         // pages wherever it lands, and a file of a few megabytes takes one
         // fault per 2 MiB rather than 512 (the room not read into is never
         // touched, so it costs no memory).
-        room_ = expected_ + kGrowthRoom;
-        text_->reserve(room_ + kHugePageSize);
+        text_->reserve(expected_ + kGrowthRoom + kHugePageSize);
         adviseHugePages(text_->data(), text_->capacity());
         data_ = text_->data();
         thread_ = std::thread(&ReadAhead::readAll, this, file);
@@ -50,7 +49,8 @@ void ReadAhead::publish(std::size_t bytes, bool complete) {
 void ReadAhead::readAll(std::FILE* file) noexcept {
     std::size_t at = 0;
     try {
-        const std::size_t room = room_;
+        // The most that is read; the huge page beyond it is not.
+        const std::size_t room = expected_ + kGrowthRoom;
         for (;;) {
             if (stop_.load(std::memory_order_relaxed)) {
                 break;

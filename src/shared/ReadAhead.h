@@ -55,7 +55,6 @@ private:
 
     std::string name_;
     std::size_t expected_ = 0;
-    std::size_t room_ = 0; // the most that is read: expected_ and the growth room
     std::size_t pieceBytes_;
     std::shared_ptr<std::string> text_;
     const char* data_ = nullptr; // text_'s buffer, fixed once reserved
