@@ -12,6 +12,9 @@ ReadAhead::ReadAhead(const std::string& name, std::size_t pieceBytes)
     : name_(name), pieceBytes_(std::max<std::size_t>(pieceBytes, 1)),
       text_(std::make_shared<std::string>()) {
     std::FILE* file = openForReading(name);
+    // The pieces go straight into the buffer; without a stream buffer of its
+    // own the reading thread allocates nothing before its first piece.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     try {
         std::error_code sizeEc;
         const std::uintmax_t size = std::filesystem::file_size(name, sizeEc);

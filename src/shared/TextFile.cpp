@@ -121,6 +121,8 @@ TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
     if (!file_) {
         throwIoError(FileOperation::Create, name, errno);
     }
+    // The pieces are whole already: the stream passes each on in one call.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
     buffer_.reserve(kBufferSize + 256);
 }
 
@@ -150,36 +152,44 @@ void TextFileWriter::fail(FileOperation what, int err) {
     throwIoError(what, name_, err);
 }
 
+void TextFileWriter::writeOut(const char* data, size_t size) {
+    if (size > 0 && std::fwrite(data, 1, size, file_) != size) {
+        fail(FileOperation::Write, errno);
+    }
+}
+
 void TextFileWriter::write(std::string_view bytes) {
     if (!file_) {
         throwIoError(FileOperation::Write, name_, EBADF); // after a failure or the close
     }
-    if (buffer_.size() + bytes.size() > kBufferSize) {
-        flushBuffer();
-        if (bytes.size() > kBufferSize) {
-            if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-                fail(FileOperation::Write, errno);
-            }
-            return;
-        }
+    // Between calls the buffer holds less than a piece.
+    const size_t room = kBufferSize - buffer_.size();
+    if (bytes.size() < room) {
+        buffer_.append(bytes);
+        return;
     }
-    buffer_.append(bytes);
+    buffer_.append(bytes.substr(0, room));
+    writeOut(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    bytes.remove_prefix(room);
+    // Whole pieces of a long text go straight from it.
+    const size_t whole = bytes.size() / kBufferSize * kBufferSize;
+    writeOut(bytes.data(), whole);
+    buffer_.assign(bytes.substr(whole));
 }
 
-void TextFileWriter::flushBuffer() {
-    if (!buffer_.empty()) {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            fail(FileOperation::Write, errno);
-        }
-        buffer_.clear();
-    }
+void TextFileWriter::flushWholePieces() {
+    const size_t whole = buffer_.size() / kBufferSize * kBufferSize;
+    writeOut(buffer_.data(), whole);
+    buffer_.erase(0, whole);
 }
 
 void TextFileWriter::close() {
     if (!file_) {
         return;
     }
-    flushBuffer();
+    writeOut(buffer_.data(), buffer_.size());
+    buffer_.clear();
     const bool flushed = std::fflush(file_) == 0;
     const int flushErr = errno;
     if (!flushed) {

@@ -101,6 +101,37 @@ TEST(TextFileWriter, FullDiskIsAnError) {
     EXPECT_THROW(list.writeFile("/dev/full"), IoError);
 }
 
+TEST(TextFileWriter, EveryByteArrivesWhateverTheWritesSizes) {
+    // The writer passes its text on in whole pieces: lines, short and long
+    // texts that straddle a piece's end, a text of several pieces starting
+    // mid-piece and one ending exactly on a border must all arrive in order.
+    TempDir dir;
+    const std::string name = (dir.path() / "pieces.txt").string();
+    constexpr size_t piece = TextFileWriter::kBufferSize;
+    std::string expected;
+    TextFileWriter out(name);
+    for (int i = 0; expected.size() < piece + 1000; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(i % 97, 'x');
+        out.writeLineWith([&line](std::string& buffer) { buffer.append(line); });
+        expected.append(line).append("\r\n");
+    }
+    std::string longText(2 * piece + 12345, '\0');
+    for (size_t i = 0; i < longText.size(); ++i) {
+        longText[i] = static_cast<char>('a' + i % 26);
+    }
+    out.write(longText);
+    expected.append(longText);
+    const std::string toBorder(piece - expected.size() % piece, 'b');
+    out.write(toBorder);
+    expected.append(toBorder);
+    out.writeLine("after the border");
+    expected.append("after the border\r\n");
+    out.write(std::string(piece, 'c'));
+    expected.append(piece, 'c');
+    out.close();
+    EXPECT_EQ(readWholeFile(name), expected);
+}
+
 TEST(TextFileWriter, MissingFolderNamesTheFile) {
     try {
         TextFileWriter w("/nonexistent-folder/x.txt");
