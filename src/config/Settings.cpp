@@ -162,7 +162,6 @@ const SettingField* findSettingField(std::string_view name) {
 }
 
 void setDefaultSettings(Settings& cnf) {
-    cnf.filePath = defaultSettingsFileName();
     for (const SettingField& field : kFields) {
         if (field.flag) {
             cnf.*field.flag = field.defaultValue != 0;

@@ -72,8 +72,9 @@ std::filesystem::path userConfigFolder(const char* xdgConfigHome, const char* ho
 // permission bits, which say nothing of read-only file systems or of root.
 bool folderTakesNewFiles(const std::filesystem::path& folder);
 
-// Sets filePath to defaultSettingsFileName() and every stored field to its
-// default. The padding is left alone.
+// Sets every stored field to its default. The padding and filePath are left
+// alone: where the file lies is the caller's to say (finding the default
+// place tries a file in the program's folder).
 void setDefaultSettings(Settings& cnf);
 // Reads the first 40 bytes of the settings file. A missing file gives the
 // defaults silently; a short or unreadable one shows the message and gives

@@ -43,6 +43,7 @@ public:
     const std::shared_ptr<std::string>& finish();
 
     static constexpr std::size_t kDefaultPieceBytes = std::size_t{1} << 19;
+    static constexpr std::size_t kFirstPieceBytes = std::size_t{1} << 16;
     // A file that grows while it is read (a recorder appending its next line)
     // is read to its new end as long as the growth fits in this much room
     // beyond the size it had when opened: the buffer may never move, since
