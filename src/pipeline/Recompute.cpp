@@ -36,27 +36,37 @@ std::string decimal(std::size_t n) {
 
 } // namespace
 
+void RecomputeView::setRecomputeBusy(bool busy) {
+    setRecomputeCaption(busy ? captionBusy() : captionIdle());
+}
+
+void Recompute::report(const char* utf8, double fraction) {
+    if (progress_.report) {
+        progress_(utf8ToCp932(utf8), fraction);
+    }
+}
+
 bool Recompute::recompute(const std::string& dataFileName) {
     view_.setDataFileName(dataFileName);
     if (!fileExists(dataFileName)) {
         return false;
     }
-    view_.setRecomputeCaption(captionBusy());
+    view_.setRecomputeBusy(true);
     try {
         runSteps(dataFileName);
     } catch (...) {
         // A failed step ends the run as a finished one does: the button says
         // 再計算 again, whatever the caller then shows.
-        view_.setRecomputeCaption(captionIdle());
+        view_.setRecomputeBusy(false);
         throw;
     }
-    view_.setRecomputeCaption(captionIdle());
+    view_.setRecomputeBusy(false);
     return true;
 }
 
 void Recompute::runSteps(const std::string& dataFileName) {
     const auto step = [this](const char* utf8, double fraction) {
-        progress_(utf8ToCp932(utf8), fraction);
+        report(utf8, fraction);
         if (progress_.cancelled()) {
             throw RecomputeCancelled();
         }
@@ -203,18 +213,17 @@ void Recompute::runSteps(const std::string& dataFileName) {
     }
 
     if (keepRows) {
-        progress_(utf8ToCp932("Report10 の出力"), 0.7);
+        report("Report10 の出力", 0.7);
         if (ws_.settings.alwaysWriteTenMinuteTable) {
             backupFile(report10);
         }
         // Past the last cancel check: the share is shown, a stop is not taken.
-        ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine, [this](double share) {
-            progress_(utf8ToCp932("Report10 の出力"), 0.7 + 0.15 * share);
-        });
+        ws_.rows.writeFile(report10, ws_.settings.tenMinuteHeaderLine,
+                           [this](double share) { report("Report10 の出力", 0.7 + 0.15 * share); });
         view_.loadPage(Page::TenMinuteTable, report10);
     } else if (keepTable) {
         if (ws_.settings.alwaysWriteTenMinuteTable) {
-            progress_(utf8ToCp932("Report10 の出力"), 0.7);
+            report("Report10 の出力", 0.7);
             backupFile(report10);
             writeBytesToFile(report10, *ws_.tenMinuteTableText);
         }
@@ -223,16 +232,16 @@ void Recompute::runSteps(const std::string& dataFileName) {
         view_.loadPage(Page::TenMinuteTable, report10);
     }
 
-    progress_(utf8ToCp932("Report60 の出力"), 0.85);
+    report("Report60 の出力", 0.85);
     const std::string report60 = ws_.settings.alwaysWriteHourTable ? kHourTableFile : kTempFile;
     if (ws_.settings.alwaysWriteHourTable) {
         backupFile(report60);
     }
     ws_.hours.writeFile(report60, ws_.settings.hourHeaderLine,
-                        [this] { progress_(utf8ToCp932("Report60 の出力"), 0.85); });
+                        [this] { report("Report60 の出力", 0.85); });
     view_.loadPage(Page::HourTable, report60);
 
-    progress_(utf8ToCp932("欠測リストの出力"), 0.95);
+    report("欠測リストの出力", 0.95);
     ws_.noObsLines.writeFile(kNoObsFile);
     view_.loadPage(Page::NoObsList, kNoObsFile);
 
@@ -240,7 +249,7 @@ void Recompute::runSteps(const std::string& dataFileName) {
         std::error_code ec;
         std::filesystem::remove(kTempFile, ec);
     }
-    progress_(utf8ToCp932("完了"), 1.0);
+    report("完了", 1.0);
 }
 
 void Recompute::writeTenMinuteTable() {

@@ -30,6 +30,10 @@ public:
     virtual ~RecomputeView() = default;
     virtual void setDataFileName(const std::string& /*name*/) {}
     virtual void setRecomputeCaption(const std::string& /*caption*/) {}
+    // A run begins (busy) or ends: the recompute button's caption, 計算中 or
+    // 再計算, goes to setRecomputeCaption. A front end without that button
+    // overrides this to skip the captions (and the code page converter).
+    virtual void setRecomputeBusy(bool busy);
     virtual void showRawData(const std::shared_ptr<const std::string>& /*bytes*/) {}
     virtual void clearPage(Page /*page*/) {}
     virtual void loadPage(Page /*page*/, const std::string& /*fileName*/) {} // a written file
@@ -108,6 +112,8 @@ public:
 
 private:
     void runSteps(const std::string& dataFileName); // recompute's steps after the caption
+    // Reports a step (its name in UTF-8), converted only for a listener.
+    void report(const char* utf8, double fraction);
 
     Workspace& ws_;
     RecomputeView& view_;
