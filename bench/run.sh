@@ -16,6 +16,10 @@ CLI=${VELK_BENCH_CLI:-$BUILD/src/cli/velkreport-cli}
 GEN=$BUILD/bench/velk-gendata
 TIMEIT=$BUILD/bench/velk-timeit
 RUNS=5
+# The command line's runs are short, and the host's speed wanders from run to
+# run by a tenth or more: its medians are taken over more runs.
+CLI_RUNS_1Y=${VELK_BENCH_RUNS_1Y:-31}
+CLI_RUNS_10Y=${VELK_BENCH_RUNS_10Y:-11}
 
 [ -f CMakePresets.json ] || { echo "run.sh: run me from the repository root" >&2; exit 1; }
 
@@ -61,7 +65,8 @@ if [ -z "$(ls "$tmp/out")" ]; then
 fi
 
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
-echo "velkreport-cli, all five outputs, median of $RUNS runs, commit $commit, $(date +%Y-%m-%d)"
+echo "velkreport-cli, all five outputs, median of $CLI_RUNS_1Y runs (one year) and" \
+    "$CLI_RUNS_10Y runs (ten years), commit $commit, $(date +%Y-%m-%d)"
 echo "($(nproc 2>/dev/null || echo '?') processors, load average" \
     "$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '?'))"
 printf '%-14s %8s %6s %8s %7s %8s %8s\n' file lines MB "wall s" "MB/s" "cpu s" "peak MB"
@@ -71,8 +76,10 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
     bytes=$(wc -c < "$input")
     lines=$(wc -l < "$input")
     : > "$tmp/runs"
+    runs=$CLI_RUNS_1Y
+    [ "$(basename "$file")" = velk-10y.csv ] && runs=$CLI_RUNS_10Y
     i=0
-    while [ "$i" -lt "$RUNS" ]; do
+    while [ "$i" -lt "$runs" ]; do
         rm -rf "$tmp/out"
         mkdir "$tmp/out"
         status=0
@@ -86,8 +93,8 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
         i=$((i + 1))
     done
     # Medians of the wall and of the processor time, the largest peak memory.
-    wall=$(cut -d' ' -f1 "$tmp/runs" | sort -n | sed -n "$(((RUNS + 1) / 2))p")
-    cpu=$(awk '{ print $2 + $3 }' "$tmp/runs" | sort -n | sed -n "$(((RUNS + 1) / 2))p")
+    wall=$(cut -d' ' -f1 "$tmp/runs" | sort -n | sed -n "$(((runs + 1) / 2))p")
+    cpu=$(awk '{ print $2 + $3 }' "$tmp/runs" | sort -n | sed -n "$(((runs + 1) / 2))p")
     peak=$(cut -d' ' -f4 "$tmp/runs" | sort -n | tail -n 1)
     awk -v f="$(basename "$file")" -v l="$lines" -v s="$wall" -v b="$bytes" -v kb="$peak" \
         -v cpu="$cpu" 'BEGIN {
@@ -98,20 +105,22 @@ done
 echo "cpu s: user + system time of the run."
 
 # VELK_BENCH_REFERENCE names an earlier build of the tool. The host's speed
-# changes by a factor of two within an hour, so the two are run in turn,
-# seven times each, and compared by their medians taken side by side.
+# changes by a factor of two within an hour, so the two are run in turn, as
+# many times each as above, and compared by their medians taken side by side.
 if [ -n "${VELK_BENCH_REFERENCE:-}" ]; then
     ref=$(cd "$(dirname "$VELK_BENCH_REFERENCE")" && pwd)/$(basename "$VELK_BENCH_REFERENCE")
     echo
-    echo "against $VELK_BENCH_REFERENCE, run in turn, 7 runs each: median wall"
+    echo "against $VELK_BENCH_REFERENCE, run in turn ($CLI_RUNS_1Y and $CLI_RUNS_10Y runs each): median wall"
     printf '%-14s %11s %8s %7s
 ' file "reference s" "this s" ratio
     for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
         input=$(cd "$(dirname "$file")" && pwd)/$(basename "$file")
         : > "$tmp/ref-runs"
         : > "$tmp/new-runs"
+        runs=$CLI_RUNS_1Y
+        [ "$(basename "$file")" = velk-10y.csv ] && runs=$CLI_RUNS_10Y
         i=0
-        while [ "$i" -lt 7 ]; do
+        while [ "$i" -lt "$runs" ]; do
             for which in ref new; do
                 bin=$cli
                 [ "$which" = ref ] && bin=$ref
@@ -121,8 +130,8 @@ if [ -n "${VELK_BENCH_REFERENCE:-}" ]; then
             done
             i=$((i + 1))
         done
-        refwall=$(sort -n "$tmp/ref-runs" | sed -n 4p)
-        newwall=$(sort -n "$tmp/new-runs" | sed -n 4p)
+        refwall=$(sort -n "$tmp/ref-runs" | sed -n "$(((runs + 1) / 2))p")
+        newwall=$(sort -n "$tmp/new-runs" | sed -n "$(((runs + 1) / 2))p")
         awk -v f="$(basename "$file")" -v r="$refwall" -v n="$newwall" 'BEGIN {
             printf "%-14s %11.3f %8.3f %7.2f\n", f, r, n, n / r }'
     done
