@@ -12,10 +12,10 @@ namespace {
 
 constexpr const char* kEmptyCell = "??? |";
 
-// The row's hour key moved by RTZ hours, rolling day, month and year over as
-// the calendar does.
-std::string utKey(const HourRow& row, std::int32_t rtz) {
-    std::string key = shiftHourKey(row.time, rtz);
+// An hour key moved by RTZ hours, rolling day, month and year over as the
+// calendar does.
+std::string utKey(std::string_view localKey, std::int32_t rtz) {
+    std::string key = shiftHourKey(localKey, rtz);
     // The shift can pass the year 9999 (its last evening moved east, or a
     // settings file with a time zone of a million hours), and a fifth year
     // digit would move the month out of its place. The tables show only
@@ -24,6 +24,19 @@ std::string utKey(const HourRow& row, std::int32_t rtz) {
         key.erase(0, key.size() - 10);
     }
     return key;
+}
+
+// Whether a key is "yyyymmddhh" with an hour of 00 to 23.
+bool plainHourKey(std::string_view key) {
+    if (key.size() != 10) {
+        return false;
+    }
+    for (char c : key) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return (key[8] - '0') * 10 + (key[9] - '0') <= 23;
 }
 
 std::string durationLabel(bool known, std::int32_t seconds) {
@@ -46,13 +59,33 @@ double valueOf(const HourRow& row, Value which) {
 }
 
 // The UT keys of the hour rows in list order ("yyyymmddhh"), worked out once
-// for all the tables of a build.
+// for all the tables of a build. The shift moves every hour of a local day
+// alike, so the keys of its hours 00 and 23 say on which two UT dates its
+// hours fall: the calendar is consulted twice a day instead of every hour.
 std::vector<std::array<char, 10>> utKeysOf(const HourTable& data, std::int32_t rtz) {
     std::vector<std::array<char, 10>> keys;
+    std::string day;               // the local date whose hours follow
+    std::array<char, 10> first{};  // that date's hour 00, moved
+    std::array<char, 10> second{}; // its hour 23, moved
+    int firstHour = 0;
     for (const HourRow* at = data.top.get(); at->next; at = at->next.get()) {
-        const std::string key = utKey(*at, rtz);
         std::array<char, 10>& kept = keys.emplace_back();
-        key.copy(kept.data(), kept.size());
+        const std::string_view key = at->time;
+        if (!plainHourKey(key)) {
+            utKey(key, rtz).copy(kept.data(), kept.size());
+            continue;
+        }
+        if (key.substr(0, 8) != day) {
+            day = key.substr(0, 8);
+            utKey(day + "00", rtz).copy(first.data(), first.size());
+            utKey(day + "23", rtz).copy(second.data(), second.size());
+            firstHour = (first[8] - '0') * 10 + (first[9] - '0');
+        }
+        const int hour = firstHour + (key[8] - '0') * 10 + (key[9] - '0');
+        kept = hour < 24 ? first : second;
+        const int utHour = hour < 24 ? hour : hour - 24;
+        kept[8] = static_cast<char>('0' + utHour / 10);
+        kept[9] = static_cast<char>('0' + utHour % 10);
     }
     return keys;
 }

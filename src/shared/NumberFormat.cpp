@@ -137,6 +137,11 @@ std::int64_t roundHalfAway(double value) {
     if (!(magnitude < 9e15)) {
         return value < 0 ? INT64_MIN : INT64_MAX; // out of any real range; saturate
     }
+    // Whole values (counts, the rates of full hours) need no rounding.
+    const auto truncated = static_cast<std::int64_t>(magnitude);
+    if (static_cast<double>(truncated) == magnitude) {
+        return value < 0 ? -truncated : truncated;
+    }
     const double whole = std::floor(magnitude);
     const double frac = magnitude - whole;
     std::int64_t result;

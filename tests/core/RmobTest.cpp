@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 Settings defaults() {
@@ -79,6 +84,39 @@ TEST_F(BuildRmob_, ZeroTimeZoneKeepsLocalKeys) {
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[2], "Jan" + kHead);
     EXPECT_EQ(view[3], "01 |" + cells(0, 8) + " 40 |" + cells(9, 24));
+}
+
+TEST_F(BuildRmob_, EveryHourLandsInItsUtCellWhateverTheOffset) {
+    // Two local days across a month's end, every hour its own count, moved
+    // by offsets that keep the date, cross it either way or skip whole days:
+    // each count must stand where the calendar puts its hour.
+    cnf.rmobLongEcho = false;
+    for (const std::int32_t offset : {-9, 5, 0, -24, 30, -47}) {
+        data.init();
+        cnf.utOffsetHours = offset;
+        std::vector<std::pair<std::string, int>> expected; // UT key, count
+        int count = 100;
+        for (const char* date : {"2006/02/28", "2006/03/01"}) {
+            for (int hour = 0; hour < 24; ++hour, ++count) {
+                const std::string hh = (hour < 10 ? "0" : "") + std::to_string(hour);
+                data.addRow(slot(std::string(date) + " " + hh + ":00", count, 0, 0, 60));
+                const std::string local = std::string(date).erase(7, 1).erase(4, 1) + hh;
+                expected.emplace_back(shiftHourKey(local, offset), count);
+            }
+        }
+        view.clear();
+        buildRmob(data, cnf, view);
+        for (const auto& [key, value] : expected) {
+            const auto head = std::find(view.begin(), view.end(), rmobHeadLine(key.substr(4, 2)));
+            ASSERT_NE(head, view.end()) << offset << " " << key;
+            const auto line = std::find_if(head + 1, view.end(), [&key](const std::string& l) {
+                return l.starts_with(key.substr(6, 2) + " |");
+            });
+            ASSERT_NE(line, view.end()) << offset << " " << key;
+            const std::size_t at = 4 + 5 * static_cast<std::size_t>(std::stoi(key.substr(8, 2)));
+            EXPECT_EQ(line->substr(at, 5), std::to_string(value) + " |") << offset << " " << key;
+        }
+    }
 }
 
 TEST_F(BuildRmob_, NoiseGapAndWideCells) {
