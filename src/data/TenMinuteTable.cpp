@@ -2,6 +2,7 @@
 
 #include "config/ProgramInfo.h"
 #include "shared/CodePage.h"
+#include "shared/FullRateTexts.h"
 #include "shared/LinkedList.h"
 #include "shared/Messages.h"
 #include "shared/NodePool.h"
@@ -672,75 +673,6 @@ namespace {
 // before Remark, written at once; nullptr when some field needs the slow way.
 constexpr int kNumbersRoom = 1 + 16 + 4 * (1 + kIntRoom) + 6 * (1 + kFixed2Room) + 1;
 
-// Nearly every row is a full slot with counts of a few dozen. Their rates
-// and errors are copied from texts worked out once, by the same operations
-// as ratesOf's, rather than converted six times a row.
-class FullSlotTexts {
-public:
-    static constexpr std::int64_t kCounts = 1024;
-    static constexpr std::int64_t kMinutes = 10;
-
-    FullSlotTexts() {
-        TenMinuteRow row;
-        row.observedMinutes = kMinutes;
-        for (std::int64_t count = 0; count < kCounts; ++count) {
-            row.echo = count;
-            const std::array<double, 6> values = ratesOf(row);
-            Entry& entry = entries_[static_cast<size_t>(count)];
-            entry.rate = textOf(values[0]);
-            entry.error = textOf(values[3]);
-        }
-    }
-
-    // Writes the rates, then the errors, each after a comma; nullptr when
-    // the row is not one of these.
-    char* put(char* p, const TenMinuteRow& row) const {
-        if (row.observedMinutes != kMinutes) {
-            return nullptr;
-        }
-        const std::int64_t counts[3] = {row.echo, row.longEcho, row.otherData};
-        for (std::int64_t count : counts) {
-            if (count < 0 || count >= kCounts) {
-                return nullptr;
-            }
-        }
-        for (bool error : {false, true}) {
-            for (std::int64_t count : counts) {
-                const Entry& entry = entries_[static_cast<size_t>(count)];
-                const Text& text = error ? entry.error : entry.rate;
-                if (text.size == 0) {
-                    return nullptr; // a value that goes the exact way
-                }
-                *p++ = ',';
-                // All of it: a copy of known size, within the room of a value.
-                std::memcpy(p, text.bytes, sizeof text.bytes);
-                p += text.size;
-            }
-        }
-        return p;
-    }
-
-private:
-    struct Text {
-        char bytes[kFixed2Room];
-        std::uint8_t size = 0; // 0: putFixed2 leaves this value to the exact way
-    };
-    struct Entry {
-        Text rate;
-        Text error;
-    };
-
-    static Text textOf(double value) {
-        Text text{};
-        if (char* end = putFixed2(text.bytes, value)) {
-            text.size = static_cast<std::uint8_t>(end - text.bytes);
-        }
-        return text;
-    }
-
-    std::array<Entry, kCounts> entries_;
-};
-
 char* putNumbers(char* p, const TenMinuteRow& row) {
     *p++ = ',';
     p = putReportTime(p, row.time);
@@ -751,7 +683,7 @@ char* putNumbers(char* p, const TenMinuteRow& row) {
         *p++ = ',';
         p = putInt(p, count);
     }
-    static const FullSlotTexts fullSlots;
+    static const FullRateTexts<TenMinuteRow> fullSlots(10, ratesOf);
     if (char* end = fullSlots.put(p, row)) {
         *end++ = ',';
         return end;

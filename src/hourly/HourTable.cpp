@@ -1,5 +1,6 @@
 #include "hourly/HourTable.h"
 
+#include "shared/FullRateTexts.h"
 #include "shared/LinkedList.h"
 #include "shared/NodePool.h"
 #include "shared/NumberFormat.h"
@@ -196,6 +197,11 @@ char* putNumbers(char* p, const HourRow& r) {
     for (std::int64_t count : {r.echo, r.longEcho, r.otherData, r.observedMinutes}) {
         *p++ = ',';
         p = putInt(p, count);
+    }
+    static const FullRateTexts<HourRow> fullHours(60, ratesOf);
+    if (char* end = fullHours.put(p, r)) {
+        *end++ = ',';
+        return end;
     }
     for (double v : ratesOf(r)) {
         *p++ = ',';

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -29,6 +31,18 @@ struct HourlyFixture : ::testing::Test {
 using AddRow = HourlyFixture;
 using ComputeRates = HourlyFixture;
 using WriteFile = HourlyFixture;
+
+TEST_F(AddRow, FullHoursOfLargeCountsAreWrittenAlike) {
+    // Full hours of small counts take texts made once; counts at and past
+    // the end of those go the long way, with the same digits.
+    for (const auto& [count, text] : std::vector<std::pair<std::int64_t, std::string>>{
+             {1023, "2005010100,1023,1024,0,60,1023.00,1024.00,0.00,31.98,32.00,0.00,"},
+             {5000, "2005010100,5000,5001,0,60,5000.00,5001.00,0.00,70.71,70.72,0.00,"}}) {
+        list.init();
+        list.addRow(slot("2005/01/01 00:00:00", count, count + 1, 0, 60));
+        EXPECT_EQ(hourRowText(*list.top), text);
+    }
+}
 
 TEST_F(AddRow, FullHourGivesOneRow) {
     for (int m = 0; m < 60; m += 10) {
