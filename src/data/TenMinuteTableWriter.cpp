@@ -43,10 +43,14 @@ TenMinuteTableWriter::~TenMinuteTableWriter() {
 void TenMinuteTableWriter::stop() noexcept {
     if (worker_.joinable()) {
         {
-            // A batch not yet taken is dropped: the file is abandoned.
             std::lock_guard lock(mutex_);
-            finished_ = true;
-            hasHanded_ = false;
+            // After the last handover the table is finished; before it, a
+            // batch not yet taken is dropped and the file abandoned.
+            if (!finished_) {
+                finished_ = true;
+                abandoned_ = true;
+                hasHanded_ = false;
+            }
         }
         changed_.notify_all();
         worker_.join();
@@ -86,13 +90,22 @@ void TenMinuteTableWriter::handOver(bool last) {
 }
 
 void TenMinuteTableWriter::close() {
+    closeThen({});
+    finish();
+}
+
+void TenMinuteTableWriter::closeThen(std::function<void()> then) {
+    // Read by the worker only once it has seen the last handover.
+    then_ = std::move(then);
     handOver(true);
-    worker_.join();
+}
+
+void TenMinuteTableWriter::finish() {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
     if (failure_) {
         std::rethrow_exception(failure_);
-    }
-    if (file_) {
-        file_->close();
     }
 }
 
@@ -102,6 +115,10 @@ void TenMinuteTableWriter::work(Batch working) {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return hasHanded_ || finished_; });
             if (!hasHanded_) {
+                if (!abandoned_) {
+                    lock.unlock();
+                    complete();
+                }
                 return;
             }
             std::swap(working, handed_);
@@ -117,6 +134,20 @@ void TenMinuteTableWriter::work(Batch working) {
             return;
         }
         working.clear();
+    }
+}
+
+void TenMinuteTableWriter::complete() noexcept {
+    try {
+        if (file_) {
+            file_->close();
+        }
+        if (then_) {
+            then_();
+        }
+    } catch (...) {
+        std::lock_guard lock(mutex_);
+        failure_ = std::current_exception();
     }
 }
 

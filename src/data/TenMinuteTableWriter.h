@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -33,7 +34,7 @@ public:
     // taken after close. Room for expectedBytes is taken at once: growing a
     // text of tens of megabytes copies it, and the reader would wait for that.
     TenMinuteTableWriter(std::size_t expectedBytes, bool headerLine);
-    // Without close the file is removed: it is incomplete.
+    // Without close (or closeThen) the file is removed: it is incomplete.
     ~TenMinuteTableWriter();
     TenMinuteTableWriter(const TenMinuteTableWriter&) = delete;
     TenMinuteTableWriter& operator=(const TenMinuteTableWriter&) = delete;
@@ -41,6 +42,13 @@ public:
     void add(const TenMinuteRow& row); // IoError of an earlier write, if any
     // Waits until every row is written and closes the file; IoError on failure.
     void close();
+    // Hands the last rows over and returns at once. The writer's thread
+    // writes them, closes the file, then runs `then` (when given): it is busy
+    // on its processor already, where a new thread would first have to be
+    // woken. finish() waits for all of it and throws the first failure. Once
+    // this is called, the table is completed even if finish() never is.
+    void closeThen(std::function<void()> then);
+    void finish();
     // The table built in memory, after close.
     std::string takeText() { return std::move(text_); }
 
@@ -91,6 +99,7 @@ private:
     void handOver(bool last);
     void start();
     void work(Batch working);
+    void complete() noexcept; // the file closed, then `then`
     void writeBatch(const Batch& batch);
     void stop() noexcept;
 
@@ -103,6 +112,8 @@ private:
     Batch handed_; // guarded by mutex_
     bool hasHanded_ = false;
     bool finished_ = false;
+    bool abandoned_ = false;     // the rows stopped coming: no close, no `then`
+    std::function<void()> then_; // set before the last handover
     std::exception_ptr failure_; // the worker's, guarded by mutex_
     std::thread worker_;
 };

@@ -14,6 +14,7 @@
 #include "shared/TextFile.h"
 
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <optional>
 #include <stdexcept>
@@ -135,11 +136,9 @@ void Recompute::runSteps(const std::string& dataFileName) {
                             stepWithin("行の読み取り", 0.0, 0.6));
     step("時間ごとの集計", 0.6);
     std::shared_ptr<const std::string> tableText;
-    if (report10Writer) {
+    if (keepTable) {
         report10Writer->close();
-        if (keepTable) {
-            tableText = std::make_shared<const std::string>(report10Writer->takeText());
-        }
+        tableText = std::make_shared<const std::string>(report10Writer->takeText());
     }
 
     // The no-observation list: the lines set aside, then the gap rows.
@@ -191,13 +190,24 @@ void Recompute::runSteps(const std::string& dataFileName) {
     // they are only read: the RMOB tables are built on a second thread while
     // this one builds and writes the text report, and written after it.
     ws_.hours.computeRates(ws_.settings.noiseMinutes);
-    std::future<std::vector<std::string>> rmobLines;
+    // Shared with the thread that fills it, whichever way this run ends.
+    const auto rmobBuilt = std::make_shared<std::vector<std::string>>();
+    std::function<void()> buildRmobLines;
     if (ws_.settings.alwaysWriteRmob) {
-        rmobLines = std::async(std::launch::async, [this] {
-            std::vector<std::string> lines;
-            buildRmobFromRated(ws_.hours, ws_.settings, lines);
-            return lines;
-        });
+        buildRmobLines = [this, rmobBuilt] {
+            buildRmobFromRated(ws_.hours, ws_.settings, *rmobBuilt);
+        };
+    }
+    std::future<void> rmobDone;
+    const bool streaming = report10Writer && !keepTable;
+    if (streaming) {
+        // The writer's thread finishes the ten-minute table, then goes on to
+        // the RMOB tables; its file is complete before this run's end, as
+        // when the rows are kept and the table is written after the RMOB
+        // tables.
+        report10Writer->closeThen(buildRmobLines);
+    } else if (buildRmobLines) {
+        rmobDone = std::async(std::launch::async, buildRmobLines);
     }
     if (ws_.settings.alwaysWriteTextReport) {
         std::vector<std::string> lines;
@@ -206,8 +216,13 @@ void Recompute::runSteps(const std::string& dataFileName) {
         ws_.textReportStale = false;
         writeTextReport();
     }
-    if (rmobLines.valid()) {
-        view_.setRmobLines(rmobLines.get());
+    if (streaming) {
+        report10Writer->finish();
+    } else if (rmobDone.valid()) {
+        rmobDone.get();
+    }
+    if (buildRmobLines) {
+        view_.setRmobLines(std::move(*rmobBuilt));
         ws_.rmobStale = false;
         writeRmobTables();
     }

@@ -86,3 +86,62 @@ TEST(TenMinuteTableWriter, FailuresReachTheCallerAndNoPartialFileStays) {
     EXPECT_FALSE(std::filesystem::exists(name));
     EXPECT_THROW(TenMinuteTableWriter((dir.path() / "no" / "such.csv").string(), true), IoError);
 }
+
+// What runs after the table: it finds the file complete and closed, its
+// failure is finish's, a failed write keeps it from running, and a writer
+// left after closeThen still completes its table.
+TEST(TenMinuteTableWriter, WorkAfterTheTableSeesItWholeAndFailsThroughFinish) {
+    TempDir dir;
+    TenMinuteTable rows;
+    rows.init();
+    rows.loadText(manyLines());
+    rows.normalize();
+    const std::string expected = (dir.path() / "kept.csv").string();
+    rows.writeFile(expected, true);
+    const auto writeAll = [&rows](TenMinuteTableWriter& writer) {
+        for (const TenMinuteRow* row : rowsOf(rows)) {
+            writer.add(*row);
+        }
+    };
+
+    const std::string name = (dir.path() / "then.csv").string();
+    std::string seen;
+    {
+        TenMinuteTableWriter writer(name, true);
+        writeAll(writer);
+        writer.closeThen([&] { seen = readFile(name); });
+        writer.finish();
+    }
+    EXPECT_EQ(seen, readFile(expected));
+
+    TenMinuteTableWriter failing((dir.path() / "failing.csv").string(), true);
+    writeAll(failing);
+    failing.closeThen([] { throw IoError("after the table"); });
+    try {
+        failing.finish();
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "after the table");
+    }
+
+    if (std::filesystem::exists("/dev/full")) {
+        bool ran = false;
+        TenMinuteTableWriter full("/dev/full", false);
+        EXPECT_THROW(
+            {
+                writeAll(full);
+                full.closeThen([&ran] { ran = true; });
+                full.finish();
+            },
+            IoError);
+        EXPECT_FALSE(ran);
+    }
+
+    const std::string left = (dir.path() / "left.csv").string();
+    {
+        TenMinuteTableWriter writer(left, true);
+        writeAll(writer);
+        writer.closeThen({});
+    }
+    EXPECT_EQ(readFile(left), readFile(expected));
+}
