@@ -20,6 +20,9 @@ RUNS=5
 # run by a tenth or more: its medians are taken over more runs.
 CLI_RUNS_1Y=${VELK_BENCH_RUNS_1Y:-31}
 CLI_RUNS_10Y=${VELK_BENCH_RUNS_10Y:-11}
+runsFor() {
+    if [ "$(basename "$1")" = velk-10y.csv ]; then echo "$CLI_RUNS_10Y"; else echo "$CLI_RUNS_1Y"; fi
+}
 
 [ -f CMakePresets.json ] || { echo "run.sh: run me from the repository root" >&2; exit 1; }
 
@@ -76,8 +79,7 @@ for file in "$DATA/velk-1y.csv" "$DATA/velk-10y.csv"; do
     bytes=$(wc -c < "$input")
     lines=$(wc -l < "$input")
     : > "$tmp/runs"
-    runs=$CLI_RUNS_1Y
-    [ "$(basename "$file")" = velk-10y.csv ] && runs=$CLI_RUNS_10Y
+    runs=$(runsFor "$file")
     i=0
     while [ "$i" -lt "$runs" ]; do
         rm -rf "$tmp/out"
@@ -117,8 +119,7 @@ if [ -n "${VELK_BENCH_REFERENCE:-}" ]; then
         input=$(cd "$(dirname "$file")" && pwd)/$(basename "$file")
         : > "$tmp/ref-runs"
         : > "$tmp/new-runs"
-        runs=$CLI_RUNS_1Y
-        [ "$(basename "$file")" = velk-10y.csv ] && runs=$CLI_RUNS_10Y
+        runs=$(runsFor "$file")
         i=0
         while [ "$i" -lt "$runs" ]; do
             for which in ref new; do

@@ -26,6 +26,11 @@ std::string utKey(std::string_view localKey, std::int32_t rtz) {
     return key;
 }
 
+// The hour of a "yyyymmddhh" key (or of its last ten characters).
+int hourOf(std::string_view key) {
+    return (key[8] - '0') * 10 + (key[9] - '0');
+}
+
 // Whether a key is "yyyymmddhh" with an hour of 00 to 23.
 bool plainHourKey(std::string_view key) {
     if (key.size() != 10) {
@@ -36,7 +41,7 @@ bool plainHourKey(std::string_view key) {
             return false;
         }
     }
-    return (key[8] - '0') * 10 + (key[9] - '0') <= 23;
+    return hourOf(key) <= 23;
 }
 
 std::string durationLabel(bool known, std::int32_t seconds) {
@@ -79,11 +84,12 @@ std::vector<std::array<char, 10>> utKeysOf(const HourTable& data, std::int32_t r
             day = key.substr(0, 8);
             utKey(day + "00", rtz).copy(first.data(), first.size());
             utKey(day + "23", rtz).copy(second.data(), second.size());
-            firstHour = (first[8] - '0') * 10 + (first[9] - '0');
+            firstHour = hourOf({first.data(), first.size()});
         }
-        const int hour = firstHour + (key[8] - '0') * 10 + (key[9] - '0');
-        kept = hour < 24 ? first : second;
-        const int utHour = hour < 24 ? hour : hour - 24;
+        const int hour = firstHour + hourOf(key);
+        const bool nextDate = hour >= 24;
+        kept = nextDate ? second : first;
+        const int utHour = nextDate ? hour - 24 : hour;
         kept[8] = static_cast<char>('0' + utHour / 10);
         kept[9] = static_cast<char>('0' + utHour % 10);
     }
@@ -118,7 +124,7 @@ void appendTable(const HourTable& data, const std::vector<std::array<char, 10>>&
             }
             const HourRow& row = *at;
             if (!(row.remark == "NoObserve" && row.observedMinutes == 0)) {
-                const auto hour = static_cast<size_t>((rowKey[8] - '0') * 10 + (rowKey[9] - '0'));
+                const auto hour = static_cast<size_t>(hourOf(rowKey));
                 char* cell = cells[hour].data();
                 widths[hour] =
                     static_cast<std::uint8_t>(putRmobCell(cell, valueOf(row, which), row) - cell);
