@@ -1,12 +1,10 @@
 #pragma once
-// The hour rows as the shower profiles read them: one entry per UT hour that
-// has a row, in time order. Rows are moved to UT and sorted into noise and
-// unobserved hours by the same rules as the RMOB tables and the colorgramme:
-// shiftHourKey for the time zone, "observed minutes above the noise
-// threshold" for a usable hour, gap-only hours left out.
+// The station's hours as the shower profiles read them: one entry per UT hour
+// that was observed or below the noise threshold, in time order, taken from
+// the UT-hour list (which alone knows the time zone, the gap rule and the
+// noise rule). Hours without a four-digit UT year are left out.
 
-#include "config/Settings.h"
-#include "hourly/HourTable.h"
+#include "hourly/UtHourList.h"
 
 #include <cstdint>
 #include <vector>
@@ -18,9 +16,7 @@ struct UtHourCount {
     bool usable = false; // observed minutes above the noise threshold
 };
 
-// When two rows land on one UT hour, the later row in the list wins, as in the
-// colorgramme.
-std::vector<UtHourCount> utHourCounts(const HourTable& hours, const Settings& settings);
+std::vector<UtHourCount> utHourCounts(const UtHourList& hours);
 
 // Hours since 1970-01-01 00:00 UT of a UT day and hour.
 std::int64_t unixHourOf(int year, int month, int day, int hour);

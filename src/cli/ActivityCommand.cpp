@@ -18,8 +18,8 @@ std::string fixed(double v, int decimals) {
 
 } // namespace
 
-std::vector<std::string> runActivityCommand(const HourTable& hours, const Settings& settings,
-                                            const ActivityRequest& request) {
+std::vector<std::string> runActivityCommand(const UtHourList& hours, const ActivityRequest& request,
+                                            const OutputWriter& writer) {
     const Shower* shower = findShower(request.showers, request.showerCode);
     if (!shower) {
         std::string known;
@@ -29,7 +29,7 @@ std::vector<std::string> runActivityCommand(const HourTable& hours, const Settin
         throw std::runtime_error("unknown shower '" + request.showerCode + "' (known: " + known +
                                  ")");
     }
-    const std::vector<UtHourCount> counts = utHourCounts(hours, settings);
+    const std::vector<UtHourCount> counts = utHourCounts(hours);
     const std::vector<int> covered = showerYears(counts, *shower);
     std::vector<int> years;
     if (request.year) {
@@ -55,7 +55,7 @@ std::vector<std::string> runActivityCommand(const HourTable& hours, const Settin
         const ShowerActivity a =
             computeShowerActivity(counts, request.showers, *shower, year, station, request.options);
         const std::string file = activityCsvFileName(a);
-        writeLinesToFile(file, activityCsvLines(a));
+        writeLinesToFile(writer.pathOf(file), activityCsvLines(a));
         if (request.year) {
             for (const std::string& line : activitySummaryLines(a)) {
                 out.push_back(line);

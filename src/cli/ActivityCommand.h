@@ -1,13 +1,12 @@
 #pragma once
 // The command line's shower activity: one CSV table per year of a shower and
-// the peak and fit as NAME=VALUE lines. Reads the hour rows of the finished
-// recompute; writes into the current folder.
+// the peak and fit as NAME=VALUE lines. Reads the hours of the finished run;
+// writes the tables through the output writer.
 
 #include "activity/ShowerActivity.h"
 #include "activity/ShowerCatalog.h"
-#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "hourly/HourTable.h"
+#include "pipeline/OutputWriter.h"
 
 #include <optional>
 #include <string>
@@ -24,5 +23,5 @@ struct ActivityRequest {
 // The lines to print. Throws std::runtime_error for an unknown shower or one
 // whose activity period the data do not cover; IoError when a file cannot be
 // written.
-std::vector<std::string> runActivityCommand(const HourTable& hours, const Settings& settings,
-                                            const ActivityRequest& request);
+std::vector<std::string> runActivityCommand(const UtHourList& hours, const ActivityRequest& request,
+                                            const OutputWriter& writer);

@@ -6,22 +6,23 @@
 #include "config/ProgramInfo.h"
 #include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "pipeline/Recompute.h"
+#include "pipeline/OutputWriter.h"
+#include "pipeline/Run.h"
 #include "reports/Colorgramme.h"
-#include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
 #include "shared/CodePage.h"
-#include "shared/DateTime.h"
 #include "shared/IoError.h"
 #include "shared/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -66,16 +67,6 @@ constexpr const char* kUsage =
 
 struct UsageError {
     std::string message;
-};
-
-// Keeps the summary; the rest of what a window shows has no place here.
-class CliView : public RecomputeView {
-public:
-    Summary summary;
-    void setSummary(const Summary& s) override { summary = s; }
-    // No button to label: the captions would only load the code page
-    // converter, some 0.2 ms of a run.
-    void setRecomputeBusy(bool) override {}
 };
 
 std::optional<bool> parseBool(const std::string& v) {
@@ -143,95 +134,96 @@ struct Options {
     std::optional<std::string> dataFile;
 };
 
-Options parseArgs(int argc, char* argv[]) {
-    Options o;
-    auto needValue = [&](int& i, const std::string& opt) -> std::string {
-        if (i + 1 >= argc) {
-            throw UsageError{opt + " needs a value"};
-        }
-        return argv[++i];
-    };
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--settings") {
-            o.settingsFile = needValue(i, arg);
-        } else if (arg == "--set") {
-            o.sets.push_back(needValue(i, arg));
-        } else if (arg == "-C") {
-            o.outputDir = needValue(i, arg);
-        } else if (arg == "--write-settings") {
-            o.writeSettings = needValue(i, arg);
-        } else if (arg == "--rmob-monthly") {
-            o.rmobMonthly = true;
-        } else if (arg == "--colorgramme") {
-            o.colorgramme = true;
-        } else if (arg == "--max") {
-            const std::string v = needValue(i, arg);
-            auto n = parseInt(v);
-            if (!n || *n <= 0) {
-                throw UsageError{"--max takes a positive whole number, got '" + v + "'"};
-            }
-            o.manualMaximum = *n;
-        } else if (arg == "--activity") {
-            o.activity = needValue(i, arg);
-        } else if (arg == "--year") {
-            const std::string v = needValue(i, arg);
-            auto n = parseInt(v);
-            if (!n || *n < 1 || *n > 9999) {
-                throw UsageError{"--year takes a year from 1 to 9999, got '" + v + "'"};
-            }
-            o.activityYear = *n;
-        } else if (arg == "--reference-days") {
-            const std::string v = needValue(i, arg);
-            auto n = parseInt(v);
-            if (!n || *n < 1 || *n > 60) {
-                throw UsageError{"--reference-days takes 1 to 60, got '" + v + "'"};
-            }
-            o.referenceDays = *n;
-        } else if (arg == "--showers") {
-            o.showersFile = needValue(i, arg);
-        } else if (arg == "--station") {
-            o.stationFile = needValue(i, arg);
-        } else if (arg == "--show-settings") {
-            o.showSettings = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw UsageError{"unknown option '" + arg + "'"};
-        } else if (o.dataFile) {
-            throw UsageError{"only one DATAFILE may be given"};
-        } else {
-            o.dataFile = arg;
-        }
+// Reads a whole number of an option within [low, high].
+int boundedNumber(const std::string& option, const std::string& value, int low, int high,
+                  const char* expected) {
+    const auto n = parseInt(value);
+    if (!n || *n < low || *n > high) {
+        throw UsageError{option + " takes " + expected + ", got '" + value + "'"};
     }
+    return *n;
+}
+
+// Takes one argument (and the value of an option that has one).
+void takeArgument(Options& o, const std::string& arg, const std::function<std::string()>& value) {
+    if (arg == "--help" || arg == "-h") {
+        o.help = true;
+    } else if (arg == "--version") {
+        o.version = true;
+    } else if (arg == "--settings") {
+        o.settingsFile = value();
+    } else if (arg == "--set") {
+        o.sets.push_back(value());
+    } else if (arg == "-C") {
+        o.outputDir = value();
+    } else if (arg == "--write-settings") {
+        o.writeSettings = value();
+    } else if (arg == "--rmob-monthly") {
+        o.rmobMonthly = true;
+    } else if (arg == "--colorgramme") {
+        o.colorgramme = true;
+    } else if (arg == "--max") {
+        o.manualMaximum = boundedNumber(arg, value(), 1, INT32_MAX, "a positive whole number");
+    } else if (arg == "--activity") {
+        o.activity = value();
+    } else if (arg == "--year") {
+        o.activityYear = boundedNumber(arg, value(), 1, 9999, "a year from 1 to 9999");
+    } else if (arg == "--reference-days") {
+        o.referenceDays = boundedNumber(arg, value(), 1, 60, "1 to 60");
+    } else if (arg == "--showers") {
+        o.showersFile = value();
+    } else if (arg == "--station") {
+        o.stationFile = value();
+    } else if (arg == "--show-settings") {
+        o.showSettings = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+        throw UsageError{"unknown option '" + arg + "'"};
+    } else if (o.dataFile) {
+        throw UsageError{"only one DATAFILE may be given"};
+    } else {
+        o.dataFile = arg;
+    }
+}
+
+// The options that only go with others.
+void checkCombinations(const Options& o) {
     const int modes = (o.dataFile ? 1 : 0) + (o.writeSettings ? 1 : 0) + (o.showSettings ? 1 : 0);
     if (!o.help && !o.version && modes != 1) {
         throw UsageError{modes == 0 ? "no DATAFILE given"
                                     : "give one of DATAFILE, --write-settings, --show-settings"};
     }
-    if (o.outputDir && !o.dataFile) {
-        throw UsageError{"-C goes with a DATAFILE"};
+    const std::pair<bool, const char*> rules[] = {
+        {o.outputDir && !o.dataFile, "-C goes with a DATAFILE"},
+        {(o.rmobMonthly || o.stationFile) && !o.dataFile,
+         "--rmob-monthly and --station go with a DATAFILE"},
+        {(o.colorgramme || o.manualMaximum) && !o.dataFile, "--colorgramme goes with a DATAFILE"},
+        {o.manualMaximum && !o.colorgramme, "--max goes with --colorgramme"},
+        {o.stationFile && !o.rmobMonthly && !o.activity,
+         "--station goes with --rmob-monthly or --activity"},
+        {(o.activity || o.activityYear || o.showersFile) && !o.dataFile,
+         "--activity goes with a DATAFILE"},
+        {(o.activityYear || o.showersFile || o.referenceDays) && !o.activity,
+         "--year, --showers and --reference-days go with --activity"},
+    };
+    for (const auto& [broken, message] : rules) {
+        if (broken) {
+            throw UsageError{message};
+        }
     }
-    if ((o.rmobMonthly || o.stationFile) && !o.dataFile) {
-        throw UsageError{"--rmob-monthly and --station go with a DATAFILE"};
+}
+
+Options parseArgs(int argc, char* argv[]) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        takeArgument(o, arg, [&]() -> std::string {
+            if (i + 1 >= argc) {
+                throw UsageError{arg + " needs a value"};
+            }
+            return argv[++i];
+        });
     }
-    if ((o.colorgramme || o.manualMaximum) && !o.dataFile) {
-        throw UsageError{"--colorgramme goes with a DATAFILE"};
-    }
-    if (o.manualMaximum && !o.colorgramme) {
-        throw UsageError{"--max goes with --colorgramme"};
-    }
-    if (o.stationFile && !o.rmobMonthly && !o.activity) {
-        throw UsageError{"--station goes with --rmob-monthly or --activity"};
-    }
-    if ((o.activity || o.activityYear || o.showersFile) && !o.dataFile) {
-        throw UsageError{"--activity goes with a DATAFILE"};
-    }
-    if ((o.activityYear || o.showersFile || o.referenceDays) && !o.activity) {
-        throw UsageError{"--year, --showers and --reference-days go with --activity"};
-    }
+    checkCombinations(o);
     return o;
 }
 
@@ -277,10 +269,9 @@ void requireRegularFile(const char* what, const std::string& name) {
     throw IoError(std::string(what) + " '" + name + "': " + cause);
 }
 
-int run(const Options& o) {
-    Workspace ws;
-    ws.onMessage = printMessage;
-    Settings& settings = ws.settings;
+Settings loadCliSettings(const Options& o) {
+    Settings settings;
+    setDefaultSettings(settings);
     if (o.settingsFile) {
         requireRegularFile("Cannot read settings file", *o.settingsFile);
         settings.filePath = *o.settingsFile;
@@ -292,83 +283,37 @@ int run(const Options& o) {
     for (const std::string& s : o.sets) {
         applySetting(settings, s);
     }
+    return settings;
+}
 
-    if (o.writeSettings) {
-        Settings out = settings;
-        out.filePath = *o.writeSettings;
-        saveSettings(out);
-        return 0;
+StationInfo loadCliStation(const Options& o, const Settings& settings) {
+    if (!o.rmobMonthly && !o.activity) {
+        return {};
     }
-    if (o.showSettings) {
-        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(settings))), true);
-        return 0;
+    const std::string stationFile =
+        o.stationFile ? *o.stationFile : defaultStationFileName(settings.filePath);
+    if (o.stationFile) {
+        requireRegularFile("Cannot read station file", stationFile);
     }
+    return loadStationInfo(stationFile);
+}
 
-    // Every output is written, as the window does with every always-write
-    // setting on.
-    settings.alwaysWriteTextReport = settings.alwaysWriteTenMinuteTable =
-        settings.alwaysWriteHourTable = settings.alwaysWriteRmob = true;
-
-    const std::string dataFile = std::filesystem::absolute(*o.dataFile).string();
-    // Read before changing folder, so a relative --station names what the user meant.
-    StationInfo station;
-    if (o.rmobMonthly || o.activity) {
-        const std::string stationFile =
-            o.stationFile ? *o.stationFile : defaultStationFileName(settings.filePath);
-        if (o.stationFile) {
-            requireRegularFile("Cannot read station file", stationFile);
-        }
-        station = loadStationInfo(stationFile);
+ActivityRequest activityRequestOf(const Options& o, const Settings& settings,
+                                  const StationInfo& station) {
+    if (o.showersFile) {
+        requireRegularFile("Cannot read shower list", *o.showersFile);
     }
-    ActivityRequest activity;
-    if (o.activity) {
-        if (o.showersFile) {
-            requireRegularFile("Cannot read shower list", *o.showersFile);
-        }
-        activity = {*o.activity,
-                    o.activityYear,
-                    loadShowerList(settings.filePath, o.showersFile),
-                    station,
-                    {}};
-        if (o.referenceDays) {
-            activity.options.windowDays = *o.referenceDays;
-            activity.options.maximumWindowDays =
-                std::max(activity.options.maximumWindowDays, *o.referenceDays);
-        }
+    ActivityRequest activity{
+        *o.activity, o.activityYear, loadShowerList(settings.filePath, o.showersFile), station, {}};
+    if (o.referenceDays) {
+        activity.options.windowDays = *o.referenceDays;
+        activity.options.maximumWindowDays =
+            std::max(activity.options.maximumWindowDays, *o.referenceDays);
     }
-    requireRegularFile("Cannot read data file", *o.dataFile);
-    if (o.outputDir) {
-        std::error_code ec;
-        std::filesystem::current_path(*o.outputDir, ec);
-        if (ec) {
-            throwIoError(FileOperation::ChangeFolder, *o.outputDir, ec.value());
-        }
-    }
+    return activity;
+}
 
-    ws.textReportStale = true;
-
-    CliView view;
-    // One run writes each output once: the ten-minute rows need not stay.
-    Recompute pipeline(ws, view, Progress(), RowRetention::WriteAndRelease);
-    pipeline.recompute(dataFile);
-    if (o.rmobMonthly) {
-        const std::string warning = stationWarningText(station);
-        if (!warning.empty()) {
-            std::cerr << warning << std::endl;
-        }
-        pipeline.writeMonthlyRmobFiles(station, "", o.colorgramme, o.manualMaximum);
-    } else if (o.colorgramme) {
-        writeColorgrammes(buildColorgrammes(ws.hours, settings), "", o.manualMaximum);
-    }
-
-    std::vector<std::string> activityLines;
-    if (o.activity) {
-        activityLines = runActivityCommand(ws.hours, settings, activity);
-    }
-
-    // Field by field: the first and the last line of a file without line
-    // ends are the whole file, and need no third copy here.
-    const Summary& s = view.summary;
+void printSummary(const Summary& s, const std::vector<std::string>& activityLines) {
     for (auto [name, value] :
          {std::pair<const char*, const std::string*>{"StartData", &s.firstLine},
           {"StartDay", &s.firstSlot},
@@ -388,11 +333,66 @@ int run(const Options& o) {
         writeStdout("\n");
     }
     flushStdout();
-    // Every file is closed and the summary is out. Freeing the half million
-    // nodes of a decade of data one by one would only delay the exit: the
-    // system takes the memory back at once.
-    std::fflush(stderr);
-    std::_Exit(0);
+}
+
+// The pictures and the monthly files the options ask for, beside the outputs.
+void writeMonthlyOutputs(const Options& o, const UtHourList& hours, const StationInfo& station,
+                         const OutputWriter& writer) {
+    if (o.rmobMonthly) {
+        const std::string warning = stationWarningText(station);
+        if (!warning.empty()) {
+            std::cerr << warning << std::endl;
+        }
+        writer.writeRmobMonthlyFiles(rmobMonthlyFiles(hours, station));
+    }
+    if (o.colorgramme) {
+        writer.writeColorgrammes(buildColorgrammes(hours), o.manualMaximum);
+    }
+}
+
+int runDataFile(const Options& o, const Settings& settings) {
+    const StationInfo station = loadCliStation(o, settings);
+    std::optional<ActivityRequest> activity;
+    if (o.activity) {
+        activity = activityRequestOf(o, settings, station);
+    }
+    requireRegularFile("Cannot read data file", *o.dataFile);
+
+    // The ten-minute table goes to its file as the rows are read; the
+    // other four follow, in the order the window writes them.
+    const OutputWriter writer(o.outputDir.value_or(""));
+    TextFileWriter table = writer.open(Output::TenMinuteTable);
+    RunRequest request;
+    request.dataFile = *o.dataFile;
+    request.settings = settings;
+    request.onMessage = printMessage;
+    request.tenMinuteTableSink = [&table](std::string_view piece) { table.write(piece); };
+    const RunResult result = runReport(request);
+    table.close();
+    writeOutputs(result, {Output::TextReport, Output::Rmob, Output::HourTable, Output::NoObsList},
+                 writer);
+    writeMonthlyOutputs(o, result.hours, station, writer);
+    std::vector<std::string> activityLines;
+    if (activity) {
+        activityLines = runActivityCommand(result.hours, *activity, writer);
+    }
+    printSummary(result.summary, activityLines);
+    return 0;
+}
+
+int run(const Options& o) {
+    const Settings settings = loadCliSettings(o);
+    if (o.writeSettings) {
+        Settings out = settings;
+        out.filePath = *o.writeSettings;
+        saveSettings(out);
+        return 0;
+    }
+    if (o.showSettings) {
+        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(settings))), true);
+        return 0;
+    }
+    return runDataFile(o, settings);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// Program-wide constants: version texts, the names of the output files, and
-// the marks that gap rows carry.
+// Program-wide constants: version texts and the names of the output files.
 
 constexpr bool DebugMode = false; // build-time switch: shows the debug menu
 
@@ -15,7 +14,3 @@ inline constexpr const char* kHourTableFile = "report60.csv";
 inline constexpr const char* kReportTextFile = "velkreport.txt";
 inline constexpr const char* kRmobFile = "rmob.txt";
 inline constexpr const char* kNoObsFile = "NoObsList.txt";
-inline constexpr const char* kTempFile = "TMPReport.$$$";
-
-inline constexpr const char* kGapFileName = "NoFile";  // FileName of a gap row
-inline constexpr const char* kGapRemark = "NoObserve"; // Remark of a gap row

@@ -2,6 +2,7 @@
 
 #include "shared/CodePage.h"
 #include "shared/FileNames.h"
+#include "shared/LineReader.h"
 #include "shared/TextFile.h"
 #include "shared/Utf8CodePoints.h"
 
@@ -109,7 +110,7 @@ StationInfo loadStationInfo(const std::string& path) {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
-    forEachLine(text, false, [&](std::string_view line) {
+    forEachLine(text, [&](std::string_view line) {
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
             return;

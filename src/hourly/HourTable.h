@@ -1,76 +1,58 @@
 #pragma once
-// Hour rows folded from the ten-minute rows, their rates and flags, and the
-// hourly table. The list follows the program's list convention; an index from
-// hour key to row keeps folding constant-time per row.
+// The hour rows of a station: each clock hour of the data file's own clock
+// with the sums of its ten-minute slots, and the hourly table (report60.csv).
+//
+// Rows are folded in as the slot settler hands them on, in time order; the
+// table is kept in hour order, one row per hour. Rates and errors are worked
+// out from the sums when they are written.
 
-#include "data/TenMinuteTable.h"
+#include "data/TenMinuteRow.h"
+#include "shared/Time.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 struct HourRow {
-    std::string time; // hour key "yyyymmddhh", local time
-    // Sums of the ten-minute counts: 64-bit, since a merged slot may already
-    // exceed 32 bits. Rates and errors are worked out from them when needed.
+    Hour hour{}; // the hour the slots start in, in the data file's clock
+    // Sums of the slots: 64-bit, since one merged slot may already exceed 32 bits.
     std::int64_t echo = 0;
     std::int64_t longEcho = 0;
     std::int64_t otherData = 0;
     std::int64_t observedMinutes = 0;
-    bool aboveNoise = false; // ObsTime > noise threshold, set by computeRates
-    std::string remark;      // distinct remarks of the hour, in the order met
-    std::unique_ptr<HourRow> next;
+    std::string remark; // the distinct remarks of the hour, in the order met
 
     bool underHour() const { return observedMinutes < 60; }
     double echoRate() const; // echoes per hour; 0 without observed minutes
-
-    // Nodes come from a pool (shared/NodePool.h).
-    static void* operator new(std::size_t size);
-    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 class HourTable {
 public:
-    HourTable() = default;
-    ~HourTable();
-    HourTable(const HourTable&) = delete;
-    HourTable& operator=(const HourTable&) = delete;
+    // Folds a slot into its hour: counts and minutes are added, and the
+    // slot's remark is appended unless the hour's remark holds it already.
+    void add(const TenMinuteRow& row);
 
-    std::unique_ptr<HourRow> top;
-    HourRow* cursor = nullptr;
+    // Room for this many hours, so that a long file's hours are not moved
+    // as they come.
+    void reserve(std::size_t hours) { rows_.reserve(hours); }
 
-    void init();
-    void clear();
-    void swap(HourTable& other) noexcept; // the whole content
-    void addRow(const TenMinuteRow& row);
-    // Sets every row's aboveNoise for the noise threshold (minutes).
-    void computeRates(std::int64_t threshold);
-    // Writes the hourly table; IoError on failure. onProgress is called every
-    // few thousand rows (a decade has eighty thousand).
-    void writeFile(const std::string& name, bool formatLine,
-                   const std::function<void()>& onProgress = {});
+    const std::vector<HourRow>& rows() const { return rows_; }
+    bool empty() const { return rows_.empty(); }
+    std::size_t size() const { return rows_.size(); }
+
+    // The hourly table: the header line when asked for, then one line per
+    // hour, each ended by CR LF.
+    std::string text(bool headerLine) const;
 
 private:
-    void buildIndex();
-
-    HourRow* endNode = nullptr;
-    // The hour row of the last fold, by its hour count since day 0: the rows
-    // of one hour mostly come together.
-    HourRow* lastHourRow = nullptr;
-    std::int64_t lastHour = 0;
-    // While the hours come in ascending order (as normalised rows do) a later
-    // hour is always a new one and no index is needed. The first hour out of
-    // that order builds the index, which then serves every fold until clear.
-    bool ascending = true;
-    // Hour keys as the number yyyymmddhh: equal exactly when the texts are.
-    std::unordered_map<std::int64_t, HourRow*> index;
+    std::vector<HourRow> rows_;
 };
 
-std::string hourRowText(const HourRow& row);
+// An hour as a line of the hourly table, without line end.
+void appendHourLine(std::string& out, const HourRow& row);
+std::string hourLine(const HourRow& row);
 
-inline constexpr const char* kHourHeaderLine =
+inline constexpr std::string_view kHourHeaderLine =
     "#Time,Echo,LongEcho,OtherData,ObsTime,HR(Echo),HR(LongEcho),HR(OtherData),Err(Echo),"
     "Err(LongEcho),Err(OtherData)";

@@ -1,18 +1,17 @@
 #pragma once
-// The colorgramme model: each UT month of the hour rows as a grid of days by UT
-// hours, holding exactly what the first RMOB table shows for each hour. The
-// rows are shifted to UT and their cells decided by the same rules as that
-// table, so the picture and the table never disagree. Unlike the table, months
-// are told apart by year as well as by month number.
+// The colorgramme model: each UT month of the hours as a grid of days by UT
+// hours, holding exactly what the first RMOB table shows for each hour: both
+// read the same UT-hour list, so the picture and the table never disagree.
+// Unlike the table, months are told apart by year as well as by month number.
 //
-// Callers build the months once per recompute (buildColorgrammes) and draw or
-// inspect them afterwards; the model holds no links into the hour list.
+// Callers build the months once per run (buildColorgrammes) and draw or
+// inspect them afterwards; the model holds no links into the hours.
 
-#include "config/Settings.h"
-#include "hourly/HourTable.h"
+#include "hourly/UtHourList.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ enum class CellState : std::uint8_t {
 struct ColorgrammeCell {
     CellState state = CellState::Unobserved;
     std::int64_t value = 0;           // the rounded hourly echo rate; 0 unless Observed
-    std::string localKey;             // local hour key "yyyymmddhh" of this UT hour
+    std::optional<Hour> localHour;    // this UT hour in the data file's clock; none past the month
     std::int64_t observedMinutes = 0; // observed minutes of the hour row; 0 without one
     std::string remark;               // the hour row's remark (bytes); empty without one
 };
@@ -36,7 +35,7 @@ constexpr int kColorgrammeHours = 24;
 struct ColorgrammeMonth {
     int year = 0;
     int month = 0;        // 1 to 12
-    int daysInMonth = 31; // days past it stay Unobserved with an empty LocalKey
+    int daysInMonth = 31; // days past it stay Unobserved without a local hour
     // Cells[day - 1][hour] for UT day 1 to 31 and UT hour 0 to 23.
     std::array<std::array<ColorgrammeCell, kColorgrammeHours>, kColorgrammeDays> cells;
     std::int64_t maximum = 0; // largest Observed value; 0 when none
@@ -48,8 +47,7 @@ struct ColorgrammeMonth {
     const ColorgrammeCell& cell(int day, int hour) const;
 };
 
-// Runs computeRates with cnf.nd (as the RMOB build does), then gathers every UT
-// month that an hour row falls in, in ascending order of year and month. A
-// month whose rows are all gap slots is still listed, all Unobserved. When
-// two rows land on one UT hour, the later row in the list wins.
-std::vector<ColorgrammeMonth> buildColorgrammes(HourTable& data, const Settings& cnf);
+// Every UT month that an hour falls in, in ascending order of year and month;
+// hours beyond the year 9999 (or before the year 1) have no month. A month
+// whose hours are all gap slots is still listed, all Unobserved.
+std::vector<ColorgrammeMonth> buildColorgrammes(const UtHourList& hours);

@@ -243,17 +243,3 @@ std::string colorgrammeFileName(int year, int month) {
     name += ".png";
     return name;
 }
-
-std::vector<std::string> writeColorgrammes(const std::vector<ColorgrammeMonth>& months,
-                                           const std::string& folder,
-                                           std::optional<double> manualMaximum) {
-    std::vector<std::string> written;
-    written.reserve(months.size());
-    for (const ColorgrammeMonth& m : months) {
-        const std::string path =
-            (std::filesystem::path(folder) / colorgrammeFileName(m.year, m.month)).string();
-        writePng(path, renderColorgramme(m, manualMaximum));
-        written.push_back(path);
-    }
-    return written;
-}

@@ -3,8 +3,8 @@
 // month is drawn at the same size and place: a title, the grid of 31 day
 // columns by 24 UT hour rows (0h at the top), day and hour labels, and a scale
 // bar labelled 0, max/2 and max. The window shows the raster as it is and maps
-// mouse positions back with colorgrammeSquareAt; the command-line tool writes
-// one file per month with writeColorgrammes.
+// mouse positions back with colorgrammeSquareAt; the output writer writes
+// one file per month.
 
 #include "reports/Colorgramme.h"
 #include "shared/RgbImage.h"
@@ -67,10 +67,3 @@ RgbImage renderColorgramme(const ColorgrammeMonth& month, std::optional<double> 
 
 // "colorgramme_YYYYMM.png".
 std::string colorgrammeFileName(int year, int month);
-
-// Writes one PNG per month into the folder (empty: the current directory) and
-// returns the paths written, in the months' order. IoError on the first file
-// that cannot be written.
-std::vector<std::string> writeColorgrammes(const std::vector<ColorgrammeMonth>& months,
-                                           const std::string& folder,
-                                           std::optional<double> manualMaximum);

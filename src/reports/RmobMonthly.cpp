@@ -1,13 +1,9 @@
 #include "reports/RmobMonthly.h"
 
-#include "shared/Backup.h"
-#include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
-#include "shared/TextFile.h"
 #include "shared/Utf8CodePoints.h"
 
 #include <chrono>
-#include <map>
 #include <stdexcept>
 #include <string_view>
 
@@ -19,11 +15,6 @@ constexpr std::array<const char*, 12> kMonthAbbrev = {"jan", "feb", "mar", "apr"
                                                       "jul", "aug", "sep", "oct", "nov", "dec"};
 
 constexpr const char* kNoValueCell = "??? |";
-
-void appendTwoDigits(std::string& out, int value) {
-    out += static_cast<char>('0' + value / 10 % 10);
-    out += static_cast<char>('0' + value % 10);
-}
 
 RmobMonthTable emptyTable(UtMonth month) {
     RmobMonthTable table;
@@ -75,14 +66,6 @@ std::string blockValue(const StationInfo& station, const StationField& field) {
     return toLatin1(text);
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) {
-        return name;
-    }
-    const char last = folder.back();
-    return (last == '/' || last == '\\') ? folder + name : folder + "/" + name;
-}
-
 } // namespace
 
 int daysInMonth(UtMonth month) {
@@ -95,58 +78,51 @@ int daysInMonth(UtMonth month) {
     return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
-std::vector<RmobMonthTable> buildRmobMonthTables(HourTable& data, const Settings& cnf) {
-    if (!data.top) {
-        data.init();
-    }
-    data.computeRates(cnf.noiseMinutes);
-    std::map<UtMonth, RmobMonthTable> tables;
-    // Rows come mostly in time order, so the month of the previous row is the
-    // likely one; the map is searched only when the month changes.
-    auto current = tables.end();
-    const double shift = static_cast<double>(cnf.utOffsetHours) / 24.0;
-    for (data.cursor = data.top.get(); data.cursor->next; data.cursor = data.cursor->next.get()) {
-        const HourRow& row = *data.cursor;
-        // The same UT hour as the RMOB page's key: the local hour key moved by
-        // RTZ hours, with the page's rounding.
-        const DateTimeParts ut = decodeDateTime(hourKeyToDateTime(row.time) + shift);
-        if (ut.year < 0 || ut.year > 9999) {
+std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours) {
+    std::vector<RmobMonthTable> tables;
+    // The hours come in UT order, so each month is built in one stretch.
+    for (const UtHour& hour : hours.hours()) {
+        const std::optional<CalendarHour> ut = hour.utCalendar();
+        if (!ut) {
             continue; // no four-digit year to name the file by
         }
-        const UtMonth month{ut.year, ut.month};
-        if (current == tables.end() || current->first != month) {
-            current = tables.find(month);
-            if (current == tables.end()) {
-                current = tables.emplace(month, emptyTable(month)).first;
-            }
+        const UtMonth month{static_cast<int>(ut->year), ut->month};
+        if (tables.empty() || tables.back().month != month) {
+            tables.push_back(emptyTable(month));
         }
         // An hour of gap slots only leaves its cell alone, as on the page; it
         // still brings its month into the list.
-        if (row.remark == kGapRemark && row.observedMinutes == 0) {
+        if (hour.state == HourState::Gap) {
             continue;
         }
         std::optional<std::int64_t>& cell =
-            current->second.days[static_cast<size_t>(ut.day - 1)][static_cast<size_t>(ut.hour)];
-        if (row.aboveNoise) {
-            cell = roundHalfAway(row.echoRate());
+            tables.back().days[static_cast<size_t>(ut->day - 1)][static_cast<size_t>(ut->hour)];
+        if (hour.state == HourState::Observed) {
+            cell = roundHalfAway(hour.rate());
         } else {
             cell.reset();
         }
     }
-    std::vector<RmobMonthTable> ordered;
-    ordered.reserve(tables.size());
-    for (auto& [month, table] : tables) {
-        ordered.push_back(std::move(table));
-    }
-    return ordered;
+    return tables;
 }
 
-std::vector<UtMonth> rmobMonthlyMonths(HourTable& data, const Settings& cnf) {
+std::vector<UtMonth> rmobMonthlyMonths(const UtHourList& hours) {
     std::vector<UtMonth> months;
-    for (const RmobMonthTable& t : buildRmobMonthTables(data, cnf)) {
+    for (const RmobMonthTable& t : buildRmobMonthTables(hours)) {
         months.push_back(t.month);
     }
     return months;
+}
+
+RmobMonthTable rmobMonthTable(const UtHourList& hours, UtMonth month) {
+    // Checked before anything is computed.
+    daysInMonth(month);
+    for (RmobMonthTable& t : buildRmobMonthTables(hours)) {
+        if (t.month == month) {
+            return std::move(t);
+        }
+    }
+    return emptyTable(month);
 }
 
 std::string rmobMonthlyHeadLine(int month) {
@@ -217,16 +193,6 @@ std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const Sta
     return lines;
 }
 
-std::vector<std::string> rmobMonthlyLines(HourTable& data, const Settings& cnf,
-                                          const StationInfo& station, UtMonth month) {
-    for (const RmobMonthTable& t : buildRmobMonthTables(data, cnf)) {
-        if (t.month == month) {
-            return rmobMonthlyLines(t, station);
-        }
-    }
-    return rmobMonthlyLines(emptyTable(month), station);
-}
-
 std::string rmobMonthlyBaseName(const std::string& observer, UtMonth month) {
     std::string name;
     forEachUtf8CodePoint(trimmed(observer), [&](long cp) {
@@ -253,28 +219,15 @@ std::string rmobMonthlyFileName(const std::string& observer, UtMonth month) {
     return rmobMonthlyBaseName(observer, month) + ".TXT";
 }
 
-std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settings& cnf,
-                                                   const StationInfo& station,
-                                                   const std::string& folder) {
-    std::vector<RmobMonthlyFile> written;
-    for (const RmobMonthTable& table : buildRmobMonthTables(data, cnf)) {
-        const std::string path =
-            joinPath(folder, rmobMonthlyFileName(station.observer, table.month));
-        backupFile(path);
-        writeLinesToFile(path, rmobMonthlyLines(table, station));
-        written.push_back({table.month, path});
-    }
-    return written;
+RmobMonthlyFile rmobMonthlyFile(const RmobMonthTable& table, const StationInfo& station) {
+    return {table.month, rmobMonthlyFileName(station.observer, table.month),
+            rmobMonthlyLines(table, station)};
 }
 
-RmobMonthlyFile writeRmobMonthlyFile(HourTable& data, const Settings& cnf,
-                                     const StationInfo& station, UtMonth month,
-                                     const std::string& folder) {
-    // Checked before anything is computed or backed up.
-    daysInMonth(month);
-    const std::string path = joinPath(folder, rmobMonthlyFileName(station.observer, month));
-    std::vector<std::string> lines = rmobMonthlyLines(data, cnf, station, month);
-    backupFile(path);
-    writeLinesToFile(path, lines);
-    return {month, path};
+std::vector<RmobMonthlyFile> rmobMonthlyFiles(const UtHourList& hours, const StationInfo& station) {
+    std::vector<RmobMonthlyFile> files;
+    for (const RmobMonthTable& table : buildRmobMonthTables(hours)) {
+        files.push_back(rmobMonthlyFile(table, station));
+    }
+    return files;
 }

@@ -6,12 +6,11 @@
 // always "??? " (readers split on "|" and parse integers, so no remarks).
 //
 // Callers: loadStationInfo, show stationWarningText if it is not empty, then
-// writeRmobMonthlyFiles. The builders below serve tests and previews.
+// write the files of rmobMonthlyFiles (the output writer does).
 
 #include "config/ProgramInfo.h"
-#include "config/Settings.h"
 #include "config/StationInfo.h"
-#include "hourly/HourTable.h"
+#include "hourly/UtHourList.h"
 
 #include <array>
 #include <compare>
@@ -38,11 +37,13 @@ struct RmobMonthTable {
     std::vector<std::array<std::optional<std::int64_t>, 24>> days;
 };
 
-// Runs computeRates(cnf.nd) and sorts every hour row into its UT month, day and
-// hour in one pass. Months ascending; only months that hold an hour row.
-std::vector<RmobMonthTable> buildRmobMonthTables(HourTable& data, const Settings& cnf);
-// The UT months the hour rows touch, ascending.
-std::vector<UtMonth> rmobMonthlyMonths(HourTable& data, const Settings& cnf);
+// Sorts every hour into its UT month, day and hour. Months ascending; only
+// months that hold an hour (hours beyond the year 9999 have none).
+std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours);
+// The UT months the hours touch, ascending.
+std::vector<UtMonth> rmobMonthlyMonths(const UtHourList& hours);
+// The table of one month; a month without hours has no values.
+RmobMonthTable rmobMonthTable(const UtHourList& hours, UtMonth month);
 
 // The number of days of a month (28 to 31). Here and below a month outside
 // 1 to 12 is std::out_of_range.
@@ -59,11 +60,6 @@ std::vector<std::string> rmobStationBlock(const StationInfo& station);
 
 // The whole file of one month, lines without their line ends.
 std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station);
-// The same for one month of the hour rows; a month without rows gives every
-// day as "??? ".
-std::vector<std::string> rmobMonthlyLines(HourTable& data, const Settings& cnf,
-                                          const StationInfo& station, UtMonth month);
-
 // "<Observer>_<MMYYYY>rmob": the observer name (blanks around it dropped) with
 // blanks and every character that is not safe in a file name turned into "_";
 // "unknown" when the name is empty.
@@ -71,21 +67,12 @@ std::string rmobMonthlyBaseName(const std::string& observer, UtMonth month);
 // The base name plus ".TXT".
 std::string rmobMonthlyFileName(const std::string& observer, UtMonth month);
 
+// The file of one month, named for the station's observer.
 struct RmobMonthlyFile {
     UtMonth month;
-    std::string path; // the folder joined with the file name
+    std::string fileName;
+    std::vector<std::string> lines; // without their line ends
 };
-
-// Writes one file per UT month of the hour rows into the folder ("" is the
-// current folder), CR LF line ends, each after the backup rule. Returns the
-// written files in month order; none when there are no hour rows. IoError when
-// a file cannot be written (files of earlier months stay written).
-std::vector<RmobMonthlyFile> writeRmobMonthlyFiles(HourTable& data, const Settings& cnf,
-                                                   const StationInfo& station,
-                                                   const std::string& folder);
-// Writes the file of one UT month into the folder, byte for byte what
-// writeRmobMonthlyFiles writes for it; a month without hour rows gets every
-// hour as "??? ". IoError when the file cannot be written.
-RmobMonthlyFile writeRmobMonthlyFile(HourTable& data, const Settings& cnf,
-                                     const StationInfo& station, UtMonth month,
-                                     const std::string& folder);
+RmobMonthlyFile rmobMonthlyFile(const RmobMonthTable& table, const StationInfo& station);
+// One file per UT month of the hours, in month order; none without hours.
+std::vector<RmobMonthlyFile> rmobMonthlyFiles(const UtHourList& hours, const StationInfo& station);

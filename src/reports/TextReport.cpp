@@ -1,6 +1,5 @@
 #include "reports/TextReport.h"
 
-#include "shared/DateTime.h"
 #include "shared/NumberFormat.h"
 
 #include <array>
@@ -16,44 +15,30 @@ namespace {
 
 constexpr int kHours = 24;
 constexpr std::size_t kLineWidth = 3 + 4 * kHours; // 99
-constexpr std::string_view kGapRemark = "NoObserve";
 
 using Cells = std::array<std::string, kHours>;
 
-void appendTwoDigits(std::string& out, std::int64_t value) {
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-}
+struct DayCells {
+    Cells count, longEcho, otherData;
+};
 
 std::string heading(const char* label, std::int32_t shift) {
-    // Reduce first so that no int32 shift can overflow the sum.
+    // Reduced first, so that no stored time zone can overflow the sum.
     const std::int64_t reduced = static_cast<std::int64_t>(shift) % kHours;
     std::string out = label;
     out += ' ';
     for (int h = 0; h < kHours; ++h) {
         out += "  ";
-        appendTwoDigits(out, ((h + reduced) % kHours + kHours) % kHours);
+        appendTwoDigits(out, static_cast<int>(((h + reduced) % kHours + kHours) % kHours));
     }
     return out;
 }
 
-// Right-aligns text in four places; wider text stays as it is.
-std::string padLeft4(std::string text) {
-    if (text.size() < 4) {
-        text.insert(0, 4 - text.size(), ' ');
-    }
-    return text;
-}
-
+// Right-aligned in four places; a longer number stays whole.
 std::string intCell(std::int64_t value) {
-    char digits[kIntRoom];
-    const auto n = static_cast<std::size_t>(putInt(digits, value) - digits);
-    std::string cell;
-    if (n < 4) {
-        cell.assign(4 - n, ' ');
-    }
-    cell.append(digits, n);
-    return cell;
+    std::string digits;
+    appendInt(digits, value);
+    return digits.size() < 4 ? std::string(4 - digits.size(), ' ') + digits : digits;
 }
 
 std::string rateCell(double rate) {
@@ -61,67 +46,46 @@ std::string rateCell(double rate) {
     appendInt(text, roundHalfAway(rate));
     // The mark goes right before the first digit, after any minus sign.
     text.insert(text.find_first_of("0123456789"), 1, '%');
-    return padLeft4(std::move(text));
+    return text.size() < 4 ? std::string(4 - text.size(), ' ') + text : text;
 }
 
-// Two decimal digits of the key at index from; -1 when absent or not digits.
-int keyNumber(const std::string& key, std::size_t from) {
-    if (key.size() < from + 2) {
-        return -1;
+// Two blanks and the first two bytes of the remark (after a leading
+// "NoObserve") over "--". Bytes, not characters: a double-byte character
+// shows as its two bytes.
+std::string noiseCell(std::string_view remark) {
+    if (remark.starts_with(kGapRemark)) {
+        remark.remove_prefix(kGapRemark.size());
     }
-    const char a = key[from];
-    const char b = key[from + 1];
-    if (a < '0' || a > '9' || b < '0' || b > '9') {
-        return -1;
+    std::string cell = "  --";
+    for (std::size_t i = 0; i < 2 && i < remark.size(); ++i) {
+        cell[2 + i] = remark[i];
     }
-    return (a - '0') * 10 + (b - '0');
+    return cell;
 }
 
-std::string keyPart(const std::string& key, std::size_t from, std::size_t len) {
-    return from < key.size() ? key.substr(from, len) : std::string();
-}
-
-std::string_view keyView(const std::string& key, std::size_t from, std::size_t len) {
-    return from < key.size() ? std::string_view(key).substr(from, len) : std::string_view();
-}
-
-void applyCellRules(const HourRow& r, const Settings& cnf, Cells& count, Cells& longEcho,
-                    Cells& other) {
-    if (r.remark == kGapRemark && r.observedMinutes == 0) {
-        return; // an hour made only of gap rows
-    }
-    const int h = keyNumber(r.time, 8);
-    if (h < 0 || h >= kHours) {
-        return; // keys come from hourKeyOf; anything else has no column
-    }
-    if (r.aboveNoise) {
-        std::string cell =
-            (cnf.percentRates && r.underHour()) ? rateCell(r.echoRate()) : intCell(r.echo);
-        // A count of five or more digits would otherwise touch the previous cell.
-        if (cell[0] != ' ' && cell[0] != '%') {
-            cell.insert(0, 1, ' ');
-        }
-        count[h] = std::move(cell);
-        if (cnf.reportLongEcho) {
-            longEcho[h] = intCell(r.longEcho);
-        }
-        if (cnf.reportOtherData) {
-            other[h] = intCell(r.otherData);
-        }
+void fillCells(const UtHour& hour, const Settings& settings, DayCells& cells) {
+    if (hour.state == HourState::Gap) {
         return;
     }
-    // Two blanks and the first two bytes of the remark (after a leading
-    // "NoObserve") followed by "--". Bytes, not characters: a double-byte
-    // character shows as its two bytes.
-    std::string_view note = r.remark;
-    if (note.starts_with(kGapRemark)) {
-        note.remove_prefix(kGapRemark.size());
+    const HourRow& row = *hour.row;
+    const auto h = static_cast<std::size_t>(calendarHourOf(row.hour).hour);
+    if (hour.state == HourState::BelowNoise) {
+        cells.count[h] = noiseCell(row.remark);
+        return;
     }
-    char cell[4] = {' ', ' ', '-', '-'};
-    for (std::size_t i = 0; i < 2 && i < note.size(); ++i) {
-        cell[2 + i] = note[i];
+    std::string cell =
+        (settings.percentRates && row.underHour()) ? rateCell(hour.rate()) : intCell(row.echo);
+    // A count of five or more digits would otherwise touch the previous cell.
+    if (cell[0] != ' ' && cell[0] != '%') {
+        cell.insert(0, 1, ' ');
     }
-    count[h].assign(cell, sizeof cell);
+    cells.count[h] = std::move(cell);
+    if (settings.reportLongEcho) {
+        cells.longEcho[h] = intCell(row.longEcho);
+    }
+    if (settings.reportOtherData) {
+        cells.otherData[h] = intCell(row.otherData);
+    }
 }
 
 void blankZeros(Cells& cells) {
@@ -141,92 +105,82 @@ std::string tableLine(std::string prefix, const Cells& cells) {
     return out;
 }
 
+void appendDayLines(int day, DayCells& cells, const Settings& settings,
+                    std::vector<std::string>& lines) {
+    std::string prefix;
+    appendTwoDigits(prefix, day);
+    prefix += ' ';
+    lines.push_back(tableLine(std::move(prefix), cells.count));
+    if (settings.reportLongEcho) {
+        blankZeros(cells.longEcho);
+        lines.push_back(tableLine("   ", cells.longEcho));
+    }
+    if (settings.reportOtherData) {
+        blankZeros(cells.otherData);
+        lines.push_back(tableLine("   ", cells.otherData));
+    }
+}
+
 } // namespace
 
-void buildTextReport(HourTable& data, const Settings& cnf, std::vector<std::string>& view) {
-    data.computeRates(cnf.noiseMinutes);
-    buildTextReportFromRated(data, cnf, view);
-}
+std::vector<std::string> buildTextReport(const UtHourList& hours, const Settings& settings) {
+    std::vector<std::string> lines;
+    lines.push_back(heading("LT", 0));
+    lines.push_back(heading("UT", hours.utOffsetHours()));
+    lines.emplace_back(kLineWidth, '-');
 
-void buildTextReportFromRated(const HourTable& data, const Settings& cnf,
-                              std::vector<std::string>& view) {
-    view.clear();
-    view.push_back(heading("LT", 0));
-    view.push_back(heading("UT", cnf.utOffsetHours));
-    view.emplace_back(kLineWidth, '-');
-
-    std::string lastMonth = "aa";
-    Cells count;
-    Cells longEcho;
-    Cells other;
-    // A walk of its own rather than the list's cursor: the hours are only
-    // read, so the report can be built beside other readers of them.
-    const HourRow* at = data.top.get();
-    while (at && at->next) {
-        const std::string& firstKey = at->time;
-        const std::string day = keyPart(firstKey, 4, 4);
-        const std::string month = keyPart(firstKey, 4, 2);
-        if (month != lastMonth) {
-            const int m = keyNumber(firstKey, 4);
-            std::string line = (m >= 1 && m <= 12)
-                                   ? std::string(kLongMonthNames[static_cast<std::size_t>(m - 1)])
-                                   : std::string();
+    // Days and months of the data file's clock; a month line comes whenever
+    // the month number changes, whatever the year.
+    int lastMonth = 0;
+    const std::vector<UtHour>& list = hours.hours();
+    for (auto at = list.begin(); at != list.end();) {
+        const CalendarHour first = calendarHourOf(at->local());
+        if (first.month != lastMonth) {
+            std::string line(kLongMonthNames[static_cast<std::size_t>(first.month - 1)]);
             line += ' ';
-            line += keyPart(firstKey, 0, 4);
-            view.push_back(std::move(line));
-            lastMonth = month;
+            line += hourKeyText(at->local()).substr(0, 4);
+            lines.push_back(std::move(line));
+            lastMonth = first.month;
         }
-        std::string dayPrefix = keyPart(firstKey, 6, 2);
-        dayPrefix += ' ';
-
-        count.fill("  --");
-        longEcho.fill("    ");
-        other.fill("    ");
-        while (at && at->next && keyView(at->time, 4, 4) == day) {
-            applyCellRules(*at, cnf, count, longEcho, other);
-            at = at->next.get();
+        DayCells cells;
+        cells.count.fill("  --");
+        cells.longEcho.fill("    ");
+        cells.otherData.fill("    ");
+        for (; at != list.end(); ++at) {
+            const CalendarHour c = calendarHourOf(at->local());
+            if (c.month != first.month || c.day != first.day) {
+                break;
+            }
+            fillCells(*at, settings, cells);
         }
-        if (cnf.reportLongEcho) {
-            blankZeros(longEcho);
-        }
-        if (cnf.reportOtherData) {
-            blankZeros(other);
-        }
-
-        view.push_back(tableLine(std::move(dayPrefix), count));
-        if (cnf.reportLongEcho) {
-            view.push_back(tableLine("   ", longEcho));
-        }
-        if (cnf.reportOtherData) {
-            view.push_back(tableLine("   ", other));
-        }
+        appendDayLines(first.day, cells, settings, lines);
     }
-
-    narrowReport(view);
+    narrowReport(lines);
+    return lines;
 }
 
-void narrowReport(std::vector<std::string>& view) {
+void narrowReport(std::vector<std::string>& lines) {
     // Index 2 is the separator and index 3 the first month line: neither is
     // examined, and the month line is never cut.
     std::array<bool, kHours> narrow;
     narrow.fill(true);
     int remaining = kHours;
-    for (std::size_t i = 0; i < view.size() && remaining > 0; ++i) {
+    for (std::size_t i = 0; i < lines.size() && remaining > 0; ++i) {
         if (i == 2 || i == 3) {
             continue;
         }
-        const std::string& line = view[i];
-        for (int j = 0; j < kHours; ++j) {
-            if (!narrow[static_cast<std::size_t>(j)]) {
+        const std::string& line = lines[i];
+        for (std::size_t j = 0; j < kHours; ++j) {
+            if (!narrow[j]) {
                 continue;
             }
-            const std::size_t p = static_cast<std::size_t>(4 * j + 3);
+            const std::size_t p = 4 * j + 3;
             // Past the end counts as neither a blank nor a digit.
             const bool firstBlank = p < line.size() && line[p] == ' ';
             const bool secondDigit =
                 p + 1 < line.size() && line[p + 1] >= '0' && line[p + 1] <= '9';
             if (!firstBlank || secondDigit) {
-                narrow[static_cast<std::size_t>(j)] = false;
+                narrow[j] = false;
                 --remaining;
             }
         }
@@ -234,22 +188,20 @@ void narrowReport(std::vector<std::string>& view) {
     if (remaining == 0) {
         return;
     }
-
     // Each line is rebuilt once from its kept bytes, so the pass stays linear.
     std::string kept;
-    for (std::size_t i = 0; i < view.size(); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 3) {
             continue;
         }
-        std::string& line = view[i];
+        std::string& line = lines[i];
         kept.clear();
         kept.reserve(line.size());
         for (std::size_t p = 0; p < line.size(); ++p) {
             const bool cellStart = p >= 3 && (p - 3) % 4 == 0 && (p - 3) / 4 < kHours;
-            if (cellStart && narrow[(p - 3) / 4]) {
-                continue;
+            if (!(cellStart && narrow[(p - 3) / 4])) {
+                kept += line[p];
             }
-            kept += line[p];
         }
         line.swap(kept);
     }

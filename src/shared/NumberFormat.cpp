@@ -132,6 +132,34 @@ void appendInt(std::string& out, std::int64_t value) {
     out.append(buf, static_cast<size_t>(putInt(buf, value) - buf));
 }
 
+void appendTwoDigits(std::string& out, int value) {
+    out.append(&kDigitPairs[2 * value], 2);
+}
+
+void appendCountsAndRates(std::string& out, const std::int64_t (&counts)[4],
+                          const std::array<double, 6>& rates) {
+    // Through a buffer on the stack: a decade's tables have five million of
+    // these numbers.
+    char numbers[4 * (1 + kIntRoom) + 6 * (1 + kFixed2Room)];
+    char* p = numbers;
+    for (std::int64_t count : counts) {
+        *p++ = ',';
+        p = putInt(p, count);
+    }
+    for (double value : rates) {
+        *p++ = ',';
+        if (char* end = putFixed2(p, value)) {
+            p = end;
+            continue;
+        }
+        // A value close to a half cent takes the exact way.
+        out.append(numbers, static_cast<std::size_t>(p - numbers));
+        out += formatFixed2Exact(value);
+        p = numbers;
+    }
+    out.append(numbers, static_cast<std::size_t>(p - numbers));
+}
+
 std::int64_t roundHalfAway(double value) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < 9e15)) {

@@ -5,6 +5,7 @@
 // the double lies below it). Runs millions of times on a decade of data, so the
 // common case avoids printf.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,14 @@ inline constexpr int kFixed2Room = 17;
 inline constexpr int kIntRoom = 20;
 char* putFixed2(char* out, double value);
 char* putInt(char* out, std::int64_t value);
+
+// Appends a value of 0 to 99 in two digits.
+void appendTwoDigits(std::string& out, int value);
+
+// Appends the four counts, then the six values with two decimals, each after
+// a comma: the middle of a line of the ten-minute and the hourly tables.
+void appendCountsAndRates(std::string& out, const std::int64_t (&counts)[4],
+                          const std::array<double, 6>& rates);
 
 // Rounds to a whole number with halves away from zero, on the same 18-digit
 // decimal view as appendFixed2 (so 12.5 gives 13 and 2.4999999999999999 stays 2).

@@ -232,7 +232,7 @@ else
 fi
 run "$noperm" "$WORK/day.csv"
 expect_status 1 $? "folder without write permission"
-expect_grep "Cannot create 'report10.csv': Permission denied" "$WORK/err" \
+expect_grep "Cannot create '$noperm/report10.csv': Permission denied" "$WORK/err" \
     "unwritable folder names the file"
 
 for name in velkreport.txt rmob.txt report10.csv report60.csv NoObsList.txt; do
@@ -240,7 +240,7 @@ for name in velkreport.txt rmob.txt report10.csv report60.csv NoObsList.txt; do
     mkdir -p "$WORK/dir/$name"
     run "$WORK/dir" "$WORK/day.csv"
     expect_status 1 $? "output $name is a folder"
-    expect_grep "'$name': Is a directory" "$WORK/err" "folder $name named"
+    expect_grep "'$WORK/dir/$name': Is a directory" "$WORK/err" "folder $name named"
 done
 
 if [ -w /dev/full ]; then
@@ -251,7 +251,7 @@ if [ -w /dev/full ]; then
         { echo bad; small; } >"$WORK/dayplus.csv" # NoObsList.txt gets a line
         run "$WORK/full" "$WORK/dayplus.csv"
         expect_status 1 $? "$name on a full disk"
-        expect_grep "'$name': No space left on device" "$WORK/err" "full disk names $name"
+        expect_grep "'$WORK/full/$name': No space left on device" "$WORK/err" "full disk names $name"
         [ -L "$WORK/full/$name" ] && ok || bad "the link $name was replaced"
     done
     "$CLI" --version >/dev/full 2>"$WORK/err"
@@ -278,7 +278,8 @@ cp "$WORK/fill/report10.csv" "$WORK/previous10"
     exec "$CLI" --settings "$WORK/defaults.ini" -C "$WORK/fill" "$WORK/day.csv" >"$WORK/out" 2>"$WORK/err"
 )
 expect_status 1 $? "disk full while writing"
-expect_grep "Cannot write 'report10.csv': File too large" "$WORK/err" "full disk names the table"
+expect_grep "Cannot write '$WORK/fill/report10.csv': File too large" "$WORK/err" \
+    "full disk names the table"
 cmp -s "$WORK/previous10" "$WORK/fill/report10.bak" && ok || bad "previous table not kept as .bak"
 [ ! -e "$WORK/fill/report10.csv" ] && ok || bad "a cut-off report10.csv was left"
 

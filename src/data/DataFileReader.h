@@ -1,0 +1,42 @@
+#pragma once
+// Reads a data file: every line is read into a row or set aside, the rows are
+// put in their slots (SlotSettler) and handed on one by one. Nothing of the
+// rows is kept here: the caller folds or writes each as it comes, so a decade
+// of data costs the memory of what the caller keeps.
+//
+// A Ctrl-Z (code 26) ends the data: what stands before it on its line is still
+// read, nothing after it. The lines after it still count as lines of the file.
+
+#include "data/SlotSettler.h"
+#include "shared/Messages.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class LineReader;
+
+// What reading a data file found besides its rows.
+struct DataFileReading {
+    // Unreadable and implausible lines in file order, then the rows that the
+    // slots could not reach, each as its line was read.
+    std::vector<std::string> rejectedLines;
+    std::size_t lineCount = 0; // every line of the file, blank and rejected ones included
+    std::string firstLine;     // the file's first line; empty when it has none
+    std::string lastLine;      // the file's last line, after an end mark too
+    bool endMarkMet = false;   // a Ctrl-Z ended the data
+};
+
+struct DataFileHandlers {
+    SlotSettler::Sink onRow;   // each slot, gap rows included, in time order
+    MessageCallback onMessage; // implausible lines; none: standard error
+    // Called every few thousand lines with the share of the file read (0 to
+    // 1); it may throw to stop the reading.
+    std::function<void(double share)> onProgress;
+};
+
+DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers);
+// The same over a text in memory.
+DataFileReading readDataText(std::string_view text, const DataFileHandlers& handlers);

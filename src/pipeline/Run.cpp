@@ -1,0 +1,178 @@
+#include "pipeline/Run.h"
+
+#include "data/DataFileReader.h"
+#include "data/TenMinuteTableFormatter.h"
+#include "reports/Rmob.h"
+#include "reports/TextReport.h"
+#include "shared/LineReader.h"
+
+#include <algorithm>
+#include <future>
+#include <optional>
+
+namespace {
+
+// The reading is most of a run; the rest is the reports of the hours.
+constexpr double kReadingShare = 0.8;
+
+// What each settled slot goes into, as it comes.
+struct SlotFolding {
+    explicit SlotFolding(const RunRequest& request, std::uint64_t expectedBytes) {
+        // Six data lines of some fifty bytes make an hour; room reserved
+        // that is never used costs no memory.
+        hours->reserve(static_cast<std::size_t>(expectedBytes / 150));
+        if (!request.wants(Output::TenMinuteTable)) {
+            return;
+        }
+        auto sink = request.tenMinuteTableSink;
+        if (!sink) {
+            // A table line is some 1.6 times its data line.
+            table.reserve(static_cast<std::size_t>(expectedBytes) * 2 + 4096);
+            sink = [this](std::string_view piece) { table += piece; };
+        }
+        formatter.emplace(request.settings.tenMinuteHeaderLine, std::move(sink));
+    }
+
+    void add(const TenMinuteRow& row) {
+        hours->add(row);
+        if (row.isGap()) {
+            appendTenMinuteLine(gapLines, row);
+            gapLines += "\r\n";
+            ++gapCount;
+        }
+        if (!firstSlot) {
+            firstSlot = row.time;
+        }
+        lastSlot = row.time;
+        ++rowCount;
+        if (formatter) {
+            formatter->add(row);
+        }
+    }
+
+    void finish() {
+        if (formatter) {
+            formatter->finish();
+        }
+    }
+
+    std::shared_ptr<HourTable> hours = std::make_shared<HourTable>();
+    std::string table;
+    std::string gapLines; // the no-observation list's gap slots
+    std::size_t rowCount = 0;
+    std::size_t gapCount = 0;
+    std::optional<Timestamp> firstSlot;
+    Timestamp lastSlot{};
+    // Last, so that it goes first: its batches in flight append to table.
+    std::optional<TenMinuteTableFormatter> formatter;
+};
+
+class Run {
+public:
+    explicit Run(const RunRequest& request) : request_(request) {}
+
+    RunResult operator()();
+
+private:
+    void report(RunStep step, double fraction) const {
+        if (request_.onProgress) {
+            request_.onProgress(step, fraction);
+        }
+        if (request_.cancelRequested && request_.cancelRequested()) {
+            throw RunCancelled();
+        }
+    }
+    Summary summaryOf(const DataFileReading& reading, const SlotFolding& folding) const;
+    void makeReports(RunResult& result) const;
+
+    const RunRequest& request_;
+};
+
+RunResult Run::operator()() {
+    report(RunStep::Reading, 0.0);
+    LineReader lines(request_.dataFile, request_.keepDataBytes);
+    SlotFolding folding(request_, lines.expectedSize());
+    DataFileHandlers handlers;
+    handlers.onRow = [&folding](const TenMinuteRow& row) { folding.add(row); };
+    handlers.onMessage = request_.onMessage;
+    handlers.onProgress = [this](double share) { report(RunStep::Reading, kReadingShare * share); };
+    DataFileReading reading = readDataFile(lines, handlers);
+    report(RunStep::Reports, kReadingShare);
+
+    RunResult result;
+    result.summary = summaryOf(reading, folding);
+    if (request_.wants(Output::NoObsList)) {
+        // The lines set aside first, then the gap slots.
+        std::string rejected;
+        for (const std::string& line : reading.rejectedLines) {
+            rejected += line;
+            rejected += "\r\n";
+        }
+        result.noObsList = std::move(folding.gapLines.insert(0, rejected));
+    }
+    result.rejectedLines = std::move(reading.rejectedLines);
+    if (request_.keepDataBytes) {
+        result.dataBytes = std::make_shared<const std::string>(lines.takeBytes());
+    }
+    result.hours =
+        UtHourList(folding.hours, request_.settings.utOffsetHours, request_.settings.noiseMinutes);
+    // The reports of the hours are made while the last rows of the table are
+    // still being formatted.
+    makeReports(result);
+    folding.finish();
+    result.tenMinuteTable = std::move(folding.table);
+    report(RunStep::Done, 1.0);
+    return result;
+}
+
+Summary Run::summaryOf(const DataFileReading& reading, const SlotFolding& folding) const {
+    Summary summary;
+    summary.firstLine = reading.firstLine;
+    summary.lastLine = reading.lastLine;
+    // A file without a single row leaves both times empty; the run goes on so
+    // that the no-observation list shows why nothing was read.
+    if (folding.firstSlot) {
+        summary.firstSlot = reportTimeText(*folding.firstSlot);
+        summary.lastSlot = reportTimeText(folding.lastSlot);
+    }
+    summary.lineCount = std::to_string(reading.lineCount);
+    summary.rowCount = std::to_string(folding.rowCount);
+    summary.gapCount = std::to_string(folding.gapCount);
+    summary.rejectedCount = std::to_string(reading.rejectedLines.size());
+    return summary;
+}
+
+void Run::makeReports(RunResult& result) const {
+    const Settings& settings = request_.settings;
+    // The three only read the hours, so they are made side by side.
+    std::future<std::vector<std::string>> rmob;
+    if (request_.wants(Output::Rmob)) {
+        rmob = std::async(std::launch::async,
+                          [&result, &settings] { return buildRmob(result.hours, settings); });
+    }
+    std::future<std::vector<std::string>> textReport;
+    if (request_.wants(Output::TextReport)) {
+        textReport = std::async(std::launch::async, [&result, &settings] {
+            return buildTextReport(result.hours, settings);
+        });
+    }
+    if (request_.wants(Output::HourTable)) {
+        result.hourTable = result.hours.table().text(settings.hourHeaderLine);
+    }
+    if (rmob.valid()) {
+        result.rmob = rmob.get();
+    }
+    if (textReport.valid()) {
+        result.textReport = textReport.get();
+    }
+}
+
+} // namespace
+
+bool RunRequest::wants(Output output) const {
+    return std::find(outputs.begin(), outputs.end(), output) != outputs.end();
+}
+
+RunResult runReport(const RunRequest& request) {
+    return Run(request)();
+}

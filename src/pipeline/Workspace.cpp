@@ -1,8 +1,0 @@
-#include "pipeline/Workspace.h"
-
-Workspace::Workspace() {
-    rows.init();
-    hours.init();
-    noObsLines.init();
-    setDefaultSettings(settings);
-}
