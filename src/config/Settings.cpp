@@ -161,51 +161,51 @@ const SettingField* findSettingField(std::string_view name) {
     return nullptr;
 }
 
-void setDefaultSettings(Settings& cnf) {
+void setDefaultSettings(Settings& settings) {
     for (const SettingField& field : kFields) {
         if (field.flag) {
-            cnf.*field.flag = field.defaultValue != 0;
+            settings.*field.flag = field.defaultValue != 0;
         } else {
-            cnf.*field.number = field.defaultValue;
+            settings.*field.number = field.defaultValue;
         }
     }
 }
 
-SettingsBytes settingsToBytes(const Settings& cnf) {
-    SettingsBytes bytes = cnf.storedAsRead;
+SettingsBytes settingsToBytes(const Settings& settings) {
+    SettingsBytes bytes = settings.storedAsRead;
     for (const SettingField& field : kFields) {
         if (field.flag) {
-            bytes[field.offset] = cnf.*field.flag ? 1 : 0;
+            bytes[field.offset] = settings.*field.flag ? 1 : 0;
         } else {
-            putInt32(bytes, field.offset, cnf.*field.number);
+            putInt32(bytes, field.offset, settings.*field.number);
         }
     }
     return bytes;
 }
 
-void settingsFromBytes(Settings& cnf, const SettingsBytes& bytes) {
-    cnf.storedAsRead = bytes;
+void settingsFromBytes(Settings& settings, const SettingsBytes& bytes) {
+    settings.storedAsRead = bytes;
     for (const SettingField& field : kFields) {
         if (field.flag) {
             // Any non-zero byte is true: older files and hand edits may hold 2 or 255.
-            cnf.*field.flag = bytes[field.offset] != 0;
+            settings.*field.flag = bytes[field.offset] != 0;
         } else {
-            cnf.*field.number = getInt32(bytes, field.offset);
+            settings.*field.number = getInt32(bytes, field.offset);
         }
     }
 }
 
-void loadSettings(Settings& cnf, const MessageCallback& onMessage) {
+void loadSettings(Settings& settings, const MessageCallback& onMessage) {
     // The file name the caller chose (the command-line tool may name another
     // file) stays; the defaults would otherwise point a later save elsewhere.
     std::string fileName;
     try {
-        fileName = cnf.filePath;
+        fileName = settings.filePath;
         SettingsBytes bytes{};
         // Read-only access: a settings file that may be read but not written
         // still holds the user's settings.
         if (readStoredPart(fileName, bytes)) {
-            settingsFromBytes(cnf, bytes);
+            settingsFromBytes(settings, bytes);
             return;
         }
         // A missing file is a first start. Anything else under that name (a
@@ -220,14 +220,14 @@ void loadSettings(Settings& cnf, const MessageCallback& onMessage) {
         // A failing message handler must not stop start-up: the defaults follow.
     }
     try {
-        setDefaultSettings(cnf);
-        cnf.filePath = std::move(fileName);
+        setDefaultSettings(settings);
+        settings.filePath = std::move(fileName);
     } catch (...) {
     }
 }
 
-void saveSettings(const Settings& cnf) {
-    const std::string& name = cnf.filePath;
+void saveSettings(const Settings& settings) {
+    const std::string& name = settings.filePath;
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
         throwIoError(FileOperation::Create, name, EISDIR);
@@ -236,7 +236,7 @@ void saveSettings(const Settings& cnf) {
     if (!f) {
         throwIoError(FileOperation::Create, name, errno);
     }
-    const SettingsBytes bytes = settingsToBytes(cnf);
+    const SettingsBytes bytes = settingsToBytes(settings);
     if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
         throwIoError(FileOperation::Write, name, errno);
     }
@@ -250,32 +250,32 @@ const char* boolText(bool value) {
     return value ? "True" : "False";
 }
 
-std::string settingsDisplayText(const Settings& cnf) {
+std::string settingsDisplayText(const Settings& settings) {
     const auto b = [](bool v) { return std::string(boolText(v)); };
     const auto i = [](std::int32_t v) { return std::to_string(v); };
     std::string text;
     appendLine(text, "設定内容");
-    appendLine(text, "設定ファイル名      ", cnf.filePath);
+    appendLine(text, "設定ファイル名      ", settings.filePath);
     appendLine(text, "ロングエコーの継続時間");
-    appendLine(text, "            LongFLE ", b(cnf.longEchoDurationKnown));
-    appendLine(text, "            LongTLE ", i(cnf.longEchoSeconds));
-    appendLine(text, "            LongFOD ", b(cnf.otherDataDurationKnown));
-    appendLine(text, "            LongTOD ", i(cnf.otherDataSeconds));
+    appendLine(text, "            LongFLE ", b(settings.longEchoDurationKnown));
+    appendLine(text, "            LongTLE ", i(settings.longEchoSeconds));
+    appendLine(text, "            LongFOD ", b(settings.otherDataDurationKnown));
+    appendLine(text, "            LongTOD ", i(settings.otherDataSeconds));
     appendLine(text, "Report TEXT         ");
-    appendLine(text, "       Long を出力  ", b(cnf.reportLongEcho));
-    appendLine(text, "       Otherを出力  ", b(cnf.reportOtherData));
-    appendLine(text, "       HR出集計する ", b(cnf.percentRates));
-    appendLine(text, "          破棄する  ", i(cnf.noiseMinutes));
+    appendLine(text, "       Long を出力  ", b(settings.reportLongEcho));
+    appendLine(text, "       Otherを出力  ", b(settings.reportOtherData));
+    appendLine(text, "       HR出集計する ", b(settings.percentRates));
+    appendLine(text, "          破棄する  ", i(settings.noiseMinutes));
     appendLine(text, "Report10            ");
-    appendLine(text, "       1行目の出力  ", b(cnf.tenMinuteHeaderLine));
-    appendLine(text, "  常にファイル出力  ", b(cnf.alwaysWriteTenMinuteTable));
+    appendLine(text, "       1行目の出力  ", b(settings.tenMinuteHeaderLine));
+    appendLine(text, "  常にファイル出力  ", b(settings.alwaysWriteTenMinuteTable));
     appendLine(text, "Report60            ");
-    appendLine(text, "       1行目の出力  ", b(cnf.hourHeaderLine));
-    appendLine(text, "  常にファイル出力  ", b(cnf.alwaysWriteHourTable));
+    appendLine(text, "       1行目の出力  ", b(settings.hourHeaderLine));
+    appendLine(text, "  常にファイル出力  ", b(settings.alwaysWriteHourTable));
     appendLine(text, "RMOB                ");
-    appendLine(text, "  常にファイル出力  ", b(cnf.alwaysWriteRmob));
-    appendLine(text, "  Long Echo   出力  ", b(cnf.rmobLongEcho));
-    appendLine(text, "  Other DATA  出力  ", b(cnf.rmobOtherData));
-    appendLine(text, "  時差              ", i(cnf.utOffsetHours));
+    appendLine(text, "  常にファイル出力  ", b(settings.alwaysWriteRmob));
+    appendLine(text, "  Long Echo   出力  ", b(settings.rmobLongEcho));
+    appendLine(text, "  Other DATA  出力  ", b(settings.rmobOtherData));
+    appendLine(text, "  時差              ", i(settings.utOffsetHours));
     return text;
 }

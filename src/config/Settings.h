@@ -75,17 +75,17 @@ bool folderTakesNewFiles(const std::filesystem::path& folder);
 // Sets every stored field to its default. The padding and filePath are left
 // alone: where the file lies is the caller's to say (finding the default
 // place tries a file in the program's folder).
-void setDefaultSettings(Settings& cnf);
+void setDefaultSettings(Settings& settings);
 // Reads the first 40 bytes of the settings file. A missing file gives the
 // defaults silently; a short or unreadable one shows the message and gives
 // the defaults. Never throws.
-void loadSettings(Settings& cnf, const MessageCallback& onMessage = {});
+void loadSettings(Settings& settings, const MessageCallback& onMessage = {});
 // Writes exactly the 40 stored bytes; throws IoError naming the file.
-void saveSettings(const Settings& cnf);
+void saveSettings(const Settings& settings);
 
-SettingsBytes settingsToBytes(const Settings& cnf);
-void settingsFromBytes(Settings& cnf, const SettingsBytes& bytes);
+SettingsBytes settingsToBytes(const Settings& settings);
+void settingsFromBytes(Settings& settings, const SettingsBytes& bytes);
 
 const char* boolText(bool value); // "True" or "False"
 // The display text, code page 932, each line ended by a single CR.
-std::string settingsDisplayText(const Settings& cnf);
+std::string settingsDisplayText(const Settings& settings);
