@@ -3,29 +3,35 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <set>
+
+// The analysis runs as named steps, each its own function so that one rule
+// can change without touching the others: the reference days, the background
+// of each UT hour of day, the table of hours with their excess, the peak
+// search and the profile fit.
 
 namespace {
+
+using CountIterator = std::vector<UtHourCount>::const_iterator;
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-bool inAnotherPeriod(const std::vector<Shower>& catalog, const Shower& self, std::int64_t day,
-                     double interferingZhrAbove) {
-    const int year = utDateHourOf(day * 24).year;
-    for (const Shower& other : catalog) {
-        if (other.code == self.code || (other.zhr && *other.zhr <= interferingZhrAbove)) {
-            continue;
-        }
-        for (int y = year; y <= year + 1; ++y) {
-            const auto [from, to] = activityPeriod(other, y);
-            if (day * 24 >= from && day * 24 < to) {
-                return true;
-            }
-        }
-    }
-    return false;
+std::size_t utHourOfDay(std::int64_t hour) {
+    return static_cast<std::size_t>(hour - floorDiv(hour, 24) * 24);
+}
+
+// The counts of the hours from `from` up to `to`: the counts are in hour
+// order, so both ends are found by bisection.
+std::pair<CountIterator, CountIterator> countsIn(const std::vector<UtHourCount>& counts,
+                                                 std::int64_t from, std::int64_t to) {
+    const auto before = [](const UtHourCount& c, std::int64_t h) { return c.hour < h; };
+    const CountIterator lo = std::lower_bound(counts.begin(), counts.end(), from, before);
+    return {lo, std::lower_bound(lo, counts.end(), to, before)};
+}
+
+bool anyUsable(const std::pair<CountIterator, CountIterator>& range) {
+    return std::any_of(range.first, range.second, [](const UtHourCount& c) { return c.usable; });
 }
 
 double median(std::vector<double>& v) {
@@ -44,6 +50,355 @@ std::string optionalFixed(const std::optional<double>& v, int decimals) {
     return v ? fixed(*v, decimals) : std::string();
 }
 
+// --- Reference days ---------------------------------------------------------
+
+// A day inside the period of another shower strong enough to lift the rate
+// would raise the background it is meant to measure. A period may run across
+// New Year, so the next year's period is looked at too.
+bool inAnotherPeriod(const std::vector<Shower>& catalog, const Shower& self, std::int64_t day,
+                     double interferingZhrAbove) {
+    const int year = utDateHourOf(day * 24).year;
+    for (const Shower& other : catalog) {
+        if (other.code == self.code || (other.zhr && *other.zhr <= interferingZhrAbove)) {
+            continue;
+        }
+        for (int y = year; y <= year + 1; ++y) {
+            const auto [from, to] = activityPeriod(other, y);
+            if (day * 24 >= from && day * 24 < to) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The days of the window on each side of the period (firstDay up to endDay)
+// that may serve as reference days: observed above the noise at least once,
+// and free of other strong showers.
+std::vector<std::int64_t> referenceDaysWithin(const std::vector<UtHourCount>& counts,
+                                              const std::vector<Shower>& catalog,
+                                              const Shower& shower, std::int64_t firstDay,
+                                              std::int64_t endDay, int window,
+                                              double interferingZhrAbove) {
+    std::vector<std::int64_t> days;
+    for (std::int64_t d = firstDay - window; d < endDay + window; ++d) {
+        if (d == firstDay) {
+            d = endDay; // the period's own days would measure the shower
+        }
+        if (!inAnotherPeriod(catalog, shower, d, interferingZhrAbove) &&
+            anyUsable(countsIn(counts, d * 24, d * 24 + 24))) {
+            days.push_back(d);
+        }
+    }
+    return days;
+}
+
+struct ReferenceDays {
+    std::vector<std::int64_t> days;
+    int windowDays = 0;
+};
+
+// The major showers' periods overlap their neighbours', which can leave a
+// window of the usual width without enough days: it widens a day at a time.
+ReferenceDays chooseReferenceDays(const std::vector<UtHourCount>& counts,
+                                  const std::vector<Shower>& catalog, const Shower& shower,
+                                  std::int64_t periodStart, std::int64_t periodEnd,
+                                  const ActivityOptions& options) {
+    const std::int64_t firstDay = floorDiv(periodStart, 24);
+    const std::int64_t endDay = floorDiv(periodEnd, 24); // first day after the period
+    const int maxWindow = std::max(options.windowDays, options.maximumWindowDays);
+    ReferenceDays chosen;
+    for (int w = std::max(1, options.windowDays); w <= maxWindow; ++w) {
+        chosen.days = referenceDaysWithin(counts, catalog, shower, firstDay, endDay, w,
+                                          options.interferingZhrAbove);
+        chosen.windowDays = w;
+        if (static_cast<int>(chosen.days.size()) >= options.minimumReferenceDays) {
+            break;
+        }
+    }
+    return chosen;
+}
+
+// --- Background -------------------------------------------------------------
+
+// The rates of the reference days' hours above the noise, by UT hour of day:
+// the sporadic rate follows the time of day, so each hour of day has its own
+// background.
+std::array<std::vector<double>, 24> referenceRates(const std::vector<UtHourCount>& counts,
+                                                   const std::vector<std::int64_t>& days) {
+    std::array<std::vector<double>, 24> rates;
+    for (std::int64_t d : days) {
+        const auto [lo, hi] = countsIn(counts, d * 24, d * 24 + 24);
+        for (auto it = lo; it != hi; ++it) {
+            if (it->usable) {
+                rates[utHourOfDay(it->hour)].push_back(static_cast<double>(it->echoes) * 60.0 /
+                                                       static_cast<double>(it->observedMinutes));
+            }
+        }
+    }
+    return rates;
+}
+
+// The background of one UT hour of day: the median of its days' rates, which
+// a day of unlisted activity or a noisy hour barely moves, and its robust
+// scatter.
+HourBackground backgroundOf(std::vector<double> rates) {
+    HourBackground b;
+    b.days = static_cast<int>(rates.size());
+    b.rate = median(rates);
+    std::vector<double> deviations;
+    for (double v : rates) {
+        deviations.push_back(std::fabs(v - b.rate));
+    }
+    b.spread = 1.4826 * median(deviations);
+    // A few days' deviations can agree by chance (one day has none at
+    // all): the counts' own Poisson scatter is the least the spread can be.
+    b.error = 1.2533 * std::max(b.spread, std::sqrt(std::max(b.rate, 1.0))) /
+              std::sqrt(static_cast<double>(b.days));
+    return b;
+}
+
+std::array<std::optional<HourBackground>, 24>
+hourBackgrounds(const std::vector<UtHourCount>& counts, const std::vector<std::int64_t>& days) {
+    std::array<std::vector<double>, 24> rates = referenceRates(counts, days);
+    std::array<std::optional<HourBackground>, 24> background;
+    for (std::size_t h = 0; h < 24; ++h) {
+        if (!rates[h].empty()) {
+            background[h] = backgroundOf(std::move(rates[h]));
+        }
+    }
+    return background;
+}
+
+// --- The table of hours -----------------------------------------------------
+
+// The observer sees the background's days beside the shower's, so the table
+// runs over the reference days and the period.
+std::pair<std::int64_t, std::int64_t> tableSpan(const ShowerActivity& a) {
+    std::int64_t start = a.periodStart, end = a.periodEnd;
+    if (!a.referenceDays.empty()) {
+        start = std::min(start, a.referenceDays.front() * 24);
+        end = std::max(end, a.referenceDays.back() * 24 + 24);
+    }
+    return {start, end};
+}
+
+// The radiant's place drifts from the catalogue's peak on: that instant is
+// the origin of the drift and the epoch of the radiant's sky.
+double catalogPeakJulianDate(const Shower& shower, std::int64_t periodStart) {
+    const double approximatePeak = julianDateOfUnixHours(static_cast<double>(periodStart));
+    return timeOfSolarLongitude(shower.peakSolarLongitude, approximatePeak - 30.0);
+}
+
+// The Sun's longitude changes smoothly: computed at each day's start and
+// interpolated, it stays within a millionth of a degree of the full
+// computation for a sixtieth of the work.
+class DailySolarLongitude {
+public:
+    DailySolarLongitude(std::int64_t firstDay, std::int64_t lastDay) : firstDay_(firstDay) {
+        for (std::int64_t d = firstDay; d <= lastDay + 1; ++d) {
+            atDayStart_.push_back(
+                solarLongitude(julianDateOfUnixHours(static_cast<double>(d * 24))));
+        }
+    }
+
+    double at(double unixHour) const {
+        const double dayPosition = unixHour / 24.0 - static_cast<double>(firstDay_);
+        const auto i = static_cast<std::size_t>(
+            std::clamp(std::floor(dayPosition), 0.0, static_cast<double>(atDayStart_.size() - 2)));
+        const double step = std::remainder(atDayStart_[i + 1] - atDayStart_[i], 360.0);
+        const double l = atDayStart_[i] + step * (dayPosition - static_cast<double>(i));
+        return std::fmod(l + 360.0, 360.0);
+    }
+
+private:
+    std::int64_t firstDay_;
+    std::vector<double> atDayStart_; // up to the start of the day after the last
+};
+
+double radiantElevation(const Shower& shower, const RadiantSky& sky, double peakJd, double unixHour,
+                        const GeoPosition& station) {
+    const double days = (julianDateOfUnixHours(unixHour) - peakJd);
+    return sky.elevation(
+        shower.rightAscension + shower.rightAscensionDrift * days,
+        std::clamp(shower.declination + shower.declinationDrift * days, -90.0, 90.0),
+        julianDateOfUnixHours(unixHour), station);
+}
+
+void setRate(ActivityHour& row) {
+    const double perHour = 60.0 / static_cast<double>(row.observedMinutes);
+    row.rate = static_cast<double>(row.echoes) * perHour;
+    // A zero count still carries the error of one echo: the hour could
+    // as well have seen one.
+    row.rateError = std::sqrt(static_cast<double>(std::max<std::int64_t>(row.echoes, 1))) * perHour;
+}
+
+// A radiant low in the sky sends fewer meteors than it would overhead; below
+// the minimum elevation the correction would blow up the noise.
+std::optional<double> correctedExcess(double excess, const std::optional<double>& elevation,
+                                      double minimumElevation) {
+    if (elevation && *elevation >= minimumElevation) {
+        return excess / std::sin(*elevation * 3.14159265358979323846 / 180.0);
+    }
+    return std::nullopt;
+}
+
+void setExcess(ActivityHour& row, const HourBackground& background, double minimumElevation) {
+    row.background = background.rate;
+    row.excess = *row.rate - background.rate;
+    row.excessError = std::hypot(*row.rateError, background.error);
+    if (background.rate > 0) {
+        row.ratio = *row.rate / background.rate;
+    }
+    row.correctedExcess = correctedExcess(*row.excess, row.radiantElevation, minimumElevation);
+}
+
+// Every hour of the table, observed or not, so that gaps show as empty rows.
+std::vector<ActivityHour> activityHours(const std::vector<UtHourCount>& counts,
+                                        const ShowerActivity& a, double peakJd,
+                                        const std::optional<GeoPosition>& station,
+                                        double minimumElevation) {
+    const auto [tableStart, tableEnd] = tableSpan(a);
+    const DailySolarLongitude longitude(floorDiv(tableStart, 24), floorDiv(tableEnd - 1, 24));
+    const RadiantSky sky(peakJd);
+    auto [next, end] = countsIn(counts, tableStart, tableEnd);
+    std::vector<ActivityHour> hours;
+    hours.reserve(static_cast<std::size_t>(tableEnd - tableStart));
+    for (std::int64_t h = tableStart; h < tableEnd; ++h) {
+        ActivityHour row;
+        row.hour = h;
+        const double middle = static_cast<double>(h) + 0.5;
+        row.solarLongitude = longitude.at(middle);
+        row.inPeriod = h >= a.periodStart && h < a.periodEnd;
+        if (next != end && next->hour == h) {
+            row.observed = true;
+            row.usable = next->usable;
+            row.observedMinutes = next->observedMinutes;
+            row.echoes = next->echoes;
+            ++next;
+        }
+        if (station) {
+            row.radiantElevation = radiantElevation(a.shower, sky, peakJd, middle, *station);
+        }
+        if (row.usable) {
+            setRate(row);
+            if (const auto& background = a.background[utHourOfDay(h)]) {
+                setExcess(row, *background, minimumElevation);
+            }
+        }
+        hours.push_back(row);
+    }
+    return hours;
+}
+
+// --- Peak -------------------------------------------------------------------
+
+// The mean excess of the hours around hour i that have one. A single hour's
+// count scatters too much to date a peak, and a mean of few hours between
+// gaps no less: nothing unless more than half the window's hours have one.
+std::optional<double> smoothedExcess(const std::vector<ActivityHour>& hours, std::size_t i,
+                                     int half) {
+    double sum = 0;
+    int n = 0;
+    for (std::size_t j = i >= static_cast<std::size_t>(half) ? i - half : 0;
+         j <= i + static_cast<std::size_t>(half) && j < hours.size(); ++j) {
+        if (hours[j].excess) {
+            sum += *hours[j].excess;
+            ++n;
+        }
+    }
+    if (n <= half) {
+        return std::nullopt;
+    }
+    return sum / n;
+}
+
+struct PeakSearch {
+    std::optional<ActivityPeak> peak;
+    std::string problem; // why there is none
+};
+
+// The largest running mean of the excess within the period.
+PeakSearch findPeak(const std::vector<ActivityHour>& hours, bool haveReferenceDays,
+                    int smoothingHours) {
+    const int half = std::max(0, smoothingHours / 2);
+    std::optional<std::size_t> best;
+    double bestValue = 0;
+    bool anyExcess = false;
+    for (std::size_t i = 0; i < hours.size(); ++i) {
+        if (!hours[i].inPeriod || !hours[i].excess) {
+            continue;
+        }
+        anyExcess = true;
+        const std::optional<double> mean = smoothedExcess(hours, i, half);
+        if (mean && (!best || *mean > bestValue)) {
+            best = i;
+            bestValue = *mean;
+        }
+    }
+    if (!anyExcess) {
+        return {std::nullopt, haveReferenceDays
+                                  ? "no observed hours with a background in the activity period"
+                                  : "no observed reference days for the background"};
+    }
+    if (!best || bestValue <= 0) {
+        return {std::nullopt, "no excess over the background in the activity period"};
+    }
+    const ActivityHour& p = hours[*best];
+    return {ActivityPeak{static_cast<double>(p.hour) + 0.5, p.solarLongitude, bestValue}, {}};
+}
+
+// --- Profile fit ------------------------------------------------------------
+
+// The period's hours with an excess, their longitude counted from the
+// catalogue's peak: a period across 0 degrees then has no jump at 360.
+std::vector<ProfilePoint> profilePoints(const std::vector<ActivityHour>& hours,
+                                        double catalogPeakLongitude) {
+    std::vector<ProfilePoint> points;
+    for (const ActivityHour& h : hours) {
+        if (h.inPeriod && h.excess) {
+            points.push_back({std::remainder(h.solarLongitude - catalogPeakLongitude, 360.0),
+                              *h.excess, *h.excessError});
+        }
+    }
+    return points;
+}
+
+// The fit starts from the peak found; without one there is nothing to start
+// from, and the observer reads the peak's reason.
+ProfileFit fitProfile(const std::vector<ProfilePoint>& points, const ShowerActivity& a,
+                      int minimumFitHours) {
+    if (!a.peak) {
+        ProfileFit none;
+        none.problem = a.peakProblem.empty() ? "no peak" : a.peakProblem;
+        none.points = static_cast<int>(points.size());
+        return none;
+    }
+    return fitActivityProfile(
+        points, std::remainder(a.peak->solarLongitude - a.shower.peakSolarLongitude, 360.0),
+        a.peak->excess, minimumFitHours);
+}
+
+// Moves the fitted peak from the catalogue's origin back to 0..360 and dates
+// it.
+void placeFittedPeak(ShowerActivity& a, const std::vector<ProfilePoint>& points) {
+    if (!a.fit.fitted) {
+        return;
+    }
+    const double offset = a.fit.peakSolarLongitude;
+    a.fit.peakSolarLongitude = std::fmod(a.shower.peakSolarLongitude + offset + 720.0, 360.0);
+    // The fitted peak outside the observed stretch is an extrapolation
+    // nobody should read as a result.
+    if (offset < points.front().solarLongitude || offset > points.back().solarLongitude) {
+        a.fit.fitted = false;
+        a.fit.problem = "the fitted peak lies outside the observed hours";
+        return;
+    }
+    const double jd = timeOfSolarLongitude(
+        a.fit.peakSolarLongitude, julianDateOfUnixHours(static_cast<double>(a.periodStart)) - 1.0);
+    a.fitPeakHour = (jd - kUnixEpochJulianDate) * 24.0;
+}
+
 } // namespace
 
 std::pair<std::int64_t, std::int64_t> activityPeriod(const Shower& shower, int year) {
@@ -57,17 +412,13 @@ std::vector<int> showerYears(const std::vector<UtHourCount>& counts, const Showe
     if (counts.empty()) {
         return years;
     }
+    // The period may end in the year after the data's last hour.
     const int first = utDateHourOf(counts.front().hour).year;
     const int last = utDateHourOf(counts.back().hour).year + 1;
     for (int y = first; y <= last; ++y) {
         const auto [from, to] = activityPeriod(shower, y);
-        auto it = std::lower_bound(counts.begin(), counts.end(), from,
-                                   [](const UtHourCount& c, std::int64_t h) { return c.hour < h; });
-        for (; it != counts.end() && it->hour < to; ++it) {
-            if (it->usable) {
-                years.push_back(y);
-                break;
-            }
+        if (anyUsable(countsIn(counts, from, to))) {
+            years.push_back(y);
         }
     }
     return years;
@@ -83,215 +434,23 @@ ShowerActivity computeShowerActivity(const std::vector<UtHourCount>& counts,
     std::tie(a.periodStart, a.periodEnd) = activityPeriod(shower, year);
     a.hasCoordinates = station.has_value();
 
-    const std::int64_t firstDay = floorDiv(a.periodStart, 24);
-    const std::int64_t endDay = floorDiv(a.periodEnd, 24); // first day after the period
-    const std::int64_t maxWindow = std::max(options.windowDays, options.maximumWindowDays);
-    auto countsIn = [&](std::int64_t from, std::int64_t to) {
-        auto lo = std::lower_bound(counts.begin(), counts.end(), from,
-                                   [](const UtHourCount& c, std::int64_t h) { return c.hour < h; });
-        auto hi = std::lower_bound(lo, counts.end(), to,
-                                   [](const UtHourCount& c, std::int64_t h) { return c.hour < h; });
-        return std::pair{lo, hi};
-    };
-    auto observedDay = [&](std::int64_t day) {
-        auto [lo, hi] = countsIn(day * 24, day * 24 + 24);
-        return std::any_of(lo, hi, [](const UtHourCount& c) { return c.usable; });
-    };
+    ReferenceDays reference =
+        chooseReferenceDays(counts, catalog, shower, a.periodStart, a.periodEnd, options);
+    a.referenceDays = std::move(reference.days);
+    a.windowDays = reference.windowDays;
+    a.background = hourBackgrounds(counts, a.referenceDays);
 
-    // Widen the window until enough observed reference days are found.
-    std::vector<std::int64_t> days;
-    for (int w = std::max(1, options.windowDays); w <= maxWindow; ++w) {
-        days.clear();
-        for (std::int64_t d = firstDay - w; d < endDay + w; ++d) {
-            if (d == firstDay) {
-                d = endDay; // skip the period itself
-            }
-            if (!inAnotherPeriod(catalog, shower, d, options.interferingZhrAbove) &&
-                observedDay(d)) {
-                days.push_back(d);
-            }
-        }
-        a.windowDays = w;
-        if (static_cast<int>(days.size()) >= options.minimumReferenceDays) {
-            break;
-        }
-    }
-    a.referenceDays = days;
-
-    std::array<std::vector<double>, 24> samples;
-    for (std::int64_t d : days) {
-        auto [lo, hi] = countsIn(d * 24, d * 24 + 24);
-        for (auto it = lo; it != hi; ++it) {
-            if (it->usable) {
-                samples[static_cast<std::size_t>(it->hour - d * 24)].push_back(
-                    static_cast<double>(it->echoes) * 60.0 /
-                    static_cast<double>(it->observedMinutes));
-            }
-        }
-    }
-    for (std::size_t h = 0; h < 24; ++h) {
-        std::vector<double>& s = samples[h];
-        if (s.empty()) {
-            continue;
-        }
-        HourBackground b;
-        b.days = static_cast<int>(s.size());
-        b.rate = median(s);
-        std::vector<double> deviations;
-        for (double v : s) {
-            deviations.push_back(std::fabs(v - b.rate));
-        }
-        b.spread = 1.4826 * median(deviations);
-        // A few days' deviations can agree by chance (one day has none at
-        // all): the counts' own Poisson scatter is the least the spread can be.
-        b.error = 1.2533 * std::max(b.spread, std::sqrt(std::max(b.rate, 1.0))) /
-                  std::sqrt(static_cast<double>(b.days));
-        a.background[h] = b;
-    }
-
-    // The table runs over the reference days and the period.
-    std::int64_t tableStart = a.periodStart, tableEnd = a.periodEnd;
-    if (!days.empty()) {
-        tableStart = std::min(tableStart, days.front() * 24);
-        tableEnd = std::max(tableEnd, days.back() * 24 + 24);
-    }
-    const double approximatePeak = julianDateOfUnixHours(static_cast<double>(a.periodStart));
-    const double peakJd = timeOfSolarLongitude(shower.peakSolarLongitude, approximatePeak - 30.0);
+    const double peakJd = catalogPeakJulianDate(shower, a.periodStart);
     a.catalogPeakHour = (peakJd - kUnixEpochJulianDate) * 24.0;
-    const RadiantSky sky(peakJd);
+    a.hours = activityHours(counts, a, peakJd, station, options.minimumElevation);
 
-    // The Sun's longitude changes smoothly: computed at each day's start and
-    // interpolated, it stays within a millionth of a degree of the full
-    // computation for a sixtieth of the work.
-    const std::int64_t tableFirstDay = floorDiv(tableStart, 24);
-    const std::int64_t tableLastDay = floorDiv(tableEnd - 1, 24);
-    std::vector<double> dailyLongitude;
-    for (std::int64_t d = tableFirstDay; d <= tableLastDay + 1; ++d) {
-        dailyLongitude.push_back(
-            solarLongitude(julianDateOfUnixHours(static_cast<double>(d * 24))));
-    }
-    auto longitudeAt = [&](double unixHour) {
-        const double dayPosition = unixHour / 24.0 - static_cast<double>(tableFirstDay);
-        const auto i = static_cast<std::size_t>(std::clamp(
-            std::floor(dayPosition), 0.0, static_cast<double>(dailyLongitude.size() - 2)));
-        const double step = std::remainder(dailyLongitude[i + 1] - dailyLongitude[i], 360.0);
-        const double l = dailyLongitude[i] + step * (dayPosition - static_cast<double>(i));
-        return std::fmod(l + 360.0, 360.0);
-    };
+    PeakSearch search = findPeak(a.hours, !a.referenceDays.empty(), options.smoothingHours);
+    a.peak = search.peak;
+    a.peakProblem = std::move(search.problem);
 
-    auto [lo, hi] = countsIn(tableStart, tableEnd);
-    auto next = lo;
-    a.hours.reserve(static_cast<std::size_t>(tableEnd - tableStart));
-    for (std::int64_t h = tableStart; h < tableEnd; ++h) {
-        ActivityHour row;
-        row.hour = h;
-        const double middle = static_cast<double>(h) + 0.5;
-        row.solarLongitude = longitudeAt(middle);
-        row.inPeriod = h >= a.periodStart && h < a.periodEnd;
-        if (next != hi && next->hour == h) {
-            row.observed = true;
-            row.usable = next->usable;
-            row.observedMinutes = next->observedMinutes;
-            row.echoes = next->echoes;
-            ++next;
-        }
-        if (station) {
-            const double days = (julianDateOfUnixHours(middle) - peakJd);
-            row.radiantElevation = sky.elevation(
-                shower.rightAscension + shower.rightAscensionDrift * days,
-                std::clamp(shower.declination + shower.declinationDrift * days, -90.0, 90.0),
-                julianDateOfUnixHours(middle), *station);
-        }
-        if (row.usable) {
-            const double perHour = 60.0 / static_cast<double>(row.observedMinutes);
-            row.rate = static_cast<double>(row.echoes) * perHour;
-            // A zero count still carries the error of one echo: the hour could
-            // as well have seen one.
-            row.rateError =
-                std::sqrt(static_cast<double>(std::max<std::int64_t>(row.echoes, 1))) * perHour;
-            const auto& bg = a.background[static_cast<std::size_t>(h - floorDiv(h, 24) * 24)];
-            if (bg) {
-                row.background = bg->rate;
-                row.excess = *row.rate - bg->rate;
-                row.excessError = std::hypot(*row.rateError, bg->error);
-                if (bg->rate > 0) {
-                    row.ratio = *row.rate / bg->rate;
-                }
-                if (row.radiantElevation && *row.radiantElevation >= options.minimumElevation) {
-                    row.correctedExcess = *row.excess / std::sin(*row.radiantElevation *
-                                                                 3.14159265358979323846 / 180.0);
-                }
-            }
-        }
-        a.hours.push_back(row);
-    }
-
-    // Peak: the largest running mean of the excess within the period.
-    const int half = std::max(0, options.smoothingHours / 2);
-    std::optional<std::size_t> best;
-    double bestValue = 0;
-    bool anyExcess = false;
-    for (std::size_t i = 0; i < a.hours.size(); ++i) {
-        if (!a.hours[i].inPeriod || !a.hours[i].excess) {
-            continue;
-        }
-        anyExcess = true;
-        double sum = 0;
-        int n = 0;
-        for (std::size_t j = i >= static_cast<std::size_t>(half) ? i - half : 0;
-             j <= i + static_cast<std::size_t>(half) && j < a.hours.size(); ++j) {
-            if (a.hours[j].excess) {
-                sum += *a.hours[j].excess;
-                ++n;
-            }
-        }
-        if (n > half && (!best || sum / n > bestValue)) {
-            best = i;
-            bestValue = sum / n;
-        }
-    }
-    if (!anyExcess) {
-        a.peakProblem = a.referenceDays.empty()
-                            ? "no observed reference days for the background"
-                            : "no observed hours with a background in the activity period";
-    } else if (!best || bestValue <= 0) {
-        a.peakProblem = "no excess over the background in the activity period";
-    } else {
-        const ActivityHour& p = a.hours[*best];
-        a.peak = ActivityPeak{static_cast<double>(p.hour) + 0.5, p.solarLongitude, bestValue};
-    }
-
-    std::vector<ProfilePoint> points;
-    for (const ActivityHour& h : a.hours) {
-        if (h.inPeriod && h.excess) {
-            points.push_back({std::remainder(h.solarLongitude - shower.peakSolarLongitude, 360.0),
-                              *h.excess, *h.excessError});
-        }
-    }
-    if (!a.peak) {
-        a.fit.problem = a.peakProblem.empty() ? "no peak" : a.peakProblem;
-        a.fit.points = static_cast<int>(points.size());
-    } else {
-        a.fit = fitActivityProfile(
-            points, std::remainder(a.peak->solarLongitude - shower.peakSolarLongitude, 360.0),
-            a.peak->excess, options.minimumFitHours);
-    }
-    if (a.fit.fitted) {
-        const double offset = a.fit.peakSolarLongitude;
-        a.fit.peakSolarLongitude = std::fmod(shower.peakSolarLongitude + offset + 720.0, 360.0);
-        // The fitted peak outside the observed stretch is an extrapolation
-        // nobody should read as a result.
-        const double lo = points.front().solarLongitude, hi = points.back().solarLongitude;
-        if (offset < lo || offset > hi) {
-            a.fit.fitted = false;
-            a.fit.problem = "the fitted peak lies outside the observed hours";
-        } else {
-            const double jd = timeOfSolarLongitude(
-                a.fit.peakSolarLongitude,
-                julianDateOfUnixHours(static_cast<double>(a.periodStart)) - 1.0);
-            a.fitPeakHour = (jd - kUnixEpochJulianDate) * 24.0;
-        }
-    }
+    const std::vector<ProfilePoint> points = profilePoints(a.hours, shower.peakSolarLongitude);
+    a.fit = fitProfile(points, a, options.minimumFitHours);
+    placeFittedPeak(a, points);
     return a;
 }
 
@@ -305,7 +464,6 @@ std::string formatUtTime(double unixHour) {
                   minute);
     return buf;
 }
-
 std::vector<std::string> activityCsvLines(const ShowerActivity& a) {
     std::vector<std::string> lines;
     lines.reserve(a.hours.size() + 1);

@@ -77,6 +77,90 @@ MonthDay toMonthDay(const std::string& text, const char* column, const std::stri
     return {m, d};
 }
 
+// Where each named column stands in a line.
+using ColumnIndex = std::map<std::string, std::size_t>;
+
+// The header names the columns in any order, so that an observer's own file
+// may keep the columns a spreadsheet gave it.
+ColumnIndex readHeader(std::vector<std::string> fields, const std::string& sourceName) {
+    if (!fields.empty() && fields[0].size() >= 3 &&
+        static_cast<unsigned char>(fields[0][0]) == 0xEF) {
+        fields[0].erase(0, 3); // byte order mark of a file saved by a spreadsheet
+    }
+    ColumnIndex columns;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        columns[fields[i]] = i;
+    }
+    for (const char* required : {"code", "start", "end", "peak_solar_longitude", "ra", "dec"}) {
+        if (columns.find(required) == columns.end()) {
+            throw std::runtime_error(sourceName + ": the header has no column '" + required + "'");
+        }
+    }
+    return columns;
+}
+
+// One shower line's fields by column name; errors name the file and line.
+class CatalogLine {
+public:
+    CatalogLine(std::vector<std::string> fields, const ColumnIndex& columns,
+                const std::string& source, int line)
+        : fields_(std::move(fields)), columns_(columns), source_(source), line_(line) {}
+
+    // Empty for a column the header lacks or the line leaves out.
+    std::string text(const char* name) const {
+        auto it = columns_.find(name);
+        if (it == columns_.end() || it->second >= fields_.size()) {
+            return {};
+        }
+        return fields_[it->second];
+    }
+    double number(const char* name) const { return toNumber(text(name), name, source_, line_); }
+    double number(const char* name, double fallback) const {
+        const std::string v = text(name);
+        return v.empty() ? fallback : toNumber(v, name, source_, line_);
+    }
+    MonthDay monthDay(const char* name) const {
+        return toMonthDay(text(name), name, source_, line_);
+    }
+    [[noreturn]] void refuse(const std::string& what) const {
+        throw LineError(source_, line_, what);
+    }
+
+private:
+    std::vector<std::string> fields_;
+    const ColumnIndex& columns_;
+    const std::string& source_;
+    int line_;
+};
+
+Shower showerOf(const CatalogLine& line) {
+    Shower s;
+    s.code = line.text("code");
+    if (s.code.empty()) {
+        line.refuse("the shower has no code");
+    }
+    s.name = line.text("name").empty() ? s.code : line.text("name");
+    s.start = line.monthDay("start");
+    s.end = line.monthDay("end");
+    s.peakSolarLongitude = line.number("peak_solar_longitude");
+    s.rightAscension = line.number("ra");
+    s.declination = line.number("dec");
+    if (s.peakSolarLongitude < 0 || s.peakSolarLongitude >= 360 || s.declination < -90 ||
+        s.declination > 90) {
+        line.refuse("solar longitude or declination out of range");
+    }
+    s.rightAscensionDrift = line.number("ra_drift_per_day", 0);
+    s.declinationDrift = line.number("dec_drift_per_day", 0);
+    s.velocity = line.number("velocity", 0);
+    // No number is not zero: an unknown ZHR must not pass for a weak shower.
+    if (!line.text("zhr").empty()) {
+        s.zhr = line.number("zhr");
+    }
+    s.daytime = line.text("daytime") == "1";
+    s.iauNumber = static_cast<int>(line.number("iau_number", 0));
+    return s;
+}
+
 } // namespace
 
 bool Shower::crossesNewYear() const {
@@ -85,74 +169,22 @@ bool Shower::crossesNewYear() const {
 
 std::vector<Shower> parseShowerCatalog(std::istream& in, const std::string& sourceName) {
     std::vector<Shower> out;
-    std::map<std::string, std::size_t> columns;
+    std::optional<ColumnIndex> columns; // until the header line
     std::string line;
     int lineNo = 0;
-    auto column = [&](const char* name) {
-        auto it = columns.find(name);
-        if (it == columns.end()) {
-            throw std::runtime_error(sourceName + ": the header has no column '" + name + "'");
-        }
-        return it->second;
-    };
     while (std::getline(in, line)) {
         ++lineNo;
         const std::string t = trim(line);
         if (t.empty() || t[0] == '#') {
             continue;
         }
-        std::vector<std::string> f = splitFields(t);
-        if (columns.empty()) {
-            if (!f.empty() && f[0].size() >= 3 && static_cast<unsigned char>(f[0][0]) == 0xEF) {
-                f[0].erase(0, 3); // byte order mark of a file saved by a spreadsheet
-            }
-            for (std::size_t i = 0; i < f.size(); ++i) {
-                columns[f[i]] = i;
-            }
-            for (const char* required :
-                 {"code", "start", "end", "peak_solar_longitude", "ra", "dec"}) {
-                column(required);
-            }
-            continue;
+        if (!columns) {
+            columns = readHeader(splitFields(t), sourceName);
+        } else {
+            out.push_back(showerOf(CatalogLine(splitFields(t), *columns, sourceName, lineNo)));
         }
-        auto get = [&](const char* name) -> std::string {
-            auto it = columns.find(name);
-            if (it == columns.end() || it->second >= f.size()) {
-                return {};
-            }
-            return f[it->second];
-        };
-        auto number = [&](const char* name, double fallback) {
-            const std::string v = get(name);
-            return v.empty() ? fallback : toNumber(v, name, sourceName, lineNo);
-        };
-        Shower s;
-        s.code = get("code");
-        if (s.code.empty()) {
-            throw LineError(sourceName, lineNo, "the shower has no code");
-        }
-        s.name = get("name").empty() ? s.code : get("name");
-        s.start = toMonthDay(get("start"), "start", sourceName, lineNo);
-        s.end = toMonthDay(get("end"), "end", sourceName, lineNo);
-        s.peakSolarLongitude =
-            toNumber(get("peak_solar_longitude"), "peak_solar_longitude", sourceName, lineNo);
-        s.rightAscension = toNumber(get("ra"), "ra", sourceName, lineNo);
-        s.declination = toNumber(get("dec"), "dec", sourceName, lineNo);
-        if (s.peakSolarLongitude < 0 || s.peakSolarLongitude >= 360 || s.declination < -90 ||
-            s.declination > 90) {
-            throw LineError(sourceName, lineNo, "solar longitude or declination out of range");
-        }
-        s.rightAscensionDrift = number("ra_drift_per_day", 0);
-        s.declinationDrift = number("dec_drift_per_day", 0);
-        s.velocity = number("velocity", 0);
-        if (!get("zhr").empty()) {
-            s.zhr = toNumber(get("zhr"), "zhr", sourceName, lineNo);
-        }
-        s.daytime = get("daytime") == "1";
-        s.iauNumber = static_cast<int>(number("iau_number", 0));
-        out.push_back(std::move(s));
     }
-    if (columns.empty()) {
+    if (!columns) {
         throw std::runtime_error(sourceName + ": no header line");
     }
     return out;

@@ -16,73 +16,90 @@ std::string fixed(double v, int decimals) {
     return buf;
 }
 
+const Shower& requestedShower(const ActivityRequest& request) {
+    if (const Shower* shower = findShower(request.showers, request.showerCode)) {
+        return *shower;
+    }
+    // A mistyped code is the usual cause: the list tells the right one.
+    std::string known;
+    for (const Shower& s : request.showers) {
+        known += (known.empty() ? "" : " ") + s.code;
+    }
+    throw std::runtime_error("unknown shower '" + request.showerCode + "' (known: " + known + ")");
+}
+
+// The year asked for, or every year the data cover; a year without one
+// observed hour in the period would give an empty table.
+std::vector<int> requestedYears(const std::vector<UtHourCount>& counts, const Shower& shower,
+                                const std::optional<int>& year) {
+    const std::vector<int> covered = showerYears(counts, shower);
+    if (!year) {
+        if (covered.empty()) {
+            throw std::runtime_error("the data cover no activity period of " + shower.code);
+        }
+        return covered;
+    }
+    if (std::find(covered.begin(), covered.end(), *year) == covered.end()) {
+        throw std::runtime_error("the data have no observed hour in the " + std::to_string(*year) +
+                                 " activity period of " + shower.code);
+    }
+    return {*year};
+}
+
+constexpr const char* kComparisonColumns =
+    "ComparisonColumns=year,peak_ut,peak_solar_longitude,peak_excess,fit_peak_solar_longitude,"
+    "fit_peak_solar_longitude_error,fit_peak_excess,fit_rise_slope,fit_fall_slope";
+
+// One year's peak and fit in kComparisonColumns' order, empty cells where
+// there is none, so that the years line up in a spreadsheet.
+std::string comparisonLine(const ShowerActivity& a) {
+    std::string line = "Comparison=" + std::to_string(a.year) + ",";
+    if (a.peak) {
+        line += formatUtTime(a.peak->hour) + "," + fixed(a.peak->solarLongitude, 2) + "," +
+                fixed(a.peak->excess, 1);
+    } else {
+        line += ",,";
+    }
+    line += ",";
+    if (a.fit.fitted) {
+        line += fixed(a.fit.peakSolarLongitude, 3) + "," + fixed(a.fit.peakSolarLongitudeError, 3) +
+                "," + fixed(a.fit.peakExcess, 1) + "," + fixed(a.fit.riseSlope, 3) + "," +
+                fixed(a.fit.fallSlope, 3);
+    } else {
+        line += ",,,,";
+    }
+    return line;
+}
+
 } // namespace
 
 std::vector<std::string> runActivityCommand(const UtHourList& hours, const ActivityRequest& request,
                                             const OutputWriter& writer) {
-    const Shower* shower = findShower(request.showers, request.showerCode);
-    if (!shower) {
-        std::string known;
-        for (const Shower& s : request.showers) {
-            known += (known.empty() ? "" : " ") + s.code;
-        }
-        throw std::runtime_error("unknown shower '" + request.showerCode + "' (known: " + known +
-                                 ")");
-    }
+    const Shower& shower = requestedShower(request);
     const std::vector<UtHourCount> counts = utHourCounts(hours);
-    const std::vector<int> covered = showerYears(counts, *shower);
-    std::vector<int> years;
-    if (request.year) {
-        if (std::find(covered.begin(), covered.end(), *request.year) == covered.end()) {
-            throw std::runtime_error("the data have no observed hour in the " +
-                                     std::to_string(*request.year) + " activity period of " +
-                                     shower->code);
-        }
-        years.push_back(*request.year);
-    } else {
-        if (covered.empty()) {
-            throw std::runtime_error("the data cover no activity period of " + shower->code);
-        }
-        years = covered;
-    }
+    const std::vector<int> years = requestedYears(counts, shower, request.year);
     const std::optional<GeoPosition> station = stationPosition(request.station);
     std::vector<std::string> out;
     if (!station) {
         out.push_back("Note=no station coordinates: no radiant elevation or corrected excess");
     }
+    // One year asked for gets its whole summary; many years get one line
+    // each, compared at the end.
     std::vector<std::string> comparison;
     for (int year : years) {
         const ShowerActivity a =
-            computeShowerActivity(counts, request.showers, *shower, year, station, request.options);
+            computeShowerActivity(counts, request.showers, shower, year, station, request.options);
         const std::string file = activityCsvFileName(a);
         writeLinesToFile(writer.pathOf(file), activityCsvLines(a));
         if (request.year) {
-            for (const std::string& line : activitySummaryLines(a)) {
-                out.push_back(line);
-            }
+            const std::vector<std::string> summary = activitySummaryLines(a);
+            out.insert(out.end(), summary.begin(), summary.end());
         }
         out.push_back("File=" + file);
-        std::string line = "Comparison=" + std::to_string(year) + ",";
-        if (a.peak) {
-            line += formatUtTime(a.peak->hour) + "," + fixed(a.peak->solarLongitude, 2) + "," +
-                    fixed(a.peak->excess, 1);
-        } else {
-            line += ",,";
-        }
-        line += ",";
-        if (a.fit.fitted) {
-            line += fixed(a.fit.peakSolarLongitude, 3) + "," +
-                    fixed(a.fit.peakSolarLongitudeError, 3) + "," + fixed(a.fit.peakExcess, 1) +
-                    "," + fixed(a.fit.riseSlope, 3) + "," + fixed(a.fit.fallSlope, 3);
-        } else {
-            line += ",,,,";
-        }
-        comparison.push_back(line);
+        comparison.push_back(comparisonLine(a));
     }
     if (!request.year) {
-        out.push_back("ComparisonColumns=year,peak_ut,peak_solar_longitude,peak_excess,"
-                      "fit_peak_solar_longitude,fit_peak_solar_longitude_error,fit_peak_excess,"
-                      "fit_rise_slope,fit_fall_slope");
+        out.push_back(kComparisonColumns);
         out.insert(out.end(), comparison.begin(), comparison.end());
     }
     return out;

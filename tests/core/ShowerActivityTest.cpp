@@ -5,12 +5,13 @@
 #include "activity/ShowerCatalog.h"
 #include "activity/StationCoordinates.h"
 #include "activity/UtHourCounts.h"
-
-#include "TenMinuteTestSupport.h"
+#include "hourly/HourTable.h"
+#include "hourly/UtHourList.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <random>
 #include <sstream>
 
@@ -53,6 +54,16 @@ std::vector<UtHourCount> synthetic(std::int64_t from, std::int64_t to,
         out.push_back({h, 60, draw(rng), true});
     }
     return out;
+}
+
+// One slot standing for its whole hour, on the data file's clock.
+TenMinuteRow hourSlot(int year, int month, int day, int hour, std::int64_t echo,
+                      std::int64_t observedMinutes) {
+    TenMinuteRow r;
+    r.time = makeTimestamp(year, month, day, hour, 0, 0).value();
+    r.echo = echo;
+    r.observedMinutes = observedMinutes;
+    return r;
 }
 
 struct ShowerActivityFixture : ::testing::Test {
@@ -346,17 +357,13 @@ TEST(FormatUtTime, RoundsToTheMinuteAcrossMidnight) {
     EXPECT_EQ(formatUtTime(h + 59.4 / 60), "2016/12/31 23:59");
 }
 
-TEST(UtHourCounts, ShiftsToUtAndSortsHoursLikeTheColorgramme) {
-    HourTable data;
-    data.init();
-    Settings cnf;
-    cnf.utOffsetHours = -9;
-    cnf.noiseMinutes = 20;
-    data.addRow(slot("2024/02/01 09:00", 12, 0, 0, 60));
-    data.addRow(slot("2024/02/01 10:00", 5, 0, 0, 20));  // at the threshold: noise
-    data.addRow(gapSlot("2024/02/01 11:00"));            // gap only: left out
-    data.addRow(slot("2024/02/01 05:00", 30, 0, 0, 60)); // out of order
-    const std::vector<UtHourCount> counts = utHourCounts(data, cnf);
+TEST(UtHourCounts, ShiftsToUtKeepsHourOrderAndLeavesOutGaps) {
+    auto table = std::make_shared<HourTable>();
+    table->add(hourSlot(2024, 2, 1, 9, 12, 60));
+    table->add(hourSlot(2024, 2, 1, 10, 5, 20));                     // at the threshold: noise
+    table->add(gapRow(makeTimestamp(2024, 2, 1, 11, 0, 0).value())); // gap only: left out
+    table->add(hourSlot(2024, 2, 1, 5, 30, 60));                     // out of order
+    const std::vector<UtHourCount> counts = utHourCounts(UtHourList(table, -9, 20));
     ASSERT_EQ(counts.size(), 3u);
     EXPECT_EQ(counts[0].hour, unixHourOf(2024, 1, 31, 20));
     EXPECT_EQ(counts[0].echoes, 30);
