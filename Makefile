@@ -6,8 +6,10 @@ FUZZ_SECONDS ?= 60
 
 # The window's tests, the code with a worker thread, under ThreadSanitizer.
 TSAN_TESTS = MainWindowTest AboutBoxTest ColorgrammePageTest StationDialogTest TextViewTest
-# The core's own threads: the ten-minute table written beside the reading.
-TSAN_CORE_TESTS = TenMinuteTableWriter\..*|RecomputeRun\..*|ReadAhead\..*
+# The core's own threads: the ten-minute table formatted beside the reading,
+# the reports made side by side, runs on threads of their own.
+TSAN_CORE_PROGRAMS = velk_data_tests velk_pipeline_tests
+TSAN_CORE_TESTS = TenMinuteTableFormatter\..*|runReport_\..*
 
 .PHONY: all deps configure build run test asan-test tsan-test bench fuzz format clean package
 
@@ -33,7 +35,7 @@ asan-test:
 
 tsan-test: deps
 	@test -f build/tsan/build.ninja || cmake --preset tsan
-	cmake --build --preset tsan --target $(TSAN_TESTS) velkcore_tests
+	cmake --build --preset tsan --target $(TSAN_TESTS) $(TSAN_CORE_PROGRAMS)
 	ctest --preset tsan -R '^($(shell echo $(TSAN_TESTS) | tr ' ' '|')|$(TSAN_CORE_TESTS))$$'
 
 bench: deps

@@ -18,11 +18,12 @@ void handleLine(std::string_view line, SlotSettler& settler, DataFileReading& re
     LineVerdict verdict = LineVerdict::Empty;
     try {
         verdict = readDataLine(line, row);
-        if (verdict == LineVerdict::Unreadable || verdict == LineVerdict::Implausible) {
-            reading.rejectedLines.emplace_back(line);
-        }
+        // The message first: a line whose message fails is dropped, not listed.
         if (verdict == LineVerdict::Implausible) {
             deliverMessage(onMessage, implausibleLineMessage(line));
+        }
+        if (verdict == LineVerdict::Unreadable || verdict == LineVerdict::Implausible) {
+            reading.rejectedLines.emplace_back(line);
         }
     } catch (const std::exception&) {
         // Out of memory for this one line: it is dropped, the reading goes on.

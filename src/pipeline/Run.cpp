@@ -82,7 +82,8 @@ private:
             throw RunCancelled();
         }
     }
-    Summary summaryOf(const DataFileReading& reading, const SlotFolding& folding) const;
+    // Takes the first and last line: they may be as long as the file.
+    Summary summaryOf(DataFileReading& reading, const SlotFolding& folding) const;
     void makeReports(RunResult& result) const;
 
     const RunRequest& request_;
@@ -102,13 +103,18 @@ RunResult Run::operator()() {
     RunResult result;
     result.summary = summaryOf(reading, folding);
     if (request_.wants(Output::NoObsList)) {
-        // The lines set aside first, then the gap slots.
-        std::string rejected;
+        // The lines set aside first, then the gap slots, built in one
+        // string: a rejected line may be as long as the file.
+        std::size_t size = folding.gapLines.size();
         for (const std::string& line : reading.rejectedLines) {
-            rejected += line;
-            rejected += "\r\n";
+            size += line.size() + 2;
         }
-        result.noObsList = std::move(folding.gapLines.insert(0, rejected));
+        result.noObsList.reserve(size);
+        for (const std::string& line : reading.rejectedLines) {
+            result.noObsList += line;
+            result.noObsList += "\r\n";
+        }
+        result.noObsList += folding.gapLines;
     }
     result.rejectedLines = std::move(reading.rejectedLines);
     if (request_.keepDataBytes) {
@@ -125,10 +131,10 @@ RunResult Run::operator()() {
     return result;
 }
 
-Summary Run::summaryOf(const DataFileReading& reading, const SlotFolding& folding) const {
+Summary Run::summaryOf(DataFileReading& reading, const SlotFolding& folding) const {
     Summary summary;
-    summary.firstLine = reading.firstLine;
-    summary.lastLine = reading.lastLine;
+    summary.firstLine = std::move(reading.firstLine);
+    summary.lastLine = std::move(reading.lastLine);
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
     if (folding.firstSlot) {

@@ -114,7 +114,9 @@ std::optional<std::string_view> LineReader::next() {
         }
         // No whole line end yet: what is there has no line end to look for again.
         scanned_ = end;
-        if (readMore()) {
+        // A CR held back at the end of a piece ends its line even when the
+        // file ends right after it.
+        if (readMore() || crAtEdge) {
             continue;
         }
         if (pos_ < text_.size()) {

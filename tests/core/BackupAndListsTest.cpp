@@ -1,9 +1,7 @@
 #include "shared/Backup.h"
-#include "shared/DateTime.h"
 #include "shared/IoError.h"
 #include "shared/NumberFormat.h"
 #include "shared/TextFile.h"
-#include "shared/TextLines.h"
 
 #include "TestSupport.h"
 
@@ -13,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 TEST(backupFile, MovesTheFileAsideReplacingAnOlderBackup) {
     TempDir dir;
@@ -46,90 +45,42 @@ TEST(backupFileName, ExtensionOnlyAfterTheLastSeparator) {
     EXPECT_EQ(backupFileName("c:report.x.txt"), "c:report.x.bak");
 }
 
-TEST(TextLines, ThreeAppendsGiveNineBytes) {
+TEST(writeLinesToFile, EveryLineEndsInCrLfAndKeepsItsBytes) {
     TempDir dir;
-    TextLines list;
-    list.init();
-    list.append("a");
-    list.append("b");
-    list.append("c");
-    list.writeFile(dir.file("out.txt"));
-    EXPECT_EQ(readFile(dir.file("out.txt")), "a\r\nb\r\nc\r\n");
-}
-
-TEST(TextLines, EmptyAndClearedLists) {
-    TempDir dir;
-    writeFile(dir.file("out.txt"), "previous");
-    TextLines list;
-    list.init();
-    list.clear(); // on an empty list
-    list.writeFile(dir.file("out.txt"));
-    EXPECT_EQ(readFile(dir.file("out.txt")), "");
-
-    list.append("x");
-    list.append("");
-    list.clear();
-    list.append("a\rb\nc"); // bytes unchanged, no conversion
-    list.append("");
-    list.writeFile(dir.file("out.txt"));
-    EXPECT_EQ(readFile(dir.file("out.txt")), "a\rb\nc\r\n\r\n");
-    ASSERT_TRUE(list.top->next);
-    EXPECT_EQ(list.top->text, "a\rb\nc");
-}
-
-TEST(TextLines, MillionNodesReleaseWithoutRecursion) {
-    TextLines list;
-    list.init();
-    for (int i = 0; i < 1'000'000; ++i) {
-        list.append("x");
-    }
-    list.clear();
-    EXPECT_FALSE(list.top->next);
-    for (int i = 0; i < 1'000'000; ++i) {
-        list.append("y");
-    }
-    // The destructor releases the rest.
+    const std::string name = dir.file("out.txt");
+    writeFile(name, "previous content");
+    writeLinesToFile(name, {});
+    EXPECT_EQ(readFile(name), "");
+    writeLinesToFile(name, {"a\rb\nc", "", "d"}); // no conversion of the bytes
+    EXPECT_EQ(readFile(name), "a\rb\nc\r\n\r\nd\r\n");
+    writeBytesToFile(name, "raw\n");
+    EXPECT_EQ(readFile(name), "raw\n");
 }
 
 TEST(TextFileWriter, FullDiskIsAnError) {
     if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
-    TextLines list;
-    list.init();
-    list.append("line");
-    EXPECT_THROW(list.writeFile("/dev/full"), IoError);
+    EXPECT_THROW(writeLinesToFile("/dev/full", {"line"}), IoError);
 }
 
-TEST(TextFileWriter, EveryByteArrivesWhateverTheWritesSizes) {
-    // The writer passes its text on in whole pieces: lines, short and long
-    // texts that straddle a piece's end, a text of several pieces starting
-    // mid-piece and one ending exactly on a border must all arrive in order.
+TEST(TextFileWriter, FileOfAFailedActionIsRemoved) {
+    // An exception while a report is written unwinds past the writer before
+    // its close: what stands on disk then is cut off.
     TempDir dir;
-    const std::string name = (dir.path() / "pieces.txt").string();
-    constexpr size_t piece = TextFileWriter::kBufferSize;
-    std::string expected;
-    TextFileWriter out(name);
-    for (int i = 0; expected.size() < piece + 1000; ++i) {
-        const std::string line = "line " + std::to_string(i) + std::string(i % 97, 'x');
-        out.writeLineWith([&line](std::string& buffer) { buffer.append(line); });
-        expected.append(line).append("\r\n");
+    const std::string name = dir.file("report10.csv");
+    try {
+        TextFileWriter out(name);
+        out.writeLine("first half");
+        throw std::runtime_error("the build failed");
+    } catch (const std::runtime_error&) {
     }
-    std::string longText(2 * piece + 12345, '\0');
-    for (size_t i = 0; i < longText.size(); ++i) {
-        longText[i] = static_cast<char>('a' + i % 26);
-    }
-    out.write(longText);
-    expected.append(longText);
-    const std::string toBorder(piece - expected.size() % piece, 'b');
-    out.write(toBorder);
-    expected.append(toBorder);
-    out.writeLine("after the border");
-    expected.append("after the border\r\n");
-    out.write(std::string(piece, 'c'));
-    expected.append(piece, 'c');
-    out.close();
-    EXPECT_EQ(readWholeFile(name), expected);
+    EXPECT_FALSE(std::filesystem::exists(name));
+
+    TextFileWriter done(name);
+    done.writeLine("whole");
+    done.close();
+    EXPECT_EQ(readFile(name), "whole\r\n");
 }
 
 TEST(TextFileWriter, MissingFolderNamesTheFile) {
@@ -160,32 +111,6 @@ TEST(TextFileWriter, ErrorKeepsItsPartsForTheWindow) {
     std::filesystem::current_path(previous);
     const IoError plain("just a message");
     EXPECT_FALSE(plain.operation());
-}
-
-TEST(forEachLine, AllThreeLineEndsAndCtrlZ) {
-    std::vector<std::string> lines;
-    auto collect = [&](std::string_view l) { lines.emplace_back(l); };
-    forEachLine("a\r\nb\rc\nd", true, collect);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d"}));
-    lines.clear();
-    forEachLine("a\r\n\r\nb\r\n", true, collect);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b"}));
-    lines.clear();
-    forEachLine("a\r\nbc\x1A"
-                "d\r\ne",
-                true, collect);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "bc"}));
-}
-
-TEST(countLines, FinalEmptyLineDoesNotCount) {
-    EXPECT_EQ(countLines(""), 0u);
-    EXPECT_EQ(countLines("a"), 1u);
-    EXPECT_EQ(countLines("a\r\n"), 1u);
-    EXPECT_EQ(countLines("a\r\n\r\n"), 2u);
-    EXPECT_EQ(firstLine("#head\r\nx"), "#head");
-    EXPECT_EQ(lastLine("a\r\nlast\r\n"), "last");
-    EXPECT_EQ(lastLine("a\r\nlast"), "last");
-    EXPECT_EQ(lastLine("a\r\n\r\n"), "");
 }
 
 TEST(formatFixed2, RoundsTheEighteenDigitStringHalfAwayFromZero) {

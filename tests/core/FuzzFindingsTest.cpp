@@ -6,6 +6,8 @@
 #include "reports/RmobMonthly.h"
 #include "reports/TextReport.h"
 
+#include "HourTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,13 +15,10 @@
 
 namespace {
 
-void lastHourOfTheCalendar(HourTable& data) {
-    data.init();
-    TenMinuteRow row;
-    row.time = *tryEncodeDateTime(9999, 12, 31, 23, 0, 0);
-    row.echo = 5;
-    row.observedMinutes = 60;
-    data.addRow(row);
+Hours lastHourOfTheCalendar() {
+    Hours hours;
+    hours.hour("9999/12/31 23:00", 5, 60);
+    return hours;
 }
 
 } // namespace
@@ -28,13 +27,9 @@ TEST(buildRmob, ShiftPastTheYear9999KeepsMonthDayAndHour) {
     // Found by fuzz_settings: a settings file with RTZ 12 moved the last hour
     // of 9999 into a five-digit year, and the month was read from the wrong
     // digits (month 0: an index before the month names).
-    HourTable data;
-    lastHourOfTheCalendar(data);
     Settings cnf;
     cnf.utOffsetHours = 12;
-    cnf.noiseMinutes = 20;
-    std::vector<std::string> view;
-    buildRmob(data, cnf, view);
+    const std::vector<std::string> view = buildRmob(lastHourOfTheCalendar().list(12, 20), cnf);
     ASSERT_EQ(view.size(), 4u);
     EXPECT_TRUE(view[2].starts_with("Jan| 00h|")) << view[2];
     EXPECT_EQ(view[3].substr(0, 4), "01 |");
@@ -43,19 +38,15 @@ TEST(buildRmob, ShiftPastTheYear9999KeepsMonthDayAndHour) {
 
 TEST(buildRmob, AnyStoredTimeZoneBuildsTables) {
     // The window offers -12 to 12; a settings file holds any 32-bit value.
-    HourTable data;
-    lastHourOfTheCalendar(data);
+    const Hours hours = lastHourOfTheCalendar();
     for (std::int32_t rtz : {std::numeric_limits<std::int32_t>::max(),
                              std::numeric_limits<std::int32_t>::min(), 1'000'000, -1'000'000}) {
         Settings cnf;
         cnf.utOffsetHours = rtz;
-        cnf.noiseMinutes = 20;
         cnf.rmobLongEcho = cnf.rmobOtherData = true;
-        std::vector<std::string> view;
-        buildRmob(data, cnf, view);
-        ASSERT_EQ(view.size(), 16u) << rtz; // three tables of one day each
-        buildTextReport(data, cnf, view);
-        EXPECT_FALSE(view.empty()) << rtz;
+        const UtHourList list = hours.list(rtz, 20);
+        EXPECT_EQ(buildRmob(list, cnf).size(), 16u) << rtz; // three tables of one day each
+        EXPECT_FALSE(buildTextReport(list, cnf).empty()) << rtz;
     }
 }
 
@@ -63,20 +54,12 @@ TEST(buildColorgrammes, ShiftPastTheCalendarIsLeftOut) {
     // The same shift would have named a month 0 of the year 1000; the picture
     // has no month for such an hour, so it is left out, and the monthly
     // upload files do the same.
-    HourTable data;
-    lastHourOfTheCalendar(data);
-    Settings cnf;
-    cnf.noiseMinutes = 20;
+    const Hours hours = lastHourOfTheCalendar();
     for (std::int32_t rtz :
          {12, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
-        cnf.utOffsetHours = rtz;
-        for (const ColorgrammeMonth& m : buildColorgrammes(data, cnf)) {
-            EXPECT_GE(m.month, 1);
-            EXPECT_LE(m.month, 12);
-            EXPECT_GE(m.year, 1);
-        }
-        EXPECT_NO_THROW(buildRmobMonthTables(data, cnf));
+        const UtHourList list = hours.list(rtz, 20);
+        EXPECT_TRUE(buildColorgrammes(list).empty()) << rtz;
+        EXPECT_TRUE(buildRmobMonthTables(list).empty()) << rtz;
     }
-    cnf.utOffsetHours = -1;
-    ASSERT_EQ(buildColorgrammes(data, cnf).size(), 1u);
+    EXPECT_EQ(buildColorgrammes(hours.list(-1, 20)).size(), 1u);
 }

@@ -1,29 +1,21 @@
 #include "reports/RmobMonthly.h"
-#include "reports/Rmob.h"
-#include "shared/DateTime.h"
 #include "shared/IoError.h"
 
+#include "HourTestSupport.h"
 #include "TestSupport.h"
-
-#include "TenMinuteTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
-TenMinuteRow slot(const std::string& time, std::int64_t echo, std::int64_t obs,
-                  std::string remark = "") {
-    return ::slot(time, echo, 0, 0, obs, std::move(remark));
-}
-
-Settings settings(int rtz) {
-    Settings c;
-    c.utOffsetHours = rtz;
-    c.noiseMinutes = 20;
-    return c;
-}
+// Hours of one slot each, echoes only, under RTZ and a threshold of 20.
+struct MonthHours {
+    Hours hours;
+    void add(std::string_view time, std::int64_t echo, std::int64_t obs) {
+        hours.hour(time, echo, obs);
+    }
+    UtHourList list(std::int32_t rtz) const { return hours.list(rtz, 20); }
+};
 
 StationInfo fullStation() {
     StationInfo s;
@@ -157,20 +149,23 @@ std::string unobserved(int hours) {
     return s;
 }
 
-struct RmobMonthlyFixture : ::testing::Test {
-    HourTable data;
-    void SetUp() override { data.init(); }
-};
+// The file as written: every line ended by CR LF.
+std::string bytesOf(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
 
 } // namespace
 
-using BuildRmobMonthTables_ = RmobMonthlyFixture;
-
-TEST_F(BuildRmobMonthTables_, LocalMorningOfTheFirstLandsOnTheLastDayBefore) {
-    data.addRow(slot("2024/01/01 07:00", 30, 60)); // UT 2023/12/31 22h
-    data.addRow(slot("2024/01/01 08:00", 40, 60)); // UT 2023/12/31 23h
-    data.addRow(slot("2024/01/01 09:00", 50, 60)); // UT 2024/01/01 00h
-    const auto tables = buildRmobMonthTables(data, settings(-9));
+TEST(buildRmobMonthTables, LocalMorningOfTheFirstLandsOnTheLastDayBefore) {
+    MonthHours data;
+    data.add("2024/01/01 07:00", 30, 60); // UT 2023/12/31 22h
+    data.add("2024/01/01 08:00", 40, 60); // UT 2023/12/31 23h
+    data.add("2024/01/01 09:00", 50, 60); // UT 2024/01/01 00h
+    const auto tables = buildRmobMonthTables(data.list(-9));
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[0].month, (UtMonth{2023, 12}));
     EXPECT_EQ(tables[1].month, (UtMonth{2024, 1}));
@@ -179,46 +174,36 @@ TEST_F(BuildRmobMonthTables_, LocalMorningOfTheFirstLandsOnTheLastDayBefore) {
     EXPECT_EQ(tables[0].days[30][23], 40);
     EXPECT_EQ(tables[1].days[0][0], 50);
     EXPECT_FALSE(tables[1].days[0][1]);
-    EXPECT_EQ(rmobMonthlyMonths(data, settings(0)), (std::vector<UtMonth>{{2024, 1}}));
+    EXPECT_EQ(rmobMonthlyMonths(data.list(0)), (std::vector<UtMonth>{{2024, 1}}));
 }
 
-TEST_F(BuildRmobMonthTables_, MonthsAscendEvenWhenRowsDoNot) {
-    data.addRow(slot("2024/03/10 12:00", 5, 60));
-    data.addRow(slot("2023/03/10 12:00", 5, 60)); // same month of the year before
-    data.addRow(slot("2024/01/10 12:00", 5, 60));
-    EXPECT_EQ(rmobMonthlyMonths(data, settings(0)),
-              (std::vector<UtMonth>{{2023, 3}, {2024, 1}, {2024, 3}}));
+TEST(buildRmobMonthTables, MonthsOfEachYearApart) {
+    MonthHours data;
+    data.add("2024/03/10 12:00", 5, 60);
+    data.add("2023/03/10 12:00", 5, 60); // same month of the year before
+    data.add("2024/01/10 12:00", 5, 60);
+    data.hours.gap("2024/05/01 00:00"); // gap slots only: the month is listed, empty
+    EXPECT_EQ(rmobMonthlyMonths(data.list(0)),
+              (std::vector<UtMonth>{{2023, 3}, {2024, 1}, {2024, 3}, {2024, 5}}));
 }
 
-TEST_F(BuildRmobMonthTables_, AgreesWithTheRmobPageFirstTable) {
-    data.addRow(slot("2006/01/01 08:00", 40, 60));
-    data.addRow(slot("2006/01/01 09:00", 7, 15, "AB"));       // noise with a remark
-    data.addRow(slot("2006/01/01 10:00", 9, 45));             // rate 12
-    data.addRow(slot("2006/01/01 11:00", 0, 0, "NoObserve")); // gap only
-    data.addRow(slot("2006/01/01 12:00", 5, 20));             // exactly nd: noise
-    data.addRow(slot("2006/01/01 13:00", 5, 21));             // one minute more: 14.29
-    Settings cnf = settings(-9);
-    std::vector<std::string> page;
-    buildRmob(data, cnf, page);
-    const auto tables = buildRmobMonthTables(data, cnf);
-    // The page's day lines: "31 |" and "01 |" after their month headers.
-    ASSERT_EQ(page.size(), 6u);
-    const std::array<std::pair<std::string, std::array<std::optional<std::int64_t>, 24>>, 2> days =
-        {{{page[3], tables[0].days[30]}, {page[5], tables[1].days[0]}}};
-    for (const auto& [pageLine, cells] : days) {
-        for (size_t h = 0; h < 24; ++h) {
-            const std::string pageCell = pageLine.substr(4 + h * 5, 5);
-            const bool pageHasNumber = pageCell.find_first_of("0123456789") != std::string::npos;
-            ASSERT_EQ(pageHasNumber, cells[h].has_value()) << pageLine << " hour " << h;
-            if (pageHasNumber) {
-                EXPECT_EQ(std::to_string(*cells[h]),
-                          pageCell.substr(pageCell.find_first_not_of(' '),
-                                          pageCell.find_last_of("0123456789") -
-                                              pageCell.find_first_not_of(' ') + 1));
-            }
-        }
-    }
-    EXPECT_EQ(page[5].substr(4, 25), " AB | 12 |??? |??? | 14 |");
+TEST(buildRmobMonthTables, OnlyHoursAboveTheNoiseHaveValues) {
+    MonthHours data;
+    data.add("2006/01/01 08:00", 40, 60);
+    data.add("2006/01/01 09:00", 7, 15); // noise
+    data.add("2006/01/01 10:00", 9, 45); // rate 12
+    data.hours.gap("2006/01/01 11:00");  // gap only
+    data.add("2006/01/01 12:00", 5, 20); // exactly the threshold: noise
+    data.add("2006/01/01 13:00", 5, 21); // one minute more: 14.29
+    const auto tables = buildRmobMonthTables(data.list(0));
+    ASSERT_EQ(tables.size(), 1u);
+    const auto& day = tables[0].days[0];
+    EXPECT_EQ(day[8], 40);
+    EXPECT_FALSE(day[9]);
+    EXPECT_EQ(day[10], 12);
+    EXPECT_FALSE(day[11]);
+    EXPECT_FALSE(day[12]);
+    EXPECT_EQ(day[13], 14);
 }
 
 TEST(rmobMonthlyCell, WidthsAndLimits) {
@@ -235,14 +220,14 @@ TEST(rmobMonthlyCell, WidthsAndLimits) {
     }
 }
 
-using RmobMonthlyLines_ = RmobMonthlyFixture;
-
-TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
-    data.addRow(slot("2024/02/15 12:00", 6, 60));
-    data.addRow(slot("2023/02/15 12:00", 6, 60));
+TEST(rmobMonthlyLines, FebruaryHasItsOwnLengthAndEveryDay) {
+    MonthHours data;
+    data.add("2024/02/15 12:00", 6, 60);
+    data.add("2023/02/15 12:00", 6, 60);
+    const UtHourList list = data.list(0);
     const StationInfo station = fullStation();
     for (auto [year, length] : {std::pair{2024, 29}, std::pair{2023, 28}}) {
-        const auto lines = rmobMonthlyLines(data, settings(0), station, UtMonth{year, 2});
+        const auto lines = rmobMonthlyLines(rmobMonthTable(list, UtMonth{year, 2}), station);
         ASSERT_EQ(lines.size(), static_cast<size_t>(1 + length + 17)) << year;
         EXPECT_EQ(lines[0].substr(0, 9), "feb| 00h|");
         EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 4),
@@ -255,8 +240,7 @@ TEST_F(RmobMonthlyLines_, FebruaryHasItsOwnLengthAndEveryDay) {
         }
         EXPECT_EQ(lines[static_cast<size_t>(length) + 1], "[Observer]My Station");
     }
-    EXPECT_THROW(rmobMonthlyLines(data, settings(0), station, UtMonth{2024, 13}),
-                 std::out_of_range);
+    EXPECT_THROW(rmobMonthTable(list, UtMonth{2024, 13}), std::out_of_range);
 }
 
 TEST(rmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
@@ -298,76 +282,41 @@ TEST(rmobMonthlyFileName, ObserverNameMadeSafe) {
     EXPECT_EQ(rmobMonthlyFileName("   ", jan), "unknown_012024rmob.TXT");
 }
 
-using WriteRmobMonthlyFiles_ = RmobMonthlyFixture;
-
-TEST_F(WriteRmobMonthlyFiles_, OneStrictlyReadableFilePerUtMonthWithBackup) {
-    TempDir dir;
-    data.addRow(slot("2024/03/01 08:00", 40, 60));   // UT Feb 29 23h
-    data.addRow(slot("2024/03/01 09:00", 3, 30));    // UT Mar 1 00h, rate 6
-    data.addRow(slot("2024/03/01 10:00", 3, 10));    // noise
-    data.addRow(slot("2024/03/01 11:00", 6000, 30)); // rate 12000, wider than a cell
-    const std::string old = dir.file("My_Station_022024rmob.TXT");
-    writeFile(old, "older upload");
-    const auto files =
-        writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string());
+TEST(rmobMonthlyFiles, OneStrictlyReadableFilePerUtMonth) {
+    MonthHours data;
+    data.add("2024/03/01 08:00", 40, 60);   // UT Feb 29 23h
+    data.add("2024/03/01 09:00", 3, 30);    // UT Mar 1 00h, rate 6
+    data.add("2024/03/01 10:00", 3, 10);    // noise
+    data.add("2024/03/01 11:00", 6000, 30); // rate 12000, wider than a cell
+    const UtHourList list = data.list(-9);
+    const auto files = rmobMonthlyFiles(list, fullStation());
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].path, old);
-    EXPECT_EQ(files[1].path, dir.file("My_Station_032024rmob.TXT"));
-    EXPECT_EQ(readFile(dir.file("My_Station_022024rmob.bak")), "older upload");
+    EXPECT_EQ(files[0].fileName, "My_Station_022024rmob.TXT");
+    EXPECT_EQ(files[1].fileName, "My_Station_032024rmob.TXT");
+    EXPECT_EQ(files[1].month, (UtMonth{2024, 3}));
 
     std::string error;
-    const auto feb = readUpload(readFile(files[0].path), "feb", 29, error);
+    const auto feb = readUpload(bytesOf(files[0].lines), "feb", 29, error);
     ASSERT_TRUE(feb) << error;
     EXPECT_EQ(feb->days[28][23], 40);
-    const auto mar = readUpload(readFile(files[1].path), "mar", 31, error);
+    const auto mar = readUpload(bytesOf(files[1].lines), "mar", 31, error);
     ASSERT_TRUE(mar) << error;
     EXPECT_EQ(mar->days[0][0], 6);
     EXPECT_FALSE(mar->days[0][1]);
     EXPECT_EQ(mar->days[0][2], 12000);
     EXPECT_EQ(mar->blockValues[0], "My Station");
     EXPECT_EQ(mar->blockValues[15], "VelkReport 0.12");
-}
 
-TEST_F(WriteRmobMonthlyFiles_, MissingFolderIsAnIoErrorAndNoRowsWriteNothing) {
-    TempDir dir;
-    EXPECT_TRUE(
-        writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.path().string()).empty());
-    data.addRow(slot("2024/03/01 08:00", 40, 60));
-    EXPECT_THROW(writeRmobMonthlyFiles(data, settings(-9), fullStation(), dir.file("absent")),
-                 IoError);
-}
-
-TEST_F(WriteRmobMonthlyFiles_, OneMonthIsTheSameFileAsInTheWholeExport) {
-    TempDir all;
-    TempDir one;
-    data.addRow(slot("2024/03/01 08:00", 40, 60)); // UT Feb 29 23h
-    data.addRow(slot("2024/03/01 09:00", 3, 30));  // UT Mar 1 00h
-    const auto files =
-        writeRmobMonthlyFiles(data, settings(-9), fullStation(), all.path().string());
-    ASSERT_EQ(files.size(), 2u);
-    const std::string old = one.file("My_Station_032024rmob.TXT");
-    writeFile(old, "older upload");
-    const RmobMonthlyFile march =
-        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 3}, one.path().string());
-    EXPECT_EQ(march.path, old);
-    EXPECT_EQ(readFile(march.path), readFile(files[1].path));
-    EXPECT_EQ(readFile(one.file("My_Station_032024rmob.bak")), "older upload");
-    EXPECT_FALSE(std::filesystem::exists(one.file("My_Station_022024rmob.TXT")));
-
-    // A month without rows: every day there, every hour unknown.
-    const RmobMonthlyFile april =
-        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 4}, one.path().string());
-    std::string error;
-    const auto upload = readUpload(readFile(april.path), "apr", 30, error);
+    // One month alone is that month of the whole export; a month without
+    // hours has every day and every hour unknown.
+    const RmobMonthlyFile march = rmobMonthlyFile(rmobMonthTable(list, {2024, 3}), fullStation());
+    EXPECT_EQ(march.fileName, files[1].fileName);
+    EXPECT_EQ(march.lines, files[1].lines);
+    const RmobMonthlyFile april = rmobMonthlyFile(rmobMonthTable(list, {2024, 4}), fullStation());
+    const auto upload = readUpload(bytesOf(april.lines), "apr", 30, error);
     ASSERT_TRUE(upload) << error;
     EXPECT_FALSE(upload->days[0][0]);
-
-    EXPECT_THROW(
-        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 13}, one.path().string()),
-        std::out_of_range);
-    EXPECT_THROW(
-        writeRmobMonthlyFile(data, settings(-9), fullStation(), {2024, 3}, one.file("absent")),
-        IoError);
+    EXPECT_TRUE(rmobMonthlyFiles(MonthHours().list(-9), fullStation()).empty());
 }
 
 TEST(StationInfoFile, RoundTripAndTolerantReading) {

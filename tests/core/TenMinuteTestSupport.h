@@ -1,12 +1,21 @@
 #pragma once
-// Views of a TenMinuteTable for the observation-data tests, and a capture of the
-// messages that the reader shows.
+// Helpers of the tests of the data layer and what is built on it: times from
+// text, a capture of the messages the reader shows, and the slots a data text
+// settles into.
 
-#include "data/TenMinuteTable.h"
+#include "data/DataFileReader.h"
+#include "data/TenMinuteRow.h"
 #include "shared/Messages.h"
+#include "shared/Time.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+// A time written as a data line writes it; the test's own text must be valid.
+inline Timestamp timeOf(std::string_view text) {
+    return parseTimestamp(text).value();
+}
 
 // Collects the messages of the calls it is handed to as their callback.
 class MessageCapture {
@@ -18,48 +27,29 @@ public:
     }
 };
 
-inline std::vector<const TenMinuteRow*> rowsOf(const TenMinuteTable& list) {
-    std::vector<const TenMinuteRow*> rows;
-    for (const TenMinuteRow* r = list.top.get(); r && r->next; r = r->next.get()) {
-        rows.push_back(r);
+// What a data text settles into: each slot as its line of the ten-minute
+// table, and what the reading found besides.
+struct Settled {
+    std::vector<std::string> rows;
+    DataFileReading reading;
+};
+
+inline Settled settle(std::string_view text, const MessageCallback& onMessage = {}) {
+    Settled settled;
+    DataFileHandlers handlers;
+    handlers.onRow = [&settled](const TenMinuteRow& row) {
+        settled.rows.push_back(tenMinuteLine(row));
+    };
+    handlers.onMessage = onMessage ? onMessage : [](const std::string&) {};
+    settled.reading = readDataText(text, handlers);
+    return settled;
+}
+
+// The lines joined into a data text, each ended by CR LF.
+inline std::string dataText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
     }
-    return rows;
-}
-
-// The rows as lines of the ten-minute table.
-inline std::vector<std::string> tableOf(const TenMinuteTable& list) {
-    std::vector<std::string> lines;
-    for (const TenMinuteRow* r : rowsOf(list)) {
-        lines.push_back(tenMinuteRowText(*r));
-    }
-    return lines;
-}
-
-inline std::vector<std::string> rejectedOf(const TenMinuteTable& list) {
-    std::vector<std::string> lines;
-    for (const RejectedLine* r = list.rejectedTop.get(); r && r->next; r = r->next.get()) {
-        lines.push_back(r->line);
-    }
-    return lines;
-}
-
-// A ten-minute row as normalisation leaves it, for the tests of everything
-// built on the rows (hours, reports, pictures, monthly files).
-inline TenMinuteRow slot(const std::string& time, std::int64_t echo, std::int64_t longEcho,
-                         std::int64_t other, std::int64_t obs, std::string remark = "") {
-    TenMinuteRow r;
-    r.time = parseDateTime(time);
-    r.echo = echo;
-    r.longEcho = longEcho;
-    r.otherData = other;
-    r.observedMinutes = obs;
-    r.remark = std::move(remark);
-    return r;
-}
-
-// A gap row of the slot.
-inline TenMinuteRow gapSlot(const std::string& time) {
-    TenMinuteRow r = slot(time, 0, 0, 0, 0, "NoObserve");
-    r.fileName = "NoFile";
-    return r;
+    return text;
 }

@@ -1,6 +1,6 @@
 #include "reports/TextReport.h"
 
-#include "TenMinuteTestSupport.h"
+#include "HourTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -67,14 +67,16 @@ const Lines kExampleNarrow = {
 };
 
 struct TextReportFixture : ::testing::Test {
-    HourTable list;
-    Lines view{"Report View"};
-    void SetUp() override { list.init(); }
+    Hours data;
+    Lines view;
 
+    void build(const Settings& c) {
+        view = buildTextReport(data.list(c.utOffsetHours, c.noiseMinutes), c);
+    }
     // One hand-made row standing for a whole hour.
     void hour(const std::string& dayHour, std::int64_t echo, std::int64_t obs,
-              std::string remark = "", std::int64_t longEcho = 0, std::int64_t other = 0) {
-        list.addRow(slot(dayHour + ":00", echo, longEcho, other, obs, std::move(remark)));
+              std::string_view remark = {}, std::int64_t longEcho = 0, std::int64_t other = 0) {
+        data.hour(dayHour + ":00", echo, obs, remark, longEcho, other);
     }
     // A row in a later month: its month line keeps every column four wide, so
     // the cells stand at fixed places.
@@ -82,25 +84,25 @@ struct TextReportFixture : ::testing::Test {
 
     void exampleData() {
         for (int m = 0; m < 6; ++m) { // 00: 12 echoes, 1 long echo, a full hour
-            list.addRow(slot("2005/01/01 00:" + std::to_string(m) + "0", 2, m == 2 ? 1 : 0, 0, 10));
+            data.add(slot("2005/01/01 00:" + std::to_string(m) + "0", 2, m == 2 ? 1 : 0, 0, 10));
         }
-        list.addRow(slot("2005/01/01 01:00", 3, 0, 0, 10)); // 01: half an hour
-        list.addRow(slot("2005/01/01 01:10", 2, 0, 0, 10));
-        list.addRow(slot("2005/01/01 01:20", 2, 0, 0, 10));
+        data.add(slot("2005/01/01 01:00", 3, 0, 0, 10)); // 01: half an hour
+        data.add(slot("2005/01/01 01:10", 2, 0, 0, 10));
+        data.add(slot("2005/01/01 01:20", 2, 0, 0, 10));
         for (int m = 3; m < 6; ++m) {
-            list.addRow(gapSlot("2005/01/01 01:" + std::to_string(m) + "0"));
+            data.gap("2005/01/01 01:" + std::to_string(m) + "0");
         }
         for (int m = 0; m < 6; ++m) { // 02: gap rows only
-            list.addRow(gapSlot("2005/01/01 02:" + std::to_string(m) + "0"));
+            data.gap("2005/01/01 02:" + std::to_string(m) + "0");
         }
-        list.addRow(gapSlot("2005/01/01 03:00")); // 03: noise with a remark
-        list.addRow(slot("2005/01/01 03:10", 1, 0, 0, 10, "xy"));
+        data.gap("2005/01/01 03:00"); // 03: noise with a remark
+        data.add(slot("2005/01/01 03:10", 1, 0, 0, 10, "xy"));
         for (int m = 2; m < 6; ++m) {
-            list.addRow(gapSlot("2005/01/01 03:" + std::to_string(m) + "0"));
+            data.gap("2005/01/01 03:" + std::to_string(m) + "0");
         }
         for (int m = 0; m < 6; ++m) { // 04: 134 echoes, 2 long echoes
-            list.addRow(slot("2005/01/01 04:" + std::to_string(m) + "0", m == 0 ? 4 : 26,
-                             m == 5 ? 2 : 0, 0, 10));
+            data.add(slot("2005/01/01 04:" + std::to_string(m) + "0", m == 0 ? 4 : 26,
+                          m == 5 ? 2 : 0, 0, 10));
         }
     }
 };
@@ -141,14 +143,14 @@ TEST(narrowReport, ArbitraryAndShortViews) {
 
 TEST_F(BuildTextReportTest, WorkedExample) {
     exampleData();
-    buildTextReport(list, settings(20, true, true, false), view);
+    build(settings(20, true, true, false));
     EXPECT_EQ(view, kExampleNarrow);
 }
 
 TEST_F(BuildTextReportTest, FiveCharacterCellShiftsTheRestOfItsLine) {
     hour("2005/01/01 05", 1234, 60);
     hour("2005/01/01 06", 1, 10, "a "); // noise: "  a ", ends in a blank
-    buildTextReport(list, settings(20, false, false, false), view);
+    build(settings(20, false, false, false));
     ASSERT_EQ(view.size(), 5u);
     // Column 6 is judged on the "4" pushed into its first place; column 7 on
     // the shifted blanks, so it narrows although it holds "  --"; column 8
@@ -171,7 +173,7 @@ TEST_F(BuildTextReportTest, FiveCharacterCellShiftsTheRestOfItsLine) {
 TEST_F(BuildTextReportTest, TwoMonthsAreNeverNarrowed) {
     hour("2005/01/31 23", 5, 60);
     hour("2005/02/01 00", 6, 60);
-    buildTextReport(list, settings(20, true, false, false), view);
+    build(settings(20, true, false, false));
     ASSERT_EQ(view.size(), 7u);
     EXPECT_EQ(view[0], kLT);
     EXPECT_EQ(view[1], kUT);
@@ -190,7 +192,7 @@ TEST_F(BuildTextReportTest, NoiseThresholdAndFullHours) {
     hour("2005/01/01 05", 82, 40); // rate 123
     hour("2005/01/01 23", 617, 30);
     keepWide();
-    buildTextReport(list, settings(20, true, false, false), view);
+    build(settings(20, true, false, false));
     ASSERT_GE(view.size(), 5u);
     const std::string& hr = view[4];
     EXPECT_EQ(cell(hr, 0), "  --");
@@ -201,7 +203,7 @@ TEST_F(BuildTextReportTest, NoiseThresholdAndFullHours) {
     EXPECT_EQ(cell(hr, 5), "%123");
     EXPECT_EQ(hr.substr(3 + 4 * 23), "%1234");
 
-    buildTextReport(list, settings(20, false, false, false), view);
+    build(settings(20, false, false, false));
     const std::string& counts = view[4];
     EXPECT_EQ(cell(counts, 0), "  --");
     EXPECT_EQ(cell(counts, 1), "   5");
@@ -215,7 +217,7 @@ TEST_F(BuildTextReportTest, HugeCountsAndRatesStayDefined) {
     hour("2005/01/02 23", INT64_MAX, 1);
     hour("2005/01/03 23", 1234, 60);
     keepWide();
-    buildTextReport(list, settings(0, true, false, false), view);
+    build(settings(0, true, false, false));
     ASSERT_GE(view.size(), 7u);
     EXPECT_EQ(view[4].substr(3 + 4 * 23), " 9223372036854775807");
     EXPECT_EQ(view[5].substr(3 + 4 * 23), "%9223372036854775807"); // rate saturates
@@ -232,10 +234,10 @@ TEST_F(BuildTextReportTest, NoiseAndGapCells) {
     // A day of gap rows only; passed over even when a negative threshold makes
     // every hour "above noise".
     for (int m = 0; m < 6; ++m) {
-        list.addRow(gapSlot("2005/01/02 00:" + std::to_string(m) + "0"));
+        data.gap("2005/01/02 00:" + std::to_string(m) + "0");
     }
     keepWide();
-    buildTextReport(list, settings(20, true, true, false), view);
+    build(settings(20, true, true, false));
     ASSERT_GE(view.size(), 8u);
     const std::string& day = view[4];
     EXPECT_EQ(cell(day, 0), "  --");
@@ -248,7 +250,7 @@ TEST_F(BuildTextReportTest, NoiseAndGapCells) {
     EXPECT_EQ(view[6], "02 " + repeat("  --", 24));
     EXPECT_EQ(view[7], blanks(99));
 
-    buildTextReport(list, settings(-1, false, false, false), view);
+    build(settings(-1, false, false, false));
     EXPECT_EQ(view[5], "02 " + repeat("  --", 24));
 }
 
@@ -258,7 +260,7 @@ TEST_F(BuildTextReportTest, LongEchoAndOtherDataLines) {
     hour("2005/01/02 01", 10, 60, "", 0, 0);
     hour("2005/01/02 02", 10, 10, "", 5, 5); // noise: no long or other value
     keepWide();
-    buildTextReport(list, settings(20, false, true, true), view);
+    build(settings(20, false, true, true));
     ASSERT_GE(view.size(), 10u);
     EXPECT_EQ(view[5], blanks(9) + "12" + blanks(88));
     EXPECT_EQ(view[6], blanks(6) + "3" + blanks(92));
@@ -266,7 +268,7 @@ TEST_F(BuildTextReportTest, LongEchoAndOtherDataLines) {
     EXPECT_EQ(view[8], blanks(99));
     EXPECT_EQ(view[9], blanks(99)) << "no other-data value carries over from the day before";
 
-    buildTextReport(list, settings(20, false, false, true), view);
+    build(settings(20, false, false, true));
     EXPECT_EQ(view[5], blanks(6) + "3" + blanks(92));
     EXPECT_EQ(view[6].substr(0, 3), "02 ");
 }
@@ -276,7 +278,7 @@ TEST_F(BuildTextReportTest, MonthLines) {
     hour("2005/01/16 00", 10, 60);
     hour("2006/01/17 00", 10, 60); // same month digits: no new month line
     hour("2006/02/01 00", 10, 60);
-    buildTextReport(list, settings(20, false, false, false), view);
+    build(settings(20, false, false, false));
     ASSERT_EQ(view.size(), 9u);
     EXPECT_EQ(view[3], "January 2005");
     EXPECT_EQ(view[4], "15 " + repeat("  --", 13) + "  10" + repeat("  --", 10));
@@ -288,7 +290,7 @@ TEST_F(BuildTextReportTest, MonthLines) {
 
 TEST_F(BuildTextReportTest, UtHeadingFollowsTheTimeZone) {
     auto utFor = [&](std::int32_t rtz) {
-        buildTextReport(list, settings(20, false, false, false, rtz), view);
+        build(settings(20, false, false, false, rtz));
         return view.at(1);
     };
     hour("2005/01/01 00", 10, 60);
@@ -304,7 +306,7 @@ TEST_F(BuildTextReportTest, UtHeadingFollowsTheTimeZone) {
 }
 
 TEST_F(BuildTextReportTest, NoHourRowsGivesHeadingsOnly) {
-    buildTextReport(list, settings(20, true, true, true, 0), view);
+    build(settings(20, true, true, true, 0));
     ASSERT_EQ(view.size(), 3u);
     EXPECT_EQ(view[0],
               "LT  00 01 02 03 04 05 06 07 08 09 10 11 12 13 14 15 16 17 18 19 20 21 22 23");

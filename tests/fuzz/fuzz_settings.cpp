@@ -1,38 +1,42 @@
 // Arbitrary bytes as a settings file: load, display, save and load again must
-// agree, and both report builds must cope with whatever values were loaded
-// (a time zone of two billion hours, a negative noise threshold).
+// agree, and every report read from the hours must cope with whatever values
+// were loaded (a time zone of two billion hours, a negative noise threshold).
 
 #include "FuzzSupport.h"
 
 #include "config/Settings.h"
+#include "reports/Colorgramme.h"
 #include "reports/Rmob.h"
+#include "reports/RmobMonthly.h"
 #include "reports/TextReport.h"
-#include "shared/DateTime.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
 // Hour rows at both ends of the calendar and in between, so that a shift by
 // RTZ can leave the years the program reads.
-void fillReport(HourTable& report) {
-    report.init();
+std::shared_ptr<const HourTable> hoursAcrossTheCalendar() {
+    auto table = std::make_shared<HourTable>();
     for (auto [y, mo, d, h, echo, obs] : {std::array<int, 6>{1, 1, 1, 0, 5, 10},
                                           {2004, 1, 5, 9, 12, 60},
                                           {2004, 1, 5, 10, 7, 30},
                                           {2004, 2, 29, 23, 2147483647, 10},
                                           {9999, 12, 31, 23, 3, 50}}) {
         TenMinuteRow row;
-        row.time = *tryEncodeDateTime(y, mo, d, h, 0, 0);
+        row.time = *makeTimestamp(y, mo, d, h, 0, 0);
         row.echo = echo;
         row.longEcho = echo / 3;
         row.otherData = echo / 5;
         row.observedMinutes = obs;
         row.remark = obs < 20 ? "xy" : "";
-        report.addRow(row);
+        table->add(row);
     }
+    return table;
 }
 
 [[noreturn]] void fail(const char* what) {
@@ -84,10 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    static HourTable report;
-    fillReport(report);
-    std::vector<std::string> view;
-    buildTextReport(report, loaded, view);
-    buildRmob(report, loaded, view);
+    static const std::shared_ptr<const HourTable> table = hoursAcrossTheCalendar();
+    const UtHourList hours(table, loaded.utOffsetHours, loaded.noiseMinutes);
+    buildTextReport(hours, loaded);
+    buildRmob(hours, loaded);
+    buildColorgrammes(hours);
+    buildRmobMonthTables(hours);
     return 0;
 }
