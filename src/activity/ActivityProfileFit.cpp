@@ -1,164 +1,346 @@
 #include "activity/ActivityProfileFit.h"
 
-#include <gsl/gsl_blas.h>
+#include "activity/ActivityModel.h"
+
 #include <gsl/gsl_errno.h>
-#include <gsl/gsl_matrix.h>
-#include <gsl/gsl_multifit_nlinear.h>
-#include <gsl/gsl_vector.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
-#include <string>
+
+using namespace activitymodel;
 
 namespace {
 
-constexpr double kLn10 = 2.302585092994046;
-
-struct FitData {
-    const std::vector<ProfilePoint>* points;
-};
-
-int residuals(const gsl_vector* x, void* data, gsl_vector* f) {
-    const auto& pts = *static_cast<FitData*>(data)->points;
-    const double peak = gsl_vector_get(x, 0), height = gsl_vector_get(x, 1),
-                 rise = gsl_vector_get(x, 2), fall = gsl_vector_get(x, 3);
-    for (std::size_t i = 0; i < pts.size(); ++i) {
-        const double model = activityProfile(pts[i].solarLongitude, peak, height, rise, fall);
-        gsl_vector_set(f, i, (model - pts[i].excess) / pts[i].error);
-    }
-    return GSL_SUCCESS;
-}
-
-int jacobian(const gsl_vector* x, void* data, gsl_matrix* j) {
-    const auto& pts = *static_cast<FitData*>(data)->points;
-    const double peak = gsl_vector_get(x, 0), height = gsl_vector_get(x, 1),
-                 rise = gsl_vector_get(x, 2), fall = gsl_vector_get(x, 3);
-    for (std::size_t i = 0; i < pts.size(); ++i) {
-        const double l = pts[i].solarLongitude, s = pts[i].error;
-        const bool before = l < peak;
-        const double slope = before ? rise : fall;
-        const double distance = std::fabs(peak - l);
-        const double shape = std::pow(10.0, -slope * distance);
-        const double model = height * shape;
-        gsl_matrix_set(j, i, 0, (before ? -1.0 : 1.0) * model * slope * kLn10 / s);
-        gsl_matrix_set(j, i, 1, shape / s);
-        gsl_matrix_set(j, i, 2, before ? -model * kLn10 * distance / s : 0.0);
-        gsl_matrix_set(j, i, 3, before ? 0.0 : -model * kLn10 * distance / s);
-    }
-    return GSL_SUCCESS;
-}
-
-struct WorkspaceFree {
-    void operator()(gsl_multifit_nlinear_workspace* w) const { gsl_multifit_nlinear_free(w); }
-};
-struct MatrixFree {
-    void operator()(gsl_matrix* m) const { gsl_matrix_free(m); }
-};
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+// Degrees of solar longitude (about 2.4 hours) between minima of the
+// chi-square profile that count as two.
+constexpr double kDistinctMinima = 0.1;
+// Times the profile is traced again from a lower point it found.
+constexpr int kTracingRounds = 3;
 
 // Why the points cannot be fitted at all; empty when they can.
-std::string whyNotFittable(const std::vector<ProfilePoint>& points, double startPeakExcess,
-                           int minimumPoints) {
-    // A fifth point at least: with four parameters, the reduced chi-square
-    // needs a degree of freedom to divide by.
-    const int needed = std::max(minimumPoints, 5);
+std::string whyNotFittable(const std::vector<ProfilePoint>& points, const ProfileSearch& search) {
+    // Two points more than parameters at least: the reduced chi-square needs
+    // a degree of freedom to divide by.
+    const int needed = std::max(search.minimumPoints, 8);
     if (static_cast<int>(points.size()) < needed) {
         return "too few observed hours for a fit (" + std::to_string(points.size()) + ", need " +
                std::to_string(needed) + ")";
     }
-    if (!(startPeakExcess > 0)) {
+    if (!(search.startPeakExcess > 0)) {
         return "no excess over the background to fit";
     }
     for (const ProfilePoint& p : points) {
-        if (!(p.error > 0) || !std::isfinite(p.excess) || !std::isfinite(p.solarLongitude)) {
+        if (!(p.observedMinutes > 0) || !(p.backgroundError >= 0) || !std::isfinite(p.excess) ||
+            !std::isfinite(p.background) || !std::isfinite(p.solarLongitude) ||
+            (p.elevation && !std::isfinite(*p.elevation))) {
             return "a point without a usable error";
         }
+    }
+    if (std::none_of(points.begin(), points.end(),
+                     [](const ProfilePoint& p) { return !p.elevation || *p.elevation > 0; })) {
+        return "the radiant stayed below the horizon in every observed hour";
     }
     return {};
 }
 
-// What the solver found: the parameters in the order peak longitude, peak
-// excess, rise slope, fall slope, their variances and the chi-square; or why
-// it found nothing.
-struct Solution {
-    std::string problem;
-    std::array<double, 4> parameters{};
-    std::array<double, 4> variances{};
-    double chiSquare = 0;
+// --- The search over the maximum --------------------------------------------
+
+struct GridPoint {
+    double longitude = 0;
+    Solution solution;
 };
 
-Solution solveProfile(const std::vector<ProfilePoint>& points, std::array<double, 4> start) {
-    Solution solution;
-    // GSL's default handler aborts the program; every status is checked here.
-    gsl_set_error_handler_off();
-    FitData data{&points};
-    gsl_multifit_nlinear_fdf fdf{};
-    fdf.f = residuals;
-    fdf.df = jacobian;
-    fdf.n = points.size();
-    fdf.p = 4;
-    fdf.params = &data;
-    gsl_multifit_nlinear_parameters params = gsl_multifit_nlinear_default_parameters();
-    std::unique_ptr<gsl_multifit_nlinear_workspace, WorkspaceFree> work(
-        gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &params, points.size(), 4));
-    if (!work) {
-        solution.problem = "out of memory for the fit";
-        return solution;
+std::optional<std::size_t> leastOf(const std::vector<GridPoint>& grid) {
+    std::optional<std::size_t> best;
+    for (std::size_t j = 0; j < grid.size(); ++j) {
+        const Solution& s = grid[j].solution;
+        if (s.converged && (!best || s.chiSquare < grid[*best].solution.chiSquare)) {
+            best = j;
+        }
     }
-    gsl_vector_view x0 = gsl_vector_view_array(start.data(), 4);
-    gsl_multifit_nlinear_init(&x0.vector, &fdf, work.get());
-    int info = 0;
-    const int status =
-        gsl_multifit_nlinear_driver(200, 1e-9, 1e-9, 0.0, nullptr, nullptr, &info, work.get());
-    const gsl_vector* x = gsl_multifit_nlinear_position(work.get());
-    const gsl_vector* f = gsl_multifit_nlinear_residual(work.get());
-    gsl_blas_ddot(f, f, &solution.chiSquare);
-    std::unique_ptr<gsl_matrix, MatrixFree> covar(gsl_matrix_alloc(4, 4));
-    if (status != GSL_SUCCESS || gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(work.get()),
-                                                            0.0, covar.get()) != GSL_SUCCESS) {
-        solution.problem = std::string("the fit did not converge (") + gsl_strerror(status) + ")";
-        return solution;
-    }
-    for (std::size_t i = 0; i < 4; ++i) {
-        solution.parameters[i] = gsl_vector_get(x, i);
-        solution.variances[i] = gsl_matrix_get(covar.get(), i, i);
-    }
-    return solution;
+    return best;
 }
 
-// The solution as a profile, its errors scaled up by the reduced chi-square
-// when the points scatter more than their errors say.
-void takeSolution(ProfileFit& fit, const Solution& solution) {
-    const int dof = fit.points - 4;
-    fit.reducedChiSquare = solution.chiSquare / dof;
+// Two solvers over the same points: one with the maximum held, for the
+// chi-square profile, and one with it free, for the refinement.
+//
+// The other parameters make the profile a fit of its own at every grid
+// point, and a fit can settle in a poor valley. So the profile is traced
+// outwards from the best fit found (where the other parameters are right),
+// each point fitted from its neighbour's solution and, every few points or
+// where that fails, from fresh starts too, keeping the best; when the
+// profile finds a lower point, the best fit moves there and the tracing
+// starts again.
+class MaximumSearch {
+public:
+    MaximumSearch(const Problem& base, const ProfileSearch& search, const Parameters& start)
+        : held_(withPeak(base, false)), free_(withPeak(base, true)), search_(search),
+          start_(start) {
+        const double span = std::max(0.0, search.to - search.from);
+        const auto count = static_cast<std::size_t>(
+            search.step > 0 ? std::floor(span / search.step + 1e-9) + 1 : 1);
+        for (std::size_t j = 0; j < count; ++j) {
+            longitudes_.push_back(search.from + static_cast<double>(j) * search.step);
+        }
+    }
+
+    bool ready() const { return held_.ready() && free_.ready(); }
+
+    // The first best fit: the best of the first guess held at coarse
+    // longitudes (which the trace keeps as fresh starts), refined.
+    Solution firstCenter() {
+        const double coarse = std::max(kCoarseStep, search_.step);
+        for (double l = search_.from; l <= search_.to + 1e-9; l += coarse) {
+            held_.holdPeakAt(l);
+            const Solution s = held_.solve(start_, 3 * kTraceIterations, kTraceTolerance);
+            if (s.converged) {
+                coarse_.push_back(GridPoint{l, s});
+            }
+        }
+        const auto best = std::min_element(coarse_.begin(), coarse_.end(),
+                                           [](const GridPoint& a, const GridPoint& b) {
+                                               return a.solution.chiSquare < b.solution.chiSquare;
+                                           });
+        return best != coarse_.end() ? refine(*best) : Solution{};
+    }
+
+    std::vector<GridPoint> trace(const Solution& center) {
+        std::vector<GridPoint> grid(longitudes_.size());
+        const auto nearest = std::lower_bound(longitudes_.begin(), longitudes_.end(),
+                                              center.at.peak - search_.step / 2);
+        const auto c =
+            std::min(static_cast<std::size_t>(nearest - longitudes_.begin()), grid.size() - 1);
+        for (std::size_t j = c; j < grid.size(); ++j) {
+            grid[j] = fitAt(j, j == c ? center.at : grid[j - 1].solution.at, center);
+        }
+        for (std::size_t j = c; j-- > 0;) {
+            grid[j] = fitAt(j, grid[j + 1].solution.at, center);
+        }
+        return grid;
+    }
+
+    // The point with the maximum freed; the point itself when that fails or
+    // wanders off the stretch searched.
+    Solution refine(const GridPoint& point) {
+        Parameters start = point.solution.at;
+        start.peak = point.longitude;
+        const Solution s = free_.solve(start, 200, 1e-9, true);
+        if (s.converged && s.chiSquare <= point.solution.chiSquare && s.at.peak >= search_.from &&
+            s.at.peak <= search_.to) {
+            return s;
+        }
+        return free_.solve(start, 0, 0, true);
+    }
+
+private:
+    static constexpr double kCoarseStep = 0.25; // degrees, about six hours
+
+    // Far from the maximum the fits crawl along flat valleys; there the
+    // profile needs only an upper bound, and near it they settle in a few.
+    // The tolerance leaves the chi-square near its least within 0.001 of a
+    // strict fit's, in a third of the time.
+    static constexpr int kTraceIterations = 15;
+    static constexpr double kTraceTolerance = 1e-3;
+    static constexpr std::size_t kFreshStartEvery = 5; // grid points, 0.1 deg
+
+    static Problem withPeak(Problem problem, bool free) {
+        problem.layout.freePeak = free;
+        return problem;
+    }
+
+    // From the neighbour's solution; where that failed, and at every few
+    // points anyway, also from the best fit's, from the first guess and from
+    // the nearest coarse fit's, so that a trace that slid into a poor
+    // valley climbs out within a few points (two equal maxima a day apart
+    // need it: the best fit's shape for one is far from the other's).
+    GridPoint fitAt(std::size_t j, const Parameters& neighbour, const Solution& center) {
+        held_.holdPeakAt(longitudes_[j]);
+        Solution s = held_.solve(neighbour, kTraceIterations, kTraceTolerance);
+        if (s.converged && j % kFreshStartEvery != 0) {
+            return {longitudes_[j], s};
+        }
+        std::vector<Parameters> starts{center.at, Parameters::firstGuess(center.at.amplitude)};
+        if (const GridPoint* coarse = nearestCoarse(longitudes_[j])) {
+            starts.push_back(coarse->solution.at);
+        }
+        for (const Parameters& start : starts) {
+            const Solution other = held_.solve(start, kTraceIterations, kTraceTolerance);
+            if (other.converged && (!s.converged || other.chiSquare < s.chiSquare)) {
+                s = other;
+            }
+        }
+        if (!s.converged) {
+            s.at = center.at; // the next point starts from somewhere sensible
+        }
+        return {longitudes_[j], s};
+    }
+
+    const GridPoint* nearestCoarse(double longitude) const {
+        const GridPoint* nearest = nullptr;
+        for (const GridPoint& g : coarse_) {
+            if (!nearest ||
+                std::fabs(g.longitude - longitude) < std::fabs(nearest->longitude - longitude)) {
+                nearest = &g;
+            }
+        }
+        return nearest;
+    }
+
+    Solver held_, free_;
+    ProfileSearch search_;
+    Parameters start_;
+    std::vector<double> longitudes_;
+    std::vector<GridPoint> coarse_; // the first guess held at coarse longitudes
+};
+
+// The natural parameters and their errors, scaled up by the reduced
+// chi-square when the points scatter more than their errors say.
+void takeSolution(ProfileFit& fit, const Solution& s, const std::array<double, 6>& variances,
+                  const Problem& base) {
+    Layout layout = base.layout;
+    layout.freePeak = true;
+    const int dof = fit.points - static_cast<int>(layout.size());
+    fit.chiSquare = s.chiSquare;
+    fit.reducedChiSquare = s.chiSquare / dof;
     const double scale = std::max(1.0, fit.reducedChiSquare);
-    auto error = [&](std::size_t i) { return std::sqrt(solution.variances[i] * scale); };
-    fit.peakSolarLongitude = solution.parameters[0];
-    fit.peakExcess = solution.parameters[1];
-    fit.riseSlope = solution.parameters[2];
-    fit.fallSlope = solution.parameters[3];
-    fit.peakSolarLongitudeError = error(0);
+    const auto error = [&](std::size_t i) { return std::sqrt(variances[i] * scale); };
+    fit.peakSolarLongitude = s.at.peak;
+    fit.peakExcess = s.at.amplitude;
     fit.peakExcessError = error(1);
+    fit.riseSlope = kSlope.value(s.at.rise);
     fit.riseSlopeError = error(2);
+    fit.fallSlope = kSlope.value(s.at.fall);
     fit.fallSlopeError = error(3);
+    if (base.layout.elevation) {
+        fit.response.sinePower = kPower.value(s.at.sine);
+        fit.response.cosinePower = kPower.value(s.at.cosine);
+        fit.response.bestElevation = bestElevation(fit.response.sinePower, fit.response.cosinePower,
+                                                   base.lowestElevation, base.highestElevation);
+        fit.sinePowerError = error(4);
+        fit.cosinePowerError = error(5);
+    }
 }
 
-// A converged solution may still describe no shower.
+// Where the profile crosses least + delta, found between grid points; at the
+// grid's end the interval stays open.
+void setInterval(ProfileFit& fit, const std::vector<GridPoint>& grid, double target) {
+    const auto inside = [&](std::size_t j) {
+        return grid[j].solution.converged && grid[j].solution.chiSquare <= target;
+    };
+    const auto crossing = [&](std::size_t out, std::size_t in) {
+        const double a = grid[out].solution.chiSquare, b = grid[in].solution.chiSquare;
+        const double t = std::isfinite(a) && a > b ? (a - target) / (a - b) : 0.0;
+        return grid[out].longitude + t * (grid[in].longitude - grid[out].longitude);
+    };
+    std::size_t first = 0, last = grid.size() - 1;
+    while (first < last && !inside(first)) {
+        ++first;
+    }
+    while (last > first && !inside(last)) {
+        --last;
+    }
+    fit.intervalOpenBelow = first == 0;
+    fit.intervalOpenAbove = last == grid.size() - 1;
+    fit.peakSolarLongitudeLow = first == 0 ? grid[0].longitude : crossing(first - 1, first);
+    fit.peakSolarLongitudeHigh =
+        last + 1 == grid.size() ? grid[last].longitude : crossing(last + 1, last);
+}
+
+double barrierBetween(const std::vector<GridPoint>& grid, std::size_t i, std::size_t j) {
+    double top = -kInfinity;
+    for (std::size_t k = std::min(i, j); k <= std::max(i, j); ++k) {
+        top = std::max(top, grid[k].solution.chiSquare);
+    }
+    return top;
+}
+
+// The deepest other minimum of the profile within 4 (two sigma) of the best,
+// counted only where the profile rises by delta between it and every
+// minimum already taken, and they lie kDistinctMinima apart: the wiggles
+// that hourly counts leave in the profile belong to one minimum.
+std::optional<SecondMinimum> secondMinimum(const std::vector<GridPoint>& grid, std::size_t best,
+                                           double least, double delta) {
+    const auto chi = [&](std::size_t j) { return grid[j].solution.chiSquare; };
+    std::vector<std::size_t> minima;
+    for (std::size_t j = 0; j < grid.size(); ++j) {
+        if (j != best && grid[j].solution.converged && chi(j) - least <= 4 * delta &&
+            (j == 0 || chi(j) <= chi(j - 1)) && (j + 1 == grid.size() || chi(j) <= chi(j + 1))) {
+            minima.push_back(j);
+        }
+    }
+    std::sort(minima.begin(), minima.end(), [&](auto a, auto b) { return chi(a) < chi(b); });
+    std::vector<std::size_t> taken{best};
+    for (std::size_t m : minima) {
+        if (std::all_of(taken.begin(), taken.end(), [&](std::size_t t) {
+                return std::fabs(grid[m].longitude - grid[t].longitude) >= kDistinctMinima &&
+                       barrierBetween(grid, m, t) - std::max(chi(m), chi(t)) >= delta;
+            })) {
+            taken.push_back(m);
+        }
+    }
+    if (taken.size() < 2) {
+        return std::nullopt;
+    }
+    return SecondMinimum{grid[taken[1]].longitude, (chi(taken[1]) - least) / delta,
+                         static_cast<int>(taken.size()) - 2};
+}
+
+// A converged solution may still describe no shower. A nuisance's error may
+// be unbounded (a slope the hours cannot pin down) without spoiling the rest.
 std::string whyNoProfile(const ProfileFit& fit) {
-    const double all[] = {
-        fit.peakSolarLongitude,      fit.peakExcess,      fit.riseSlope,      fit.fallSlope,
-        fit.peakSolarLongitudeError, fit.peakExcessError, fit.riseSlopeError, fit.fallSlopeError};
+    const double all[] = {fit.peakSolarLongitude,
+                          fit.peakSolarLongitudeLow,
+                          fit.peakSolarLongitudeHigh,
+                          fit.peakExcess,
+                          fit.riseSlope,
+                          fit.fallSlope,
+                          fit.response.sinePower,
+                          fit.response.cosinePower};
     if (!std::all_of(std::begin(all), std::end(all), [](double v) { return std::isfinite(v); })) {
         return "the fit gave no finite values";
     }
-    if (fit.peakExcess <= 0 || fit.riseSlope <= 0 || fit.fallSlope <= 0) {
+    if (fit.peakExcess <= 0) {
+        return "no excess over the background to fit";
+    }
+    if (fit.riseSlope < 1e-3 || fit.fallSlope < 1e-3) {
         return "the data show no rise and fall that the profile could follow";
     }
     return {};
 }
 
+// The profile over the grid, the interval and any second minimum, once the
+// refined solution is known. It joins the grid at its own longitude: it lies
+// between grid points, where the profile dips below them.
+void describeProfile(ProfileFit& fit, std::vector<GridPoint> grid, const Solution& refined) {
+    const auto at = std::lower_bound(
+        grid.begin(), grid.end(), refined.at.peak,
+        [](const GridPoint& g, double longitude) { return g.longitude < longitude; });
+    const auto best = static_cast<std::size_t>(at - grid.begin());
+    grid.insert(at, GridPoint{refined.at.peak, refined});
+    const double least = refined.chiSquare;
+    const double delta = std::max(1.0, fit.reducedChiSquare);
+    for (const GridPoint& g : grid) {
+        fit.chiSquareProfile.push_back({g.longitude, g.solution.chiSquare});
+    }
+    setInterval(fit, grid, least + delta);
+    fit.peakSolarLongitudeError = (fit.peakSolarLongitudeHigh - fit.peakSolarLongitudeLow) / 2;
+    fit.secondMinimum = secondMinimum(grid, best, least, delta);
+}
+
 } // namespace
+
+double ElevationResponse::factor(double elevation) const {
+    if (elevation <= 0) {
+        return 0;
+    }
+    const auto term = [&](double h) {
+        return sinePower * std::log(std::sin(h * kRadiansPerDegree)) +
+               cosinePower * std::log(std::max(std::cos(h * kRadiansPerDegree), 1e-6));
+    };
+    return std::exp(term(elevation) - term(bestElevation));
+}
 
 double activityProfile(double solarLongitude, double peakSolarLongitude, double peakExcess,
                        double riseSlope, double fallSlope) {
@@ -167,21 +349,72 @@ double activityProfile(double solarLongitude, double peakSolarLongitude, double 
     return peakExcess * std::pow(10.0, -slope * std::fabs(distance));
 }
 
-ProfileFit fitActivityProfile(const std::vector<ProfilePoint>& points, double startPeakLongitude,
-                              double startPeakExcess, int minimumPoints) {
+double ProfileFit::excessAt(double solarLongitude, std::optional<double> elevation,
+                            double longitudeSpan) const {
+    const double l =
+        peakSolarLongitude + std::remainder(solarLongitude - peakSolarLongitude, 360.0);
+    const double activity =
+        hourAverage(l, longitudeSpan / 2, peakSolarLongitude, riseSlope, fallSlope).value;
+    const double factor = withElevation && elevation ? response.factor(*elevation) : 1.0;
+    return peakExcess * activity * factor;
+}
+
+void ProfileFit::shiftLongitudes(double offset) {
+    const auto shift = [&](double& l) { l = std::fmod(l + offset + 720.0, 360.0); };
+    shift(peakSolarLongitude);
+    shift(peakSolarLongitudeLow);
+    shift(peakSolarLongitudeHigh);
+    for (ChiSquarePoint& p : chiSquareProfile) {
+        shift(p.solarLongitude);
+    }
+    if (secondMinimum) {
+        shift(secondMinimum->solarLongitude);
+    }
+}
+
+ProfileFit fitActivityProfile(const std::vector<ProfilePoint>& points,
+                              const ProfileSearch& search) {
     ProfileFit fit;
     fit.points = static_cast<int>(points.size());
-    fit.problem = whyNotFittable(points, startPeakExcess, minimumPoints);
+    fit.problem = whyNotFittable(points, search);
     if (!fit.problem.empty()) {
         return fit;
     }
-    // Typical showers rise and fall by a factor of ten within a few degrees.
-    const Solution solution = solveProfile(points, {startPeakLongitude, startPeakExcess, 0.3, 0.3});
-    if (!solution.problem.empty()) {
-        fit.problem = solution.problem;
+    // GSL's default handler aborts the program; every status is checked here.
+    gsl_set_error_handler_off();
+    const Problem base = problemOf(points);
+    fit.withElevation = base.layout.elevation;
+    MaximumSearch searcher(base, search, Parameters::firstGuess(search.startPeakExcess));
+    Solution solution = searcher.ready() ? searcher.firstCenter() : Solution{};
+    std::vector<GridPoint> grid;
+    for (int round = 0; round < kTracingRounds && solution.converged; ++round) {
+        grid = searcher.trace(solution);
+        const std::optional<std::size_t> best = leastOf(grid);
+        if (!best || grid[*best].solution.chiSquare >= solution.chiSquare - 1e-6) {
+            break;
+        }
+        solution = searcher.refine(grid[*best]);
+    }
+    if (!solution.converged || grid.empty()) {
+        fit.problem = "the fit did not converge";
         return fit;
     }
-    takeSolution(fit, solution);
+    if (solution.at.peak - search.from < search.step / 2 ||
+        search.to - solution.at.peak < search.step / 2) {
+        fit.problem =
+            "the maximum lies beyond the observed hours (the fit improves up to their end)";
+        return fit;
+    }
+    const std::optional<std::array<double, 6>> variances = naturalVariances(base, solution.at);
+    if (!variances) {
+        fit.problem = "the fit's parameters could not be told apart";
+        return fit;
+    }
+    takeSolution(fit, solution, *variances, base);
+    describeProfile(fit, grid, solution);
+    const double gain = std::max(0.0, chiSquareWithoutShower(base) - fit.chiSquare);
+    fit.amplitudeSignificance =
+        std::copysign(std::sqrt(gain / std::max(1.0, fit.reducedChiSquare)), fit.peakExcess);
     fit.problem = whyNoProfile(fit);
     fit.fitted = fit.problem.empty();
     return fit;

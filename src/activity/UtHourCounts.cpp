@@ -1,5 +1,6 @@
 #include "activity/UtHourCounts.h"
 
+#include <algorithm>
 #include <chrono>
 
 std::int64_t unixHourOf(int year, int month, int day, int hour) {
@@ -9,9 +10,28 @@ std::int64_t unixHourOf(int year, int month, int day, int hour) {
     return static_cast<std::int64_t>(d.time_since_epoch().count()) * 24 + hour;
 }
 
+std::int64_t utDayOf(std::int64_t unixHour) {
+    return unixHour >= 0 ? unixHour / 24 : (unixHour - 23) / 24;
+}
+
+std::size_t utHourOfDay(std::int64_t unixHour) {
+    return static_cast<std::size_t>(unixHour - utDayOf(unixHour) * 24);
+}
+
+UtHourCountRange countsBetween(const std::vector<UtHourCount>& counts, std::int64_t from,
+                               std::int64_t to) {
+    const auto before = [](const UtHourCount& c, std::int64_t h) { return c.hour < h; };
+    const auto lo = std::lower_bound(counts.begin(), counts.end(), from, before);
+    return {lo, std::lower_bound(lo, counts.end(), to, before)};
+}
+
+bool anyUsable(const UtHourCountRange& range) {
+    return std::any_of(range.first, range.second, [](const UtHourCount& c) { return c.usable; });
+}
+
 UtDateHour utDateHourOf(std::int64_t unixHour) {
     using namespace std::chrono;
-    const std::int64_t dayCount = unixHour >= 0 ? unixHour / 24 : (unixHour - 23) / 24;
+    const std::int64_t dayCount = utDayOf(unixHour);
     const year_month_day ymd{sys_days{days{dayCount}}};
     return {static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
             static_cast<int>(static_cast<unsigned>(ymd.day())),

@@ -6,7 +6,9 @@
 
 #include "hourly/UtHourList.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 struct UtHourCount {
@@ -25,3 +27,16 @@ struct UtDateHour {
     int year, month, day, hour;
 };
 UtDateHour utDateHourOf(std::int64_t unixHour);
+
+// The day (days since 1970-01-01) of an hour count, and its UT hour of day.
+std::int64_t utDayOf(std::int64_t unixHour);
+std::size_t utHourOfDay(std::int64_t unixHour);
+
+// The counts of the hours from `from` up to `to` (first hour after), found by
+// bisection: the counts are in hour order.
+using UtHourCountRange =
+    std::pair<std::vector<UtHourCount>::const_iterator, std::vector<UtHourCount>::const_iterator>;
+UtHourCountRange countsBetween(const std::vector<UtHourCount>& counts, std::int64_t from,
+                               std::int64_t to);
+// Whether any of the range's hours is observed above the noise.
+bool anyUsable(const UtHourCountRange& range);

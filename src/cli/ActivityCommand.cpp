@@ -48,7 +48,8 @@ std::vector<int> requestedYears(const std::vector<UtHourCount>& counts, const Sh
 
 constexpr const char* kComparisonColumns =
     "ComparisonColumns=year,peak_ut,peak_solar_longitude,peak_excess,fit_peak_solar_longitude,"
-    "fit_peak_solar_longitude_error,fit_peak_excess,fit_rise_slope,fit_fall_slope";
+    "fit_peak_solar_longitude_error,fit_peak_excess,fit_rise_slope,fit_fall_slope,"
+    "peak_significance,fit_peak_solar_longitude_low,fit_peak_solar_longitude_high,warnings";
 
 // One year's peak and fit in kComparisonColumns' order, empty cells where
 // there is none, so that the years line up in a spreadsheet.
@@ -61,13 +62,25 @@ std::string comparisonLine(const ShowerActivity& a) {
         line += ",,";
     }
     line += ",";
-    if (a.fit.fitted) {
-        line += fixed(a.fit.peakSolarLongitude, 3) + "," + fixed(a.fit.peakSolarLongitudeError, 3) +
-                "," + fixed(a.fit.peakExcess, 1) + "," + fixed(a.fit.riseSlope, 3) + "," +
-                fixed(a.fit.fallSlope, 3);
+    const ProfileFit& f = a.fit;
+    if (f.fitted) {
+        line += fixed(f.peakSolarLongitude, 3) + "," + fixed(f.peakSolarLongitudeError, 3) + "," +
+                fixed(f.peakExcess, 1) + "," + fixed(f.riseSlope, 3) + "," + fixed(f.fallSlope, 3);
     } else {
         line += ",,,,";
     }
+    line += ',';
+    if (a.peak) {
+        line += fixed(a.peak->significance, 1);
+    }
+    line += ',';
+    if (f.fitted) {
+        line += fixed(f.peakSolarLongitudeLow, 3) + "," + fixed(f.peakSolarLongitudeHigh, 3);
+    } else {
+        line += ',';
+    }
+    line += ',';
+    line += std::to_string(a.warnings.size());
     return line;
 }
 
@@ -85,7 +98,7 @@ std::vector<std::string> runActivityCommand(const UtHourList& hours, const Activ
     }
     // One year asked for gets its whole summary; many years get one line
     // each, compared at the end.
-    std::vector<std::string> comparison;
+    std::vector<std::string> comparison, warnings;
     for (int year : years) {
         const ShowerActivity a =
             computeShowerActivity(counts, request.showers, shower, year, station, request.options);
@@ -97,10 +110,14 @@ std::vector<std::string> runActivityCommand(const UtHourList& hours, const Activ
         }
         out.push_back("File=" + file);
         comparison.push_back(comparisonLine(a));
+        for (const ActivityWarning& w : a.warnings) {
+            warnings.push_back("Warning=" + std::to_string(year) + ": " + w.text);
+        }
     }
     if (!request.year) {
         out.push_back(kComparisonColumns);
         out.insert(out.end(), comparison.begin(), comparison.end());
+        out.insert(out.end(), warnings.begin(), warnings.end());
     }
     return out;
 }

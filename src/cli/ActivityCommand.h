@@ -1,7 +1,8 @@
 #pragma once
 // The command line's shower activity: one CSV table per year of a shower and
-// the peak and fit as NAME=VALUE lines. Reads the hours of the finished run;
-// writes the tables through the output writer.
+// the peak, the fit and the warnings as NAME=VALUE lines (many years: one
+// comparison line each, then every year's warnings). Reads the hours of the
+// finished run; writes the tables through the output writer.
 
 #include "activity/ShowerActivity.h"
 #include "activity/ShowerCatalog.h"

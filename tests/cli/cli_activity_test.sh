@@ -26,11 +26,16 @@ mkdir "$WORK/out"
 expect_status 0 $? "--activity GEM --year 2015"
 expect_grep "^Peak=2015/12/13 \(1[6-9]\|2[01]\):30 UT$" "$WORK/o" "peak time"
 expect_grep "^PeakSolarLongitude=26[12]\.[0-9][0-9]$" "$WORK/o" "peak solar longitude"
+expect_grep "^PeakSignificance=[0-9]*\.[0-9]$" "$WORK/o" "peak significance"
 expect_grep "^FitPeakSolarLongitude=" "$WORK/o" "fitted peak"
+expect_grep "^FitPeakSolarLongitudeLow=26[12]\.[0-9]*$" "$WORK/o" "interval's lower end"
+expect_grep "^FitPeakSolarLongitudeHigh=26[12]\.[0-9]*$" "$WORK/o" "interval's upper end"
+# Reference days on both sides, every peak hour observed: nothing to doubt.
+if grep -q "^Warning=" "$WORK/o"; then bad "a warning on a clean year"; grep "^Warning=" "$WORK/o"; else ok; fi
 expect_grep "^File=activity_GEM_2015.csv$" "$WORK/o" "file named"
 expect_grep "^Note=no station coordinates" "$WORK/o" "no station file: no elevations"
 head -n 1 "$WORK/out/activity_GEM_2015.csv" | tr -d '\r' > "$WORK/h"
-expect_grep "^time_ut,solar_longitude,observed_minutes,echoes,rate,background,excess,excess_error,ratio,radiant_elevation,corrected_excess$" \
+expect_grep "^time_ut,solar_longitude,observed_minutes,echoes,rate,background,excess,excess_error,ratio,radiant_elevation,corrected_excess,elevation_factor,fit_excess$" \
     "$WORK/h" "header"
 expect_grep "^2015/12/13 17:30,261\.[0-9]*,[0-9]*,[0-9]*," "$WORK/out/activity_GEM_2015.csv" "peak hour row"
 
@@ -42,6 +47,19 @@ expect_grep "^Comparison=2015,2015/12/13" "$WORK/o" "comparison line"
 if grep -q "^Note=" "$WORK/o"; then bad "coordinates were not read"; else ok; fi
 awk -F, 'NR > 1 && $10 == "" { bad = 1 } END { exit bad }' "$WORK/out/activity_GEM_2015.csv" \
     && ok || bad "an hour without radiant elevation"
+
+# Data ending inside the period: the background comes from before it only,
+# which a warning says, in English, in both forms of the command.
+sed '/^v20151217_1[2-9]/,$d' "$WORK/year.csv" > "$WORK/short.csv"
+"$CLI" --settings "$WORK/s.ini" -C "$WORK/out" --activity GEM --year 2015 "$WORK/short.csv" \
+    >"$WORK/o" 2>"$WORK/e"
+expect_status 0 $? "data ending inside the period"
+expect_grep "^Warning=the background comes from days before the period only (2015/12/01 to 2015/12/03)" \
+    "$WORK/o" "one-sided background"
+"$CLI" --settings "$WORK/s.ini" -C "$WORK/out" --activity GEM "$WORK/short.csv" >"$WORK/o" 2>"$WORK/e"
+expect_grep "^Warning=2015: the background comes from days before the period only" "$WORK/o" \
+    "one-sided background, every year"
+expect_grep "^Comparison=2015,.*,1$" "$WORK/o" "warnings counted in the comparison"
 
 # Not covered, unknown, misuse.
 "$CLI" --settings "$WORK/s.ini" -C "$WORK/out" --activity GEM --year 2019 "$WORK/year.csv" \
