@@ -328,6 +328,10 @@ void printSummary(const Summary& s, const std::vector<std::string>& activityLine
         writeStdout(*value);
         writeStdout("\n");
     }
+    if (s.endMark) {
+        writeStdout("EndMark=line " + std::to_string(s.endMark->line) + ", byte " +
+                    std::to_string(s.endMark->byte) + "\n");
+    }
     for (const std::string& line : activityLines) {
         writeStdout(line);
         writeStdout("\n");

@@ -46,12 +46,16 @@ DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers
         if (++reading.lineCount == 1) {
             reading.firstLine.assign(line);
         }
-        if (reading.endMarkMet) {
+        if (reading.endMark) {
             continue;
         }
         if (const std::size_t mark = line.find('\x1A'); mark != std::string_view::npos) {
-            reading.endMarkMet = true;
+            reading.endMark = EndMark{reading.lineCount, lines.lastLineOffset() + mark};
             line = line.substr(0, mark);
+        }
+        // The text before an end mark is still read, when there is any.
+        if (!line.empty() || !reading.endMark) {
+            reading.lastLine.assign(line);
         }
         handleLine(line, settler, reading, handlers.onMessage);
         if (--untilProgress == 0) {
@@ -62,7 +66,6 @@ DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers
             }
         }
     }
-    reading.lastLine.assign(lines.lastLine());
     settler.finish();
     for (std::string& line : settler.takeSetAside()) {
         reading.rejectedLines.push_back(std::move(line));

@@ -11,22 +11,30 @@
 #include "shared/Messages.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class LineReader;
 
+// Where a Ctrl-Z ended the data.
+struct EndMark {
+    std::size_t line = 0;   // the number of its line, 1 for the first
+    std::uint64_t byte = 0; // its offset in the file, 0 for the first byte
+};
+
 // What reading a data file found besides its rows.
 struct DataFileReading {
     // Unreadable and implausible lines in file order, then the rows that the
     // slots could not reach, each as its line was read.
     std::vector<std::string> rejectedLines;
-    std::size_t lineCount = 0; // every line of the file, blank and rejected ones included
-    std::string firstLine;     // the file's first line; empty when it has none
-    std::string lastLine;      // the file's last line, after an end mark too
-    bool endMarkMet = false;   // a Ctrl-Z ended the data
+    std::size_t lineCount = 0;      // every line of the file, blank and rejected ones included
+    std::string firstLine;          // the file's first line; empty when it has none
+    std::string lastLine;           // the last line read as data; empty when none
+    std::optional<EndMark> endMark; // a Ctrl-Z ended the data
 };
 
 struct DataFileHandlers {

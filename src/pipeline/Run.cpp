@@ -136,6 +136,7 @@ Summary Run::summaryOf(DataFileReading& reading, const SlotFolding& folding) con
     Summary summary;
     summary.firstLine = std::move(reading.firstLine);
     summary.lastLine = std::move(reading.lastLine);
+    summary.endMark = reading.endMark;
     // A file without a single row leaves both times empty; the run goes on so
     // that the no-observation list shows why nothing was read.
     if (folding.firstSlot) {

@@ -8,12 +8,14 @@
 // A run may go on any thread; its callbacks are called on that thread.
 
 #include "config/Settings.h"
+#include "data/DataFileReader.h"
 #include "hourly/UtHourList.h"
 #include "shared/Messages.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,10 +26,12 @@ enum class Output : std::uint8_t { TextReport, Rmob, TenMinuteTable, HourTable, 
 inline constexpr Output kAllOutputs[] = {Output::TextReport, Output::Rmob, Output::TenMinuteTable,
                                          Output::HourTable, Output::NoObsList};
 
-// The eight summary fields of the main page; texts are bytes.
+// The eight summary fields of the main page; texts are bytes. The last line is
+// the last one read: a Ctrl-Z ends the data, and endMark says where.
 struct Summary {
     std::string firstLine, firstSlot, lineCount, rowCount, lastLine, lastSlot, rejectedCount,
         gapCount;
+    std::optional<EndMark> endMark;
 };
 
 enum class RunStep { Reading, Reports, Done };

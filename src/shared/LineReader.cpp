@@ -109,6 +109,7 @@ std::optional<std::string_view> LineReader::next() {
             pos_ = end + (crLf ? 2 : 1);
             scanned_ = pos_;
             last_ = line;
+            lastOffset_ = consumedBefore_ + (line.data() - text_.data());
             return line;
         }
         // No whole line end yet: what is there has no line end to look for again.
@@ -123,6 +124,7 @@ std::optional<std::string_view> LineReader::next() {
             pos_ = text_.size();
             scanned_ = pos_;
             last_ = line;
+            lastOffset_ = consumedBefore_ + (line.data() - text_.data());
             return line;
         }
         return std::nullopt;

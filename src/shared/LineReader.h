@@ -43,6 +43,8 @@ public:
 
     // Bytes handed out as lines so far, line ends included.
     std::uint64_t bytesDone() const { return consumedBefore_ + pos_; }
+    // Where the last line handed out starts in the file (in the text).
+    std::uint64_t lastLineOffset() const { return lastOffset_; }
     // The size of the file when it was opened (of the text in memory).
     std::uint64_t expectedSize() const { return expectedSize_; }
     // Every byte read, once the last line has been handed out, with keepBytes.
@@ -66,6 +68,7 @@ private:
     std::uint64_t consumedBefore_ = 0; // bytes dropped from the front of buffer_
     std::uint64_t expectedSize_ = 0;
     std::string_view last_;
+    std::uint64_t lastOffset_ = 0;
     std::string lastKept_; // the last line, when its bytes have left the buffer
 };
 

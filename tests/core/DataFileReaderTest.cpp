@@ -159,7 +159,8 @@ TEST(readDataText, EveryLineEndEndsALine) {
 }
 
 // The summary's line count, first and last line: blank and rejected lines
-// count, an empty final line does not; a Ctrl-Z ends the data, not the lines.
+// count, an empty final line does not; a Ctrl-Z ends the data, not the lines,
+// and the last line is the last one read.
 TEST(readDataText, LinesCountedAndCtrlZEndsTheData) {
     const Settled s = settle("#head\r\n"
                              "a.dat,2004/01/05 09:30:00,1,0,0,10,\r\n"
@@ -169,8 +170,15 @@ TEST(readDataText, LinesCountedAndCtrlZEndsTheData) {
                              "last words\r\n");
     EXPECT_EQ(s.reading.lineCount, 6u);
     EXPECT_EQ(s.reading.firstLine, "#head");
-    EXPECT_EQ(s.reading.lastLine, "last words");
-    EXPECT_TRUE(s.reading.endMarkMet);
+    EXPECT_EQ(s.reading.lastLine, "b.dat,2004/01/05 09:40:00,2,0,0,10,x");
+    ASSERT_TRUE(s.reading.endMark);
+    EXPECT_EQ(s.reading.endMark->line, 4u);
+    EXPECT_EQ(s.reading.endMark->byte, 82u);
+    // A mark at the start of its line leaves the line before as the last read.
+    EXPECT_EQ(settle("a\r\n\x1A"
+                     "b\r\nc")
+                  .reading.lastLine,
+              "a");
     ASSERT_EQ(s.rows.size(), 2u);
     EXPECT_TRUE(s.rows[1].ends_with(",x"));
     EXPECT_EQ(s.reading.rejectedLines, Lines{"#head"});
