@@ -142,16 +142,17 @@ std::string rmobMonthlyCell(std::optional<std::int64_t> value) {
     }
     std::string digits;
     appendInt(digits, *value);
-    // The readers in use take the number after the cell's first blank. Four
-    // digits and more have no room for it; they stay whole so that an hour
-    // that was observed never reads as one that was not.
+    // As the published files write them: one and two digits after a blank,
+    // three digits before one; four digits and more stay whole, so that an
+    // hour that was observed never reads as one that was not.
     std::string cell;
-    if (digits.size() < 4) {
-        cell += ' ';
-        cell += digits;
-        cell.append(3 - digits.size(), ' ');
+    if (digits.size() < 3) {
+        cell = ' ' + digits;
     } else {
         cell = std::move(digits);
+    }
+    if (cell.size() < 4) {
+        cell.append(4 - cell.size(), ' ');
     }
     cell += '|';
     return cell;
@@ -171,10 +172,15 @@ std::vector<std::string> rmobStationBlock(const StationInfo& station) {
 
 std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station) {
     std::vector<std::string> lines;
-    lines.reserve(table.days.size() + 18);
+    lines.reserve(kRmobMonthlyDayLines + 18);
     lines.push_back(rmobMonthlyHeadLine(table.month.month));
+    // The readers take the 31 lines after the header as days whatever the
+    // month, as nearly every published file has them: a shorter month's
+    // missing days are unobserved.
+    std::vector<std::array<std::optional<std::int64_t>, 24>> days = table.days;
+    days.resize(kRmobMonthlyDayLines);
     int day = 0;
-    for (const auto& hours : table.days) {
+    for (const auto& hours : days) {
         ++day;
         std::string line;
         line.reserve(4 + 24 * 5);

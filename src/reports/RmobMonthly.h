@@ -2,8 +2,8 @@
 // The monthly RMOB upload: one file per UT month and station, the form the
 // bulletin's collectors read. The cells are the RMOB page's first table (the
 // hourly echo rate above the noise threshold, hour keys shifted to UT by RTZ),
-// but every day of the month has its line and an hour without a number is
-// always "??? " (readers split on "|" and parse integers, so no remarks).
+// but every file has 31 day lines and an hour without a number is always
+// "??? " (readers split on "|" and parse integers, so no remarks).
 //
 // Callers: loadStationInfo, show stationWarningText if it is not empty, then
 // write the files of rmobMonthlyFiles (the output writer does).
@@ -51,12 +51,15 @@ int daysInMonth(UtMonth month);
 
 // "jan| 00h| 01h| ... | 23h|".
 std::string rmobMonthlyHeadLine(int month);
-// One cell with its "|": a blank and the number left-aligned in three places
-// (" 5  |", " 145|"), four digits and more written whole ("1234|", "12345|"),
-// "??? |" for nothing or a negative value. Day lines start " 01|".
+// One cell with its "|": one and two digits after a blank (" 5  |", " 16 |"),
+// three before one ("145 |"), four digits and more written whole ("1234|",
+// "12345|"), "??? |" for nothing or a negative value. Day lines start " 01|".
 std::string rmobMonthlyCell(std::optional<std::int64_t> value);
 // The 17 lines of the station block.
 std::vector<std::string> rmobStationBlock(const StationInfo& station);
+
+// Every file has this many day lines, whatever its month.
+inline constexpr int kRmobMonthlyDayLines = 31;
 
 // The whole file of one month, lines without their line ends.
 std::vector<std::string> rmobMonthlyLines(const RmobMonthTable& table, const StationInfo& station);

@@ -79,7 +79,7 @@ std::optional<UploadFile> readUpload(const std::string& bytes, const std::string
         }
         start = end + 2;
     }
-    if (lines.size() != static_cast<size_t>(1 + monthLength + 17)) {
+    if (lines.size() != static_cast<size_t>(1 + 31 + 17)) {
         error = "line count " + std::to_string(lines.size());
         return std::nullopt;
     }
@@ -92,15 +92,15 @@ std::optional<UploadFile> readUpload(const std::string& bytes, const std::string
         return std::nullopt;
     }
     UploadFile file;
-    for (int d = 1; d <= monthLength; ++d) {
+    for (int d = 1; d <= 31; ++d) {
         const std::string& line = lines[static_cast<size_t>(d)];
         const std::string day = (d < 10 ? " 0" : " ") + std::to_string(d) + "|";
         if (line.compare(0, 4, day) != 0 || line.back() != '|') {
             error = "day line " + std::to_string(d);
             return std::nullopt;
         }
-        // Split on "|" as the collectors do: a blank, the number left-aligned
-        // in three places, or four digits and more filling the cell.
+        // Split on "|" as the collectors do: one or two digits after a blank,
+        // three before one, or four digits and more filling the cell.
         std::vector<std::string> cellTexts;
         for (size_t pos = 4; pos < line.size();) {
             const size_t bar = line.find('|', pos);
@@ -117,10 +117,13 @@ std::optional<UploadFile> readUpload(const std::string& bytes, const std::string
             if (cell == "??? ") {
                 continue;
             }
-            const bool wide = cell.size() >= 4 && cell[0] != ' ';
-            const std::string digits = wide ? cell : cell.substr(1, cell.find(' ', 1) - 1);
-            const bool padded = cell.size() == 4 && digits.size() < 4 &&
-                                cell == " " + digits + std::string(3 - digits.size(), ' ');
+            const bool wide = cell.size() >= 4 && cell[0] != ' ' && cell.back() != ' ';
+            const std::string digits = cell[0] == ' ' ? cell.substr(1, cell.find(' ', 1) - 1)
+                                                      : cell.substr(0, cell.find(' '));
+            const bool padded =
+                cell.size() == 4 && digits.size() < 4 &&
+                cell == (digits.size() < 3 ? " " + digits : digits) +
+                            std::string(digits.size() < 3 ? 3 - digits.size() : 1, ' ');
             if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
                 !(wide || padded)) {
                 error = "cell '" + cell + "'";
@@ -128,10 +131,16 @@ std::optional<UploadFile> readUpload(const std::string& bytes, const std::string
             }
             cells[h] = std::stoi(digits);
         }
-        file.days.push_back(cells);
+        if (d > monthLength && std::any_of(cells.begin(), cells.end(), [](auto c) { return c; })) {
+            error = "day " + std::to_string(d) + " past the month's end has a value";
+            return std::nullopt;
+        }
+        if (d <= monthLength) {
+            file.days.push_back(cells);
+        }
     }
     for (size_t i = 0; i < 17; ++i) {
-        const std::string& line = lines[1 + static_cast<size_t>(monthLength) + i];
+        const std::string& line = lines[1 + 31 + i];
         if (line.compare(0, kLabels[i].size(), kLabels[i]) != 0) {
             error = "block line " + line;
             return std::nullopt;
@@ -209,8 +218,8 @@ TEST(buildRmobMonthTables, OnlyHoursAboveTheNoiseHaveValues) {
 TEST(rmobMonthlyCell, WidthsAndLimits) {
     const std::pair<std::optional<std::int64_t>, const char*> cases[] = {
         {0, " 0  |"},      {5, " 5  |"},
-        {16, " 16 |"},     {145, " 145|"},
-        {999, " 999|"},    {1000, "1000|"},
+        {16, " 16 |"},     {145, "145 |"},
+        {999, "999 |"},    {1000, "1000|"},
         {9999, "9999|"},   {10000, "10000|"},
         {12345, "12345|"}, {std::nullopt, "??? |"},
         {-1, "??? |"},
@@ -220,7 +229,7 @@ TEST(rmobMonthlyCell, WidthsAndLimits) {
     }
 }
 
-TEST(rmobMonthlyLines, FebruaryHasItsOwnLengthAndEveryDay) {
+TEST(rmobMonthlyLines, FebruaryHasThirtyOneDayLinesItsMissingDaysUnobserved) {
     MonthHours data;
     data.add("2024/02/15 12:00", 6, 60);
     data.add("2023/02/15 12:00", 6, 60);
@@ -228,17 +237,18 @@ TEST(rmobMonthlyLines, FebruaryHasItsOwnLengthAndEveryDay) {
     const StationInfo station = fullStation();
     for (auto [year, length] : {std::pair{2024, 29}, std::pair{2023, 28}}) {
         const auto lines = rmobMonthlyLines(rmobMonthTable(list, UtMonth{year, 2}), station);
-        ASSERT_EQ(lines.size(), static_cast<size_t>(1 + length + 17)) << year;
+        ASSERT_EQ(lines.size(), static_cast<size_t>(1 + 31 + 17)) << year;
         EXPECT_EQ(lines[0].substr(0, 9), "feb| 00h|");
         EXPECT_EQ(lines[static_cast<size_t>(length)].substr(0, 4),
                   " " + std::to_string(length) + "|");
+        EXPECT_EQ(lines[31], " 31|" + unobserved(24));
         EXPECT_EQ(lines[15], " 15|" + unobserved(12) + " 6  |" + unobserved(11));
         EXPECT_EQ(lines[1], " 01|" + unobserved(24));
         // Every "|" of a day line stands under one of the header's.
         for (size_t i = 0; i < lines[0].size(); ++i) {
             EXPECT_EQ(lines[0][i] == '|', lines[1][i] == '|') << i;
         }
-        EXPECT_EQ(lines[static_cast<size_t>(length) + 1], "[Observer]My Station");
+        EXPECT_EQ(lines[32], "[Observer]My Station");
     }
     EXPECT_THROW(rmobMonthTable(list, UtMonth{2024, 13}), std::out_of_range);
 }
