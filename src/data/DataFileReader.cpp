@@ -12,7 +12,8 @@ namespace {
 constexpr std::size_t kLinesPerProgress = 4096;
 
 // One line of the data: a row for the settler, a rejected line, or nothing.
-void handleLine(std::string_view line, SlotSettler& settler, DataFileReading& reading,
+// True for a row.
+bool handleLine(std::string_view line, SlotSettler& settler, DataFileReading& reading,
                 const MessageCallback& onMessage) {
     TenMinuteRow row;
     LineVerdict verdict = LineVerdict::Empty;
@@ -28,36 +29,50 @@ void handleLine(std::string_view line, SlotSettler& settler, DataFileReading& re
     } catch (const std::exception&) {
         // Out of memory for this one line: it is dropped, the reading goes on.
         deliverMessage(onMessage, unexpectedErrorMessage());
-        return;
+        return false;
     }
-    if (verdict == LineVerdict::Row) {
-        settler.add(row, line);
+    if (verdict != LineVerdict::Row) {
+        return false;
     }
+    settler.add(row, line);
+    return true;
 }
 
 } // namespace
 
+void DataFileReader::read(std::string_view line, std::uint64_t offset) {
+    if (++reading_.lineCount == 1) {
+        reading_.firstLine.assign(line);
+    }
+    if (reading_.endMark) {
+        return;
+    }
+    if (const std::size_t mark = line.find('\x1A'); mark != std::string_view::npos) {
+        reading_.endMark = EndMark{reading_.lineCount, offset + mark};
+        line = line.substr(0, mark);
+    }
+    // The text before an end mark is still read, when there is any.
+    if (!line.empty() || !reading_.endMark) {
+        reading_.lastLine.assign(line);
+    }
+    if (handleLine(line, settler_, reading_, onMessage_)) {
+        ++rowLines_;
+    }
+}
+
+DataFileReading DataFileReader::finish() {
+    settler_.finish();
+    for (std::string& line : settler_.takeSetAside()) {
+        reading_.rejectedLines.push_back(std::move(line));
+    }
+    return std::move(reading_);
+}
+
 DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers) {
-    DataFileReading reading;
-    SlotSettler settler(handlers.onRow);
+    DataFileReader reader(handlers.onRow, handlers.onMessage);
     std::size_t untilProgress = kLinesPerProgress;
-    while (const std::optional<std::string_view> next = lines.next()) {
-        std::string_view line = *next;
-        if (++reading.lineCount == 1) {
-            reading.firstLine.assign(line);
-        }
-        if (reading.endMark) {
-            continue;
-        }
-        if (const std::size_t mark = line.find('\x1A'); mark != std::string_view::npos) {
-            reading.endMark = EndMark{reading.lineCount, lines.lastLineOffset() + mark};
-            line = line.substr(0, mark);
-        }
-        // The text before an end mark is still read, when there is any.
-        if (!line.empty() || !reading.endMark) {
-            reading.lastLine.assign(line);
-        }
-        handleLine(line, settler, reading, handlers.onMessage);
+    while (const std::optional<std::string_view> line = lines.next()) {
+        reader.read(*line, lines.lastLineOffset());
         if (--untilProgress == 0) {
             untilProgress = kLinesPerProgress;
             if (handlers.onProgress && lines.expectedSize() > 0) {
@@ -66,11 +81,7 @@ DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers
             }
         }
     }
-    settler.finish();
-    for (std::string& line : settler.takeSetAside()) {
-        reading.rejectedLines.push_back(std::move(line));
-    }
-    return reading;
+    return reader.finish();
 }
 
 DataFileReading readDataText(std::string_view text, const DataFileHandlers& handlers) {

@@ -46,5 +46,32 @@ struct DataFileHandlers {
 };
 
 DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers);
+
+// The same a line at a time, for a file that grows: what was found so far
+// can be looked at between lines.
+class DataFileReader {
+public:
+    DataFileReader(SlotSettler::Sink onRow, MessageCallback onMessage)
+        : settler_(std::move(onRow)), onMessage_(std::move(onMessage)) {}
+
+    // One line without its line end; offset: where it starts in the file.
+    void read(std::string_view line, std::uint64_t offset);
+    // What was found so far. Its rejected lines are the unreadable and
+    // implausible ones only: the rows set aside are the settler's until
+    // finish().
+    const DataFileReading& reading() const { return reading_; }
+    const SlotSettler& settler() const { return settler_; }
+    // Lines read as rows so far, set aside or not.
+    std::size_t rowLines() const { return rowLines_; }
+    // Hands on the last slot and adds the rows set aside to the rejected
+    // lines. Call once, after the last line.
+    DataFileReading finish();
+
+private:
+    SlotSettler settler_;
+    MessageCallback onMessage_;
+    DataFileReading reading_;
+    std::size_t rowLines_ = 0;
+};
 // The same over a text in memory.
 DataFileReading readDataText(std::string_view text, const DataFileHandlers& handlers);

@@ -35,6 +35,11 @@ public:
     // Hands on the last slot. Call once, after the last row.
     void finish();
 
+    // The slot last taken, which the next row may still join and finish()
+    // would hand on; nullptr before the first row and after finish(). A
+    // file that grows shows it provisionally. Valid until the next add.
+    const TenMinuteRow* pending() const { return hasPending_ ? &pending_.row : nullptr; }
+
     // The lines of the rows set aside, in the order read.
     const std::vector<std::string>& setAside() const { return setAside_; }
     std::vector<std::string> takeSetAside() { return std::move(setAside_); }

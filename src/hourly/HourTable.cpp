@@ -72,6 +72,12 @@ void HourTable::add(const TenMinuteRow& row) {
     }
 }
 
+void HourTable::replaceTail(std::size_t keep, std::span<const HourRow> rows) {
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(std::min(keep, rows_.size())),
+                rows_.end());
+    rows_.insert(rows_.end(), rows.begin(), rows.end());
+}
+
 std::string HourTable::text(bool headerLine) const {
     std::string out;
     // About 54 bytes an hour: one allocation for a decade's table.

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     // Room for this many hours, so that a long file's hours are not moved
     // as they come.
     void reserve(std::size_t hours) { rows_.reserve(hours); }
+    // Keeps the first `keep` rows and puts these after them: the last hours of
+    // a file that grows.
+    void replaceTail(std::size_t keep, std::span<const HourRow> rows);
 
     const std::vector<HourRow>& rows() const { return rows_; }
     bool empty() const { return rows_.empty(); }

@@ -11,13 +11,16 @@
 //
 // The list shares the hour table it reads, which no one changes any more.
 // It is built once per run and again (withRules) when the time zone or the
-// noise threshold changes.
+// noise threshold changes. A file that grows changes only its last hours:
+// withTail gives the list with those, in place when no other list shares
+// the table.
 
 #include "hourly/HourTable.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 enum class HourState : std::uint8_t {
@@ -49,6 +52,12 @@ public:
         return UtHourList(table_, utOffsetHours, noiseMinutes);
     }
 
+    // The same list with the hour rows from `keep` on replaced by these. The
+    // hours before keep are not built again; their rows are not copied when
+    // this list made its table itself (an earlier withTail) and no other
+    // list shares it.
+    UtHourList withTail(std::size_t keep, std::span<const HourRow> rows) &&;
+
     // One entry per hour row, in the rows' order, which is also UT order.
     const std::vector<UtHour>& hours() const { return hours_; }
     bool empty() const { return hours_.empty(); }
@@ -57,11 +66,21 @@ public:
     std::int32_t noiseMinutes() const { return noiseMinutes_; }
 
 private:
+    // Entries for the rows from `from` on.
+    void buildFrom(std::size_t from);
+
     std::shared_ptr<const HourTable> table_;
+    // The table, when this list made it and may change it while it is not shared.
+    std::shared_ptr<HourTable> ownTable_;
     std::vector<UtHour> hours_;
     std::int32_t utOffsetHours_ = 0;
     std::int32_t noiseMinutes_ = 0;
 };
+
+// Where views by UT month of a list whose hours from `index` on changed are
+// made again: the first hour of the UT month of the last hour before index
+// that has one (a four-digit year); 0 when none has.
+std::size_t utMonthStart(const UtHourList& hours, std::size_t index);
 
 // The gap rule and the noise rule for one hour row.
 HourState hourState(const HourRow& row, std::int32_t noiseMinutes);

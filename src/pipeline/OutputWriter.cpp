@@ -30,21 +30,25 @@ const char* OutputWriter::fileNameOf(Output output) {
     return kNoObsFile;
 }
 
+void OutputWriter::backUp(const std::string& path, bool backup) const {
+    if (backup && backups_) {
+        backupFile(path);
+    }
+}
+
 std::string OutputWriter::writeBytes(const char* fileName, std::string_view text,
                                      bool backup) const {
     const std::string path = pathOf(fileName);
-    if (backup) {
-        backupFile(path);
-    }
-    writeBytesToFile(path, text);
+    backUp(path, backup);
+    writeBytesToFile(path, text, replacement_);
     return path;
 }
 
 std::string OutputWriter::writePageLines(const char* fileName,
                                          const std::vector<std::string>& lines) const {
     const std::string path = pathOf(fileName);
-    backupFile(path);
-    TextFileWriter out(path);
+    backUp(path, true);
+    TextFileWriter out(path, replacement_);
     for (const std::string& line : lines) {
         out.writeLine(line);
     }
@@ -91,10 +95,8 @@ std::string OutputWriter::write(Output output, const RunResult& result) const {
 
 TextFileWriter OutputWriter::open(Output output) const {
     const std::string path = pathOf(fileNameOf(output));
-    if (output != Output::NoObsList) {
-        backupFile(path);
-    }
-    return TextFileWriter(path);
+    backUp(path, output != Output::NoObsList);
+    return TextFileWriter(path, replacement_);
 }
 
 std::vector<std::string>
@@ -102,8 +104,8 @@ OutputWriter::writeRmobMonthlyFiles(const std::vector<RmobMonthlyFile>& files) c
     std::vector<std::string> written;
     for (const RmobMonthlyFile& file : files) {
         const std::string path = pathOf(file.fileName);
-        backupFile(path);
-        writeLinesToFile(path, file.lines);
+        backUp(path, true);
+        writeLinesToFile(path, file.lines, replacement_);
         written.push_back(path);
     }
     return written;
@@ -115,7 +117,7 @@ OutputWriter::writeColorgrammes(const std::vector<ColorgrammeMonth>& months,
     std::vector<std::string> written;
     for (const ColorgrammeMonth& m : months) {
         const std::string path = pathOf(colorgrammeFileName(m.year, m.month));
-        writePng(path, renderColorgramme(m, manualMaximum));
+        writeBytesToFile(path, encodePng(renderColorgramme(m, manualMaximum)), replacement_);
         written.push_back(path);
     }
     return written;

@@ -21,6 +21,11 @@ public:
     explicit OutputWriter(std::string folder) : folder_(std::move(folder)) {}
 
     const std::string& folder() const { return folder_; }
+
+    // How existing files are replaced (in place unless set).
+    void setReplacement(FileReplacement replacement) { replacement_ = replacement; }
+    // Whether the backup rule holds (it does unless set).
+    void setBackups(bool backups) { backups_ = backups; }
     // The path of a file of that name in the folder.
     std::string pathOf(std::string_view fileName) const;
 
@@ -50,7 +55,12 @@ private:
     std::string writeBytes(const char* fileName, std::string_view text, bool backup) const;
     std::string writePageLines(const char* fileName, const std::vector<std::string>& lines) const;
 
+    // The backup rule, when it holds for the file.
+    void backUp(const std::string& path, bool backup) const;
+
     std::string folder_;
+    FileReplacement replacement_ = FileReplacement::InPlace;
+    bool backups_ = true;
 };
 
 // The outputs that the settings ask to write after every run, then

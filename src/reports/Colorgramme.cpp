@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -51,15 +52,23 @@ const ColorgrammeCell& ColorgrammeMonth::cell(int day, int hour) const {
     return cells[static_cast<std::size_t>(day - 1)][static_cast<std::size_t>(hour)];
 }
 
-std::vector<ColorgrammeMonth> buildColorgrammes(const UtHourList& hours) {
-    std::vector<ColorgrammeMonth> months;
+namespace {
+
+bool sameMonth(const ColorgrammeMonth& m, const CalendarHour& ut) {
+    return m.year == static_cast<int>(ut.year) && m.month == ut.month;
+}
+
+// Adds the hours from `from` on to the months, each new month after the last.
+void addHours(const UtHourList& hours, std::size_t from, std::vector<ColorgrammeMonth>& months) {
     // The hours come in UT order, so each month is built in one stretch.
-    for (const UtHour& hour : hours.hours()) {
+    const std::vector<UtHour>& list = hours.hours();
+    for (std::size_t i = from; i < list.size(); ++i) {
+        const UtHour& hour = list[i];
         const std::optional<CalendarHour> ut = hour.utCalendar();
         if (!ut) {
             continue;
         }
-        if (months.empty() || months.back().year != ut->year || months.back().month != ut->month) {
+        if (months.empty() || !sameMonth(months.back(), *ut)) {
             months.push_back(emptyMonth(*ut, hours.utOffsetHours()));
         }
         // Hours made of gap slots only leave their cell as it is, as in the
@@ -77,8 +86,37 @@ std::vector<ColorgrammeMonth> buildColorgrammes(const UtHourList& hours) {
         cell.observedMinutes = hour.row->observedMinutes;
         cell.remark = hour.row->remark;
     }
+}
+
+} // namespace
+
+std::vector<ColorgrammeMonth> buildColorgrammes(const UtHourList& hours) {
+    std::vector<ColorgrammeMonth> months;
+    addHours(hours, 0, months);
     for (ColorgrammeMonth& month : months) {
         summarise(month);
     }
     return months;
+}
+
+std::size_t updateColorgrammes(std::vector<ColorgrammeMonth>& months, const UtHourList& hours,
+                               std::size_t fromHour) {
+    // The months before the one made again hold only unchanged hours, as the
+    // hours come in UT order.
+    const std::size_t start = utMonthStart(hours, fromHour);
+    const std::vector<UtHour>& list = hours.hours();
+    const std::optional<CalendarHour> first =
+        start < list.size() ? list[start].utCalendar() : std::nullopt;
+    std::size_t kept = 0;
+    while (first && kept < months.size() &&
+           std::pair{months[kept].year, months[kept].month} <
+               std::pair{static_cast<int>(first->year), first->month}) {
+        ++kept;
+    }
+    months.resize(kept);
+    addHours(hours, start, months);
+    for (std::size_t m = kept; m < months.size(); ++m) {
+        summarise(months[m]);
+    }
+    return kept;
 }

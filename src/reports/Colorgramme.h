@@ -51,3 +51,9 @@ struct ColorgrammeMonth {
 // hours beyond the year 9999 (or before the year 1) have no month. A month
 // whose hours are all gap slots is still listed, all Unobserved.
 std::vector<ColorgrammeMonth> buildColorgrammes(const UtHourList& hours);
+// Brings months that buildColorgrammes made of an earlier state of the list
+// up to date after the list's hours from fromHour on changed (a file that
+// grows): only the months from the one of the last unchanged hour on are
+// made again. Returns the index of the first month made again.
+std::size_t updateColorgrammes(std::vector<ColorgrammeMonth>& months, const UtHourList& hours,
+                               std::size_t fromHour);

@@ -79,9 +79,15 @@ int daysInMonth(UtMonth month) {
 }
 
 std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours) {
+    return buildRmobMonthTables(hours, 0);
+}
+
+std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours, std::size_t fromHour) {
     std::vector<RmobMonthTable> tables;
     // The hours come in UT order, so each month is built in one stretch.
-    for (const UtHour& hour : hours.hours()) {
+    const std::vector<UtHour>& list = hours.hours();
+    for (std::size_t i = utMonthStart(hours, fromHour); i < list.size(); ++i) {
+        const UtHour& hour = list[i];
         const std::optional<CalendarHour> ut = hour.utCalendar();
         if (!ut) {
             continue; // no four-digit year to name the file by

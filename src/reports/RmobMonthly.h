@@ -40,6 +40,9 @@ struct RmobMonthTable {
 // Sorts every hour into its UT month, day and hour. Months ascending; only
 // months that hold an hour (hours beyond the year 9999 have none).
 std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours);
+// The tables of the months that hours from fromHour on touch, with the month
+// of the hour before fromHour: what a file that grows changed.
+std::vector<RmobMonthTable> buildRmobMonthTables(const UtHourList& hours, std::size_t fromHour);
 // The UT months the hours touch, ascending.
 std::vector<UtMonth> rmobMonthlyMonths(const UtHourList& hours);
 // The table of one month; a month without hours has no values.

@@ -2,6 +2,7 @@
 
 #include "shared/NumberFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -121,20 +122,18 @@ void appendDayLines(int day, DayCells& cells, const Settings& settings,
     }
 }
 
-} // namespace
-
-std::vector<std::string> buildTextReport(const UtHourList& hours, const Settings& settings) {
-    std::vector<std::string> lines;
-    lines.push_back(heading("LT", 0));
-    lines.push_back(heading("UT", hours.utOffsetHours()));
-    lines.emplace_back(kLineWidth, '-');
-
-    // Days and months of the data file's clock; a month line comes whenever
-    // the month number changes, whatever the year.
-    int lastMonth = 0;
-    const std::vector<UtHour>& list = hours.hours();
-    for (auto at = list.begin(); at != list.end();) {
+// The lines of the days from the hour at `from` (the first of its day) on;
+// lastMonth is the month of the day before (0: none). onDay hears where
+// each day starts: its first hour, its first line (its month line when it
+// has one) and its month. Days and months are
+// the data file's clock; a month line comes whenever the month number
+// changes, whatever the year.
+template <typename OnDay>
+void appendDays(const std::vector<UtHour>& list, std::size_t from, int lastMonth,
+                const Settings& settings, std::vector<std::string>& lines, OnDay&& onDay) {
+    for (auto at = list.begin() + static_cast<std::ptrdiff_t>(from); at != list.end();) {
         const CalendarHour first = calendarHourOf(at->local());
+        onDay(static_cast<std::size_t>(at - list.begin()), lines.size(), first.month);
         if (first.month != lastMonth) {
             std::string line(kLongMonthNames[static_cast<std::size_t>(first.month - 1)]);
             line += ' ';
@@ -155,54 +154,127 @@ std::vector<std::string> buildTextReport(const UtHourList& hours, const Settings
         }
         appendDayLines(first.day, cells, settings, lines);
     }
+}
+
+void appendHeadings(const UtHourList& hours, std::vector<std::string>& lines) {
+    lines.push_back(heading("LT", 0));
+    lines.push_back(heading("UT", hours.utOffsetHours()));
+    lines.emplace_back(kLineWidth, '-');
+}
+
+// Bit j set: the line lets hour column j be narrowed (a blank where the
+// column starts and no digit after it; past the end counts as neither).
+std::uint32_t narrowableColumns(const std::string& line) {
+    std::uint32_t columns = 0;
+    for (std::size_t j = 0; j < kHours; ++j) {
+        const std::size_t p = 4 * j + 3;
+        const bool firstBlank = p < line.size() && line[p] == ' ';
+        const bool secondDigit = p + 1 < line.size() && line[p + 1] >= '0' && line[p + 1] <= '9';
+        if (firstBlank && !secondDigit) {
+            columns |= std::uint32_t{1} << j;
+        }
+    }
+    return columns;
+}
+
+constexpr std::uint32_t kAllColumns = (std::uint32_t{1} << kHours) - 1;
+
+// Index 2 is the separator and index 3 the first month line: neither is
+// examined, and the month line is never cut.
+constexpr bool examined(std::size_t index) {
+    return index != 2 && index != 3;
+}
+
+// The line without the first character of each narrowed column.
+void narrowLine(const std::string& line, std::uint32_t columns, std::string& out) {
+    out.clear();
+    out.reserve(line.size());
+    for (std::size_t p = 0; p < line.size(); ++p) {
+        const bool cellStart = p >= 3 && (p - 3) % 4 == 0 && (p - 3) / 4 < kHours;
+        if (!(cellStart && (columns >> ((p - 3) / 4) & 1) != 0)) {
+            out += line[p];
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::string> buildTextReport(const UtHourList& hours, const Settings& settings) {
+    std::vector<std::string> lines;
+    appendHeadings(hours, lines);
+    appendDays(hours.hours(), 0, 0, settings, lines, [](std::size_t, std::size_t, int) {});
     narrowReport(lines);
     return lines;
 }
 
 void narrowReport(std::vector<std::string>& lines) {
-    // Index 2 is the separator and index 3 the first month line: neither is
-    // examined, and the month line is never cut.
-    std::array<bool, kHours> narrow;
-    narrow.fill(true);
-    int remaining = kHours;
-    for (std::size_t i = 0; i < lines.size() && remaining > 0; ++i) {
-        if (i == 2 || i == 3) {
-            continue;
-        }
-        const std::string& line = lines[i];
-        for (std::size_t j = 0; j < kHours; ++j) {
-            if (!narrow[j]) {
-                continue;
-            }
-            const std::size_t p = 4 * j + 3;
-            // Past the end counts as neither a blank nor a digit.
-            const bool firstBlank = p < line.size() && line[p] == ' ';
-            const bool secondDigit =
-                p + 1 < line.size() && line[p + 1] >= '0' && line[p + 1] <= '9';
-            if (!firstBlank || secondDigit) {
-                narrow[j] = false;
-                --remaining;
-            }
+    std::uint32_t columns = kAllColumns;
+    for (std::size_t i = 0; i < lines.size() && columns != 0; ++i) {
+        if (examined(i)) {
+            columns &= narrowableColumns(lines[i]);
         }
     }
-    if (remaining == 0) {
+    if (columns == 0) {
         return;
     }
     // Each line is rebuilt once from its kept bytes, so the pass stays linear.
     std::string kept;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i == 3) {
-            continue;
+        if (i != 3) {
+            narrowLine(lines[i], columns, kept);
+            lines[i].swap(kept);
         }
-        std::string& line = lines[i];
-        kept.clear();
-        kept.reserve(line.size());
-        for (std::size_t p = 0; p < line.size(); ++p) {
-            const bool cellStart = p >= 3 && (p - 3) % 4 == 0 && (p - 3) / 4 < kHours;
-            if (!(cellStart && narrow[(p - 3) / 4])) {
-                kept += line[p];
-            }
-        }
-        line.swap(kept);
     }
+}
+
+LiveTextReport::LiveTextReport(const Settings& settings) : settings_(settings) {}
+LiveTextReport::~LiveTextReport() = default;
+
+SequenceChange LiveTextReport::update(const UtHourList& hours, std::size_t fromHour) {
+    if (wide_.empty()) {
+        appendHeadings(hours, wide_);
+    }
+    // The day that holds the first changed hour is made again, and every
+    // day after it.
+    const auto day = std::upper_bound(days_.begin(), days_.end(), fromHour,
+                                      [](std::size_t h, const Day& d) { return h < d.firstHour; });
+    const std::size_t kept =
+        day == days_.begin() ? 0 : static_cast<std::size_t>(day - days_.begin()) - 1;
+    const std::size_t startHour = kept < days_.size() ? days_[kept].firstHour : 0;
+    const std::size_t keptLines = kept < days_.size() ? days_[kept].firstLine : wide_.size();
+    const int lastMonth = kept > 0 ? days_[kept - 1].month : 0;
+    days_.resize(kept);
+    wide_.resize(keptLines);
+    narrowable_.resize(std::min(narrowable_.size(), keptLines));
+    appendDays(hours.hours(), startHour, lastMonth, settings_, wide_,
+               [this](std::size_t firstHour, std::size_t firstLine, int month) {
+                   days_.push_back(Day{firstHour, firstLine, month});
+               });
+    for (std::size_t i = narrowable_.size(); i < wide_.size(); ++i) {
+        narrowable_.push_back(examined(i) ? narrowableColumns(wide_[i]) : kAllColumns);
+    }
+    std::uint32_t columns = kAllColumns;
+    for (const std::uint32_t c : narrowable_) {
+        columns &= c;
+    }
+    // A change of the narrowed columns changes every line; otherwise only
+    // the days made again.
+    const std::size_t oldSize = lines_.size();
+    const std::size_t same =
+        columns == columns_ && !lines_.empty() ? std::min(keptLines, oldSize) : 0;
+    columns_ = columns;
+    lines_.resize(same);
+    std::string narrowed;
+    for (std::size_t i = same; i < wide_.size(); ++i) {
+        if (i == 3 || columns == 0) {
+            lines_.push_back(wide_[i]);
+        } else {
+            narrowLine(wide_[i], columns, narrowed);
+            lines_.push_back(narrowed);
+        }
+    }
+    if (oldSize == 0) {
+        return {Splice{0, 0, lines_.size()}};
+    }
+    return keptThenNew(same, oldSize, lines_.size());
 }

@@ -12,7 +12,9 @@
 
 #include "config/Settings.h"
 #include "hourly/UtHourList.h"
+#include "shared/Splice.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,3 +24,35 @@ std::vector<std::string> buildTextReport(const UtHourList& hours, const Settings
 
 // The narrowing pass over whatever lines the page holds.
 void narrowReport(std::vector<std::string>& lines);
+
+// The report of a list whose last hours change as its data file grows,
+// kept equal to buildTextReport: only the days from the first changed hour
+// on are made again, and every line is narrowed again only when the columns
+// to narrow change (a count that first fills its column, say).
+class LiveTextReport {
+public:
+    explicit LiveTextReport(const Settings& settings);
+    ~LiveTextReport();
+
+    // The list's hours from fromHour on changed (all of them at the first
+    // call); the list keeps its time zone from call to call. Returns what
+    // changed in lines().
+    SequenceChange update(const UtHourList& hours, std::size_t fromHour);
+    const std::vector<std::string>& lines() const { return lines_; }
+
+private:
+    // Where a day starts: its first hour, its first line (its month line
+    // when it has one), and its month.
+    struct Day {
+        std::size_t firstHour = 0;
+        std::size_t firstLine = 0;
+        int month = 0;
+    };
+
+    Settings settings_;
+    std::vector<std::string> wide_;         // the lines before narrowing
+    std::vector<std::uint32_t> narrowable_; // per line of wide_, the columns it lets narrow
+    std::vector<Day> days_;
+    std::uint32_t columns_ = 0; // the columns narrowed in lines_
+    std::vector<std::string> lines_;
+};

@@ -38,12 +38,34 @@ std::string readWholeFile(const std::string& name) {
     }
 }
 
-TextFileWriter::TextFileWriter(const std::string& name) : name_(name) {
+std::string replacementFileName(const std::string& name) {
+    const std::filesystem::path path(name);
+    return (path.parent_path() / ("." + path.filename().string() + ".new")).string();
+}
+
+namespace {
+
+// Where a file replaced by rename lands: a link's target, so that a link the
+// user made (into a web folder, say) keeps pointing at the new file.
+std::string renameTarget(const std::string& name) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(name, ec)) {
+        return name;
+    }
+    const std::filesystem::path target = std::filesystem::weakly_canonical(name, ec);
+    return ec ? name : target.string();
+}
+
+} // namespace
+
+TextFileWriter::TextFileWriter(const std::string& name, FileReplacement replacement)
+    : name_(name), target_(replacement == FileReplacement::ByRename ? renameTarget(name) : name),
+      writing_(replacement == FileReplacement::ByRename ? replacementFileName(target_) : name) {
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
         throwIoError(FileOperation::Create, name, EISDIR);
     }
-    file_ = std::fopen(name.c_str(), "wb");
+    file_ = std::fopen(writing_.c_str(), "wb");
     if (!file_) {
         throwIoError(FileOperation::Create, name, errno);
     }
@@ -62,8 +84,9 @@ void TextFileWriter::discard() noexcept {
     // its .bak. Only a plain file goes: a link (to /dev/full, say) or a
     // device under the name is the user's and stays.
     std::error_code ec;
-    if (std::filesystem::symlink_status(name_, ec).type() == std::filesystem::file_type::regular) {
-        std::filesystem::remove(name_, ec);
+    if (std::filesystem::symlink_status(writing_, ec).type() ==
+        std::filesystem::file_type::regular) {
+        std::filesystem::remove(writing_, ec);
     }
 }
 
@@ -95,18 +118,23 @@ void TextFileWriter::close() {
     if (std::fclose(std::exchange(file_, nullptr)) != 0) {
         fail(FileOperation::Write, errno);
     }
+    if (writing_ != target_ && std::rename(writing_.c_str(), target_.c_str()) != 0) {
+        fail(FileOperation::Create, errno);
+    }
 }
 
-void writeLinesToFile(const std::string& name, const std::vector<std::string>& lines) {
-    TextFileWriter out(name);
+void writeLinesToFile(const std::string& name, const std::vector<std::string>& lines,
+                      FileReplacement replacement) {
+    TextFileWriter out(name, replacement);
     for (const std::string& line : lines) {
         out.writeLine(line);
     }
     out.close();
 }
 
-void writeBytesToFile(const std::string& name, std::string_view bytes) {
-    TextFileWriter out(name);
+void writeBytesToFile(const std::string& name, std::string_view bytes,
+                      FileReplacement replacement) {
+    TextFileWriter out(name, replacement);
     out.write(bytes);
     out.close();
 }
