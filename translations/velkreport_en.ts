@@ -148,46 +148,6 @@ The defaults were set.</translation>
         <translation>An unexpected error occurred.</translation>
     </message>
     <message>
-        <location filename="../src/app/CoreTexts.cpp" line="17"/>
-        <source>データファイルの読み込み</source>
-        <translation>Reading the data file</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="18"/>
-        <source>行の読み取り</source>
-        <translation>Reading the lines</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="19"/>
-        <source>欠測と重複の整理</source>
-        <translation>Filling gaps and merging duplicates</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="20"/>
-        <source>時間ごとの集計</source>
-        <translation>Folding into hours</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="21"/>
-        <source>Report10 の出力</source>
-        <translation>Writing Report10</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="22"/>
-        <source>Report60 の出力</source>
-        <translation>Writing Report60</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="23"/>
-        <source>欠測リストの出力</source>
-        <translation>Writing the no-observation list</translation>
-    </message>
-    <message>
-        <location filename="../src/app/CoreTexts.cpp" line="24"/>
-        <source>完了</source>
-        <translation>Done</translation>
-    </message>
-    <message>
         <location filename="../src/app/CoreTexts.cpp" line="28"/>
         <source>データが不正です。
 観測時間が「０」なのにエコー数が記録されています。 
@@ -305,6 +265,21 @@ Echoes are recorded although the observed time is 0.
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <location filename="../src/app/MainWindowRun.cpp" line="26"/>
+        <source>行の読み取り</source>
+        <translation>Reading the lines</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowRun.cpp" line="27"/>
+        <source>時間ごとの集計</source>
+        <translation>Folding into hours</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowRun.cpp" line="28"/>
+        <source>ファイルの出力</source>
+        <translation>Writing the files</translation>
+    </message>
     <message>
         <location filename="../src/app/MainWindow.cpp" line="65"/>
         <location filename="../src/app/MainWindowLayout.cpp" line="205"/>

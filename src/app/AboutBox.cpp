@@ -56,35 +56,45 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setWindowIcon(programIcon());
-    QFont font = windowFont();
-    setFont(font);
+    setFont(windowFont());
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
     setFixedSize(242, 188);
+    buildPanel();
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setGeometry(83, 153, 75, 25);
+    okButton->setDefault(true);
+    connect(programIconLabel, &ClickableLabel::clicked, this, &AboutBox::programIconClicked);
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::okClicked);
+    nameControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    startUp();
+}
 
+// The sunken panel: the pictures, the name, the version, the author.
+void AboutBox::buildPanel() {
     panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setGeometry(8, 8, 226, 136);
-
     pictureLabel = new QLabel(panel);
     pictureLabel->setGeometry(8, 8, 73, 73);
     pictureLabel->setScaledContents(true);
     pictureLabel->setPixmap(paintMeteorScene(146));
-
     productNameLabel = new QLabel(panel);
-    QFont bold = font;
+    QFont bold = font();
     bold.setBold(true);
     productNameLabel->setFont(bold);
     productNameLabel->setGeometry(90, 12, 128, 18);
-
     versionLabel = new QLabel(panel);
     versionLabel->setGeometry(90, 34, 76, 16);
-
     programIconLabel = new ClickableLabel(panel);
     programIconLabel->setGeometry(166, 32, 57, 57);
     programIconLabel->setPixmap(paintEchoAntenna(kNaturalIconSize));
-
     authorLabel = new QLabel(panel);
     authorLabel->setGeometry(8, 94, 44, 16);
     copyrightLabel = new QLabel(QString::fromUtf8(kAuthor), panel);
@@ -94,15 +104,10 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     commentsLabel = new QLabel(QString::fromUtf8(kAuthorMail), panel);
     commentsLabel->setGeometry(56, 114, 164, 16);
     commentsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
 
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setGeometry(83, 153, 75, 25);
-    okButton->setDefault(true);
-
-    connect(programIconLabel, &ClickableLabel::clicked, this, &AboutBox::programIconClicked);
-    connect(okButton, &QPushButton::clicked, this, &AboutBox::okClicked);
-
-    // Named after the layout the box was drawn from, like the main window's controls.
+// Named after the layout the box was drawn from, like the main window's controls.
+void AboutBox::nameControls() {
     const std::pair<QObject*, const char*> names[] = {{panel, "Panel1"},
                                                       {pictureLabel, "Image1"},
                                                       {productNameLabel, "ProductName"},
@@ -114,13 +119,6 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     for (const auto& [control, name] : names) {
         control->setObjectName(QLatin1String(name));
     }
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    startUp();
 }
 
 void AboutBox::startUp() {

@@ -35,6 +35,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void buildPanel();
+    void nameControls();
     void retranslate();
 };
 

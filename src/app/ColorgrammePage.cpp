@@ -1,12 +1,13 @@
 #include "app/ColorgrammePage.h"
 
+#include "app/BarChartView.h"
 #include "app/ColorgrammeView.h"
 #include "app/MessageBoxes.h"
 #include "config/StationInfo.h"
+#include "pipeline/OutputWriter.h"
 #include "reports/ColorgrammeImage.h"
 #include "reports/RmobMonthly.h"
 #include "shared/IoError.h"
-#include "shared/PngWriter.h"
 #include "shared/TextFile.h"
 
 #include <QBuffer>
@@ -31,6 +32,22 @@ const QColor kTotalsColour(70, 110, 180);
 
 QColor toQColor(Rgb c) {
     return {c.r, c.g, c.b};
+}
+
+// Encoded in memory and written like every other file, so that a failure
+// names the file and its cause as they do.
+void writeJpeg(const std::string& path, const RgbImage& picture) {
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "jpg");
+    writer.setQuality(95);
+    if (!writer.write(toQImage(picture))) {
+        throw IoError(FileOperation::Write, path, 0, writer.errorString().toStdString());
+    }
+    TextFileWriter file(path);
+    file.write(
+        std::string_view(encoded.data().constData(), static_cast<size_t>(encoded.data().size())));
+    file.close();
 }
 
 QString monthText(int year, int month) {
@@ -60,6 +77,29 @@ bool wholeDayUnobserved(const ColorgrammeMonth& month, int day) {
 } // namespace
 
 ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
+    buildControls();
+    view = new ColorgrammeView(this);
+    hourChart = new BarChartView(this);
+    hourChart->setObjectName(QStringLiteral("hourChart"));
+    dayChart = new BarChartView(this);
+    dayChart->setObjectName(QStringLiteral("dayChart"));
+    dayChart->setAccent(QColor(235, 135, 20));
+
+    auto* charts = new QVBoxLayout;
+    charts->addWidget(hourChart);
+    charts->addWidget(dayChart);
+    auto* body = new QHBoxLayout;
+    body->addWidget(view, 3);
+    body->addLayout(charts, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(controlsRow());
+    layout->addLayout(body, 1);
+    connectControls();
+    setMonths({});
+}
+
+void ColorgrammePage::buildControls() {
     monthChooser = new QComboBox(this);
     monthChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     monthChooser->setMinimumContentsLength(7);
@@ -92,11 +132,9 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     // there is and shows the rest in its tooltip.
     exportNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     exportNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    view = new ColorgrammeView(this);
-    hourChart = new BarChart(this);
-    dayChart = new BarChart(this);
-    dayChart->setAccent(QColor(235, 135, 20));
+}
 
+QLayout* ColorgrammePage::controlsRow() {
     auto* controls = new QHBoxLayout;
     auto* monthLabel = new QLabel(this);
     captions_.text(monthLabel, QT_TR_NOOP("月 (UT)"));
@@ -113,19 +151,10 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
     controls->addWidget(exportButton);
     controls->addWidget(jpegBox);
     controls->addWidget(rmobFileButton);
+    return controls;
+}
 
-    auto* charts = new QVBoxLayout;
-    charts->addWidget(hourChart);
-    charts->addWidget(dayChart);
-    auto* body = new QHBoxLayout;
-    body->addWidget(view, 3);
-    body->addLayout(charts, 2);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(controls);
-    layout->addLayout(body, 1);
-
+void ColorgrammePage::connectControls() {
     connect(monthChooser, &QComboBox::currentIndexChanged, this, [this] { showChosenMonth(); });
     connect(previousMonthButton, &QToolButton::clicked, this, [this] { stepMonth(-1); });
     connect(nextMonthButton, &QToolButton::clicked, this, [this] { stepMonth(1); });
@@ -136,8 +165,7 @@ ColorgrammePage::ColorgrammePage(QWidget* parent) : QWidget(parent) {
         }
     });
     connect(view, &ColorgrammeView::dayClicked, this, &ColorgrammePage::chooseDay);
-    connect(dayChart, &BarChart::barClicked, this, [this](int index) { chooseDay(index + 1); });
-    setMonths({});
+    connect(dayChart, &BarChartView::barClicked, this, [this](int index) { chooseDay(index + 1); });
 }
 
 void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
@@ -295,52 +323,34 @@ QStringList ColorgrammePage::exportImage() {
     if (!m) {
         return {};
     }
-    const RgbImage picture = renderColorgramme(*m, manualMaximum());
+    const OutputWriter out(outputFolder_);
+    out.writeColorgrammes({*m}, manualMaximum());
     const std::string png = colorgrammeFileName(m->year, m->month);
-    writePng(png, picture);
     QStringList written{QString::fromStdString(png)};
     if (jpegBox->isChecked()) {
-        QString jpg = written.front();
-        jpg.replace(jpg.size() - 4, 4, QStringLiteral(".jpg"));
-        // Encoded in memory and written like every other file, so that a
-        // failure names the file and its cause as they do.
-        QBuffer encoded;
-        encoded.open(QIODevice::WriteOnly);
-        QImageWriter writer(&encoded, "jpg");
-        writer.setQuality(95);
-        if (!writer.write(toQImage(picture))) {
-            throw IoError(FileOperation::Write, QFile::encodeName(jpg).toStdString(), 0,
-                          writer.errorString().toStdString());
-        }
-        TextFileWriter file(QFile::encodeName(jpg).toStdString());
-        file.write(std::string_view(encoded.data().constData(),
-                                    static_cast<size_t>(encoded.data().size())));
-        file.close();
-        written.append(jpg);
+        std::string jpg = png;
+        jpg.replace(jpg.size() - 4, 4, ".jpg");
+        writeJpeg(out.pathOf(jpg), renderColorgramme(*m, manualMaximum()));
+        written.append(QString::fromStdString(jpg));
     }
     showWritten(written);
     return written;
 }
 
-QString ColorgrammePage::exportRmobFile() {
+QString ColorgrammePage::exportRmobFile(const UtHourList& hours, const Settings& settings) {
     const ColorgrammeMonth* m = shownMonth();
-    if (!m || !rmobInputs) {
+    if (!m) {
         return {};
     }
-    // The month asked for, even when the inputs' rebuild chooses another.
-    const UtMonth month{m->year, m->month};
-    const RmobInputs inputs = rmobInputs();
-    if (!inputs.hours || !inputs.settings) {
-        return {};
-    }
-    const StationInfo station = loadStationInfo(defaultStationFileName(inputs.settings->filePath));
+    const StationInfo station = loadStationInfo(defaultStationFileName(settings.filePath));
     // As for all months: a gap in the station block does not stop the file.
     if (const std::string warning = stationWarningTextCp932(station); !warning.empty()) {
         showCp932Message(this, warning);
     }
     const RmobMonthlyFile file =
-        writeRmobMonthlyFile(*inputs.hours, *inputs.settings, station, month, "");
-    const QString name = QFile::decodeName(QByteArray::fromStdString(file.path));
+        rmobMonthlyFile(rmobMonthTable(hours, UtMonth{m->year, m->month}), station);
+    OutputWriter(outputFolder_).writeRmobMonthlyFiles({file});
+    const QString name = QFile::decodeName(QByteArray::fromStdString(file.fileName));
     showWritten({name});
     return name;
 }

@@ -4,14 +4,12 @@
 // the maximum of the colour scale (the month's own or fixed by hand), and the
 // image export.
 //
-// The main window hands the page the months it builds once per recompute
-// (setMonths); the page renders only the month shown, so a decade of data
-// costs one picture per choice. The exports throw IoError like every other
-// output, so the window runs them through its error guard.
-//
-// The month's RMOB file needs the hour rows and the settings, which the main
-// window holds: it hands them over through rmobInputs when asked, after
-// bringing the pages up to the settings the file is written with.
+// The main window hands the page the months each run builds (setMonths); the
+// page renders only the month shown, so a decade of data costs one picture
+// per choice. The exports go into the window's output folder and throw
+// IoError like every other output, so the window runs them through its error
+// guard. The month's RMOB file is written from the hours and settings the
+// window hands over when its button is clicked.
 
 #include "app/Captions.h"
 #include "reports/Colorgramme.h"
@@ -20,17 +18,18 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
-class BarChart;
-class HourTable;
+class BarChartView;
+class UtHourList;
 struct Settings;
 class ColorgrammeView;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QSpinBox;
 class QToolButton;
@@ -57,22 +56,17 @@ public:
     // The shown month as the core draws it, as exported.
     QImage shownImage() const { return image_; }
 
-    // Writes the shown month into the current folder as
-    // colorgramme_YYYYMM.png, and as the same name with ".jpg" when the JPEG
-    // box is checked. Returns the names written. IoError on failure.
-    QStringList exportImage();
+    // Where the exports go ("" is the current folder).
+    void setOutputFolder(std::string folder) { outputFolder_ = std::move(folder); }
 
-    struct RmobInputs {
-        HourTable* hours = nullptr;
-        const Settings* settings = nullptr;
-    };
-    // Set by the main window; may rebuild the months before it returns.
-    std::function<RmobInputs()> rmobInputs;
-    // Writes the RMOB file of the month shown when called into the current
-    // folder, with the station file beside the settings (its warnings shown
-    // first). Returns the name written; empty without a month or inputs.
-    // IoError on failure.
-    QString exportRmobFile();
+    // Writes the shown month into the output folder as colorgramme_YYYYMM.png,
+    // and as the same name with ".jpg" when the JPEG box is checked. Returns
+    // the names written. IoError on failure.
+    QStringList exportImage();
+    // Writes the RMOB file of the month shown into the output folder, with the
+    // station file beside the settings (its warnings shown first). Returns
+    // the name written; empty without a month. IoError on failure.
+    QString exportRmobFile(const UtHourList& hours, const Settings& settings);
 
     QComboBox* monthChooser;
     QToolButton* previousMonthButton;
@@ -85,14 +79,17 @@ public:
     QPushButton* rmobFileButton;  // この月のRMOBファイル出力
     QLabel* exportNote;           // the names last written
     ColorgrammeView* view;
-    BarChart* hourChart;
-    BarChart* dayChart;
+    BarChartView* hourChart;
+    BarChartView* dayChart;
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     Captions captions_{"ColorgrammePage"};
+    void buildControls();
+    QLayout* controlsRow();
+    void connectControls();
     void showChosenMonth();
     void renderShown();
     void updateHourChart();
@@ -100,6 +97,7 @@ private:
     void stepMonth(int step);
     void showWritten(const QStringList& names);
 
+    std::string outputFolder_;
     std::vector<ColorgrammeMonth> months_;
     int chosenDay_ = 0;
     QImage image_;

@@ -19,13 +19,19 @@ QString twoDigits(int v) {
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
-// "yyyymmddhh" as "yyyy-mm-dd hhh"; other text as it is.
-QString localHourText(const std::string& key) {
-    const QString k = QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
-    if (k.size() != 10) {
-        return k.isEmpty() ? QStringLiteral("-") : k;
+// "yyyy-mm-dd hhh"; "-" for none.
+QString localHourText(const std::optional<Hour>& hour) {
+    if (!hour) {
+        return QStringLiteral("-");
     }
-    return QStringLiteral("%1-%2-%3 %4h").arg(k.mid(0, 4), k.mid(4, 2), k.mid(6, 2), k.mid(8, 2));
+    const CalendarHour at = calendarHourOf(*hour);
+    return QStringLiteral("%1-%2-%3 %4h")
+        .arg(at.year, 4, 10, QLatin1Char('0'))
+        .arg(twoDigits(at.month), twoDigits(at.day), twoDigits(at.hour));
+}
+
+QColor toQColor(Rgb c) {
+    return {c.r, c.g, c.b};
 }
 
 QString numberText(double v) {
@@ -62,7 +68,7 @@ QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
     return QCoreApplication::translate(
                "ColorgrammeView", "UT: %1-%2-%3 %4h\n地方時: %5\n値: %6\n観測時間: %7 分\n備考: %8")
         .arg(QString::number(month.year), twoDigits(month.month), twoDigits(day), twoDigits(hour),
-             localHourText(cell.localKey), value, QString::number(cell.observedMinutes),
+             localHourText(cell.localHour), value, QString::number(cell.observedMinutes),
              cp932ToQString(cell.remark));
 }
 
@@ -193,76 +199,83 @@ void ColorgrammeView::paintEvent(QPaintEvent*) {
 
 // Drawn in the picture's own pixel coordinates; the painter scales them.
 void ColorgrammeView::paintMonth(QPainter& painter) const {
-    const ColorgrammeMonth& month = *month_;
-    const double maximum = colorgrammeScaleMaximum(month, manualMaximum_);
-    const auto qColour = [](Rgb c) { return QColor(c.r, c.g, c.b); };
-    const QColor text = qColour(kColorgrammeText);
+    const double maximum = colorgrammeScaleMaximum(*month_, manualMaximum_);
     painter.fillRect(QRectF(0, 0, kColorgrammeImageWidth, kColorgrammeImageHeight),
-                     qColour(kColorgrammeBackground));
+                     toQColor(kColorgrammeBackground));
+    painter.setPen(toQColor(kColorgrammeText));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    paintLabels(painter);
+    paintSquares(painter, maximum);
+    paintScale(painter, maximum);
+}
 
+// The title, the hours at the left and the days under the grid, in letters
+// the height of the picture's 7-pixel glyphs.
+void ColorgrammeView::paintLabels(QPainter& painter) const {
     const PixelRect first = colorgrammeSquare(1, 0);
     const PixelRect last = colorgrammeSquare(kColorgrammeDays, kColorgrammeHours - 1);
     const double pitch = colorgrammeSquare(2, 0).x - first.x;
     const double gridBottom = last.y + pitch;
-
-    // Letters the height of the picture's 7-pixel glyphs.
     QFont small = font();
     small.setPixelSize(10);
     small.setStyleStrategy(QFont::PreferAntialias);
     QFont large = small;
     large.setPixelSize(20);
-    painter.setPen(text);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-
     painter.setFont(large);
     painter.drawText(
         QRectF(first.x, 4, 400, first.y - 6), Qt::AlignLeft | Qt::AlignBottom,
-        QStringLiteral("%1-%2 UT").arg(month.year).arg(month.month, 2, 10, QLatin1Char('0')));
-
+        QStringLiteral("%1-%2 UT").arg(month_->year).arg(month_->month, 2, 10, QLatin1Char('0')));
     painter.setFont(small);
     for (int hour = 0; hour < kColorgrammeHours; ++hour) {
         const PixelRect r = colorgrammeSquare(1, hour);
         painter.drawText(QRectF(0, r.y - 2, r.x - 4, r.height + 4),
                          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1h").arg(hour));
     }
-    const int days = std::clamp(month.daysInMonth, 0, kColorgrammeDays);
+    const int days = std::clamp(month_->daysInMonth, 0, kColorgrammeDays);
     for (int day = 1; day <= days; ++day) {
         const PixelRect r = colorgrammeSquare(day, 0);
         painter.drawText(QRectF(r.x - 4, gridBottom, r.width + 8, 12),
                          Qt::AlignHCenter | Qt::AlignTop, QString::number(day));
+    }
+}
+
+void ColorgrammeView::paintSquares(QPainter& painter, double maximum) const {
+    const int days = std::clamp(month_->daysInMonth, 0, kColorgrammeDays);
+    for (int day = 1; day <= days; ++day) {
         for (int hour = 0; hour < kColorgrammeHours; ++hour) {
-            const ColorgrammeCell& c = month.cell(day, hour);
+            const ColorgrammeCell& c = month_->cell(day, hour);
             const PixelRect sq = colorgrammeSquare(day, hour);
-            const Rgb colour = colorgrammeCellColour(c, maximum);
-            const QRectF square(sq.x, sq.y, sq.width, sq.height);
-            painter.fillRect(square, qColour(colour));
+            painter.fillRect(QRectF(sq.x, sq.y, sq.width, sq.height),
+                             toQColor(colorgrammeCellColour(c, maximum)));
             if (c.state == CellState::Observed && static_cast<double>(c.value) > maximum) {
                 // The core's small white cross over a value above a fixed maximum.
                 const QPointF centre(sq.x + sq.width / 2 + 0.5, sq.y + sq.height / 2 + 0.5);
                 painter.save();
                 painter.setRenderHint(QPainter::Antialiasing, true);
-                painter.setPen(QPen(qColour(kColorgrammeOverflowMark), 1.2));
+                painter.setPen(QPen(toQColor(kColorgrammeOverflowMark), 1.2));
                 painter.drawLine(centre + QPointF(-2.5, -2.5), centre + QPointF(2.5, 2.5));
                 painter.drawLine(centre + QPointF(-2.5, 2.5), centre + QPointF(2.5, -2.5));
                 painter.restore();
             }
         }
     }
+}
 
-    // The scale: colourForValue is linear between its five stops, so a
-    // gradient through them is the same bar without steps.
+void ColorgrammeView::paintScale(QPainter& painter, double maximum) const {
+    // colourForValue is linear between its five stops, so a gradient through
+    // them is the same bar without steps.
     const PixelRect bar = colorgrammeScaleBar();
     QLinearGradient gradient(0, bar.y + bar.height, 0, bar.y);
     for (int stop = 0; stop <= 4; ++stop) {
-        gradient.setColorAt(stop / 4.0, qColour(colourForValue(maximum * stop / 4.0, maximum)));
+        gradient.setColorAt(stop / 4.0, toQColor(colourForValue(maximum * stop / 4.0, maximum)));
     }
     painter.fillRect(QRectF(bar.x, bar.y, bar.width, bar.height), gradient);
-    const bool clipped = static_cast<double>(month.maximum) > maximum;
+    const bool clipped = static_cast<double>(month_->maximum) > maximum;
     const double rows[3] = {static_cast<double>(bar.y), bar.y + (bar.height - 1) / 2.0,
                             static_cast<double>(bar.y + bar.height - 1)};
     const double values[3] = {maximum, maximum / 2, 0};
     for (int i = 0; i < 3; ++i) {
-        painter.fillRect(QRectF(bar.x + bar.width, rows[i], 3, 1), text);
+        painter.fillRect(QRectF(bar.x + bar.width, rows[i], 3, 1), toQColor(kColorgrammeText));
         const QString label = numberText(values[i]) + (i == 0 && clipped ? "+" : "");
         const double y = std::clamp(rows[i] - 6, static_cast<double>(bar.y),
                                     static_cast<double>(bar.y + bar.height - 12));
@@ -305,133 +318,6 @@ void ColorgrammeView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         if (const std::optional<DayHour> at = squareAt(event->position())) {
             emit dayClicked(at->day);
-            return;
-        }
-    }
-    QWidget::mousePressEvent(event);
-}
-
-// ---------------------------------------------------------------- BarChart
-
-BarChart::BarChart(QWidget* parent) : QWidget(parent) {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-void BarChart::setBars(const QString& title, std::vector<ChartBar> bars, const QStringList& labels,
-                       double topValue) {
-    title_ = title;
-    bars_ = std::move(bars);
-    labels_ = labels;
-    topValue_ = topValue;
-    if (highlighted_ >= static_cast<int>(bars_.size())) {
-        highlighted_ = -1;
-    }
-    update();
-}
-
-void BarChart::setHighlighted(int index) {
-    highlighted_ = index >= 0 && index < static_cast<int>(bars_.size()) ? index : -1;
-    update();
-}
-
-double BarChart::topValue() const {
-    double top = std::max(topValue_, 1.0);
-    for (const ChartBar& bar : bars_) {
-        if (!bar.missing && std::isfinite(bar.value)) {
-            top = std::max(top, bar.value);
-        }
-    }
-    return top;
-}
-
-QRectF BarChart::plotRect() const {
-    const QFontMetrics metrics(font());
-    const double line = metrics.height();
-    return QRectF(6, line + 6, std::max(1, width() - 12), std::max(1.0, height() - 2 * line - 12));
-}
-
-QRectF BarChart::columnRect(int index) const {
-    if (bars_.empty() || index < 0 || index >= static_cast<int>(bars_.size())) {
-        return {};
-    }
-    const QRectF plot = plotRect();
-    const double w = plot.width() / static_cast<double>(bars_.size());
-    return {plot.left() + index * w, plot.top(), w, plot.height()};
-}
-
-int BarChart::barAt(QPointF position) const {
-    const QRectF plot = plotRect();
-    if (bars_.empty() || position.x() < plot.left() || position.x() >= plot.right() ||
-        position.y() < plot.top() || position.y() > plot.bottom() + fontMetrics().height() + 4) {
-        return -1;
-    }
-    const int index = static_cast<int>((position.x() - plot.left()) *
-                                       static_cast<double>(bars_.size()) / plot.width());
-    return std::clamp(index, 0, static_cast<int>(bars_.size()) - 1);
-}
-
-QSize BarChart::sizeHint() const {
-    return {280, 170};
-}
-
-QSize BarChart::minimumSizeHint() const {
-    return {140, 90};
-}
-
-void BarChart::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().base());
-    painter.setPen(palette().mid().color());
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-
-    const QFontMetrics metrics(font());
-    const QRectF plot = plotRect();
-    const double top = topValue();
-    painter.setPen(palette().text().color());
-    painter.drawText(QRectF(6, 3, width() - 12, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     title_);
-    painter.drawText(
-        QRectF(6, 3, width() - 12, metrics.height()), Qt::AlignRight | Qt::AlignVCenter,
-        QCoreApplication::translate("ColorgrammeView", "最大 %1").arg(numberText(top)));
-
-    for (int i = 0; i < static_cast<int>(bars_.size()); ++i) {
-        const QRectF column = columnRect(i);
-        if (i == highlighted_) {
-            painter.fillRect(column, QColor(255, 232, 170));
-        }
-        const double inset = column.width() > 6 ? std::floor(column.width() * 0.15) : 0.5;
-        const ChartBar& bar = bars_[static_cast<size_t>(i)];
-        if (bar.missing) {
-            painter.fillRect(
-                QRectF(column.left() + inset, plot.bottom() - 2, column.width() - 2 * inset, 2),
-                bar.colour);
-            continue;
-        }
-        const double h = std::clamp(bar.value / top, 0.0, 1.0) * plot.height();
-        const bool accented = i == highlighted_ && accent_.isValid();
-        painter.fillRect(
-            QRectF(column.left() + inset, plot.bottom() - h, column.width() - 2 * inset, h),
-            accented ? accent_ : bar.colour);
-    }
-    painter.setPen(palette().text().color());
-    painter.drawLine(QPointF(plot.left(), plot.bottom()), QPointF(plot.right(), plot.bottom()));
-    for (int i = 0; i < static_cast<int>(bars_.size()) && i < labels_.size(); ++i) {
-        if (labels_[i].isEmpty()) {
-            continue;
-        }
-        const QRectF column = columnRect(i);
-        const double w = metrics.horizontalAdvance(labels_[i]) + 4;
-        painter.drawText(
-            QRectF(column.center().x() - w / 2, plot.bottom() + 3, w, metrics.height()),
-            Qt::AlignCenter, labels_[i]);
-    }
-}
-
-void BarChart::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        const int index = barAt(event->position());
-        if (index >= 0) {
-            emit barClicked(index);
             return;
         }
     }

@@ -10,18 +10,10 @@ namespace {
 
 constexpr const char* kContext = "CoreText";
 
-// Whole messages and recompute steps, as the core writes them.
+// Whole messages, as the core writes them.
 constexpr std::array kWholeTexts = {
     QT_TRANSLATE_NOOP("CoreText", "設定ファイルの中身が違います。\nデフォルト値を設定しました。"),
     QT_TRANSLATE_NOOP("CoreText", "予想外のエラーが発生しました??"),
-    QT_TRANSLATE_NOOP("CoreText", "データファイルの読み込み"),
-    QT_TRANSLATE_NOOP("CoreText", "行の読み取り"),
-    QT_TRANSLATE_NOOP("CoreText", "欠測と重複の整理"),
-    QT_TRANSLATE_NOOP("CoreText", "時間ごとの集計"),
-    QT_TRANSLATE_NOOP("CoreText", "Report10 の出力"),
-    QT_TRANSLATE_NOOP("CoreText", "Report60 の出力"),
-    QT_TRANSLATE_NOOP("CoreText", "欠測リストの出力"),
-    QT_TRANSLATE_NOOP("CoreText", "完了"),
 };
 
 // The start of the implausible-line message; the line itself follows.

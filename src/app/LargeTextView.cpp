@@ -1,9 +1,8 @@
 #include "app/LargeTextView.h"
 
-#include "app/BusyGuard.h"
 #include "app/LineView.h"
 #include "app/TextView.h"
-#include "shared/TextFile.h"
+#include "app/WorkerThread.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -14,18 +13,52 @@
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
 
+// The build of a big text's editor document. The worker reads only the shared
+// bytes and writes only document; the view reads document after the worker's
+// end (WorkerThread::finished).
+struct LargeTextView::EditorBuild {
+    std::atomic<bool> cancel{false};
+    std::unique_ptr<QTextDocument> document;
+    // Where the selection was and what was typed while the document was built.
+    LineView::Position anchor;
+    LineView::Position cursor;
+    std::vector<std::unique_ptr<QKeyEvent>> keys;
+    // Owned by the view: it goes later when its own signal ends the build.
+    WorkerThread* worker = nullptr;
+};
+
 LargeTextView::LargeTextView(const QString& initialText, QWidget* parent) : QWidget(parent) {
     stack_ = new QStackedWidget(this);
     lineView_ = new LineView(stack_);
     stack_->addWidget(lineView_);
     setFocusProxy(lineView_);
+    buildFindBar();
 
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(findBar_);
+
+    connect(lineView_, &LineView::findRequested, this, &LargeTextView::showFindBar);
+    connect(lineView_, &LineView::goToLineRequested, this, &LargeTextView::askForLine);
+    connect(lineView_, &LineView::editRequested, this, &LargeTextView::startEditing);
+    setBytes(qStringToCp932(initialText));
+}
+
+LargeTextView::~LargeTextView() {
+    dropBuild();
+}
+
+void LargeTextView::buildFindBar() {
     findBar_ = new QWidget(this);
     auto* bar = new QHBoxLayout(findBar_);
     bar->setContentsMargins(0, 2, 0, 0);
@@ -43,62 +76,36 @@ LargeTextView::LargeTextView(const QString& initialText, QWidget* parent) : QWid
     bar->addWidget(findPreviousButton);
     bar->addWidget(close);
     findBar_->hide();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(stack_, 1);
-    layout->addWidget(findBar_);
-
     connect(findNextButton, &QToolButton::clicked, this, [this] { findNext(false); });
     connect(findPreviousButton, &QToolButton::clicked, this, [this] { findNext(true); });
     connect(close, &QToolButton::clicked, this, [this] {
         findBar_->hide();
         stack_->currentWidget()->setFocus();
     });
-    connect(lineView_, &LineView::findRequested, this, &LargeTextView::showFindBar);
-    connect(lineView_, &LineView::goToLineRequested, this, &LargeTextView::askForLine);
-    connect(lineView_, &LineView::editRequested, this, &LargeTextView::startEditing);
+}
 
-    setBytes(qStringToCp932(initialText));
+void LargeTextView::setText(IndexedText text) {
+    dropBuild();
+    dropEditor();
+    lineView_->setText(std::move(text));
 }
 
 void LargeTextView::setBytes(std::string bytes) {
-    dropEditor();
-    lineView_->setBytes(std::move(bytes));
-}
-
-void LargeTextView::setBytes(std::shared_ptr<const std::string> bytes) {
+    dropBuild();
     dropEditor();
     lineView_->setBytes(std::move(bytes));
 }
 
 void LargeTextView::setLines(const std::vector<std::string>& lines) {
-    size_t total = 0;
-    for (const std::string& line : lines) {
-        total += line.size() + 1;
-    }
-    std::string bytes;
-    bytes.reserve(total);
-    for (const std::string& line : lines) {
-        bytes += line;
-        bytes += '\n';
-    }
-    setBytes(std::move(bytes));
-}
-
-void LargeTextView::loadFile(const std::string& fileName) {
-    // A decade's table is tens of megabytes: the window paints while it comes
-    // in, and the table it replaces is gone by then.
-    clearText();
-    setBytes(readWholeFile(fileName, [](double) { BusyGuard::breathe(); }));
+    setText(IndexedText());
+    setText(IndexedText::ofLines(lines));
 }
 
 void LargeTextView::clearText() {
-    setBytes(std::string());
+    setText(IndexedText());
 }
 
-std::vector<std::string> LargeTextView::lines() {
+std::vector<std::string> LargeTextView::lines() const {
     if (editor_) {
         return editor_->lines();
     }
@@ -110,9 +117,8 @@ std::vector<std::string> LargeTextView::lines() {
     return result;
 }
 
-QString LargeTextView::toPlainText() {
+QString LargeTextView::toPlainText() const {
     if (editor_) {
-        editor_->fill();
         return editor_->toPlainText();
     }
     QStringList shown;
@@ -122,8 +128,8 @@ QString LargeTextView::toPlainText() {
     return shown.join(u'\n');
 }
 
-size_t LargeTextView::lineCount() {
-    return editor_ ? lines().size() : lineView_->lineCount();
+size_t LargeTextView::lineCount() const {
+    return editor_ ? editor_->lines().size() : lineView_->lineCount();
 }
 
 void LargeTextView::showFindBar() {
@@ -137,14 +143,16 @@ bool LargeTextView::findNext(bool backward) {
     if (!editor_) {
         return lineView_->findText(text, backward);
     }
-    if (editor_->find(text, backward ? QTextDocument::FindBackward : QTextDocument::FindFlags())) {
+    const QTextDocument::FindFlags flags =
+        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    if (editor_->find(text, flags)) {
         return true;
     }
     // Round the end, as the line view does.
     QTextCursor wrap(editor_->document());
     wrap.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
     editor_->setTextCursor(wrap);
-    return editor_->find(text, backward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
+    return editor_->find(text, flags);
 }
 
 void LargeTextView::askForLine() {
@@ -202,15 +210,40 @@ void LargeTextView::startEditing(QKeyEvent* event) {
     if (readOnly_ || editor_) {
         return;
     }
-    const LineView::Position anchor = lineView_->anchorPosition();
-    const LineView::Position at = lineView_->cursorPosition();
+    if (build_) {
+        build_->keys.emplace_back(static_cast<QKeyEvent*>(event->clone()));
+        return;
+    }
+    build_ = std::make_unique<EditorBuild>();
+    build_->anchor = lineView_->anchorPosition();
+    build_->cursor = lineView_->cursorPosition();
+    build_->keys.emplace_back(static_cast<QKeyEvent*>(event->clone()));
+    const std::shared_ptr<const std::string> bytes = lineView_->sharedBytes();
+    if (bytes->size() < TextView::kWorkerSize) {
+        becomeEditor(TextView::buildDocument(*bytes, build_->cancel, thread()));
+        return;
+    }
+    EditorBuild* build = build_.get();
+    build->worker = new WorkerThread(this);
+    connect(build->worker, &WorkerThread::finished, this, [this] {
+        build_->worker->deleteLater();
+        becomeEditor(std::move(build_->document));
+    });
+    build->worker->start([build, bytes, home = thread()] {
+        build->document = TextView::buildDocument(*bytes, build->cancel, home);
+    });
+    lineView_->viewport()->setCursor(Qt::BusyCursor);
+}
+
+void LargeTextView::becomeEditor(std::unique_ptr<QTextDocument> document) {
+    const std::unique_ptr<EditorBuild> build = std::move(build_);
+    lineView_->viewport()->setCursor(Qt::IBeamCursor);
     editor_ = new TextView(QString(), stack_);
     stack_->addWidget(editor_);
-    editor_->setBytes(lineView_->bytes());
+    editor_->adoptDocument(std::move(document));
     stack_->setCurrentWidget(editor_);
-    editor_->fill();
     // The line view's text now lives in the editor.
-    lineView_->setBytes(std::string());
+    lineView_->setText(IndexedText());
     // The selection comes along, so that typing over it replaces it.
     const auto offset = [this](LineView::Position p) {
         const QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(p.line));
@@ -218,13 +251,24 @@ void LargeTextView::startEditing(QKeyEvent* event) {
                static_cast<int>(std::min<qsizetype>(p.column, block.length() - 1));
     };
     QTextCursor cursor(editor_->document());
-    cursor.setPosition(offset(anchor));
-    cursor.setPosition(offset(at), QTextCursor::KeepAnchor);
+    cursor.setPosition(offset(build->anchor));
+    cursor.setPosition(offset(build->cursor), QTextCursor::KeepAnchor);
     editor_->setTextCursor(cursor);
     editor_->setFocus();
-    QKeyEvent again(event->type(), event->key(), event->modifiers(), event->text(),
-                    event->isAutoRepeat(), static_cast<ushort>(event->count()));
-    QCoreApplication::sendEvent(editor_, &again);
+    for (const std::unique_ptr<QKeyEvent>& key : build->keys) {
+        QCoreApplication::sendEvent(editor_, key.get());
+    }
+    emit editorReady();
+}
+
+void LargeTextView::dropBuild() {
+    if (!build_) {
+        return;
+    }
+    build_->cancel.store(true, std::memory_order_relaxed);
+    delete build_->worker; // waits for the build, which stops at the flag
+    build_.reset();
+    lineView_->viewport()->setCursor(Qt::IBeamCursor);
 }
 
 void LargeTextView::dropEditor() {

@@ -9,21 +9,30 @@
 // user's edits included, which is what the text report and the RMOB tables are
 // written from. A new text shows in the line view again.
 //
+// A big text's editor document is built on a worker thread. Until it is
+// ready the page stays the line view of the same text, and the keys typed
+// meanwhile wait; then the editor takes the page and the keys, in order. A
+// new text, or the page's end, drops a build under way.
+//
 // Ctrl+F opens a find bar (Enter: next, Shift+Enter: previous, F3 and
 // Shift+F3 likewise, Escape closes it); Ctrl+G goes to a line.
 
+#include "app/LineIndex.h"
+
+#include <QFutureWatcher>
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class LineView;
 class QKeyEvent;
 class QLineEdit;
 class QStackedWidget;
+class QTextDocument;
 class QToolButton;
 class TextView;
 
@@ -31,23 +40,23 @@ class LargeTextView : public QWidget {
     Q_OBJECT
 public:
     explicit LargeTextView(const QString& initialText, QWidget* parent = nullptr);
+    ~LargeTextView() override;
 
-    // Replaces the content with a text of any line ends (CR LF, CR or LF);
-    // shared bytes are shown without a copy of them.
+    // Replaces the content: a text and its index, a text of any line ends
+    // (CR LF, CR or LF; indexed here), or lines.
+    void setText(IndexedText text);
     void setBytes(std::string bytes);
-    void setBytes(std::shared_ptr<const std::string> bytes);
     void setLines(const std::vector<std::string>& lines);
-    // Replaces the content with a file's text; IoError when it cannot be read.
-    // The old text goes first, so that two big texts are never held at once.
-    void loadFile(const std::string& fileName);
     void clearText();
 
     // What the page shows, line by line, as bytes and as shown text.
-    std::vector<std::string> lines();
-    QString toPlainText();
-    size_t lineCount();
+    std::vector<std::string> lines() const;
+    QString toPlainText() const;
+    size_t lineCount() const;
 
     bool isEditing() const { return editor_ != nullptr; }
+    // The editor's document is being built; typed keys wait for it.
+    bool isPreparingEditor() const { return build_ != nullptr; }
     // A read-only page never turns into an editor.
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool isReadOnly() const { return readOnly_; }
@@ -62,17 +71,26 @@ public:
     QToolButton* findNextButton;
     QToolButton* findPreviousButton;
 
+signals:
+    void editorReady(); // the page has become an editor
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct EditorBuild;
+
+    void buildFindBar();
     void startEditing(QKeyEvent* event);
+    void becomeEditor(std::unique_ptr<QTextDocument> document);
     void dropEditor();
+    void dropBuild();
 
     QStackedWidget* stack_;
     LineView* lineView_;
     TextView* editor_ = nullptr;
     bool readOnly_ = false;
     QWidget* findBar_;
+    std::unique_ptr<EditorBuild> build_;
 };

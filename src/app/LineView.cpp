@@ -1,9 +1,7 @@
 #include "app/LineView.h"
 
-#include "app/BusyGuard.h"
 #include "app/TextView.h"
 #include "shared/CodePage.h"
-#include "shared/TextFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,10 +14,6 @@
 #include <limits>
 #include <stdexcept>
 
-namespace {
-constexpr size_t kLinesPerBreath = 4096;
-} // namespace
-
 LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFont(viewFont());
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -30,106 +24,23 @@ LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
 }
 
-void LineView::setBytes(std::string bytes) {
-    setBytes(std::make_shared<const std::string>(std::move(bytes)));
-}
-
-void LineView::setBytes(std::shared_ptr<const std::string> bytes) {
-    // The old index goes before the new one is built, and the old text with it
-    // unless someone else holds it.
-    lineCount_ = 0;
-    starts32_ = {};
-    starts64_ = {};
-    bytes_ = bytes ? std::move(bytes) : std::make_shared<const std::string>();
-    widestLine_ = 0;
+void LineView::setText(IndexedText text) {
+    text_ = std::move(text);
     anchor_ = cursor_ = Position{};
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
-    indexLines();
     updateScrollBars();
     viewport()->update();
 }
 
-void LineView::indexLines() {
-    // The view may be handed a new text while this one is indexed (the
-    // window paints meanwhile): the text indexed is held here.
-    const std::shared_ptr<const std::string> held = bytes_;
-    const std::string_view all = *held;
-    const bool wide = all.size() > std::numeric_limits<std::uint32_t>::max();
-    const auto push = [&](size_t offset) {
-        if (wide) {
-            starts64_.push_back(offset);
-        } else {
-            starts32_.push_back(static_cast<std::uint32_t>(offset));
-        }
-    };
-    // Sized once: growing the index of half a million lines would copy it
-    // several times and hold twice its size for a moment. The line feeds (or,
-    // without any, the carriage returns) count the lines of every file but
-    // one of mixed line ends, whose index then grows as it must; counted in
-    // pieces, between which the window paints.
-    constexpr size_t kCountPiece = size_t{4} << 20;
-    size_t count = 0;
-    for (const char end : {'\n', '\r'}) {
-        for (size_t at = 0; at < all.size(); at += kCountPiece) {
-            const std::string_view piece = all.substr(at, kCountPiece);
-            count += static_cast<size_t>(std::count(piece.begin(), piece.end(), end));
-            BusyGuard::breathe();
-            if (bytes_ != held) {
-                return; // the text given meanwhile has its own index
-            }
-        }
-        if (count > 0) {
-            break;
-        }
-    }
-    if (wide) {
-        starts64_.reserve(count + 2);
-    } else {
-        starts32_.reserve(count + 2);
-    }
-    // Indexing a decade takes a while; the window paints meanwhile, and a
-    // paint sees the lines whose end is known so far.
-    size_t linesToBreathe = kLinesPerBreath;
-    size_t pushed = 0;
-    bool replaced = false;
-    forEachLine(all, false, [&](std::string_view line) {
-        if (replaced) {
-            return;
-        }
-        push(static_cast<size_t>(line.data() - all.data()));
-        lineCount_ = pushed++;
-        widestLine_ = std::max(widestLine_, line.size());
-        if (--linesToBreathe == 0) {
-            linesToBreathe = kLinesPerBreath;
-            BusyGuard::breathe();
-            replaced = bytes_ != held;
-        }
-    });
-    if (replaced) {
-        return; // the text given meanwhile has its own index
-    }
-    push(all.size());
-    lineCount_ = pushed;
-}
-
-size_t LineView::lineStart(size_t line) const {
-    return starts32_.empty() ? static_cast<size_t>(starts64_[line]) : starts32_[line];
+void LineView::setBytes(std::string bytes) {
+    // The old text goes before the new one is indexed.
+    setText(IndexedText());
+    setText(IndexedText::of(std::move(bytes)));
 }
 
 std::string_view LineView::lineBytes(size_t line) const {
-    if (line >= lineCount_) {
-        throw std::out_of_range("LineView: no line " + std::to_string(line));
-    }
-    const size_t start = lineStart(line);
-    size_t end = lineStart(line + 1);
-    // A line holds no CR or LF: what ends the span before the next line is
-    // the line end (CR LF, CR or LF).
-    const std::string_view all = *bytes_;
-    while (end > start && (all[end - 1] == '\n' || all[end - 1] == '\r')) {
-        --end;
-    }
-    return all.substr(start, end - start);
+    return text_.index.line(*text_.bytes, line);
 }
 
 QString LineView::lineText(size_t line) const {
@@ -155,12 +66,13 @@ size_t LineView::visibleLineCount() const {
 void LineView::updateScrollBars() {
     const size_t page = visibleLineCount();
     // The last line is reachable: the range ends where it is the page's last.
-    const size_t last = lineCount_ > page ? lineCount_ - page : 0;
+    const size_t last = lineCount() > page ? lineCount() - page : 0;
     verticalScrollBar()->setRange(0, static_cast<int>(std::min<size_t>(last, INT_MAX)));
     verticalScrollBar()->setPageStep(static_cast<int>(page));
     verticalScrollBar()->setSingleStep(1);
     const qint64 width =
-        static_cast<qint64>(widestLine_) * fontMetrics().horizontalAdvance(u'0') + 2 * leftMargin();
+        static_cast<qint64>(text_.index.widestLine()) * fontMetrics().horizontalAdvance(u'0') +
+        2 * leftMargin();
     const qint64 overhang = std::max<qint64>(0, width - viewport()->width());
     horizontalScrollBar()->setRange(0, static_cast<int>(std::min<qint64>(overhang, INT_MAX)));
     horizontalScrollBar()->setPageStep(viewport()->width());
@@ -188,7 +100,7 @@ void LineView::paintEvent(QPaintEvent* /*event*/) {
     const Position from = std::min(anchor_, cursor_);
     const Position to = std::max(anchor_, cursor_);
     const size_t first = firstVisibleLine();
-    const size_t end = std::min(lineCount_, first + visibleLineCount() + 1);
+    const size_t end = std::min(lineCount(), first + visibleLineCount() + 1);
     const QPalette& colours = palette();
     for (size_t line = first; line < end; ++line) {
         const int top = static_cast<int>(line - first) * height;
@@ -235,20 +147,20 @@ qsizetype LineView::columnAt(const QString& text, int x) const {
 }
 
 LineView::Position LineView::positionAt(QPoint point) const {
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         return {};
     }
     const qint64 row = std::max(0, point.y()) / lineHeight();
-    const size_t line = std::min(lineCount_ - 1, firstVisibleLine() + static_cast<size_t>(row));
+    const size_t line = std::min(lineCount() - 1, firstVisibleLine() + static_cast<size_t>(row));
     const int x = point.x() - leftMargin() + horizontalScrollBar()->value();
     return {line, columnAt(lineText(line), x)};
 }
 
 void LineView::setCursorPosition(Position cursor, bool keepAnchor) {
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         cursor = {};
     } else {
-        cursor.line = std::min(cursor.line, lineCount_ - 1);
+        cursor.line = std::min(cursor.line, lineCount() - 1);
         cursor.column = std::clamp<qsizetype>(cursor.column, 0, lineText(cursor.line).size());
     }
     cursor_ = cursor;
@@ -267,7 +179,7 @@ void LineView::ensureVisible(Position position) {
     } else if (position.line >= first + page) {
         verticalScrollBar()->setValue(static_cast<int>(position.line - page + 1));
     }
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         return;
     }
     const int x = fontMetrics().horizontalAdvance(lineText(position.line).left(position.column));
@@ -281,11 +193,11 @@ void LineView::ensureVisible(Position position) {
 }
 
 void LineView::selectAll() {
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         return;
     }
     anchor_ = Position{};
-    cursor_ = Position{lineCount_ - 1, lineText(lineCount_ - 1).size()};
+    cursor_ = Position{lineCount() - 1, lineText(lineCount() - 1).size()};
     viewport()->update();
 }
 
@@ -293,7 +205,7 @@ QString LineView::selectedText() const {
     const Position from = std::min(anchor_, cursor_);
     const Position to = std::max(anchor_, cursor_);
     QString text;
-    for (size_t line = from.line; line <= to.line && line < lineCount_; ++line) {
+    for (size_t line = from.line; line <= to.line && line < lineCount(); ++line) {
         const QString whole = lineText(line);
         const qsizetype a = line == from.line ? std::min(from.column, whole.size()) : 0;
         const qsizetype b = line == to.line ? std::min(to.column, whole.size()) : whole.size();
@@ -312,7 +224,7 @@ void LineView::copy() const {
 }
 
 bool LineView::findText(const QString& text, bool backward) {
-    if (text.isEmpty() || lineCount_ == 0) {
+    if (text.isEmpty() || lineCount() == 0) {
         return false;
     }
     const Position from = backward ? std::min(anchor_, cursor_) : std::max(anchor_, cursor_);
@@ -325,7 +237,7 @@ bool LineView::findFrom(const QString& text, Position from, bool backward) {
     // middle of a double-byte character.
     const std::string needle = qStringToCp932(text);
     const bool byBytes = cp932ToQString(needle) == text;
-    const size_t count = lineCount_;
+    const size_t count = lineCount();
     for (size_t step = 0; step <= count; ++step) {
         const size_t line =
             backward ? (from.line + count - step) % count : (from.line + step) % count;
@@ -350,50 +262,49 @@ bool LineView::findFrom(const QString& text, Position from, bool backward) {
 }
 
 void LineView::goToLine(size_t line) {
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         return;
     }
-    line = std::min(line, lineCount_ - 1);
+    line = std::min(line, lineCount() - 1);
     // The line goes to the top of the page where it can.
     verticalScrollBar()->setValue(static_cast<int>(std::min<size_t>(line, INT_MAX)));
     setCursorPosition(Position{line, 0});
 }
 
-void LineView::keyPressEvent(QKeyEvent* event) {
+bool LineView::takeCommand(QKeyEvent* event) {
     if (event == QKeySequence::Copy) {
         copy();
-        return;
-    }
-    if (event == QKeySequence::SelectAll) {
+    } else if (event == QKeySequence::SelectAll) {
         selectAll();
-        return;
-    }
-    if (event == QKeySequence::Find) {
+    } else if (event == QKeySequence::Find) {
         emit findRequested();
-        return;
-    }
-    if (event->key() == Qt::Key_G && event->modifiers() == Qt::ControlModifier) {
+    } else if (event->key() == Qt::Key_G && event->modifiers() == Qt::ControlModifier) {
         emit goToLineRequested();
-        return;
+    } else {
+        return false;
     }
-    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    return true;
+}
+
+std::optional<LineView::Position> LineView::movedBy(const QKeyEvent* event) const {
     const bool control = event->modifiers() & Qt::ControlModifier;
-    Position to = cursor_;
     const size_t page = visibleLineCount();
-    const size_t last = lineCount_ == 0 ? 0 : lineCount_ - 1;
+    const size_t last = lineCount() == 0 ? 0 : lineCount() - 1;
+    const qsizetype lineEnd = lineCount() == 0 ? 0 : lineText(cursor_.line).size();
+    Position to = cursor_;
     switch (event->key()) {
     case Qt::Key_Up:
         to.line = to.line > 0 ? to.line - 1 : 0;
-        break;
+        return to;
     case Qt::Key_Down:
         to.line = std::min(last, to.line + 1);
-        break;
+        return to;
     case Qt::Key_PageUp:
         to.line = to.line > page ? to.line - page : 0;
-        break;
+        return to;
     case Qt::Key_PageDown:
         to.line = std::min(last, to.line + page);
-        break;
+        return to;
     case Qt::Key_Left:
         if (to.column > 0) {
             --to.column;
@@ -401,34 +312,40 @@ void LineView::keyPressEvent(QKeyEvent* event) {
             --to.line;
             to.column = lineText(to.line).size();
         }
-        break;
+        return to;
     case Qt::Key_Right:
-        if (!lineCount_ == 0 && to.column < lineText(to.line).size()) {
+        if (to.column < lineEnd) {
             ++to.column;
         } else if (to.line < last) {
-            ++to.line;
-            to.column = 0;
+            to = Position{to.line + 1, 0};
         }
-        break;
+        return to;
     case Qt::Key_Home:
-        to = control ? Position{} : Position{to.line, 0};
-        break;
+        return control ? Position{} : Position{to.line, 0};
     case Qt::Key_End:
         to.line = control ? last : to.line;
-        to.column = lineCount_ == 0 ? 0 : lineText(to.line).size();
-        break;
+        to.column = lineCount() == 0 ? 0 : lineText(to.line).size();
+        return to;
     default:
-        // Typing, Enter, Backspace, Delete, paste or cut change the text: the
-        // page decides what becomes of them.
-        if (!event->text().isEmpty() || event == QKeySequence::Paste ||
-            event == QKeySequence::Cut) {
-            emit editRequested(event);
-            return;
-        }
-        QAbstractScrollArea::keyPressEvent(event);
+        return std::nullopt;
+    }
+}
+
+void LineView::keyPressEvent(QKeyEvent* event) {
+    if (takeCommand(event)) {
         return;
     }
-    setCursorPosition(to, extend);
+    if (const std::optional<Position> to = movedBy(event)) {
+        setCursorPosition(*to, event->modifiers() & Qt::ShiftModifier);
+        return;
+    }
+    // Typing, Enter, Backspace, Delete, paste or cut change the text: the
+    // page decides what becomes of them.
+    if (!event->text().isEmpty() || event == QKeySequence::Paste || event == QKeySequence::Cut) {
+        emit editRequested(event);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void LineView::mousePressEvent(QMouseEvent* event) {
@@ -449,7 +366,7 @@ void LineView::mouseMoveEvent(QMouseEvent* event) {
 void LineView::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double click selects the line, the unit of these texts.
     const Position at = positionAt(event->position().toPoint());
-    if (lineCount_ == 0) {
+    if (lineCount() == 0) {
         return;
     }
     anchor_ = Position{at.line, 0};

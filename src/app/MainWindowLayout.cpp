@@ -1,10 +1,12 @@
+// The pages, bands, controls and menus of the main window. Every control is
+// named (objectName) after the layout it was drawn from when it is made, so
+// the settings' bindings, tests and style sheets find it by that name.
+
 #include "app/MainWindow.h"
 
 #include "app/ColorgrammePage.h"
 #include "app/LargeTextView.h"
-#include "app/Pictures.h"
 #include "app/ShowerPage.h"
-#include "app/TextView.h"
 #include "app/WholeSpinBox.h"
 
 #include <QAction>
@@ -18,15 +20,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-// The pages, bands, controls and menus of the main window. Every control is
-// named (objectName) after the layout it was drawn from, so scripts, tests and
-// style sheets find it by that name.
 
 namespace {
 
@@ -36,22 +36,18 @@ QFrame* makePanel(QWidget* parent) {
     return panel;
 }
 
-QLineEdit* makeField(QWidget* parent, const QString& initial) {
+QLineEdit* makeField(QWidget* parent, const QString& initial, const char* name) {
     auto* field = new QLineEdit(initial, parent);
     field->setReadOnly(true);
     field->setFocusPolicy(Qt::NoFocus);
+    field->setObjectName(QLatin1String(name));
     return field;
 }
 
-QCheckBox* makeCheck(QWidget* parent, bool checked) {
-    auto* box = new QCheckBox(parent);
-    box->setChecked(checked);
-    return box;
-}
-
-WholeSpinBox* makeSpin(QWidget* parent, int value) {
+WholeSpinBox* makeSpin(QWidget* parent, int value, const char* name) {
     auto* box = new WholeSpinBox(parent);
     box->setValue(value);
+    box->setObjectName(QLatin1String(name));
     return box;
 }
 
@@ -61,6 +57,13 @@ QLabel* makeHeading(QWidget* parent, const QString& caption) {
     bold.setBold(true);
     label->setFont(bold);
     return label;
+}
+
+QGridLayout* bandGrid(QWidget* band) {
+    auto* grid = new QGridLayout(band);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setVerticalSpacing(3);
+    return grid;
 }
 
 // Eight captions at the style's spacing are wider than the window; narrower
@@ -75,12 +78,14 @@ public:
 };
 
 // A page with one text view and, optionally, a panel of controls at its right.
-template <typename View>
-QWidget* makeViewPage(View*& view, const QString& initial, QWidget* sidePanel) {
+QWidget* makeViewPage(LargeTextView*& view, const QString& initial, const char* pageName,
+                      const char* viewName, QWidget* sidePanel) {
     auto* page = new QWidget;
+    page->setObjectName(QLatin1String(pageName));
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
-    view = new View(initial, page);
+    view = new LargeTextView(initial, page);
+    view->setObjectName(QLatin1String(viewName));
     layout->addWidget(view, 1);
     if (sidePanel) {
         sidePanel->setParent(page);
@@ -91,395 +96,389 @@ QWidget* makeViewPage(View*& view, const QString& initial, QWidget* sidePanel) {
 
 } // namespace
 
+QLabel* MainWindow::caption(QWidget* parent, const char* source) {
+    auto* made = new QLabel(parent);
+    captions_.text(made, source);
+    return made;
+}
+
+QCheckBox* MainWindow::check(QWidget* parent, const char* source, const char* name, bool checked) {
+    auto* box = new QCheckBox(parent);
+    box->setChecked(checked);
+    box->setObjectName(QLatin1String(name));
+    captions_.text(box, source);
+    return box;
+}
+
+QPushButton* MainWindow::button(QWidget* parent, const char* source, const char* name,
+                                void (MainWindow::*handler)()) {
+    auto* made = new QPushButton(parent);
+    made->setObjectName(QLatin1String(name));
+    captions_.text(made, source);
+    connect(made, &QPushButton::clicked, this, [this, handler] {
+        guarded([this, handler] { (this->*handler)(); });
+        markLaggingPages();
+    });
+    return made;
+}
+
+QAction* MainWindow::action(QMenu* menu, const char* source, const char* name,
+                            void (MainWindow::*handler)(), const QKeySequence& keys) {
+    QAction* made = menu->addAction(QString());
+    made->setObjectName(QLatin1String(name));
+    captions_.text(made, source);
+    made->setShortcut(keys);
+    if (handler) {
+        connect(made, &QAction::triggered, this, [this, handler] {
+            guarded([this, handler] { (this->*handler)(); });
+            markLaggingPages();
+        });
+    }
+    return made;
+}
+
 void MainWindow::buildPages() {
-    pages = new QTabWidget(this);
-    setCentralWidget(pages);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(pages_);
     auto* tabStyle = new CompactTabStyle;
-    tabStyle->setParent(pages->tabBar());
-    pages->tabBar()->setStyle(tabStyle);
+    tabStyle->setParent(pages_->tabBar());
+    pages_->tabBar()->setStyle(tabStyle);
 
-    // Each check box and button gets its caption through captions_, in the
-    // language of the moment.
-    const auto check = [this](QWidget* parent, const char* source, bool checked) {
-        QCheckBox* box = makeCheck(parent, checked);
-        captions_.text(box, source);
-        return box;
+    pages_->addTab(buildMainPage(), QStringLiteral("Main"));
+    pages_->addTab(
+        makeViewPage(rawDataView_, tr("Orginal velkdata.csv"), "TabSheetCSV", "csv_org", nullptr),
+        QStringLiteral("velkdata.csv"));
+    textReportTab_ = makeViewPage(textReportView_, QStringLiteral("Report View"),
+                                  "TabSheetReport_txt", "Report_View", buildReportPanel());
+    pages_->addTab(textReportTab_, QStringLiteral("Report TEXT"));
+    const struct {
+        LargeTextView*& view;
+        const char* caption;
+        const char* page;
+        const char* name;
+    } tables[] = {
+        {tenMinuteView_, "Report10 CSV", "TabSheetReport10_csv", "REReport10"},
+        {hourView_, "Report60 CSV", "TabSheetReport60_csv", "REReport60"},
+        {noObsView_, "No Observe List", "TabSheetNoObsList", "NoObsList"},
     };
-    const auto button = [this](QWidget* parent, const char* source) {
-        auto* made = new QPushButton(parent);
-        captions_.text(made, source);
-        return made;
-    };
-
-    mainTab = buildMainPage();
-    pages->addTab(mainTab, QStringLiteral("Main"));
-
-    rawDataTab = makeViewPage(rawDataView, tr("Orginal velkdata.csv"), nullptr);
-    pages->addTab(rawDataTab, QStringLiteral("velkdata.csv"));
-
-    auto* reportPanel = makePanel(nullptr);
-    reportPageLongEchoCheck = check(reportPanel, QT_TR_NOOP("Long echo"), true);
-    reportPageOtherDataCheck = check(reportPanel, QT_TR_NOOP("Other Data"), false);
-    reportRecomputeButton = button(reportPanel, QT_TR_NOOP("再計算"));
-    reportWriteButton = button(reportPanel, QT_TR_NOOP("file 出力"));
-    auto* reportSide = new QVBoxLayout(reportPanel);
-    reportSide->addWidget(reportPageLongEchoCheck);
-    reportSide->addWidget(reportPageOtherDataCheck);
-    reportSide->addSpacing(8);
-    reportSide->addWidget(reportRecomputeButton);
-    reportSide->addWidget(reportWriteButton);
-    reportSide->addStretch(1);
-    textReportTab = makeViewPage(textReportView, QStringLiteral("Report View"), reportPanel);
-    pages->addTab(textReportTab, QStringLiteral("Report TEXT"));
-
-    tenMinuteTab = makeViewPage(tenMinuteView, QStringLiteral("Report10 CSV"), nullptr);
-    pages->addTab(tenMinuteTab, QStringLiteral("Report10 CSV"));
-    hourTab = makeViewPage(hourView, QStringLiteral("Report60 CSV"), nullptr);
-    pages->addTab(hourTab, QStringLiteral("Report60 CSV"));
-    noObsTab = makeViewPage(noObsView, QStringLiteral("No Observe List"), nullptr);
+    for (const auto& table : tables) {
+        const QString title = QString::fromLatin1(table.caption);
+        pages_->addTab(makeViewPage(table.view, title, table.page, table.name, nullptr), title);
+    }
     // Nothing writes this page back to a file, so edits would only mislead.
-    noObsView->setReadOnly(true);
-    pages->addTab(noObsTab, QStringLiteral("No Observe List"));
+    noObsView_->setReadOnly(true);
+    rmobTab_ = makeViewPage(rmobView_, QStringLiteral("RMOB_View"), "TabSheetRMOB", "RMOB_View",
+                            buildRmobPanel());
+    pages_->addTab(rmobTab_, QStringLiteral("RMOB"));
 
-    auto* rmobPanel = makePanel(nullptr);
-    rmobRecomputeButton = button(rmobPanel, QT_TR_NOOP("再計算"));
-    rmobWriteButton = button(rmobPanel, QT_TR_NOOP("file 出力"));
-    rmobMonthlyButton = button(rmobPanel, QT_TR_NOOP("月別ファイル出力"));
-    captions_.toolTip(rmobMonthlyButton,
+    colorgrammePage_ = new ColorgrammePage;
+    colorgrammePage_->setObjectName(QStringLiteral("ColorgrammePage"));
+    pages_->addTab(colorgrammePage_, QStringLiteral("Colorgramme"));
+    showerPage_ = new ShowerPage;
+    pages_->addTab(showerPage_, tr("流星群"));
+}
+
+QWidget* MainWindow::buildReportPanel() {
+    auto* panel = makePanel(nullptr);
+    auto* side = new QVBoxLayout(panel);
+    side->addWidget(check(panel, QT_TR_NOOP("Long echo"), "CBLong", true));
+    side->addWidget(check(panel, QT_TR_NOOP("Other Data"), "CBOdata", false));
+    side->addSpacing(8);
+    QPushButton* rebuild =
+        button(panel, QT_TR_NOOP("再計算"), "Button3", &MainWindow::updateTextReport);
+    QPushButton* write =
+        button(panel, QT_TR_NOOP("file 出力"), "Button4", &MainWindow::writeTextReport);
+    side->addWidget(rebuild);
+    side->addWidget(write);
+    side->addStretch(1);
+    dataButtons_.insert(dataButtons_.end(), {rebuild, write});
+    return panel;
+}
+
+QWidget* MainWindow::buildRmobPanel() {
+    auto* panel = makePanel(nullptr);
+    auto* side = new QVBoxLayout(panel);
+    side->addWidget(button(panel, QT_TR_NOOP("再計算"), "Button12", &MainWindow::buildRmobTables));
+    side->addWidget(
+        button(panel, QT_TR_NOOP("file 出力"), "Button11", &MainWindow::writeRmobTables));
+    side->addSpacing(16);
+    QPushButton* monthly =
+        button(panel, QT_TR_NOOP("月別ファイル出力"), "RmobMonthly", &MainWindow::rmobMonthlyClick);
+    captions_.toolTip(monthly,
                       QT_TR_NOOP("UTの月ごとにRMOBへ送るファイルを観測局情報つきで出力します"));
-    rmobMonthlyImages = check(rmobPanel, QT_TR_NOOP("画像も出力"), false);
-    auto* rmobSide = new QVBoxLayout(rmobPanel);
-    rmobSide->addWidget(rmobRecomputeButton);
-    rmobSide->addWidget(rmobWriteButton);
-    rmobSide->addSpacing(16);
-    rmobSide->addWidget(rmobMonthlyButton);
-    rmobSide->addWidget(rmobMonthlyImages);
-    rmobSide->addStretch(1);
-    rmobTab = makeViewPage(rmobView, QStringLiteral("RMOB_View"), rmobPanel);
-    pages->addTab(rmobTab, QStringLiteral("RMOB"));
-
-    colorgrammePage = new ColorgrammePage;
-    pages->addTab(colorgrammePage, QStringLiteral("Colorgramme"));
-    showerPage = new ShowerPage;
-    pages->addTab(showerPage, tr("流星群"));
+    side->addWidget(monthly);
+    rmobMonthlyPictures_ = check(panel, QT_TR_NOOP("画像も出力"), "RmobMonthlyPictures", false);
+    side->addWidget(rmobMonthlyPictures_);
+    side->addStretch(1);
+    return panel;
 }
 
 QWidget* MainWindow::buildMainPage() {
     auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetMain"));
     auto* bands = new QVBoxLayout(page);
     bands->setContentsMargins(6, 6, 6, 6);
     bands->setSpacing(5);
+    bands->addWidget(buildFileBand(page));
+    bands->addWidget(buildDurationBand(page));
+    bands->addWidget(buildTextReportBand(page));
+    bands->addWidget(buildRmobBand(page));
+    auto* tables = new QHBoxLayout;
+    tables->setSpacing(5);
+    const char* tenMinuteNames[3] = {"Button7", "CBRep1l1", "CBRep1OF"};
+    tables->addWidget(buildTableBand(page, QStringLiteral("Report10 CSV"), tenMinuteNames,
+                                     &MainWindow::writeTenMinuteTable),
+                      1);
+    const char* hourNames[3] = {"Button8", "CBRep6l1", "CBRep6OF"};
+    tables->addWidget(buildTableBand(page, QStringLiteral("Report60 CSV"), hourNames,
+                                     &MainWindow::writeHourTable),
+                      1);
+    bands->addLayout(tables);
+    bands->addStretch(1);
+    bands->addWidget(buildCommandBand(page));
+    for (const char* name : {"Button1", "Button2", "Button5", "Button6", "Button7", "Button8",
+                             "Button9", "Button10"}) {
+        page->findChild<QPushButton*>(QLatin1String(name))->setMinimumWidth(84);
+    }
+    return page;
+}
 
-    // Band 1: data file and summary.
-    auto* band1 = makePanel(page);
-    auto* grid = new QGridLayout(band1);
+// Band 1: the data file, the output folder and the summary.
+QWidget* MainWindow::buildFileBand(QWidget* page) {
+    auto* band = makePanel(page);
+    auto* grid = new QGridLayout(band);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
-    const auto label = [this](QWidget* parent, const char* source) {
-        auto* made = new QLabel(parent);
-        captions_.text(made, source);
-        return made;
-    };
-    const auto check = [this](QWidget* parent, const char* source, bool checked) {
-        QCheckBox* box = makeCheck(parent, checked);
-        captions_.text(box, source);
-        return box;
-    };
-    const auto button = [this](QWidget* parent, const char* source) {
-        auto* made = new QPushButton(parent);
-        captions_.text(made, source);
-        return made;
-    };
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(label(band1, QT_TR_NOOP("データファイル名(velkdata.csv)")));
-    dataFileField = makeField(band1, QStringLiteral("velkdata.csv File Name"));
-    fileRow->addWidget(dataFileField, 1);
-    openButton = button(band1, QT_TR_NOOP("読み込み"));
-    fileRow->addWidget(openButton);
+    fileRow->addWidget(caption(band, QT_TR_NOOP("データファイル名(velkdata.csv)")));
+    dataFileField_ = makeField(band, QStringLiteral("velkdata.csv File Name"), "csvfilename");
+    fileRow->addWidget(dataFileField_, 1);
+    fileRow->addWidget(button(band, QT_TR_NOOP("読み込み"), "Button1", &MainWindow::openDataFile));
     grid->addLayout(fileRow, 0, 0, 1, 8);
     // Where the outputs go: the current folder at start, as for a program
     // started from a terminal; a desktop menu's current folder is chosen for
     // the user, so it is shown and can be changed.
     auto* outputRow = new QHBoxLayout;
-    outputRow->addWidget(label(band1, QT_TR_NOOP("出力フォルダ")));
-    outputFolderField = makeField(band1, QString());
-    outputRow->addWidget(outputFolderField, 1);
-    chooseOutputFolderButton = button(band1, QT_TR_NOOP("変更..."));
-    outputRow->addWidget(chooseOutputFolderButton);
+    outputRow->addWidget(caption(band, QT_TR_NOOP("出力フォルダ")));
+    outputFolderField_ = makeField(band, QString(), "OutputFolder");
+    outputRow->addWidget(outputFolderField_, 1);
+    outputRow->addWidget(button(band, QT_TR_NOOP("変更..."), "ChooseOutputFolderButton",
+                                &MainWindow::chooseOutputFolder));
     grid->addLayout(outputRow, 3, 0, 1, 8);
-    const auto addField = [&](int row, int column, const char* caption, QLineEdit*& field,
-                              const char* initial, int stretch) {
-        grid->addWidget(label(band1, caption), row, column, Qt::AlignRight | Qt::AlignVCenter);
-        field = makeField(band1, QString::fromUtf8(initial));
-        grid->addWidget(field, row, column + 1);
-        grid->setColumnStretch(column + 1, stretch);
+    // In the order of the summary's fields; the initial texts are the names.
+    const struct {
+        int row, column;
+        const char* caption;
+        const char* name;
+        int stretch;
+    } fields[] = {
+        {1, 0, QT_TR_NOOP("最初のデータ"), "StartData", 5},
+        {1, 2, QT_TR_NOOP("日時"), "StartDay", 2},
+        {1, 4, QT_TR_NOOP("入力数"), "InData", 1},
+        {1, 6, QT_TR_NOOP("合計数"), "AllData", 1},
+        {2, 0, QT_TR_NOOP("最後のデータ"), "EndData", 5},
+        {2, 2, QT_TR_NOOP("日時"), "EndDay", 2},
+        {2, 4, QT_TR_NOOP("不良数"), "NGData", 1},
+        {2, 6, QT_TR_NOOP("不足数"), "NotData", 1},
     };
-    addField(1, 0, QT_TR_NOOP("最初のデータ"), firstLineField, "StartData", 5);
-    addField(1, 2, QT_TR_NOOP("日時"), firstSlotField, "StartDay", 2);
-    addField(1, 4, QT_TR_NOOP("入力数"), lineCountField, "InData", 1);
-    addField(1, 6, QT_TR_NOOP("合計数"), rowCountField, "AllData", 1);
-    addField(2, 0, QT_TR_NOOP("最後のデータ"), lastLineField, "EndData", 5);
-    addField(2, 2, QT_TR_NOOP("日時"), lastSlotField, "EndDay", 2);
-    addField(2, 4, QT_TR_NOOP("不良数"), rejectedCountField, "NGData", 1);
-    addField(2, 6, QT_TR_NOOP("不足数"), gapCountField, "NotData", 1);
     const QFontMetrics metrics(font());
-    for (QLineEdit* field : {firstSlotField, lastSlotField}) {
-        field->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 14);
+    for (const auto& f : fields) {
+        grid->addWidget(caption(band, f.caption), f.row, f.column,
+                        Qt::AlignRight | Qt::AlignVCenter);
+        QLineEdit* field = makeField(band, QString::fromLatin1(f.name), f.name);
+        grid->addWidget(field, f.row, f.column + 1);
+        grid->setColumnStretch(f.column + 1, f.stretch);
+        const bool time = f.column == 2;
+        const bool count = f.column >= 4;
+        if (time || count) {
+            field->setMinimumWidth(
+                metrics.horizontalAdvance(time ? QStringLiteral("0000/00/00 00:00")
+                                               : QStringLiteral("0000000")) +
+                (time ? 14 : 10));
+        }
+        summaryFields_.push_back(field);
     }
-    for (QLineEdit* field : {lineCountField, rowCountField, rejectedCountField, gapCountField}) {
-        field->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000000")) + 10);
+    return band;
+}
+
+// Band 2: the durations the RMOB tables name.
+QWidget* MainWindow::buildDurationBand(QWidget* page) {
+    auto* band = makePanel(page);
+    auto* row = new QHBoxLayout(band);
+    row->setContentsMargins(8, 4, 8, 4);
+    QLabel* heading = makeHeading(band, QString());
+    captions_.text(heading, QT_TR_NOOP("ロングエコーの継続時間"));
+    row->addWidget(heading);
+    row->addSpacing(12);
+    const struct {
+        const char* caption;
+        const char* check;
+        const char* spin;
+        int seconds;
+    } durations[] = {{QT_TR_NOOP("Long  Echo データ"), "CBLE", "SELE", 10},
+                     {QT_TR_NOOP("Other Data データ"), "CBOD", "SEOD", 20}};
+    for (const auto& duration : durations) {
+        row->addWidget(check(band, duration.caption, duration.check, false));
+        WholeSpinBox* seconds = makeSpin(band, duration.seconds, duration.spin);
+        seconds->setEnabled(false);
+        row->addWidget(seconds);
+        row->addWidget(caption(band, QT_TR_NOOP("秒")));
+        row->addSpacing(24);
     }
-    bands->addWidget(band1);
+    row->addStretch(1);
+    return band;
+}
 
-    // Band 2: durations.
-    auto* band2 = makePanel(page);
-    auto* row2 = new QHBoxLayout(band2);
-    row2->setContentsMargins(8, 4, 8, 4);
-    QLabel* durationHeading = makeHeading(band2, QString());
-    captions_.text(durationHeading, QT_TR_NOOP("ロングエコーの継続時間"));
-    row2->addWidget(durationHeading);
-    row2->addSpacing(12);
-    longEchoDurationCheck = check(band2, QT_TR_NOOP("Long  Echo データ"), false);
-    longEchoSecondsSpin = makeSpin(band2, 10);
-    longEchoSecondsSpin->setEnabled(false);
-    otherDataDurationCheck = check(band2, QT_TR_NOOP("Other Data データ"), false);
-    otherDataSecondsSpin = makeSpin(band2, 20);
-    otherDataSecondsSpin->setEnabled(false);
-    row2->addWidget(longEchoDurationCheck);
-    row2->addWidget(longEchoSecondsSpin);
-    row2->addWidget(label(band2, QT_TR_NOOP("秒")));
-    row2->addSpacing(24);
-    row2->addWidget(otherDataDurationCheck);
-    row2->addWidget(otherDataSecondsSpin);
-    row2->addWidget(label(band2, QT_TR_NOOP("秒")));
-    row2->addStretch(1);
-    bands->addWidget(band2);
+// Band 3: the text report.
+QWidget* MainWindow::buildTextReportBand(QWidget* page) {
+    auto* band = makePanel(page);
+    QGridLayout* grid = bandGrid(band);
+    grid->addWidget(makeHeading(band, QStringLiteral("Report TEXT")), 0, 0);
+    QPushButton* write =
+        button(band, QT_TR_NOOP("file 出力"), "Button2", &MainWindow::updateAndWriteTextReport);
+    dataButtons_.push_back(write);
+    grid->addWidget(write, 1, 0, Qt::AlignLeft);
+    grid->addWidget(check(band, QT_TR_NOOP("常にファイルに出力する"), "CBRepTOF", false), 2, 0);
+    grid->addWidget(check(band, QT_TR_NOOP("Long  Echo データを出力する"), "CBMLong", true), 0, 1);
+    grid->addWidget(check(band, QT_TR_NOOP("Other Data データを出力する"), "CBMOData", false), 1,
+                    1);
+    grid->addWidget(check(band, QT_TR_NOOP("HRで集計する（１時間未満は%を付ける）"), "CBHR", true),
+                    0, 2);
+    auto* noiseRow = new QHBoxLayout;
+    noiseRow->addWidget(makeSpin(band, 20, "nd"));
+    noiseRow->addWidget(caption(band, QT_TR_NOOP("分以下のデータはノイズ表示")));
+    noiseRow->addStretch(1);
+    grid->addLayout(noiseRow, 1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnMinimumWidth(0, 150);
+    return band;
+}
 
-    // Band 3: text report.
-    auto* band3 = makePanel(page);
-    auto* grid3 = new QGridLayout(band3);
-    grid3->setContentsMargins(8, 4, 8, 4);
-    grid3->setVerticalSpacing(3);
-    grid3->addWidget(makeHeading(band3, QStringLiteral("Report TEXT")), 0, 0);
-    writeTextReportButton = button(band3, QT_TR_NOOP("file 出力"));
-    alwaysWriteTextReportCheck = check(band3, QT_TR_NOOP("常にファイルに出力する"), false);
-    longEchoLinesCheck = check(band3, QT_TR_NOOP("Long  Echo データを出力する"), true);
-    otherDataLinesCheck = check(band3, QT_TR_NOOP("Other Data データを出力する"), false);
-    percentRatesCheck = check(band3, QT_TR_NOOP("HRで集計する（１時間未満は%を付ける）"), true);
-    noiseMinutesSpin = makeSpin(band3, 20);
-    grid3->addWidget(writeTextReportButton, 1, 0, Qt::AlignLeft);
-    grid3->addWidget(alwaysWriteTextReportCheck, 2, 0);
-    grid3->addWidget(longEchoLinesCheck, 0, 1);
-    grid3->addWidget(otherDataLinesCheck, 1, 1);
-    grid3->addWidget(percentRatesCheck, 0, 2);
-    auto* ndRow = new QHBoxLayout;
-    ndRow->addWidget(noiseMinutesSpin);
-    ndRow->addWidget(label(band3, QT_TR_NOOP("分以下のデータはノイズ表示")));
-    ndRow->addStretch(1);
-    grid3->addLayout(ndRow, 1, 2);
-    grid3->setColumnStretch(2, 1);
-    grid3->setColumnMinimumWidth(0, 150);
-    bands->addWidget(band3);
+// Band 4: the RMOB tables.
+QWidget* MainWindow::buildRmobBand(QWidget* page) {
+    auto* band = makePanel(page);
+    QGridLayout* grid = bandGrid(band);
+    grid->addWidget(makeHeading(band, QStringLiteral("RMOB")), 0, 0);
+    grid->addWidget(
+        button(band, QT_TR_NOOP("file 出力"), "Button10", &MainWindow::updateAndWriteRmobTables), 1,
+        0, Qt::AlignLeft);
+    grid->addWidget(check(band, QT_TR_NOOP("常にファイルに出力する"), "CBRMOBF", false), 2, 0);
+    grid->addWidget(check(band, QT_TR_NOOP("Long  Echo データを出力する"), "CBRMOBLE", true), 0, 1);
+    grid->addWidget(check(band, QT_TR_NOOP("Other Data データを出力する"), "CBRMOBOD", false), 1,
+                    1);
+    WholeSpinBox* utOffset = makeSpin(band, -9, "RTZ");
+    utOffset->setBounds(-12, 12);
+    auto* offsetRow = new QHBoxLayout;
+    offsetRow->addWidget(caption(band, QT_TR_NOOP("UTとの時差")));
+    offsetRow->addWidget(utOffset);
+    offsetRow->addStretch(1);
+    grid->addLayout(offsetRow, 0, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnMinimumWidth(0, 150);
+    return band;
+}
 
-    // Band 4: RMOB.
-    auto* band4 = makePanel(page);
-    auto* grid4 = new QGridLayout(band4);
-    grid4->setContentsMargins(8, 4, 8, 4);
-    grid4->setVerticalSpacing(3);
-    grid4->addWidget(makeHeading(band4, QStringLiteral("RMOB")), 0, 0);
-    rmobBandWriteButton = button(band4, QT_TR_NOOP("file 出力"));
-    alwaysWriteRmobCheck = check(band4, QT_TR_NOOP("常にファイルに出力する"), false);
-    rmobLongEchoCheck = check(band4, QT_TR_NOOP("Long  Echo データを出力する"), true);
-    rmobOtherDataCheck = check(band4, QT_TR_NOOP("Other Data データを出力する"), false);
-    utOffsetSpin = new WholeSpinBox(band4);
-    utOffsetSpin->setBounds(-12, 12);
-    utOffsetSpin->setValue(-9);
-    grid4->addWidget(rmobBandWriteButton, 1, 0, Qt::AlignLeft);
-    grid4->addWidget(alwaysWriteRmobCheck, 2, 0);
-    grid4->addWidget(rmobLongEchoCheck, 0, 1);
-    grid4->addWidget(rmobOtherDataCheck, 1, 1);
-    auto* rtzRow = new QHBoxLayout;
-    rtzRow->addWidget(label(band4, QT_TR_NOOP("UTとの時差")));
-    rtzRow->addWidget(utOffsetSpin);
-    rtzRow->addStretch(1);
-    grid4->addLayout(rtzRow, 0, 2);
-    grid4->setColumnStretch(2, 1);
-    grid4->setColumnMinimumWidth(0, 150);
-    bands->addWidget(band4);
+// Band 5: one of the two CSV tables; names: its button, header line, always.
+QWidget* MainWindow::buildTableBand(QWidget* page, const QString& title, const char* names[3],
+                                    void (MainWindow::*write)()) {
+    auto* band = makePanel(page);
+    QGridLayout* grid = bandGrid(band);
+    grid->addWidget(makeHeading(band, title), 0, 0);
+    QPushButton* writeButton = button(band, QT_TR_NOOP("file 出力"), names[0], write);
+    dataButtons_.push_back(writeButton);
+    grid->addWidget(writeButton, 0, 1, Qt::AlignLeft);
+    grid->addWidget(check(band, QT_TR_NOOP("1行目にデータフォーマットを出力する"), names[1], false),
+                    1, 0, 1, 2);
+    grid->addWidget(check(band, QT_TR_NOOP("常にファイルに出力する"), names[2], false), 2, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return band;
+}
 
-    // Band 5: the two CSV tables side by side.
-    auto* band5 = new QHBoxLayout;
-    band5->setSpacing(5);
-    const auto csvPanel = [&](const QString& title, QPushButton*& writeButton, QCheckBox*& line1,
-                              QCheckBox*& always) {
-        auto* panel = makePanel(page);
-        auto* grid5 = new QGridLayout(panel);
-        grid5->setContentsMargins(8, 4, 8, 4);
-        grid5->setVerticalSpacing(3);
-        grid5->addWidget(makeHeading(panel, title), 0, 0);
-        writeButton = button(panel, QT_TR_NOOP("file 出力"));
-        grid5->addWidget(writeButton, 0, 1, Qt::AlignLeft);
-        line1 = check(panel, QT_TR_NOOP("1行目にデータフォーマットを出力する"), false);
-        always = check(panel, QT_TR_NOOP("常にファイルに出力する"), false);
-        grid5->addWidget(line1, 1, 0, 1, 2);
-        grid5->addWidget(always, 2, 0, 1, 2);
-        grid5->setColumnStretch(1, 1);
-        band5->addWidget(panel, 1);
-    };
-    csvPanel(QStringLiteral("Report10 CSV"), tenMinuteWriteButton, tenMinuteHeaderCheck,
-             alwaysWriteTenMinuteCheck);
-    csvPanel(QStringLiteral("Report60 CSV"), hourWriteButton, hourHeaderCheck,
-             alwaysWriteHourCheck);
-    bands->addLayout(band5);
-
-    // Band 6: commands.
-    auto* band6 = makePanel(page);
-    auto* row6 = new QHBoxLayout(band6);
-    row6->setContentsMargins(8, 4, 8, 4);
-    openDefaultButton = button(band6, QT_TR_NOOP("velkdata読込"));
-    recomputeButton = button(band6, QT_TR_NOOP("再計算"));
-    exitButton = button(band6, QT_TR_NOOP("終了"));
-    row6->addStretch(1);
-    row6->addWidget(openDefaultButton);
-    row6->addWidget(recomputeButton);
-    row6->addSpacing(24);
-    row6->addWidget(exitButton);
-    bands->addStretch(1);
-    bands->addWidget(band6);
-
-    for (QPushButton* button :
-         {openButton, writeTextReportButton, openDefaultButton, recomputeButton,
-          tenMinuteWriteButton, hourWriteButton, exitButton, rmobBandWriteButton}) {
-        button->setMinimumWidth(84);
-    }
-    return page;
+// Band 6: the commands.
+QWidget* MainWindow::buildCommandBand(QWidget* page) {
+    auto* band = makePanel(page);
+    auto* row = new QHBoxLayout(band);
+    row->setContentsMargins(8, 4, 8, 4);
+    openDefaultButton_ =
+        button(band, QT_TR_NOOP("velkdata読込"), "Button5", &MainWindow::openDataFile);
+    recomputeButton_ = button(band, QT_TR_NOOP("再計算"), "Button6", &MainWindow::recompute);
+    dataButtons_.push_back(recomputeButton_);
+    row->addStretch(1);
+    row->addWidget(openDefaultButton_);
+    row->addWidget(recomputeButton_);
+    row->addSpacing(24);
+    row->addWidget(button(band, QT_TR_NOOP("終了"), "Button9", &MainWindow::exitClicked));
+    return band;
 }
 
 void MainWindow::buildMenus() {
-    const auto menu = [this](const char* source) {
+    const auto menu = [this](const char* source, const char* name) {
         QMenu* made = menuBar()->addMenu(QString());
+        made->setObjectName(QLatin1String(name));
         captions_.title(made, source);
         return made;
     };
-    const auto action = [this](QMenu* menu, const char* source, const QKeySequence& keys = {}) {
-        QAction* made = menu->addAction(QString());
-        captions_.text(made, source);
-        made->setShortcut(keys);
-        return made;
-    };
-    fileMenu = menu(QT_TR_NOOP("ファイル(&F)"));
-    openAction =
-        action(fileMenu, QT_TR_NOOP("velkdata.csvファイルを開く(&O)..."), QKeySequence::Open);
-    recentMenu = fileMenu->addMenu(QString());
-    captions_.title(recentMenu, QT_TR_NOOP("最近使ったファイル(&R)"));
-    reopenLastAction = action(fileMenu, QT_TR_NOOP("起動時に前回のファイルを開く"));
-    reopenLastAction->setCheckable(true);
-    fileMenu->addSeparator();
-    chooseOutputFolderAction = action(fileMenu, QT_TR_NOOP("出力フォルダの変更(&D)..."));
-    fileMenu->addSeparator();
-    exitAction = action(fileMenu, QT_TR_NOOP("終了(&X)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    settingsMenu = menu(QT_TR_NOOP("設定(&S)"));
-    defaultsAction = action(settingsMenu, QT_TR_NOOP("初期設定に戻す(&D)"));
-    saveSettingsAction = action(settingsMenu, QT_TR_NOOP("設定を保存(&S)"));
-    settingsMenu->addSeparator();
-    stationAction = action(settingsMenu, QT_TR_NOOP("観測局情報(&I)..."));
+    QMenu* file = menu(QT_TR_NOOP("ファイル(&F)"), "MenuFile");
+    action(file, QT_TR_NOOP("velkdata.csvファイルを開く(&O)..."), "Open1",
+           &MainWindow::openDataFile, QKeySequence::Open);
+    recentMenu_ = file->addMenu(QString());
+    recentMenu_->setObjectName(QStringLiteral("MenuRecent"));
+    captions_.title(recentMenu_, QT_TR_NOOP("最近使ったファイル(&R)"));
+    reopenLastAction_ =
+        action(file, QT_TR_NOOP("起動時に前回のファイルを開く"), "ReopenLast", nullptr);
+    reopenLastAction_->setCheckable(true);
+    file->addSeparator();
+    action(file, QT_TR_NOOP("出力フォルダの変更(&D)..."), "ChooseOutputFolder",
+           &MainWindow::chooseOutputFolder);
+    file->addSeparator();
+    action(file, QT_TR_NOOP("終了(&X)"), "Exit1", &MainWindow::exitClicked,
+           QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* settings = menu(QT_TR_NOOP("設定(&S)"), "MenuSettings");
+    action(settings, QT_TR_NOOP("初期設定に戻す(&D)"), "N8", &MainWindow::restoreDefaultSettings);
+    action(settings, QT_TR_NOOP("設定を保存(&S)"), "N7", &MainWindow::saveSettingsClicked);
+    settings->addSeparator();
+    action(settings, QT_TR_NOOP("観測局情報(&I)..."), "StationInfo", &MainWindow::stationInfoClick);
     // Each language names itself, so that a user lost in the other one finds the way back.
-    languageMenu = menuBar()->addMenu(QStringLiteral("言語 / &Language"));
-    japaneseAction = languageMenu->addAction(QStringLiteral("日本語"));
-    englishAction = languageMenu->addAction(QStringLiteral("English"));
-    auto* languages = new QActionGroup(languageMenu);
-    for (QAction* choice : {japaneseAction, englishAction}) {
+    QMenu* languages = menuBar()->addMenu(QStringLiteral("言語 / &Language"));
+    languages->setObjectName(QStringLiteral("MenuLanguage"));
+    japaneseAction_ = languages->addAction(QStringLiteral("日本語"));
+    japaneseAction_->setObjectName(QStringLiteral("LanguageJapanese"));
+    englishAction_ = languages->addAction(QStringLiteral("English"));
+    englishAction_->setObjectName(QStringLiteral("LanguageEnglish"));
+    auto* group = new QActionGroup(languages);
+    for (QAction* choice : {japaneseAction_, englishAction_}) {
         choice->setCheckable(true);
-        languages->addAction(choice);
+        group->addAction(choice);
     }
-    helpMenu = menu(QT_TR_NOOP("ヘルプ(&H)"));
-    helpAction = action(helpMenu, QT_TR_NOOP("ヘルプ(&H)"), QKeySequence::HelpContents);
-    aboutAction = action(helpMenu, QT_TR_NOOP("バージョン情報(&A)"));
-    debugMenu = menu(QT_TR_NOOP("デバッグ"));
-    showSettingsAction = action(debugMenu, QT_TR_NOOP("設定の表示"));
-    for (QMenu* each : {fileMenu, recentMenu, settingsMenu, languageMenu, helpMenu, debugMenu}) {
+    QMenu* help = menu(QT_TR_NOOP("ヘルプ(&H)"), "MenuHelp");
+    action(help, QT_TR_NOOP("ヘルプ(&H)"), "Help1", &MainWindow::showHelp,
+           QKeySequence::HelpContents);
+    action(help, QT_TR_NOOP("バージョン情報(&A)"), "About1", &MainWindow::showAbout);
+    debugMenu_ = menu(QT_TR_NOOP("デバッグ"), "MenuDebug");
+    action(debugMenu_, QT_TR_NOOP("設定の表示"), "N5", &MainWindow::showSettingsClicked);
+    for (QMenu* each : menuBar()->findChildren<QMenu*>()) {
         each->setFont(font()); // popups are windows of their own and inherit nothing
     }
 }
 
-void MainWindow::nameControls() {
-    const std::pair<QObject*, const char*> names[] = {
-        {pages, "PageControl1"},
-        {mainTab, "TabSheetMain"},
-        {rawDataTab, "TabSheetCSV"},
-        {textReportTab, "TabSheetReport_txt"},
-        {tenMinuteTab, "TabSheetReport10_csv"},
-        {hourTab, "TabSheetReport60_csv"},
-        {noObsTab, "TabSheetNoObsList"},
-        {rmobTab, "TabSheetRMOB"},
-        {rawDataView, "csv_org"},
-        {textReportView, "Report_View"},
-        {tenMinuteView, "REReport10"},
-        {hourView, "REReport60"},
-        {noObsView, "NoObsList"},
-        {rmobView, "RMOB_View"},
-        {dataFileField, "csvfilename"},
-        {firstLineField, "StartData"},
-        {firstSlotField, "StartDay"},
-        {lineCountField, "InData"},
-        {rowCountField, "AllData"},
-        {lastLineField, "EndData"},
-        {lastSlotField, "EndDay"},
-        {rejectedCountField, "NGData"},
-        {gapCountField, "NotData"},
-        {rmobBandWriteButton, "Button10"},
-        {rmobWriteButton, "Button11"},
-        {rmobRecomputeButton, "Button12"},
-        {openButton, "Button1"},
-        {writeTextReportButton, "Button2"},
-        {reportRecomputeButton, "Button3"},
-        {reportWriteButton, "Button4"},
-        {openDefaultButton, "Button5"},
-        {recomputeButton, "Button6"},
-        {tenMinuteWriteButton, "Button7"},
-        {hourWriteButton, "Button8"},
-        {exitButton, "Button9"},
-        {longEchoDurationCheck, "CBLE"},
-        {longEchoSecondsSpin, "SELE"},
-        {otherDataDurationCheck, "CBOD"},
-        {otherDataSecondsSpin, "SEOD"},
-        {alwaysWriteTextReportCheck, "CBRepTOF"},
-        {longEchoLinesCheck, "CBMLong"},
-        {otherDataLinesCheck, "CBMOData"},
-        {percentRatesCheck, "CBHR"},
-        {noiseMinutesSpin, "nd"},
-        {alwaysWriteRmobCheck, "CBRMOBF"},
-        {rmobLongEchoCheck, "CBRMOBLE"},
-        {rmobOtherDataCheck, "CBRMOBOD"},
-        {utOffsetSpin, "RTZ"},
-        {tenMinuteHeaderCheck, "CBRep1l1"},
-        {alwaysWriteTenMinuteCheck, "CBRep1OF"},
-        {hourHeaderCheck, "CBRep6l1"},
-        {alwaysWriteHourCheck, "CBRep6OF"},
-        {reportPageLongEchoCheck, "CBLong"},
-        {reportPageOtherDataCheck, "CBOdata"},
-        {fileMenu, "MenuFile"},
-        {settingsMenu, "MenuSettings"},
-        {helpMenu, "MenuHelp"},
-        {debugMenu, "MenuDebug"},
-        {languageMenu, "MenuLanguage"},
-        {recentMenu, "MenuRecent"},
-        {japaneseAction, "LanguageJapanese"},
-        {englishAction, "LanguageEnglish"},
-        {reopenLastAction, "ReopenLast"},
-        {chooseOutputFolderAction, "ChooseOutputFolder"},
-        {outputFolderField, "OutputFolder"},
-        {chooseOutputFolderButton, "ChooseOutputFolderButton"},
-        {openAction, "Open1"},
-        {exitAction, "Exit1"},
-        {defaultsAction, "N8"},
-        {saveSettingsAction, "N7"},
-        {helpAction, "Help1"},
-        {aboutAction, "About1"},
-        {showSettingsAction, "N5"},
-    };
-    for (const auto& [control, name] : names) {
-        control->setObjectName(QLatin1String(name));
+// The progress of a run: its step, how far, and a button that stops it (the
+// pages then stay as they were).
+void MainWindow::buildStatusBar() {
+    statusBar()->setFont(font());
+    progressStep_ = new QLabel(this);
+    progressStep_->setObjectName(QStringLiteral("ProgressStep"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar_->setRange(0, 1000);
+    progressBar_->setMaximumWidth(160);
+    cancelButton_ = new QPushButton(this);
+    cancelButton_->setObjectName(QStringLiteral("CancelRun"));
+    captions_.text(cancelButton_, QT_TR_NOOP("中止"));
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{progressStep_, progressBar_, cancelButton_}) {
+        statusBar()->addPermanentWidget(widget);
+        widget->hide();
     }
 }

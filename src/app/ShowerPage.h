@@ -4,32 +4,34 @@
 // plot shows the hourly rate with its error bars, the sporadic background,
 // the excess and the fitted profile against UT date with the solar longitude
 // on the top axis, or every year's excess overlaid by solar longitude; the
-// table lists the hours; the CSV table and the plot export into the current
-// folder.
+// table lists the hours; the CSV table and the plot export into the window's
+// output folder.
 //
 // The main window calls loadFrom when the page is shown; the page keeps only
-// the UT hour counts and works out the chosen shower and year on demand. After
-// loadFrom the chart and the table are drawn on the next round of the event
-// loop, so that the window paints between the counting and the drawing.
+// the UT hour counts and works out the chosen shower and year on demand, on a
+// worker thread: the chart and the table follow once it is done, and a choice
+// made meanwhile is worked out next.
 
 #include "activity/ShowerActivity.h"
 #include "config/Settings.h"
-#include "hourly/HourTable.h"
+#include "hourly/UtHourList.h"
 
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QCheckBox;
 class QChart;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QTableWidget;
-class QTimer;
+class WorkerThread;
 class ActivityChartView;
 
 class ShowerPage : public QWidget {
@@ -37,22 +39,21 @@ class ShowerPage : public QWidget {
 public:
     explicit ShowerPage(QWidget* parent = nullptr);
 
-    // Reads the hour rows, the shower list (shipped and the observer's own)
-    // and the station's place. A missing shower list is said on the page.
-    void loadFrom(const HourTable& hours, const Settings& settings);
-    // The same with the UT hour counts from countHours (the window counts a
-    // decade on a worker thread).
-    void loadFrom(const Settings& settings,
-                  const std::function<std::vector<UtHourCount>()>& countHours);
+    // Reads the hours, the shower list (shipped and the observer's own) and
+    // the station's place. A missing shower list is said on the page.
+    void loadFrom(const UtHourList& hours, const Settings& settings);
     void setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
                  std::optional<GeoPosition> station);
-    // The chart and the table of the chosen year are still to be drawn.
+    // The chosen year is still being worked out; its chart and table follow.
     bool isDrawingPending() const;
 
-    // The activity shown; nothing before a shower is chosen.
+    // The activity shown; nothing before a shower is chosen and while the
+    // chosen one is worked out.
     const std::optional<ShowerActivity>& activity() const { return activity_; }
 
-    // activity_CODE_YYYY.csv / .png in the current folder; the name written.
+    // Where the exports go ("" is the current folder).
+    void setOutputFolder(std::string folder) { outputFolder_ = std::move(folder); }
+    // activity_CODE_YYYY.csv / .png in the output folder; the name written.
     // IoError on failure.
     QString exportCsv();
     QString exportPlot();
@@ -69,18 +70,32 @@ public:
     QPushButton* exportPlotButton;
 
 private:
+    void buildControls();
+    QLayout* controlsRow();
+    void connectControls();
     void showerChosen();
     void yearChosen();
+    void workDone();
+    void showSummary(const QString& error);
     QChart* replaceChart(); // an empty one
     void drawChart();
+    void drawOverlay(QChart& chart, const ShowerActivity& activity);
+    void drawYear(QChart& chart, const ShowerActivity& activity);
     void fillTable();
     void drawActivity();
 
-    QTimer* drawLater_;
-    bool deferDrawing_ = false; // set while loadFrom fills the page
+    struct Work;
+    WorkerThread* worker_;
+    std::shared_ptr<Work> work_; // under way
+    bool workAgain_ = false;
 
-    std::vector<UtHourCount> counts_;
-    std::vector<Shower> showers_;
+    std::string outputFolder_;
+    // Shared with the work under way.
+    std::shared_ptr<const std::vector<UtHourCount>> counts_ =
+        std::make_shared<const std::vector<UtHourCount>>();
+    std::shared_ptr<const std::vector<Shower>> showers_ =
+        std::make_shared<const std::vector<Shower>>();
     std::optional<GeoPosition> station_;
     std::optional<ShowerActivity> activity_;
+    std::vector<ShowerActivity> overlay_; // every year's, when they are overlaid
 };

@@ -12,12 +12,13 @@
 #include <QString>
 #include <QStringView>
 
-#include <QTimer>
-
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QThread;
 
 QString cp932ToQString(std::string_view bytes);
 std::string qStringToCp932(QStringView text);
@@ -28,54 +29,28 @@ QFont windowFont();
 // An editable text view: fixed-pitch font, no wrap, both scroll bars. A page
 // (LargeTextView) turns into one when the user types into it.
 //
-// Filling a text document costs some three microseconds a line, so a decade of
-// data (half a million lines a page) would freeze the window for seconds. A big
-// text's document is therefore built on a worker thread from the view's own
-// copy of the text, while the window paints. A visible
-// view takes the finished document as soon as it is ready, a hidden one when it
-// is shown or read; small texts go in at once. Input to the window is blocked
-// (BusyGuard) while a visible view builds or a view waits for its build, and
-// reading a view waits for its build, so what is read is always the whole text.
+// Filling a text document costs some three microseconds a line, so the
+// document of a big text (a decade: half a million lines) is built on a worker
+// by buildDocument and taken over by adoptDocument once it is ready; small
+// texts go in at once through setLines and setBytes.
 class TextView : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextView(const QString& initialText, QWidget* parent = nullptr);
-    ~TextView() override;
 
     void setLines(const std::vector<std::string>& lines);
-    std::vector<std::string> lines();
+    std::vector<std::string> lines() const;
     // Replaces the content with a text of any line ends (CR LF, CR or LF).
     void setBytes(std::string_view bytes);
-    // Replaces the content with a file's text; IoError when it cannot be read.
-    void loadFile(const std::string& fileName);
-    void clearText();
 
-    // Waits for a build in progress and takes its document, the window
-    // painting meanwhile.
-    void fill();
-    bool isWaiting() const { return build_ != nullptr; }
+    // The document of a text of any line ends, built on the calling thread
+    // (a worker) and handed to the thread home, where the view lives; nothing
+    // when cancel was set meanwhile.
+    static std::unique_ptr<QTextDocument>
+    buildDocument(std::string_view bytes, const std::atomic<bool>& cancel, QThread* home);
+    // Shows a document from buildDocument; the view owns it from now on.
+    void adoptDocument(std::unique_ptr<QTextDocument> document);
 
-    // Texts of at least this many characters are built on a worker thread, in
-    // pieces of about kPieceSize characters ending at a line end (the pieces
-    // are where a build that is no longer wanted stops).
-    static constexpr size_t kPiecewiseSize = 1024 * 1024;
-    // Texts of this size surely wait for a hidden view's showing.
-    static constexpr size_t kDeferredSize = 2 * kPiecewiseSize;
-    static constexpr size_t kPieceSize = 256 * 1024;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    struct Build;
-
-    void setText(std::u16string text);
-    void startBuild(std::u16string text);
-    void cancelBuild();
-    void adoptBuild();
-    void replaceDocument(QTextDocument* doc);
-
-    std::unique_ptr<Build> build_;
-    QTimer buildPoll_;
-    bool filling_ = false;
+    // Texts of at least this many bytes are built on a worker.
+    static constexpr size_t kWorkerSize = 1024 * 1024;
 };

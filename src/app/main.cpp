@@ -14,14 +14,14 @@ int main(int argc, char* argv[]) {
     mapBigBlocksFromTheSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
-    MainWindow Form1;
-    AboutBox AboutBox;
-    Form1.setAboutBox(&AboutBox);
-    Form1.show();
+    MainWindow window;
+    AboutBox about;
+    window.setAboutBox(&about);
+    window.show();
     // A data file named on the command line (a desktop entry's %f) opens at once.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
-        Form1.openFile(arguments.at(1));
+        window.openFile(arguments.at(1));
     }
     return QApplication::exec();
 }

@@ -4,14 +4,16 @@
 
 #include "app/ColorgrammePage.h"
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
+#include "app/BarChartView.h"
 #include "app/ColorgrammeView.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WholeSpinBox.h"
 #include "config/Settings.h"
-#include "hourly/HourTable.h"
 #include "reports/ColorgrammeImage.h"
 #include "shared/FileNames.h"
+#include "shared/Time.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,22 +60,21 @@ QStringList chooserItems(const ColorgrammePage& page) {
     return items;
 }
 
-void showPage(MainWindow& form, QWidget* page) {
-    auto* bar = form.pages->findChild<QTabBar*>();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(form.pages->indexOf(page)).center());
-    QCOMPARE(form.pages->currentWidget(), page);
-}
-
 QImage asRgb888(const RgbImage& image) {
     return toQImage(image).convertToFormat(QImage::Format_RGB888);
 }
 
-ColorgrammeCell cellOf(CellState state, std::int64_t value, const char* localKey,
+// A local hour of April 2024.
+std::optional<Hour> april(int day, int hour) {
+    return hourOf(*makeTimestamp(2024, 4, day, hour, 0, 0));
+}
+
+ColorgrammeCell cellOf(CellState state, std::int64_t value, std::optional<Hour> localHour,
                        std::int64_t obsTime, std::string remark = {}) {
     ColorgrammeCell c;
     c.state = state;
     c.value = value;
-    c.localKey = localKey;
+    c.localHour = localHour;
     c.observedMinutes = obsTime;
     c.remark = std::move(remark);
     return c;
@@ -88,13 +89,14 @@ ColorgrammeMonth handMadeMonth() {
     m.daysInMonth = 30;
     for (int day = 1; day <= 30; ++day) {
         for (int hour = 0; hour < 24; ++hour) {
-            m.cells[size_t(day - 1)][size_t(hour)] = cellOf(CellState::Observed, 10, "", 60);
+            m.cells[size_t(day - 1)][size_t(hour)] =
+                cellOf(CellState::Observed, 10, std::nullopt, 60);
         }
         m.dailyTotals[size_t(day - 1)] = 240;
     }
-    m.cells[0][3] = cellOf(CellState::Unobserved, 0, "2024040112", 0);
-    m.cells[1][5] = cellOf(CellState::Observed, 80, "2024040214", 60, "\x8A\xCF\x91\xAA <b>");
-    m.cells[2][7] = cellOf(CellState::Noise, 0, "2024040316", 15);
+    m.cells[0][3] = cellOf(CellState::Unobserved, 0, april(1, 12), 0);
+    m.cells[1][5] = cellOf(CellState::Observed, 80, april(2, 14), 60, "\x8A\xCF\x91\xAA <b>");
+    m.cells[2][7] = cellOf(CellState::Noise, 0, april(3, 16), 15);
     m.dailyTotals[0] = 230;
     m.dailyTotals[1] = 310;
     m.dailyTotals[2] = 230;
@@ -128,7 +130,7 @@ private slots:
     void cleanupTestCase();
 
     void pageFollowsEveryRecompute();
-    void pageShownAfterAFailedRecomputeCatchesUp();
+    void aRunWhoseOutputFailsShowsItsMonths();
     void clickOnAColumnOrABarChoosesTheDay();
     void hoverTextTellsTheHour();
     void fixedMaximumRedrawsAndAutomaticComesBack();
@@ -182,13 +184,14 @@ void TestColorgrammePage::cleanupTestCase() {
 
 void TestColorgrammePage::pageFollowsEveryRecompute() {
     auto form = makeForm();
-    ColorgrammePage* page = form->colorgrammePage;
-    QCOMPARE(form->pages->indexOf(page), form->pages->indexOf(form->rmobTab) + 1);
-    QCOMPARE(form->pages->tabText(form->pages->indexOf(page)), QStringLiteral("Colorgramme"));
+    const WindowUi ui(*form);
+    ColorgrammePage* page = ui.colorgrammePage;
+    QCOMPARE(ui.pages->indexOf(page), ui.pages->indexOf(ui.rmobTab) + 1);
+    QCOMPARE(ui.pages->tabText(ui.pages->indexOf(page)), QStringLiteral("Colorgramme"));
     QCOMPARE(page->monthChooser->count(), 0);
     QVERIFY(!page->exportButton->isEnabled());
 
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
+    clickAndWait(*form, ui.openDefaultButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(chooserItems(*page), (QStringList{"2023-12", "2024-01"}));
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-01"));
@@ -204,43 +207,43 @@ void TestColorgrammePage::pageFollowsEveryRecompute() {
     // The chosen month stays chosen over a recompute that still has it.
     page->monthChooser->setCurrentIndex(0);
     QCOMPARE(page->shownMonth()->month, 12);
-    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
+    clickAndWait(*form, ui.recomputeButton);
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2023-12"));
 
     // New data: the months follow the file.
     writeBytes(dataFile_, dayOfData("2024/03/01"));
-    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
+    clickAndWait(*form, ui.recomputeButton);
     QCOMPARE(chooserItems(*page), (QStringList{"2024-02", "2024-03"}));
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2024-03"));
 
     // The RMOB page's 再計算 applies a changed shift to the picture as to the table.
-    form->utOffsetSpin->setValue(0);
-    showPage(*form, form->rmobTab);
-    QTest::mouseClick(form->rmobRecomputeButton, Qt::LeftButton);
+    ui.utOffsetSpin->setValue(0);
+    showPage(ui, ui.rmobTab);
+    QTest::mouseClick(ui.rmobRecomputeButton, Qt::LeftButton);
     QCOMPARE(chooserItems(*page), QStringList{"2024-03"});
     QCOMPARE(page->shownMonth()->cell(1, 23).value, 144);
 }
 
-void TestColorgrammePage::pageShownAfterAFailedRecomputeCatchesUp() {
+void TestColorgrammePage::aRunWhoseOutputFailsShowsItsMonths() {
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    QCOMPARE(form->colorgrammePage->monthChooser->count(), 2);
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    QCOMPARE(ui.colorgrammePage->monthChooser->count(), 2);
 
-    // The hour rows are rebuilt before the table's file fails.
+    // The new data are shown although a table's file cannot be written.
     writeBytes(dataFile_, dayOfData("2024/06/10"));
     QVERIFY(QDir().mkdir(QStringLiteral("report10.csv")));
-    form->alwaysWriteTenMinuteCheck->setChecked(true);
-    QTest::mouseClick(form->recomputeButton, Qt::LeftButton);
+    ui.alwaysWriteTenMinuteCheck->setChecked(true);
+    clickAndWait(*form, ui.recomputeButton);
     QCOMPARE(errors_.size(), 1);
-    QCOMPARE(form->colorgrammePage->monthChooser->count(), 2); // not yet rebuilt
-    showPage(*form, form->colorgrammePage);
-    QCOMPARE(chooserItems(*form->colorgrammePage), QStringList{"2024-06"});
+    QCOMPARE(chooserItems(*ui.colorgrammePage), QStringList{"2024-06"});
 
-    // Shown again without a recompute, nothing is rebuilt: the choice stays.
-    form->colorgrammePage->chooseDay(30);
-    showPage(*form, form->mainTab);
-    showPage(*form, form->colorgrammePage);
-    QCOMPARE(form->colorgrammePage->chosenDay(), 30);
+    // Shown again without a run, nothing is rebuilt: the choice stays.
+    showPage(ui, ui.colorgrammePage);
+    ui.colorgrammePage->chooseDay(30);
+    showPage(ui, ui.mainTab);
+    showPage(ui, ui.colorgrammePage);
+    QCOMPARE(ui.colorgrammePage->chosenDay(), 30);
 }
 
 void TestColorgrammePage::clickOnAColumnOrABarChoosesTheDay() {
@@ -275,7 +278,7 @@ void TestColorgrammePage::clickOnAColumnOrABarChoosesTheDay() {
     QCOMPARE(noise.colour, QColor(150, 150, 150));
     QCOMPARE(page.hourChart->bars().at(8).value, 10.0);
 
-    QTest::mouseClick(page.dayChart, Qt::LeftButton, {},
+    QTest::mouseClick(page.dayChart->viewport(), Qt::LeftButton, {},
                       page.dayChart->columnRect(24).center().toPoint());
     QCOMPARE(page.chosenDay(), 25);
     QCOMPARE(view->chosenDay(), 25);
@@ -371,9 +374,10 @@ void TestColorgrammePage::paintedPageShowsTheCellColours() {
 
 void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    showPage(*form, form->colorgrammePage);
-    ColorgrammePage* page = form->colorgrammePage;
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    showPage(ui, ui.colorgrammePage);
+    ColorgrammePage* page = ui.colorgrammePage;
     const int width = form->width();
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
@@ -385,8 +389,7 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
 
     QImage written(QStringLiteral("colorgramme_202401.png"));
     QVERIFY(!written.isNull());
-    const std::vector<ColorgrammeMonth> months =
-        buildColorgrammes(form->workspace().hours, form->workspace().settings);
+    const std::vector<ColorgrammeMonth> months = buildColorgrammes(form->hours());
     QCOMPARE(months.size(), size_t(2));
     QCOMPARE(written.convertToFormat(QImage::Format_RGB888),
              asRgb888(renderColorgramme(months[1], std::nullopt)));
@@ -416,9 +419,10 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
 
 void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    showPage(*form, form->colorgrammePage);
-    ColorgrammePage* page = form->colorgrammePage;
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    showPage(ui, ui.colorgrammePage);
+    ColorgrammePage* page = ui.colorgrammePage;
     QVERIFY(QDir().mkdir(QStringLiteral("colorgramme_202401.png")));
     QTest::mouseClick(page->exportButton, Qt::LeftButton);
     QCOMPARE(errors_.size(), 1);
@@ -446,40 +450,41 @@ void TestColorgrammePage::exportThatCannotWriteShowsErrorAndPageStaysUsable() {
 
 void TestColorgrammePage::changedShiftMarksLaggingTabsUntilEitherRecompute() {
     auto form = makeForm();
-    QTabWidget* tabs = form->pages;
+    const WindowUi ui(*form);
+    QTabWidget* tabs = ui.pages;
     const auto tabText = [&](QWidget* page) { return tabs->tabText(tabs->indexOf(page)); };
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    showPage(*form, form->rmobTab);
-    const std::vector<std::string> shiftedNine = form->rmobLines();
-    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
+    clickAndWait(*form, ui.openDefaultButton);
+    showPage(ui, ui.rmobTab);
+    const std::vector<std::string> shiftedNine = ui.rmobView->lines();
+    QCOMPARE(tabText(ui.rmobTab), QStringLiteral("RMOB"));
 
     // A changed shift: both pages still show -9 and say so on their tabs,
     // until the colorgramme's 再計算 rebuilds both.
-    form->utOffsetSpin->setValue(0);
-    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB (要再計算)"));
-    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme (要再計算)"));
-    QCOMPARE(form->rmobLines(), shiftedNine);
-    QCOMPARE(chooserItems(*form->colorgrammePage), (QStringList{"2023-12", "2024-01"}));
-    form->utOffsetSpin->setValue(-9); // back to what they show: nothing lags
-    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
-    form->utOffsetSpin->setValue(0);
-    showPage(*form, form->colorgrammePage);
-    QTest::mouseClick(form->colorgrammePage->recomputeButton, Qt::LeftButton);
-    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
-    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme"));
-    QVERIFY(form->rmobLines() != shiftedNine);
-    QCOMPARE(chooserItems(*form->colorgrammePage), QStringList{"2024-01"});
+    ui.utOffsetSpin->setValue(0);
+    QCOMPARE(tabText(ui.rmobTab), QStringLiteral("RMOB (要再計算)"));
+    QCOMPARE(tabText(ui.colorgrammePage), QStringLiteral("Colorgramme (要再計算)"));
+    QCOMPARE(ui.rmobView->lines(), shiftedNine);
+    QCOMPARE(chooserItems(*ui.colorgrammePage), (QStringList{"2023-12", "2024-01"}));
+    ui.utOffsetSpin->setValue(-9); // back to what they show: nothing lags
+    QCOMPARE(tabText(ui.rmobTab), QStringLiteral("RMOB"));
+    ui.utOffsetSpin->setValue(0);
+    showPage(ui, ui.colorgrammePage);
+    QTest::mouseClick(ui.colorgrammePage->recomputeButton, Qt::LeftButton);
+    QCOMPARE(tabText(ui.rmobTab), QStringLiteral("RMOB"));
+    QCOMPARE(tabText(ui.colorgrammePage), QStringLiteral("Colorgramme"));
+    QVERIFY(ui.rmobView->lines() != shiftedNine);
+    QCOMPARE(chooserItems(*ui.colorgrammePage), QStringList{"2024-01"});
 
     // The monthly files bring lagging pages up to the settings they are written with.
-    form->utOffsetSpin->setValue(-9);
-    QVERIFY(tabText(form->rmobTab).endsWith(QStringLiteral("(要再計算)")));
-    showPage(*form, form->rmobTab);
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    ui.utOffsetSpin->setValue(-9);
+    QVERIFY(tabText(ui.rmobTab).endsWith(QStringLiteral("(要再計算)")));
+    showPage(ui, ui.rmobTab);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
-    QCOMPARE(tabText(form->rmobTab), QStringLiteral("RMOB"));
-    QCOMPARE(tabText(form->colorgrammePage), QStringLiteral("Colorgramme"));
-    QCOMPARE(form->rmobLines(), shiftedNine);
-    QCOMPARE(chooserItems(*form->colorgrammePage), (QStringList{"2023-12", "2024-01"}));
+    QCOMPARE(tabText(ui.rmobTab), QStringLiteral("RMOB"));
+    QCOMPARE(tabText(ui.colorgrammePage), QStringLiteral("Colorgramme"));
+    QCOMPARE(ui.rmobView->lines(), shiftedNine);
+    QCOMPARE(chooserItems(*ui.colorgrammePage), (QStringList{"2023-12", "2024-01"}));
     QVERIFY(QFile::exists(QStringLiteral("unknown_122023rmob.TXT")));
 }
 
@@ -522,9 +527,10 @@ void TestColorgrammePage::monthButtonsStepAndStopAtTheEnds() {
 
 void TestColorgrammePage::oneMonthRmobFileIsThatMonthOfTheWholeExport() {
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    showPage(*form, form->colorgrammePage);
-    ColorgrammePage* page = form->colorgrammePage;
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    showPage(ui, ui.colorgrammePage);
+    ColorgrammePage* page = ui.colorgrammePage;
     QTest::mouseClick(page->previousMonthButton, Qt::LeftButton);
     QCOMPARE(page->monthChooser->currentText(), QStringLiteral("2023-12"));
 
@@ -538,18 +544,22 @@ void TestColorgrammePage::oneMonthRmobFileIsThatMonthOfTheWholeExport() {
     const QByteArray one = readBytes(december);
     QVERIFY(!one.isEmpty());
 
-    // The same bytes as the RMOB page's export of all months gives that month.
-    QVERIFY(QDir().mkdir(QStringLiteral("all")));
-    QVERIFY(QDir::setCurrent(QStringLiteral("all")));
-    showPage(*form, form->rmobTab);
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    // The same bytes as the RMOB page's export of all months gives that
+    // month, here into another output folder.
+    const QString all = QDir(workDir_.path()).filePath(QStringLiteral("all"));
+    QVERIFY(QDir().mkdir(all));
+    form->folderDialog = [&all](QWidget*) { return std::optional<QString>(all); };
+    ui.chooseOutputFolderAction->trigger();
+    showPage(ui, ui.rmobTab);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
-    QCOMPARE(readBytes(december), one);
-    QVERIFY(QFile::exists(QStringLiteral("unknown_012024rmob.TXT")));
-    QVERIFY(QDir::setCurrent(workDir_.path()));
+    QCOMPARE(readBytes(QDir(all).filePath(december)), one);
+    QVERIFY(QFile::exists(QDir(all).filePath(QStringLiteral("unknown_012024rmob.TXT"))));
+    form->folderDialog = [this](QWidget*) { return std::optional<QString>(workDir_.path()); };
+    ui.chooseOutputFolderAction->trigger();
 
     // A file that cannot be written is an error; the page stays usable.
-    showPage(*form, form->colorgrammePage);
+    showPage(ui, ui.colorgrammePage);
     QTest::mouseClick(page->nextMonthButton, Qt::LeftButton);
     QVERIFY(QDir().mkdir(QStringLiteral("unknown_012024rmob.TXT")));
     QTest::mouseClick(page->rmobFileButton, Qt::LeftButton);

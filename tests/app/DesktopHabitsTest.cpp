@@ -5,6 +5,7 @@
 // start empty.
 
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/CoreTexts.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
@@ -55,12 +56,16 @@ private:
     // Every output of one read, written into folder.
     QList<QByteArray> outputsOfARun(MainWindow& form, const QString& folder) {
         QDir().mkpath(folder);
-        QDir::setCurrent(folder);
+        const WindowUi ui(form);
+        form.folderDialog = [folder](QWidget*) { return std::optional<QString>(folder); };
+        ui.chooseOutputFolderAction->trigger();
         form.openFile(path(QStringLiteral("velkdata.csv")));
-        for (QPushButton* button : {form.tenMinuteWriteButton, form.hourWriteButton,
-                                    form.writeTextReportButton, form.rmobBandWriteButton}) {
+        waitForRun(form);
+        for (QPushButton* button : {ui.tenMinuteWriteButton, ui.hourWriteButton,
+                                    ui.writeTextReportButton, ui.rmobBandWriteButton}) {
             button->click();
         }
+        waitForRun(form);
         QList<QByteArray> bytes;
         for (const char* name : kOutputs) {
             bytes.append(readBytes(QDir(folder).filePath(QString::fromUtf8(name))));
@@ -82,18 +87,19 @@ private slots:
 
     void languageChangesCaptionsButNeverOutputs() {
         auto form = makeForm(QStringLiteral("language"));
+        WindowUi ui_form(*form);
         QCOMPARE(form->language(), Language::Japanese);
         const QList<QByteArray> japanese = outputsOfARun(*form, path(QStringLiteral("out-ja")));
 
-        form->englishAction->trigger();
+        ui_form.englishAction->trigger();
         const struct {
             QString shown, english;
         } captions[] = {
-            {form->recomputeButton->text(), QStringLiteral("Recompute")},
-            {form->fileMenu->title(), QStringLiteral("&File")},
-            {form->openAction->text(), QStringLiteral("&Open velkdata.csv file...")},
+            {ui_form.recomputeButton->text(), QStringLiteral("Recompute")},
+            {ui_form.fileMenu->title(), QStringLiteral("&File")},
+            {ui_form.openAction->text(), QStringLiteral("&Open velkdata.csv file...")},
             {form->windowTitle(), QStringLiteral("VelkReport Version 0.12")},
-            {form->rmobMonthlyButton->toolTip(),
+            {ui_form.rmobMonthlyButton->toolTip(),
              QStringLiteral("Writes one file per UT month for the RMOB bulletin, with the "
                             "station information")},
         };
@@ -101,8 +107,8 @@ private slots:
             QCOMPARE(caption.shown, caption.english);
         }
         const QList<QByteArray> english = outputsOfARun(*form, path(QStringLiteral("out-en")));
-        // The recompute hands its captions through the core: still English after a run.
-        QCOMPARE(form->recomputeButton->text(), QStringLiteral("Recompute"));
+        // The button's caption while running gives way to the English one.
+        QCOMPARE(ui_form.recomputeButton->text(), QStringLiteral("Recompute"));
         for (int i = 0; i < english.size(); ++i) {
             QVERIFY2(!japanese[i].isEmpty(), kOutputs[i]);
             QVERIFY2(japanese[i] == english[i], kOutputs[i]);
@@ -111,18 +117,19 @@ private slots:
         // Kept for the next start; and back again.
         form.reset();
         form = makeForm(QStringLiteral("language"));
+        ui_form = WindowUi(*form);
         QCOMPARE(form->language(), Language::English);
-        QVERIFY(form->englishAction->isChecked());
-        QCOMPARE(form->exitButton->text(), QStringLiteral("Exit"));
+        QVERIFY(ui_form.englishAction->isChecked());
+        QCOMPARE(ui_form.exitButton->text(), QStringLiteral("Exit"));
         // The core's own Japanese texts follow the language where the window shows them.
         const std::string implausible = utf8ToCp932(
             "データが不正です。\r観測時間が「０」なのにエコー数が記録されています。 \r[ a,1 ]");
         QVERIFY(coreTextForDisplay(implausible).startsWith(QStringLiteral("Implausible data.\n")));
         QVERIFY(coreTextForDisplay(implausible).endsWith(QStringLiteral("\n[ a,1 ]")));
-        QVERIFY(coreTextForDisplay(settingsDisplayText(form->workspace().settings))
+        QVERIFY(coreTextForDisplay(settingsDisplayText(form->settings()))
                     .startsWith(QStringLiteral("Settings\nSettings file")));
-        form->japaneseAction->trigger();
-        QCOMPARE(form->exitButton->text(), QStringLiteral("終了"));
+        ui_form.japaneseAction->trigger();
+        QCOMPARE(ui_form.exitButton->text(), QStringLiteral("終了"));
         QCOMPARE(coreTextForDisplay(implausible),
                  QStringLiteral("データが不正です。\n観測時間が「０」なのにエコー数が記録されていま"
                                 "す。 \n[ a,1 ]"));
@@ -131,7 +138,7 @@ private slots:
 
     void aDroppedFileOpens() {
         auto form = makeForm(QStringLiteral("drop"));
-        QDir::setCurrent(path(QStringLiteral("drop")));
+        const WindowUi ui_form(*form);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path(QStringLiteral("velkdata.csv")))});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
@@ -140,8 +147,9 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form.get(), &drop);
-        QCOMPARE(form->dataFileField->text(), path(QStringLiteral("velkdata.csv")));
-        QCOMPARE(form->lineCountField->text(), QStringLiteral("5"));
+        waitForRun(*form);
+        QCOMPARE(ui_form.dataFileField->text(), path(QStringLiteral("velkdata.csv")));
+        QCOMPARE(ui_form.lineCountField->text(), QStringLiteral("5"));
 
         // Two files at once are not a data file.
         data.setUrls({QUrl::fromLocalFile(path(QStringLiteral("a"))),
@@ -154,7 +162,7 @@ private slots:
 
     void recentFilesKeepTheLastFiveNewestFirst() {
         auto form = makeForm(QStringLiteral("recent"));
-        QDir::setCurrent(path(QStringLiteral("recent")));
+        WindowUi ui_form(*form);
         QStringList names;
         for (int i = 0; i < 7; ++i) {
             names << path(QStringLiteral("day%1.csv").arg(i));
@@ -164,17 +172,21 @@ private slots:
         form->openFile(names[3]); // again: moves to the front, not listed twice
         const QStringList expected = {names[3], names[6], names[5], names[4], names[2]};
         QCOMPARE(form->recentFiles(), expected);
-        QCOMPARE(form->recentMenu->actions().size(), 5);
+        QCOMPARE(ui_form.recentMenu->actions().size(), 5);
 
-        form->recentMenu->actions().at(2)->trigger();
-        QCOMPARE(form->dataFileField->text(), names[5]);
+        ui_form.recentMenu->actions().at(2)->trigger();
+        QCOMPARE(ui_form.dataFileField->text(), names[5]);
+        waitForRun(*form);
+        QCOMPARE(ui_form.dataFileField->text(), names[5]);
 
         // With the option, the newest opens at the next start.
-        form->reopenLastAction->setChecked(true);
+        ui_form.reopenLastAction->setChecked(true);
         form.reset();
         form = makeForm(QStringLiteral("recent"));
-        QCOMPARE(form->dataFileField->text(), names[5]);
-        QCOMPARE(form->lineCountField->text(), QStringLiteral("5"));
+        ui_form = WindowUi(*form);
+        waitForRun(*form);
+        QCOMPARE(ui_form.dataFileField->text(), names[5]);
+        QCOMPARE(ui_form.lineCountField->text(), QStringLiteral("5"));
     }
 
     void settingsMoveToTheConfigurationFolderWhenTheProgramsFolderTakesNoFiles() {
@@ -182,23 +194,24 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
         // /proc takes no new files, not even from root.
         MainWindow installed(nullptr, "/proc/velkreport");
+        const WindowUi ui_installed(installed);
         const QString expected = config + QStringLiteral("/velkreport/velkreport.ini");
-        QCOMPARE(QString::fromStdString(installed.workspace().settings.filePath), expected);
-        installed.utOffsetSpin->setValue(5);
-        installed.saveSettingsAction->trigger();
+        QCOMPARE(QString::fromStdString(installed.settings().filePath), expected);
+        ui_installed.utOffsetSpin->setValue(5);
+        ui_installed.saveSettingsAction->trigger();
         QCOMPARE(readBytes(expected).size(), 40);
         QCOMPARE(QFileInfo(installed.preferencesFile()).absolutePath(),
                  config + QStringLiteral("/velkreport"));
         // Restoring the defaults keeps the place.
-        installed.defaultsAction->trigger();
-        QCOMPARE(QString::fromStdString(installed.workspace().settings.filePath), expected);
+        ui_installed.defaultsAction->trigger();
+        QCOMPARE(QString::fromStdString(installed.settings().filePath), expected);
 
         MainWindow again(nullptr, "/proc/velkreport");
-        QCOMPARE(again.workspace().settings.utOffsetHours, 5);
+        QCOMPARE(again.settings().utOffsetHours, 5);
 
         // A writable program folder keeps them beside the program.
         auto beside = makeForm(QStringLiteral("portable"));
-        QCOMPARE(QString::fromStdString(beside->workspace().settings.filePath),
+        QCOMPARE(QString::fromStdString(beside->settings().filePath),
                  path(QStringLiteral("portable/velkreport.ini")));
         qunsetenv("XDG_CONFIG_HOME");
     }

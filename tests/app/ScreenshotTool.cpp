@@ -1,6 +1,7 @@
 // Grabs every page of the main window, the colorgramme page at a larger size
-// and with a hover text, the station dialog, the about box and the help dialog
-// as PNG files, for the README and for looking at the layout by eye:
+// and with a hover text, a run under way and stopped, the station dialog, the
+// about box and the help dialog as PNG files, for the README and for looking
+// at the layout by eye:
 //   velkreport-screenshots DATAFILE OUTDIR [YYYY-MM]
 // YYYY-MM chooses the colorgramme's month (default: the latest). Run it under a
 // real X server (Xvfb) so that the fonts render as users see them.
@@ -57,15 +58,16 @@ int main(int argc, char* argv[]) {
     form.setAboutBox(&about);
     form.openDialog = [dataFile](QWidget*) { return std::optional<QString>(dataFile); };
     form.show();
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* page = form.findChild<ColorgrammePage*>(QStringLiteral("ColorgrammePage"));
+    auto* showers = form.findChild<ShowerPage*>(QStringLiteral("ShowerPage"));
     QElapsedTimer timer;
     timer.start();
-    form.openDefaultButton->click();
-    std::fprintf(stderr, "recompute with all pages loaded: %lld ms\n",
-                 static_cast<long long>(timer.elapsed()));
-    ColorgrammePage* page = form.colorgrammePage;
-    timer.restart();
-    form.rebuildColorgramme();
-    std::fprintf(stderr, "colorgramme months built: %lld ms\n",
+    form.findChild<QPushButton*>(QStringLiteral("Button5"))->click();
+    while (form.isRunning()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    std::fprintf(stderr, "run with all pages loaded: %lld ms\n",
                  static_cast<long long>(timer.elapsed()));
     timer.restart();
     for (int i = 0; i < page->monthChooser->count(); ++i) {
@@ -78,9 +80,9 @@ int main(int argc, char* argv[]) {
     }
     const QStringList names = {"main",  "csv",  "report",      "report10", "report60",
                                "noobs", "rmob", "colorgramme", "showers"};
-    for (int i = 0; i < form.pages->count(); ++i) {
+    for (int i = 0; i < pages->count(); ++i) {
         timer.restart();
-        form.pages->setCurrentIndex(i);
+        pages->setCurrentIndex(i);
         QApplication::processEvents();
         std::fprintf(stderr, "page %d shown: %lld ms\n", i + 1,
                      static_cast<long long>(timer.elapsed()));
@@ -89,7 +91,7 @@ int main(int argc, char* argv[]) {
 
     // The colorgramme page with room for the picture at its own size, and a
     // hover text (a window of its own, so the screen is grabbed).
-    form.pages->setCurrentWidget(page);
+    pages->setCurrentWidget(page);
     const QPoint place = form.pos();
     form.move(0, 0);
     form.resize(1060, 760);
@@ -110,10 +112,13 @@ int main(int argc, char* argv[]) {
         }
     }
     // The shower page with the Geminids of the latest year that has them.
-    form.pages->setCurrentWidget(form.showerPage);
+    pages->setCurrentWidget(showers);
     form.resize(1060, 760);
-    if (const int gem = form.showerPage->showerChooser->findData(QStringLiteral("GEM")); gem >= 0) {
-        form.showerPage->showerChooser->setCurrentIndex(gem);
+    if (const int gem = showers->showerChooser->findData(QStringLiteral("GEM")); gem >= 0) {
+        showers->showerChooser->setCurrentIndex(gem);
+    }
+    while (showers->isDrawingPending()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     // The chart lays itself out on later events.
     for (QElapsedTimer settle; !settle.isValid() || settle.elapsed() < 300;) {
@@ -125,14 +130,24 @@ int main(int argc, char* argv[]) {
     save(&form, out.filePath(QStringLiteral("16-showers-large.png")));
     form.resize(706, 530);
     form.move(place);
-    form.pages->setCurrentIndex(0);
+    pages->setCurrentIndex(0);
+
+    // A run under way, with its progress and stop button, and the window once
+    // it has been stopped.
+    form.findChild<QPushButton*>(QStringLiteral("Button6"))->click();
+    QApplication::processEvents();
+    save(&form, out.filePath(QStringLiteral("17-running.png")));
+    form.findChild<QPushButton*>(QStringLiteral("CancelRun"))->click();
+    while (form.isRunning()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    save(&form, out.filePath(QStringLiteral("18-stopped.png")));
 
     StationInfo station;
     station.observer = "My Station";
     station.country = "Japan";
     station.longitude = "139.7583";
-    StationDialog stationDialog(defaultStationFileName(form.workspace().settings.filePath), station,
-                                &form);
+    StationDialog stationDialog(defaultStationFileName(form.settings().filePath), station, &form);
     stationDialog.setFont(form.font());
     stationDialog.show();
     save(&stationDialog, out.filePath(QStringLiteral("11-station.png")));

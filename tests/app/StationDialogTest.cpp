@@ -4,6 +4,7 @@
 
 #include "app/StationDialog.h"
 #include "AppTestSupport.h"
+#include "PageTestSupport.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "config/Settings.h"
@@ -168,19 +169,21 @@ void TestStationDialog::cleanupTestCase() {
 
 void TestStationDialog::menuItemComesAfterTheSettingsItems() {
     auto form = makeForm();
-    const QList<QAction*> items = form->settingsMenu->actions();
+    const WindowUi ui(*form);
+    const QList<QAction*> items = ui.settingsMenu->actions();
     QCOMPARE(items.size(), 4);
-    QCOMPARE(items[0], form->defaultsAction);
-    QCOMPARE(items[1], form->saveSettingsAction);
+    QCOMPARE(items[0], ui.defaultsAction);
+    QCOMPARE(items[1], ui.saveSettingsAction);
     QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items[3], form->stationAction);
-    QCOMPARE(form->stationAction->text(), QStringLiteral("観測局情報(&I)..."));
+    QCOMPARE(items[3], ui.stationAction);
+    QCOMPARE(ui.stationAction->text(), QStringLiteral("観測局情報(&I)..."));
 }
 
 void TestStationDialog::dialogRoundTripThroughItsFile() {
     auto form = makeForm();
+    const WindowUi ui(*form);
     const StationInfo station = completeStation();
-    withModalDialog([&] { form->stationAction->trigger(); },
+    withModalDialog([&] { ui.stationAction->trigger(); },
                     [&](StationDialog& dialog) {
                         QCOMPARE(dialog.windowTitle(), QStringLiteral("観測局情報"));
                         for (QLineEdit* field : dialog.fields) {
@@ -208,7 +211,7 @@ void TestStationDialog::dialogRoundTripThroughItsFile() {
     QCOMPARE(loadStationInfo(stationFile_.toStdString()), station);
 
     // Shown again from the file; Cancel keeps the file as it was.
-    withModalDialog([&] { form->stationAction->trigger(); },
+    withModalDialog([&] { ui.stationAction->trigger(); },
                     [&](StationDialog& dialog) {
                         QCOMPARE(dialog.info(), station);
                         QCOMPARE(dialog.fields[2]->text(), QStringLiteral("Tôkyô"));
@@ -254,11 +257,12 @@ void TestStationDialog::dialogThatCannotWriteStaysOpenWithTheEdits() {
 
 void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
     QVERIFY(messages_.isEmpty() && errors_.isEmpty());
-    QVERIFY(!form->rmobMonthlyImages->isChecked());
+    QVERIFY(!ui.rmobMonthlyPictures->isChecked());
 
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(messages_.size(), 2);
     QVERIFY2(messages_[0].startsWith(QStringLiteral("観測局情報に未入力の項目があります: Observer, "
@@ -276,23 +280,24 @@ void TestStationDialog::monthlyExportWarnsWhenIncompleteAndWritesAnyway() {
     // Complete: no warning, and the earlier files of the same names are kept.
     saveStationInfo(stationFile_.toStdString(), completeStation());
     messages_.clear();
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_[0].startsWith(QStringLiteral("RMOB月別ファイルを 2 個出力しました。")));
     QVERIFY(readBytes(QStringLiteral("My_Station_012024rmob.TXT"))
                 .contains("\r\n[Observer]My Station\r\n[Country]Japan\r\n"));
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(QFile::exists(QStringLiteral("My_Station_012024rmob.bak")));
 }
 
 void TestStationDialog::monthlyExportWritesImagesBesideTheFiles() {
     saveStationInfo(stationFile_.toStdString(), completeStation());
     auto form = makeForm();
-    QTest::mouseClick(form->openDefaultButton, Qt::LeftButton);
-    QTest::mouseClick(form->rmobMonthlyImages, Qt::LeftButton, {},
-                      QPoint(8, form->rmobMonthlyImages->height() / 2));
-    QVERIFY(form->rmobMonthlyImages->isChecked());
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    QTest::mouseClick(ui.rmobMonthlyPictures, Qt::LeftButton, {},
+                      QPoint(8, ui.rmobMonthlyPictures->height() / 2));
+    QVERIFY(ui.rmobMonthlyPictures->isChecked());
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(messages_.size(), 1);
     QVERIFY2(messages_[0].endsWith(QStringLiteral("\n画像を 2 個出力しました。")),
@@ -306,7 +311,8 @@ void TestStationDialog::monthlyExportWritesImagesBesideTheFiles() {
 void TestStationDialog::monthlyExportWithoutDataSaysSo() {
     saveStationInfo(stationFile_.toStdString(), completeStation());
     auto form = makeForm();
-    QTest::mouseClick(form->rmobMonthlyButton, Qt::LeftButton);
+    const WindowUi ui(*form);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
     QVERIFY(errors_.isEmpty());
     QCOMPARE(messages_, QStringList{QStringLiteral(
                             "出力する月がありません。先にデータファイルを読み込んでください。")});

@@ -1,185 +1,50 @@
-// The text views: the editor a page turns into when typed into (exact bytes,
-// big texts built on a worker thread) and the line views of the pages
-// (scrolling to the last line, selection and copy of the exact text, find, go
-// to line, turning into an editor when typed into).
+// The text views: the pages' line views (exact bytes, scrolling to the last
+// line, selection and copy of the exact text, find, go to line) and the editor
+// a page turns into when typed into, whose document a big text builds on a
+// worker thread while the window goes on.
 
 #include "app/TextView.h"
 #include "AppTestSupport.h"
 #include "PageTestSupport.h"
-#include "app/BusyGuard.h"
 #include "app/LargeTextView.h"
 #include "app/LineView.h"
-#include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
-#include "config/Settings.h"
 #include "shared/CodePage.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <QVBoxLayout>
 
 #include <memory>
 
-class TestTextView : public QObject {
-    Q_OBJECT
-
-private:
-    std::unique_ptr<MainWindow> makeForm();
-    // Two editors on the tabs of a window of their own: the first shown, the
-    // second hidden until its tab is clicked.
-    struct TwoEditors {
-        std::unique_ptr<QTabWidget> tabs;
-        TextView* shown;
-        TextView* hidden;
-    };
-    static TwoEditors makeEditors();
-
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    QStringList errors_;
-    int dialogCalls_ = 0;
-
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void viewsGiveBackTheBytesTheyWereGiven();
-    void aBigTextWaitsForItsPageToBeShown();
-    void aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands();
-    void aBuildReplacedClearedOrOutlivedLeavesTheLastText();
-
-    void lineViewReachesTheLastLineOfABigText();
-    void lineViewCopiesExactlyTheShownText();
-    void lineViewFindsForwardBackwardAndRound();
-    void lineViewGoesToALine();
-    void typingTurnsThePageIntoAnEditorOfItsText();
-};
-
 namespace {
 
-void clickTab(QTabWidget& tabs, int index) {
-    QTabBar* bar = tabs.tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    QCOMPARE(tabs.currentIndex(), index);
-}
-
-} // namespace
-
-std::unique_ptr<MainWindow> TestTextView::makeForm() {
-    auto form = std::make_unique<MainWindow>();
-    form->openDialog = [this](QWidget*) {
-        ++dialogCalls_;
-        return std::optional<QString>();
-    };
-    form->show();
-    form->activateWindow();
-    if (!QTest::qWaitForWindowActive(form.get())) {
-        qWarning("window did not become active");
-    }
-    return form;
-}
-
-TestTextView::TwoEditors TestTextView::makeEditors() {
-    TwoEditors editors{std::make_unique<QTabWidget>(), nullptr, nullptr};
-    editors.shown = new TextView(QStringLiteral("one"));
-    editors.hidden = new TextView(QStringLiteral("two"));
-    editors.tabs->addTab(editors.shown, QStringLiteral("one"));
-    editors.tabs->addTab(editors.hidden, QStringLiteral("two"));
-    editors.tabs->resize(600, 400);
-    editors.tabs->show();
-    if (!QTest::qWaitForWindowExposed(editors.tabs.get())) {
-        qWarning("editors did not show");
-    }
-    return editors;
-}
-
-void TestTextView::initTestCase() {
-    QVERIFY(workDir_.isValid());
-    previousDir_ = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(workDir_.path()));
-    setMessageBoxHook([this](QMessageBox::Icon icon, const QString& text) {
-        if (icon == QMessageBox::Critical) {
-            errors_.append(text);
-        }
-    });
-}
-
-void TestTextView::cleanupTestCase() {
-    setMessageBoxHook({});
-    QFile::remove(QString::fromStdString(defaultSettingsFileName()));
-    QDir::setCurrent(previousDir_);
-}
-
-void TestTextView::viewsGiveBackTheBytesTheyWereGiven() {
-    auto form = makeForm();
-    std::string everyByte;
-    for (int b = 0; b < 256; ++b) {
-        if (b != '\r' && b != '\n') {
-            everyByte.push_back(static_cast<char>(b));
+// A page in a window of its own, with a button beside it.
+struct ShownPage {
+    ShownPage() : page(new LargeTextView(QStringLiteral("initial"))), button(new QPushButton) {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(page);
+        layout->addWidget(button);
+        window.resize(600, 400);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            qWarning("page did not show");
         }
     }
-    const std::vector<std::string> lines = {"",
-                                            everyByte,
-                                            "\x82\xA0\x93\xFA\x8E\x9E",
-                                            "\x87\x90 NEC copy",
-                                            "lead at end \x82",
-                                            "",
-                                            "\xA0 and \xFF",
-                                            ""};
-    form->setRmobLines(lines);
-    QCOMPARE(form->rmobLines(), lines);
-    form->setTextReportLines({});
-    QVERIFY(form->textReportLines().empty());
-    // The editor a page turns into gives them back too.
-    TextView editor(QString{});
-    editor.setLines(lines);
-    QCOMPARE(editor.lines(), lines);
+    QWidget window;
+    LargeTextView* page;
+    QPushButton* button;
+};
 
-    // A file of any line ends shows as lines.
-    writeBytes(QStringLiteral("mixed.txt"), QByteArray("one\r\ntwo\rthree\nfour"));
-    form->loadPage(Page::TenMinuteTable, "mixed.txt");
-    QCOMPARE(viewText(form->tenMinuteView),
-             (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
-                          QStringLiteral("four")}));
-}
-
-void TestTextView::aBigTextWaitsForItsPageToBeShown() {
-    TwoEditors editors = makeEditors();
-    const std::string line(99, 'x');
-    const std::vector<std::string> big(TextView::kDeferredSize / 100 + 1, line);
-    editors.hidden->setLines(big);
-    QVERIFY(editors.hidden->isWaiting());
-    QCOMPARE(editors.hidden->toPlainText(), QStringLiteral("two"));
-    clickTab(*editors.tabs, 1);
-    QVERIFY(!editors.hidden->isWaiting());
-    QCOMPARE(editors.hidden->document()->blockCount(), int(big.size()) + 1);
-
-    // A visible view fills at once, and reading a hidden one fills it first.
-    editors.hidden->setLines(big);
-    QVERIFY(!editors.hidden->isWaiting());
-    editors.shown->setLines(big); // hidden now
-    QVERIFY(editors.shown->isWaiting());
-    QCOMPARE(editors.shown->lines().size(), big.size());
-}
-
-void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
-    auto form = makeForm();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    // Lines of differing lengths, a double-byte text and an empty line, so
-    // that the piece boundaries fall in every kind of place.
+// Lines of differing lengths, a double-byte text and empty lines, so that the
+// pieces of a build end in every kind of place; over a megabyte in all.
+std::vector<std::string> bigLines() {
     std::vector<std::string> big;
     size_t total = 0;
-    for (int i = 0; total < 3 * TextView::kPiecewiseSize; ++i) {
+    for (int i = 0; total < 3 * TextView::kWorkerSize; ++i) {
         std::string line = std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'x');
         if (i % 1000 == 7) {
             line += "\x93\xFA\x96\x7B"; // 日本
@@ -190,93 +55,125 @@ void TestTextView::aPiecewiseFillPaintsHoldsTheExactTextAndDropsCommands() {
         total += line.size() + 1;
         big.push_back(std::move(line));
     }
-    form->setRmobLines(big);
-    showPage(*form, form->rmobTab);
-    LineView* lineView = form->rmobView->lineView();
-    lineView->setFocus();
-
-    // Typing turns the page into an editor, whose document is built on a
-    // worker thread. During the fill the event loop comes round: a click on
-    // 再計算 and a click on 読み込み then start nothing, and the window stays open.
-    int rounds = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&] {
-        if (++rounds == 1) {
-            form->recomputeButton->setEnabled(true);
-            form->recomputeButton->click();
-            form->openButton->click();
-            form->close();
-        }
-    });
-    ticker.start(0);
-    dialogCalls_ = 0;
-    QTest::keyClick(lineView, Qt::Key_Z);
-    ticker.stop();
-    QVERIFY(rounds > 0);
-    QCOMPARE(dialogCalls_, 0);
-    QCOMPARE(form->recomputeButton->text(), QStringLiteral("再計算"));
-    QVERIFY(form->isVisible());
-    QVERIFY(errors_.isEmpty());
-
-    TextView* editor = form->rmobView->editor();
-    QVERIFY(editor && !editor->isWaiting());
-    QCOMPARE(editor->document()->blockCount(), int(big.size()) + 1);
-    std::vector<std::string> typed = big;
-    typed.front().insert(0, "z");
-    QCOMPARE(form->rmobLines(), typed);
-    QCOMPARE(editor->textCursor().position(), 1);
-
-    // Afterwards commands run again.
-    form->openButton->click();
-    QCOMPARE(dialogCalls_, 1);
+    return big;
 }
 
-void TestTextView::aBuildReplacedClearedOrOutlivedLeavesTheLastText() {
-    TwoEditors editors = makeEditors();
-    const auto bigOf = [](char fill) {
-        return std::vector<std::string>(TextView::kDeferredSize / 50, std::string(49, fill));
-    };
-    const std::vector<std::string> first = bigOf('a');
-    const std::vector<std::string> second = bigOf('b');
-    TextView* view = editors.hidden;
-
-    // A text given while another is still being built replaces it, whether
-    // the new one is big or small, and a clear drops the build.
-    view->setLines(first);
-    view->setLines(second);
-    QCOMPARE(view->lines(), second);
-    view->setLines(first);
-    view->setLines({"small"});
-    QVERIFY(!view->isWaiting());
-    QCOMPARE(view->lines(), std::vector<std::string>{"small"});
-    editors.shown->setLines(first);
-    editors.shown->clearText();
-    QVERIFY(!editors.shown->isWaiting());
-    QVERIFY(editors.shown->lines().empty());
-
-    // A visible view given a big text during a load takes it by itself once
-    // built, and until then the window takes no command.
-    clickTab(*editors.tabs, 1);
-    {
-        const BusyGuard load(editors.tabs.get());
-        view->setLines(first);
+std::string everyByte() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n') {
+            bytes.push_back(static_cast<char>(b));
+        }
     }
-    QVERIFY(view->isWaiting());
-    QVERIFY(BusyGuard::active());
-    QTRY_VERIFY_WITH_TIMEOUT(!view->isWaiting(), 20000);
-    QVERIFY(!BusyGuard::active());
-    QCOMPARE(view->document()->blockCount(), int(first.size()) + 1);
-    QCOMPARE(view->lines(), first);
+    return bytes;
+}
 
-    // A window closed with builds running lets them end first.
-    editors.shown->setLines(second);
-    view->setLines(second);
-    editors.tabs.reset();
+} // namespace
+
+class TestTextView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void viewsGiveBackTheBytesTheyWereGiven();
+    void typingIntoABigPageKeepsTheKeysUntilItsEditorIsReady();
+    void aNewTextOrThePagesEndDropsAnEditorBuild();
+
+    void lineViewReachesTheLastLineOfABigText();
+    void lineViewCopiesExactlyTheShownText();
+    void lineViewFindsForwardBackwardAndRound();
+    void lineViewGoesToALine();
+    void typingTurnsThePageIntoAnEditorOfItsText();
+};
+
+void TestTextView::viewsGiveBackTheBytesTheyWereGiven() {
+    const std::vector<std::string> lines = {"",
+                                            everyByte(),
+                                            "\x82\xA0\x93\xFA\x8E\x9E",
+                                            "\x87\x90 NEC copy",
+                                            "lead at end \x82",
+                                            "",
+                                            "\xA0 and \xFF",
+                                            ""};
+    LargeTextView page(QString{});
+    page.setLines(lines);
+    QCOMPARE(page.lines(), lines);
+    page.setLines({});
+    QVERIFY(page.lines().empty());
+    // The editor a page turns into gives them back too.
+    TextView editor(QString{});
+    editor.setLines(lines);
+    QCOMPARE(editor.lines(), lines);
+
+    // A text of any line ends shows as lines.
+    page.setBytes("one\r\ntwo\rthree\nfour");
+    QCOMPARE(viewText(&page), (QStringList{QStringLiteral("one"), QStringLiteral("two"),
+                                           QStringLiteral("three"), QStringLiteral("four")}));
+}
+
+void TestTextView::typingIntoABigPageKeepsTheKeysUntilItsEditorIsReady() {
+    ShownPage shown;
+    LargeTextView* page = shown.page;
+    const std::vector<std::string> big = bigLines();
+    page->setLines(big);
+    page->lineView()->setFocus();
+    int clicks = 0;
+    connect(shown.button, &QPushButton::clicked, [&] { ++clicks; });
+
+    // The first key starts the editor's build; the page stays the line view
+    // of the same text, the keys typed meanwhile wait, and the window takes
+    // clicks.
+    QTest::keyClick(page->lineView(), Qt::Key_Z);
+    QVERIFY(page->isPreparingEditor());
+    QTest::keyClick(page->lineView(), Qt::Key_Y);
+    QTest::mouseClick(shown.button, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
+    QCOMPARE(page->lines(), big);
+
+    QTRY_VERIFY_WITH_TIMEOUT(page->isEditing(), 60000);
+    TextView* editor = page->editor();
+    QCOMPARE(editor->document()->blockCount(), int(big.size()) + 1);
+    std::vector<std::string> typed = big;
+    typed.front().insert(0, "zy");
+    QCOMPARE(page->lines(), typed);
+    QCOMPARE(editor->textCursor().position(), 2);
+}
+
+void TestTextView::aNewTextOrThePagesEndDropsAnEditorBuild() {
+    const std::vector<std::string> big = bigLines();
+    {
+        ShownPage shown;
+        LargeTextView* page = shown.page;
+        // A text given while the editor is built replaces it, big or small,
+        // and a clear drops the build too.
+        page->setLines(big);
+        QTest::keyClick(page->lineView(), Qt::Key_Z);
+        QVERIFY(page->isPreparingEditor());
+        page->setLines({"small"});
+        QVERIFY(!page->isPreparingEditor() && !page->isEditing());
+        QCOMPARE(page->lines(), std::vector<std::string>{"small"});
+        page->setLines(big);
+        QTest::keyClick(page->lineView(), Qt::Key_Z);
+        page->setLines(big);
+        QVERIFY(!page->isPreparingEditor());
+        QCOMPARE(page->lines(), big);
+        QTest::keyClick(page->lineView(), Qt::Key_Z);
+        page->clearText();
+        QVERIFY(!page->isPreparingEditor());
+        QVERIFY(page->lines().empty());
+        // Nothing of a dropped build arrives later.
+        QTest::qWait(200);
+        QVERIFY(!page->isEditing());
+
+        // A page that goes with a build under way lets it end first.
+        page->setLines(big);
+        QTest::keyClick(page->lineView(), Qt::Key_Z);
+        QVERIFY(page->isPreparingEditor());
+    }
 }
 
 void TestTextView::lineViewReachesTheLastLineOfABigText() {
-    auto form = makeForm();
-    LargeTextView* page = form->tenMinuteView;
+    ShownPage shown;
+    LargeTextView* page = shown.page;
     // Every line end counts once, a last line without one too, and no line
     // holds a part of its line end.
     using Lines = std::vector<std::string>;
@@ -295,7 +192,6 @@ void TestTextView::lineViewReachesTheLastLineOfABigText() {
         big.push_back("row " + std::to_string(i));
     }
     page->setLines(big);
-    showPage(*form, form->tenMinuteTab);
     LineView* view = page->lineView();
     QCOMPARE(view->lineCount(), big.size());
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
@@ -307,23 +203,17 @@ void TestTextView::lineViewReachesTheLastLineOfABigText() {
 }
 
 void TestTextView::lineViewCopiesExactlyTheShownText() {
-    auto form = makeForm();
-    showPage(*form, form->rawDataTab);
-    LineView* view = form->rawDataView->lineView();
-    std::string everyByte;
-    for (int b = 0; b < 256; ++b) {
-        if (b != '\r' && b != '\n') {
-            everyByte.push_back(static_cast<char>(b));
-        }
-    }
-    const std::vector<std::string> lines = {"\x82\xA0\x93\xFA", everyByte, "", "lead at end \x82",
+    ShownPage shown;
+    LineView* view = shown.page->lineView();
+    const std::string all = everyByte();
+    const std::vector<std::string> lines = {"\x82\xA0\x93\xFA", all, "", "lead at end \x82",
                                             "\xA0 and \xFF"};
-    form->rawDataView->setLines(lines);
+    shown.page->setLines(lines);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     const QString copied = QApplication::clipboard()->text();
-    QCOMPARE(copied, form->rawDataView->toPlainText());
+    QCOMPARE(copied, shown.page->toPlainText());
     QCOMPARE(qStringToCp932(copied),
              lines[0] + '\n' + lines[1] + "\n\n" + lines[3] + '\n' + lines[4]);
 
@@ -332,13 +222,12 @@ void TestTextView::lineViewCopiesExactlyTheShownText() {
     QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
     QCOMPARE(qStringToCp932(view->selectedText()), std::string("\x82\xA0"));
     QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(qStringToCp932(view->selectedText()), "\x82\xA0\x93\xFA\n" + everyByte.substr(0, 1));
+    QCOMPARE(qStringToCp932(view->selectedText()), "\x82\xA0\x93\xFA\n" + all.substr(0, 1));
 }
 
 void TestTextView::lineViewFindsForwardBackwardAndRound() {
-    auto form = makeForm();
-    showPage(*form, form->hourTab);
-    LargeTextView* page = form->hourView;
+    ShownPage shown;
+    LargeTextView* page = shown.page;
     page->setLines({"alpha", "beta \x93\xFA\x96\x7B", "gamma alpha"});
     LineView* view = page->lineView();
     using P = LineView::Position;
@@ -359,9 +248,9 @@ void TestTextView::lineViewFindsForwardBackwardAndRound() {
         QCOMPARE(page->findNext(step.backward), step.found);
         // A failed search leaves the last match selected.
         QCOMPARE(view->cursorPosition().line, step.at.line);
-        const QString shown = step.found ? QString::fromUtf8(step.text) : QStringLiteral("日本");
-        QCOMPARE(view->selectedText(), shown);
-        QCOMPARE(view->cursorPosition().column, step.at.column + shown.size());
+        const QString match = step.found ? QString::fromUtf8(step.text) : QStringLiteral("日本");
+        QCOMPARE(view->selectedText(), match);
+        QCOMPARE(view->cursorPosition().column, step.at.column + match.size());
     }
     // Enter in the find field finds the next match, Shift+Enter the one before.
     page->findField->setText(QStringLiteral("alpha"));
@@ -372,11 +261,9 @@ void TestTextView::lineViewFindsForwardBackwardAndRound() {
 }
 
 void TestTextView::lineViewGoesToALine() {
-    auto form = makeForm();
-    showPage(*form, form->noObsTab);
-    std::vector<std::string> lines(5000, "x");
-    form->noObsView->setLines(lines);
-    LineView* view = form->noObsView->lineView();
+    ShownPage shown;
+    shown.page->setLines(std::vector<std::string>(5000, "x"));
+    LineView* view = shown.page->lineView();
     view->goToLine(1234);
     QCOMPARE(view->cursorPosition().line, size_t(1234));
     QCOMPARE(view->firstVisibleLine(), size_t(1234));
@@ -386,14 +273,14 @@ void TestTextView::lineViewGoesToALine() {
 }
 
 void TestTextView::typingTurnsThePageIntoAnEditorOfItsText() {
-    auto form = makeForm();
-    showPage(*form, form->tenMinuteTab);
-    LargeTextView* page = form->tenMinuteView;
+    ShownPage shown;
+    LargeTextView* page = shown.page;
     page->setLines({"one", "two \x93\xFA", "three"});
     page->lineView()->setFocus();
     page->lineView()->goToLine(1);
     QTest::keyClick(page->lineView(), Qt::Key_End);
     QVERIFY(!page->isEditing());
+    // A small text's editor comes at once.
     QTest::keyClicks(page->lineView(), QStringLiteral("!"));
     QVERIFY(page->isEditing());
     QTest::keyClicks(page->editor(), QStringLiteral("?"));
