@@ -40,6 +40,7 @@ tsan-test: deps
 
 bench: deps
 	sh bench/run.sh
+	bash bench/watch.sh
 
 # libFuzzer targets (clang, ASan+UBSan), each run for FUZZ_SECONDS on top of
 # the seeds in tests/fuzz/corpus; crashes land in build/fuzz/fuzz-artifacts.

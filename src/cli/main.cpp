@@ -3,6 +3,7 @@
 // boxes go to standard error in UTF-8; the summary goes to standard output.
 
 #include "ActivityCommand.h"
+#include "WatchCommand.h"
 #include "config/ProgramInfo.h"
 #include "config/Settings.h"
 #include "config/StationInfo.h"
@@ -17,6 +18,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,9 @@ constexpr const char* kUsage =
     "usage: velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR]\n"
     "                      [--rmob-monthly [--station FILE]] [--colorgramme [--max N]]\n"
     "                      [--activity CODE [--year YYYY] [--showers FILE]] DATAFILE\n"
+    "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... [-C DIR]\n"
+    "                      [--rmob-monthly [--station FILE]] [--colorgramme [--max N]]\n"
+    "                      [--stall-minutes N] --watch DATAFILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --write-settings FILE\n"
     "       velkreport-cli [--settings FILE] [--set NAME=VALUE]... --show-settings\n"
     "       velkreport-cli --help | --version\n"
@@ -62,6 +68,12 @@ constexpr const char* kUsage =
     "  --reference-days N     days before and after the period for the background (7)\n"
     "  --showers FILE         own shower list merged over the shipped one (default: the\n"
     "                         .showers.csv file beside the settings file, if any)\n"
+    "  --watch                write the outputs, then follow DATAFILE while the recorder\n"
+    "                         appends to it and keep them current until SIGINT or SIGTERM;\n"
+    "                         prints Updated= after each update, Stalled= and Resumed=\n"
+    "                         on standard error\n"
+    "  --stall-minutes N      with --watch: minutes without a new line before Stalled=\n"
+    "                         (30; fractions allowed)\n"
     "  --write-settings FILE  write the effective settings as a settings file and exit\n"
     "  --show-settings        print the effective settings and exit\n";
 
@@ -129,6 +141,8 @@ struct Options {
     std::optional<int> activityYear;
     std::optional<std::string> showersFile;
     std::optional<int> referenceDays;
+    bool watch = false;
+    std::optional<std::chrono::milliseconds> stallAfter;
     bool help = false;
     bool version = false;
     std::optional<std::string> dataFile;
@@ -142,6 +156,18 @@ int boundedNumber(const std::string& option, const std::string& value, int low, 
         throw UsageError{option + " takes " + expected + ", got '" + value + "'"};
     }
     return *n;
+}
+
+// Minutes, fractions allowed (a test waits seconds), as a time above zero.
+std::chrono::milliseconds stallMinutes(const std::string& value) {
+    double minutes = 0;
+    const char* end = value.data() + value.size();
+    const auto [ptr, ec] = std::from_chars(value.data(), end, minutes);
+    if (value.empty() || ec != std::errc() || ptr != end || !(minutes > 0) || minutes > 1e6) {
+        throw UsageError{"--stall-minutes takes a number of minutes above 0, got '" + value + "'"};
+    }
+    return std::max(std::chrono::milliseconds(1),
+                    std::chrono::milliseconds(std::llround(minutes * 60000)));
 }
 
 // Takes one argument (and the value of an option that has one).
@@ -174,6 +200,10 @@ void takeArgument(Options& o, const std::string& arg, const std::function<std::s
         o.showersFile = value();
     } else if (arg == "--station") {
         o.stationFile = value();
+    } else if (arg == "--watch") {
+        o.watch = true;
+    } else if (arg == "--stall-minutes") {
+        o.stallAfter = stallMinutes(value());
     } else if (arg == "--show-settings") {
         o.showSettings = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -204,6 +234,9 @@ void checkCombinations(const Options& o) {
          "--activity goes with a DATAFILE"},
         {(o.activityYear || o.showersFile || o.referenceDays) && !o.activity,
          "--year, --showers and --reference-days go with --activity"},
+        {o.watch && !o.dataFile, "--watch goes with a DATAFILE"},
+        {o.stallAfter && !o.watch, "--stall-minutes goes with --watch"},
+        {o.watch && o.activity, "--activity does not go with --watch"},
     };
     for (const auto& [broken, message] : rules) {
         if (broken) {
@@ -354,6 +387,21 @@ void writeMonthlyOutputs(const Options& o, const UtHourList& hours, const Statio
     }
 }
 
+int watchDataFile(const Options& o, const Settings& settings, const StationInfo& station) {
+    WatchRequest request;
+    request.dataFile = *o.dataFile;
+    request.settings = settings;
+    request.outputFolder = o.outputDir.value_or("");
+    request.rmobMonthly = o.rmobMonthly;
+    request.station = station;
+    request.colorgrammes = o.colorgramme;
+    request.manualMaximum = o.manualMaximum;
+    request.stallAfter = o.stallAfter.value_or(RecorderHealth::kDefaultStallAfter);
+    request.onMessage = printMessage;
+    request.printSummary = [](const Summary& summary) { printSummary(summary, {}); };
+    return runWatch(request);
+}
+
 int runDataFile(const Options& o, const Settings& settings) {
     const StationInfo station = loadCliStation(o, settings);
     std::optional<ActivityRequest> activity;
@@ -361,6 +409,9 @@ int runDataFile(const Options& o, const Settings& settings) {
         activity = activityRequestOf(o, settings, station);
     }
     requireRegularFile("Cannot read data file", *o.dataFile);
+    if (o.watch) {
+        return watchDataFile(o, settings, station);
+    }
 
     // The ten-minute table goes to its file as the rows are read; the
     // other four follow, in the order the window writes them.

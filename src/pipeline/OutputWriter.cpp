@@ -44,17 +44,24 @@ std::string OutputWriter::writeBytes(const char* fileName, std::string_view text
     return path;
 }
 
+std::string OutputWriter::pageFileText(const std::vector<std::string>& lines) {
+    std::size_t size = 2;
+    for (const std::string& line : lines) {
+        size += line.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    text += "\r\n";
+    return text;
+}
+
 std::string OutputWriter::writePageLines(const char* fileName,
                                          const std::vector<std::string>& lines) const {
-    const std::string path = pathOf(fileName);
-    backUp(path, true);
-    TextFileWriter out(path, replacement_);
-    for (const std::string& line : lines) {
-        out.writeLine(line);
-    }
-    out.write("\r\n");
-    out.close();
-    return path;
+    return writeBytes(fileName, pageFileText(lines), true);
 }
 
 std::string OutputWriter::writeTenMinuteTable(std::string_view text) const {

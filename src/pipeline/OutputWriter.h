@@ -31,6 +31,8 @@ public:
 
     // The file name of an output ("report10.csv" and so on).
     static const char* fileNameOf(Output output);
+    // The bytes of a file written from a page's lines (see writeTextReport).
+    static std::string pageFileText(const std::vector<std::string>& lines);
 
     // Each returns the path written.
     std::string writeTenMinuteTable(std::string_view text) const;
