@@ -112,11 +112,13 @@ public:
                                               center.at.peak - search_.step / 2);
         const auto c =
             std::min(static_cast<std::size_t>(nearest - longitudes_.begin()), grid.size() - 1);
+        const double ceiling = coarseCeiling();
         for (std::size_t j = c; j < grid.size(); ++j) {
-            grid[j] = fitAt(j, j == c ? center.at : grid[j - 1].solution.at, center);
+            grid[j] =
+                j == c ? fitAt(j, center.at, center) : traceStep(j, grid[j - 1], center, ceiling);
         }
         for (std::size_t j = c; j-- > 0;) {
-            grid[j] = fitAt(j, grid[j + 1].solution.at, center);
+            grid[j] = traceStep(j, grid[j + 1], center, ceiling);
         }
         return grid;
     }
@@ -144,6 +146,8 @@ private:
     static constexpr int kTraceIterations = 15;
     static constexpr double kTraceTolerance = 1e-3;
     static constexpr std::size_t kFreshStartEvery = 5; // grid points, 0.1 deg
+    static constexpr double kTraceMargin = 100;        // chi-square
+    static constexpr double kTraceMarginShare = 0.05;  // of the least chi-square
 
     static Problem withPeak(Problem problem, bool free) {
         problem.layout.freePeak = free;
@@ -155,10 +159,11 @@ private:
     // the nearest coarse fit's, so that a trace that slid into a poor
     // valley climbs out within a few points (two equal maxima a day apart
     // need it: the best fit's shape for one is far from the other's).
-    GridPoint fitAt(std::size_t j, const Parameters& neighbour, const Solution& center) {
+    GridPoint fitAt(std::size_t j, const Parameters& neighbour, const Solution& center,
+                    bool fresh = false) {
         held_.holdPeakAt(longitudes_[j]);
         Solution s = held_.solve(neighbour, kTraceIterations, kTraceTolerance);
-        if (s.converged && j % kFreshStartEvery != 0) {
+        if (s.converged && !fresh && j % kFreshStartEvery != 0) {
             return {longitudes_[j], s};
         }
         std::vector<Parameters> starts{center.at, Parameters::firstGuess(center.at.amplitude)};
@@ -175,6 +180,49 @@ private:
             s.at = center.at; // the next point starts from somewhere sensible
         }
         return {longitudes_[j], s};
+    }
+
+    // Where the coarse profile stands far above its least, the fine one
+    // cannot come near the least either: there the grid keeps the coarse
+    // fit's verdict (not fitted) and the trace saves its fits. A period of
+    // ten weeks takes a second instead of fifteen.
+    GridPoint traceStep(std::size_t j, const GridPoint& neighbour, const Solution& center,
+                        double ceiling) {
+        const GridPoint* coarse = nearestCoarse(longitudes_[j]);
+        if (coarse && coarseLeastNear(longitudes_[j]) > ceiling) {
+            Solution skipped;
+            skipped.at = coarse->solution.at;
+            return {longitudes_[j], skipped};
+        }
+        if (!neighbour.solution.converged && coarse) {
+            return fitAt(j, coarse->solution.at, center, true);
+        }
+        return fitAt(j, neighbour.solution.at, center);
+    }
+
+    // The least coarse chi-square plus a margin far beyond the two sigma
+    // that the interval and a second minimum look at; infinite when the
+    // coarse fits found nothing, so that everything is traced.
+    double coarseCeiling() const {
+        double least = kInfinity;
+        for (const GridPoint& g : coarse_) {
+            least = std::min(least, g.solution.chiSquare);
+        }
+        return least + kTraceMargin + kTraceMarginShare * least;
+    }
+
+    // The least coarse chi-square within a coarse step either side.
+    double coarseLeastNear(double longitude) const {
+        const double reach = std::max(kCoarseStep, search_.step) * 1.001;
+        double least = kInfinity;
+        bool any = false;
+        for (const GridPoint& g : coarse_) {
+            if (std::fabs(g.longitude - longitude) <= reach) {
+                least = std::min(least, g.solution.chiSquare);
+                any = true;
+            }
+        }
+        return any ? least : -kInfinity;
     }
 
     const GridPoint* nearestCoarse(double longitude) const {

@@ -369,7 +369,7 @@ ShowerActivity computeShowerActivity(const std::vector<UtHourCount>& counts,
 std::vector<std::pair<std::int64_t, std::int64_t>> unobservedStretches(const ShowerActivity& a) {
     std::vector<std::pair<std::int64_t, std::int64_t>> stretches;
     for (const ActivityHour& h : a.hours) {
-        if (!h.inPeriod || hasExcess(h)) {
+        if (hasExcess(h)) {
             continue;
         }
         if (!stretches.empty() && stretches.back().second == h.hour) {

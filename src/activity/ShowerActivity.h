@@ -90,7 +90,8 @@ ShowerActivity computeShowerActivity(const std::vector<UtHourCount>& counts,
 inline bool hasExcess(const ActivityHour& hour) {
     return hour.excess.has_value();
 }
-// The period's stretches of hours without an excess, as [first, end) UT hours.
+// The stretches of the table's hours without an excess (the reference days'
+// too), as [first, end) UT hours: the hours the window shades.
 std::vector<std::pair<std::int64_t, std::int64_t>> unobservedStretches(const ShowerActivity& a);
 
 // "YYYY/MM/DD HH:MM" of an hour count with fraction.

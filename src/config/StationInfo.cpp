@@ -7,10 +7,12 @@
 #include "shared/Utf8CodePoints.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -40,12 +42,13 @@ struct CoordinateField {
     std::string StationInfo::*member;
     const char* key;
     double limit;
+    char positive, negative;
 };
 constexpr std::array<CoordinateField, 4> kCoordinateFields = {{
-    {&StationInfo::longitude, "Longitude", kLongitudeLimit},
-    {&StationInfo::latitude, "Latitude", kLatitudeLimit},
-    {&StationInfo::longitudeGmap, "LongitudeGMAP", kLongitudeLimit},
-    {&StationInfo::latitudeGmap, "LatitudeGMAP", kLatitudeLimit},
+    {&StationInfo::longitude, "Longitude", kLongitudeLimit, 'E', 'W'},
+    {&StationInfo::latitude, "Latitude", kLatitudeLimit, 'N', 'S'},
+    {&StationInfo::longitudeGmap, "LongitudeGMAP", kLongitudeLimit, 'E', 'W'},
+    {&StationInfo::latitudeGmap, "LatitudeGMAP", kLatitudeLimit, 'N', 'S'},
 }};
 
 std::string joinKeys(const std::vector<std::string>& keys) {
@@ -152,7 +155,7 @@ std::vector<std::string> invalidStationFields(const StationInfo& info) {
     std::vector<std::string> keys;
     for (const CoordinateField& f : kCoordinateFields) {
         const std::string& text = info.*(f.member);
-        if (!trimBlanks(text).empty() && !parseDegrees(text, f.limit)) {
+        if (!trimBlanks(text).empty() && !parseDegrees(text, f.limit, f.positive, f.negative)) {
             keys.emplace_back(f.key);
         }
     }
@@ -207,7 +210,7 @@ std::string stationWarningText(const StationInfo& info) {
         text += "観測局情報に未入力の項目があります: " + joinKeys(missing) + "\n";
     }
     if (!invalid.empty()) {
-        text += "観測局情報の経度・緯度を読めません (10進数の度で入力してください): " +
+        text += "観測局情報の経度・緯度を読めません (例 139.7583、139.7583 E、35 41 20 N): " +
                 joinKeys(invalid) + "\n";
     }
     if (!missing.empty() || !invalid.empty()) {
@@ -239,36 +242,57 @@ std::string stationWarningTextCp932(const StationInfo& info) {
     return text;
 }
 
-std::optional<double> parseDegrees(std::string_view text, double limit) {
-    text = trimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    // Only plain decimals: no exponent, no "inf", no thousands separators,
-    // whatever from_chars would take on its own.
-    size_t digits = 0;
-    size_t dots = 0;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            ++digits;
-        } else if (c == '.') {
-            ++dots;
-        } else {
+std::optional<double> parseDegrees(std::string_view text, double limit, char positiveLetter,
+                                   char negativeLetter) {
+    double sign = 1;
+    bool hasSign = false;
+    std::optional<std::size_t> letterAfter; // how many numbers came before the letter
+    std::vector<double> parts;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto upper = static_cast<char>(std::toupper(c));
+        if (std::isdigit(c) || c == '.') {
+            double v = 0;
+            // Fixed notation: "1e2" is no angle, whatever from_chars takes.
+            const auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), v,
+                                                   std::chars_format::fixed);
+            // A letter between the numbers ("35 N 41") belongs to neither.
+            if (ec != std::errc() || (letterAfter && *letterAfter > 0) || parts.size() == 3) {
+                return std::nullopt;
+            }
+            parts.push_back(v);
+            i = static_cast<std::size_t>(ptr - text.data());
+            continue;
+        }
+        if ((c == '-' || c == '+') && parts.empty() && !hasSign && !letterAfter) {
+            hasSign = true;
+            sign = c == '-' ? -1 : 1;
+        } else if ((upper == positiveLetter || upper == negativeLetter) && !letterAfter &&
+                   !hasSign) {
+            letterAfter = parts.size();
+            sign = upper == negativeLetter ? -1 : 1;
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) == 0xB0) {
+            ++i; // the degree sign in UTF-8
+        } else if (!(c == ' ' || c == '\t' || c == '\'' || c == '"' || c == ':' || c == 0xB0)) {
             return std::nullopt;
         }
+        ++i;
     }
-    if (digits == 0 || dots > 1) {
+    if (parts.empty()) {
         return std::nullopt;
     }
-    double value = 0;
-    const auto [ptr, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (ec != std::errc() || ptr != text.data() + text.size() || !(value <= limit)) {
+    double value = parts[0];
+    for (std::size_t k = 1; k < parts.size(); ++k) {
+        if (parts[k] >= 60 || parts[k - 1] != std::floor(parts[k - 1])) {
+            return std::nullopt;
+        }
+        value += parts[k] / (k == 1 ? 60.0 : 3600.0);
+    }
+    if (!(value <= limit)) {
         return std::nullopt;
     }
-    return negative ? -value : value;
+    return sign * value;
 }
 
 std::string formatDegreesDms(double degrees, char positive, char negative) {

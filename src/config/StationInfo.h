@@ -19,8 +19,8 @@ struct StationInfo {
     std::string observer;
     std::string country;
     std::string city;
-    std::string longitude;     // decimal degrees, east positive ("139.7583")
-    std::string latitude;      // decimal degrees, north positive ("35.6889")
+    std::string longitude;     // degrees, east positive ("139.7583", "139.7583 E")
+    std::string latitude;      // degrees, north positive ("35.6889", "35.6889 N")
     std::string longitudeGmap; // decimal degrees for the bulletin's map
     std::string latitudeGmap;
     std::string frequencies;
@@ -61,8 +61,8 @@ void saveStationInfo(const std::string& path, const StationInfo& info);
 
 // Keys of the required fields that are empty or blank, in block order.
 std::vector<std::string> missingStationFields(const StationInfo& info);
-// Keys of the coordinate fields that hold text which is no decimal degree
-// value in range (longitudes within ±180, latitudes within ±90).
+// Keys of the coordinate fields that hold text parseDegrees cannot read
+// (longitudes within ±180, latitudes within ±90).
 std::vector<std::string> invalidStationFields(const StationInfo& info);
 
 // A text field holding characters that the monthly file's Latin-1 cannot
@@ -81,9 +81,14 @@ std::string stationWarningText(const StationInfo& info);
 // The same warning for showMessage: code page 932, lines separated by a CR.
 std::string stationWarningTextCp932(const StationInfo& info);
 
-// Decimal degrees: optional blanks, an optional sign, digits with an optional
-// fraction after "."; nothing for other text or a magnitude above limit.
-std::optional<double> parseDegrees(std::string_view text, double limit);
+// Degrees as observers type them: "35.6889", "-139.7", "35.6889 N",
+// "W 139.7", "35°41'20\"N", "35 41 20 N". The hemisphere letters are
+// positiveLetter and negativeLetter (N/S or E/W, either case), before or after
+// the number but not with a sign of their own; the degree sign is UTF-8 or
+// Latin-1. Nothing for empty text, text that is no angle (an exponent, "inf",
+// a decimal comma), or a magnitude above limit.
+std::optional<double> parseDegrees(std::string_view text, double limit, char positiveLetter,
+                                   char negativeLetter);
 // "139°4530 E": three-digit degrees, the degree sign, two-digit minutes and
 // seconds, a blank and the hemisphere letter (positive, or negative below
 // zero). The degree sign is the Latin-1 byte 0xB0, the monthly file's code.

@@ -51,16 +51,17 @@ std::string toLatin1(std::string_view utf8) {
 std::string blockValue(const StationInfo& station, const StationField& field) {
     const std::string& text = station.*(field.member);
     if (field.member == &StationInfo::longitude) {
-        const auto v = parseDegrees(text, 180.0);
+        const auto v = parseDegrees(text, 180.0, 'E', 'W');
         return v ? formatDegreesDms(*v, 'E', 'W') : std::string();
     }
     if (field.member == &StationInfo::latitude) {
-        const auto v = parseDegrees(text, 90.0);
+        const auto v = parseDegrees(text, 90.0, 'N', 'S');
         return v ? formatDegreesDms(*v, 'N', 'S') : std::string();
     }
     if (field.member == &StationInfo::longitudeGmap || field.member == &StationInfo::latitudeGmap) {
-        const double limit = field.member == &StationInfo::longitudeGmap ? 180.0 : 90.0;
-        const auto v = parseDegrees(text, limit);
+        const bool longitude = field.member == &StationInfo::longitudeGmap;
+        const auto v =
+            longitude ? parseDegrees(text, 180.0, 'E', 'W') : parseDegrees(text, 90.0, 'N', 'S');
         return v ? formatDegreesDecimal(*v) : std::string();
     }
     return toLatin1(text);

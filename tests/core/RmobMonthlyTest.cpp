@@ -271,7 +271,7 @@ TEST(rmobStationBlock, SeventeenLinesInOrderWithConvertedValues) {
     EXPECT_EQ(block[15], "[Soft FTP]VelkReport 0.12");
     EXPECT_EQ(block[16], "[E]obs@example.org");
 
-    s.longitude = "-0.1275";  // 0°07'39" W
+    s.longitude = "0.1275 W"; // 0°07'39" W, typed with its hemisphere
     s.latitude = "-33.99999"; // rounds up into the next degree
     s.latitudeGmap = "north";
     const auto south = rmobStationBlock(s);
@@ -399,11 +399,34 @@ TEST(stationWarningText, NamesFieldsWithCharactersLatin1CannotHold) {
     EXPECT_EQ(stationWarningText(s).find('\n'), std::string::npos); // nothing missing
 }
 
-TEST(parseDegrees, PlainDecimalsWithinTheLimitOnly) {
-    EXPECT_EQ(parseDegrees(" +139.5 ", 180), 139.5);
-    EXPECT_EQ(parseDegrees("-90", 90), -90.0);
-    EXPECT_EQ(parseDegrees(".5", 90), 0.5);
-    for (const char* bad : {"", "-", ".", "90.0001", "1e2", "inf", "nan", "1.2.3", "12 E"}) {
-        EXPECT_FALSE(parseDegrees(bad, 90)) << bad;
+TEST(parseDegrees, FormsObserversTypeWithinTheLimit) {
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    const Case latitudes[] = {
+        {" +35.5 ", 35.5},
+        {"-90", -90.0},
+        {".5", 0.5},
+        {"35.6 N", 35.6},
+        {"33.9S", -33.9},
+        {"s 33.9", -33.9},
+        {"35\xC2\xB0"
+         "41'20\"N",
+         35 + 41 / 60.0 + 20 / 3600.0},
+        {"35 41 20 S", -(35 + 41 / 60.0 + 20 / 3600.0)},
+    };
+    for (const Case& c : latitudes) {
+        const auto got = parseDegrees(c.text, 90, 'N', 'S');
+        ASSERT_TRUE(got) << c.text;
+        EXPECT_NEAR(*got, c.expected, 1e-9) << c.text;
     }
+    EXPECT_NEAR(*parseDegrees("139.7 E", 180, 'E', 'W'), 139.7, 1e-12);
+    EXPECT_NEAR(*parseDegrees("W 139.7", 180, 'E', 'W'), -139.7, 1e-12);
+    for (const char* bad :
+         {"", "-", ".", "90.0001", "1e1", "inf", "nan", "1.2.3", "12 E", "35,5", "-35 S", "35 N 41",
+          "35.5 N S", "35 61", "35.5 30", "1 2 3 4", "north"}) {
+        EXPECT_FALSE(parseDegrees(bad, 90, 'N', 'S')) << bad;
+    }
+    EXPECT_FALSE(parseDegrees("1e1", 180, 'E', 'W')); // not 1 deg 1 min east
 }

@@ -98,42 +98,6 @@ TEST(RadiantSky, PrecessesAStarToTheTextbookPlace) {
     EXPECT_NEAR((ra - (2 + 46 / 60.0 + 11.331 / 3600.0) * 15) * std::cos(dec * kPi / 180), 0, 0.01);
 }
 
-TEST(ParseCoordinate, FormsObserversType) {
-    struct Case {
-        const char* text;
-        std::optional<double> expected;
-    };
-    const Case latitudes[] = {
-        {"35.6889", 35.6889},
-        {"-33.9", -33.9},
-        {" +12.5 ", 12.5},
-        {"35.6889 N", 35.6889},
-        {"33.9S", -33.9},
-        {"s 33.9", -33.9},
-        {"35\xC2\xB0"
-         "41'20\"N",
-         35 + 41 / 60.0 + 20 / 3600.0},
-        {"35 41 20 S", -(35 + 41 / 60.0 + 20 / 3600.0)},
-        {"", std::nullopt},
-        {"north", std::nullopt},
-        {"91", std::nullopt},
-        {"35.5 N S", std::nullopt},
-        {"35 61", std::nullopt},
-        {"35.5 30", std::nullopt},
-        {"1 2 3 4", std::nullopt},
-        {"12E", std::nullopt},
-    };
-    for (const Case& c : latitudes) {
-        const auto got = parseCoordinate(c.text, 90, 'N', 'S');
-        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
-        if (got) {
-            EXPECT_NEAR(*got, *c.expected, 1e-9) << c.text;
-        }
-    }
-    EXPECT_NEAR(*parseCoordinate("139.7 W", 180, 'E', 'W'), -139.7, 1e-12);
-    EXPECT_FALSE(parseCoordinate("181", 180, 'E', 'W'));
-}
-
 TEST(StationPosition, NeedsBothFields) {
     StationInfo s;
     EXPECT_FALSE(stationPosition(s));
