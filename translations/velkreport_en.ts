@@ -96,6 +96,10 @@
         <source>出力: %1</source>
         <translation>Written: %1</translation>
     </message>
+    <message>
+        <source>%1 を %2 に出力しました</source>
+        <translation>Wrote %1 to %2</translation>
+    </message>
 </context>
 <context>
     <name>ColorgrammeView</name>
@@ -135,6 +139,10 @@ Remark: %8</translation>
 </context>
 <context>
     <name>CoreText</name>
+    <message>
+        <source>観測局ファイルがありません: </source>
+        <translation>No station file: </translation>
+    </message>
     <message>
         <location filename="../src/app/CoreTexts.cpp" line="15"/>
         <source>設定ファイルの中身が違います。
@@ -216,6 +224,22 @@ Echoes are recorded although the observed time is 0.
         <source>  時差              </source>
         <translation>  UT offset         </translation>
     </message>
+    <message>
+        <source>観測局情報に未入力の項目があります: </source>
+        <translation>Station fields not filled in: </translation>
+    </message>
+    <message>
+        <source>観測局情報の経度・緯度を読めません (例 139.7583、139.7583 E、35 41 20 N): </source>
+        <translation>Station longitude or latitude cannot be read (for example 139.7583, 139.7583 E, 35 41 20 N): </translation>
+    </message>
+    <message>
+        <source>これらの項目は空欄のままファイルに出力します。</source>
+        <translation>These fields are written empty.</translation>
+    </message>
+    <message>
+        <source>月別ファイルの文字コード (Latin-1) で書けない文字があります (ローマ字で入力してください。書けない文字は「?」になります): </source>
+        <translation>Characters the monthly file&apos;s code (Latin-1) cannot hold (type them in Latin letters; they are written as &quot;?&quot;): </translation>
+    </message>
 </context>
 <context>
     <name>HelpDialog</name>
@@ -225,9 +249,24 @@ Echoes are recorded although the observed time is 0.
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../src/app/HelpDialog.cpp" line="21"/>
-        <source>&lt;h3&gt;毎日の作業&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;データファイルを開く&lt;/b&gt;: 「読み込み」または「velkdata読込」ボタン、あるいはメニュー「ファイル」の「velkdata.csvファイルを開く」で観測データファイル(velkdata.csv)を選びます。読み込むとすぐに全部の計算が行われ、「Main」ページに件数がまとめて表示されます。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ページを確認する&lt;/b&gt;: 「velkdata.csv」に元のデータ、「Report TEXT」に日別・時間別のレポート、「Report10 CSV」と「Report60 CSV」に10分ごとと1時間ごとの表、「No Observe List」に読めなかった行と観測のない時間帯、「RMOB」にUTの月表、「Colorgramme」に月ごとの図が出ます。設定を変えたら「再計算」を押してください。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ファイルに出力する&lt;/b&gt;: 各欄の「file 出力」ボタンで書き出します。「常にファイルに出力する」をチェックしておくと、読み込みのたびに自動で書き出します。&lt;/li&gt;&lt;/ol&gt;&lt;h3&gt;出力ファイル&lt;/h3&gt;&lt;p&gt;ファイルは「Main」ページの「出力フォルダ」に作られます (起動したときのカレントフォルダ。「変更...」で選べます)。&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: 10分ごとの表&lt;/li&gt;&lt;li&gt;report60.csv: 1時間ごとの表&lt;/li&gt;&lt;li&gt;velkreport.txt: 日別・時間別のテキストレポート&lt;/li&gt;&lt;li&gt;rmob.txt: RMOB形式の月表 (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: 読めなかった行と観測のない時間帯の一覧 (読み込みのたびに作られます)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: 「Colorgramme」の「画像出力」で書き出す月の図&lt;/li&gt;&lt;li&gt;観測局名_MMYYYYrmob.TXT: 「RMOB」の「月別ファイル出力」で書き出すRMOBへの月別ファイル。観測局の情報はメニュー「設定」の「観測局情報」で入力します。&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;前のファイルは書き換える前に拡張子 .bak の名前で残ります (NoObsList.txt を除く)。&lt;/p&gt;&lt;p&gt;設定はメニュー「設定」の「設定を保存」で保存され、次回の起動時に読み込まれます。プログラムのフォルダに書き込めないときは ~/.config/velkreport に保存されます。&lt;/p&gt;&lt;h3&gt;便利な操作&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O でファイルを開き、Ctrl+Q で終了、F1 でこのヘルプを開きます。&lt;/li&gt;&lt;li&gt;データファイルをウィンドウにドロップしても開けます。&lt;/li&gt;&lt;li&gt;「ファイル」の「最近使ったファイル」に最近の5個のファイルが並びます。「起動時に前回のファイルを開く」をチェックすると、次回から自動で開きます。&lt;/li&gt;&lt;li&gt;メニュー「言語 / Language」で日本語と英語を切り替えます。出力ファイルの中身は言語によって変わりません。&lt;/li&gt;&lt;/ul&gt;</source>
-        <translation>&lt;h3&gt;Daily work&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;Open the data file&lt;/b&gt;: choose the observation data file (velkdata.csv) with the &quot;Open&quot; or &quot;Open velkdata&quot; button, or with &quot;Open velkdata.csv file&quot; in the &quot;File&quot; menu. Everything is computed as soon as it is read, and the &quot;Main&quot; page shows the counts.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Look at the pages&lt;/b&gt;: &quot;velkdata.csv&quot; shows the raw data, &quot;Report TEXT&quot; the day-by-hour report, &quot;Report10 CSV&quot; and &quot;Report60 CSV&quot; the ten-minute and hourly tables, &quot;No Observe List&quot; the lines that could not be read and the slots not observed, &quot;RMOB&quot; the monthly tables in UT, and &quot;Colorgramme&quot; a picture of each month. After changing a setting, press &quot;Recompute&quot;.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Write the files&lt;/b&gt;: each band&apos;s &quot;Write file&quot; button writes its file. With &quot;Always write the file&quot; checked, the file is written after every read.&lt;/li&gt;&lt;/ol&gt;&lt;h3&gt;Output files&lt;/h3&gt;&lt;p&gt;The files are made in the &quot;Output folder&quot; shown on the &quot;Main&quot; page (the current folder at start; &quot;Change...&quot; chooses another).&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: the ten-minute table&lt;/li&gt;&lt;li&gt;report60.csv: the hourly table&lt;/li&gt;&lt;li&gt;velkreport.txt: the day-by-hour text report&lt;/li&gt;&lt;li&gt;rmob.txt: the monthly tables in the RMOB layout (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: the lines that could not be read and the slots not observed (made on every read)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: the month&apos;s picture, written by &quot;Export picture&quot; on the &quot;Colorgramme&quot; page&lt;/li&gt;&lt;li&gt;Observer_MMYYYYrmob.TXT: the monthly files for the RMOB bulletin, written by &quot;Monthly files&quot; on the &quot;RMOB&quot; page. The station information is entered under &quot;Station information&quot; in the &quot;Settings&quot; menu.&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;Before a file is rewritten, the previous one is kept with the extension .bak (except NoObsList.txt).&lt;/p&gt;&lt;p&gt;&quot;Save settings&quot; in the &quot;Settings&quot; menu keeps the settings for the next start. When the program&apos;s folder cannot be written, they are kept in ~/.config/velkreport.&lt;/p&gt;&lt;h3&gt;Handy&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O opens a file, Ctrl+Q quits, F1 opens this help.&lt;/li&gt;&lt;li&gt;A data file dropped on the window opens too.&lt;/li&gt;&lt;li&gt;&quot;Recent files&quot; in the &quot;File&quot; menu lists the last five files. With &quot;Reopen the last file at start&quot; checked, the last one opens at the next start.&lt;/li&gt;&lt;li&gt;The menu &quot;言語 / Language&quot; switches between Japanese and English. The output files are the same in either language.&lt;/li&gt;&lt;/ul&gt;</translation>
+        <source>&lt;h3&gt;出力ファイル&lt;/h3&gt;&lt;p&gt;ファイルは「Main」ページの「出力フォルダ」に作られます (「変更...」で選べます)。&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: 10分ごとの表&lt;/li&gt;&lt;li&gt;report60.csv: 1時間ごとの表&lt;/li&gt;&lt;li&gt;velkreport.txt: 日別・時間別のテキストレポート&lt;/li&gt;&lt;li&gt;rmob.txt: RMOB形式の月表 (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: 読めなかった行と観測のない時間帯の一覧 (読み込みのたびに作られます)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: 「Colorgramme」の「画像出力」で書き出す月の図&lt;/li&gt;&lt;li&gt;観測局名_MMYYYYrmob.TXT: 「RMOB」の「月別ファイル出力」で書き出すRMOBへの月別ファイル。観測局の情報はメニュー「設定」の「観測局情報」で入力します。&lt;/li&gt;&lt;li&gt;activity_符号_年.csv と .png: 「流星群」の「CSV出力」と「画像出力」で書き出す流星群の活動の表とグラフ&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;前のファイルは書き換える前に拡張子 .bak の名前で残ります (NoObsList.txt、画像と流星群の表を除く)。&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Output files&lt;/h3&gt;&lt;p&gt;The files are made in the &quot;Output folder&quot; shown on the &quot;Main&quot; page (&quot;Change...&quot; chooses another).&lt;/p&gt;&lt;ul&gt;&lt;li&gt;report10.csv: the ten-minute table&lt;/li&gt;&lt;li&gt;report60.csv: the hourly table&lt;/li&gt;&lt;li&gt;velkreport.txt: the day-by-hour text report&lt;/li&gt;&lt;li&gt;rmob.txt: the monthly tables in the RMOB layout (UT)&lt;/li&gt;&lt;li&gt;NoObsList.txt: the lines that could not be read and the slots not observed (made on every read)&lt;/li&gt;&lt;li&gt;colorgramme_YYYYMM.png: the month&apos;s picture, written by &quot;Export picture&quot; on the &quot;Colorgramme&quot; page&lt;/li&gt;&lt;li&gt;Observer_MMYYYYrmob.TXT: the monthly files for the RMOB bulletin, written by &quot;Monthly files&quot; on the &quot;RMOB&quot; page. The station information is entered under &quot;Station information&quot; in the &quot;Settings&quot; menu.&lt;/li&gt;&lt;li&gt;activity_CODE_YEAR.csv and .png: the table and the chart of a shower&apos;s activity, written by &quot;Export CSV&quot; and &quot;Export picture&quot; on the &quot;Showers&quot; page&lt;/li&gt;&lt;/ul&gt;&lt;p&gt;Before a file is rewritten, the previous one is kept with the extension .bak (except NoObsList.txt, the pictures and the shower tables).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;流星群ページ&lt;/h3&gt;&lt;p&gt;流星群の活動を観測局のエコー数から求めます。「流星群」と「年」を選ぶと (初めはデータの終わりまでに活動期間が終わる一番新しいもの)、1時間ごとのレート (誤差棒つき)、散在流星のバックグラウンド、その超過と当てはめたモデルがUTの日付に対して描かれ、上の軸に太陽黄経 (J2000.0) が出ます。灰色の帯は観測のない時間です。&lt;/p&gt;&lt;ul&gt;&lt;li&gt;グラフの上の太字の行は当てはめた極大 (太陽黄経とその範囲、超過、振幅の有意度)、次の行は5時間移動平均のピークとその有意度です。&lt;/li&gt;&lt;li&gt;赤い「注意」の行は結果を疑うべき点です: ピークの同点、観測のない極大、弱い有意度、片側だけのバックグラウンドなど。&lt;/li&gt;&lt;li&gt;放射点高度を使うには、メニュー「設定」の「観測局情報」に経度と緯度を入れてください (139.7583、139.7583 E、35 41 20 N などの形が使えます)。保存するとすぐに計算し直します。&lt;/li&gt;&lt;li&gt;「年ごとに太陽黄経で重ねる」で全部の年の超過を色分けして重ねます。このときの出力は重ねた全部の年です。&lt;/li&gt;&lt;li&gt;流星群の一覧は同梱の showers.csv です。%1 (同じ列) を置くと流星群を追加したり置き換えたりできます。&lt;/li&gt;&lt;/ul&gt;</source>
+        <translation>&lt;h3&gt;The Showers page&lt;/h3&gt;&lt;p&gt;The page works out a meteor shower&apos;s activity from the station&apos;s echo counts. Choose a shower and a year (at first the newest whose activity period ends within the data): the hourly rate (with error bars), the sporadic background, the excess over it and the fitted model are drawn against the UT date, with the solar longitude (J2000.0) on the top axis. Grey bands are hours not observed.&lt;/p&gt;&lt;ul&gt;&lt;li&gt;The bold line above the chart is the fitted maximum (its solar longitude with its interval, the excess, the amplitude&apos;s significance); the next line is the peak of the 5-hour running mean with its significance.&lt;/li&gt;&lt;li&gt;The red &quot;Warning&quot; lines are reasons to doubt the result: a tie for the peak, a maximum not observed, a weak significance, a background from one side only, and so on.&lt;/li&gt;&lt;li&gt;For the radiant&apos;s elevation, enter the station&apos;s longitude and latitude under &quot;Station information&quot; in the &quot;Settings&quot; menu (forms such as 139.7583, 139.7583 E, 35 41 20 N are read). Once saved, the page works the shower out again at once.&lt;/li&gt;&lt;li&gt;&quot;Overlay the years by solar longitude&quot; draws every year&apos;s excess, each in its own colour; the exports then hold every year overlaid.&lt;/li&gt;&lt;li&gt;The shower list is the shipped showers.csv. A file %1 (same columns) adds showers or replaces them.&lt;/li&gt;&lt;/ul&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;設定&lt;/h3&gt;&lt;p&gt;設定はメニュー「設定」の「設定を保存」で %1 に保存され、次回の起動時に読み込まれます。観測局情報は %2 に保存されます。&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Settings&lt;/h3&gt;&lt;p&gt;&quot;Save settings&quot; in the &quot;Settings&quot; menu keeps the settings in %1, read at the next start. The station information is kept in %2.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;便利な操作&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O でファイルを開き、Ctrl+Q で終了、F1 でこのヘルプを開きます。&lt;/li&gt;&lt;li&gt;データファイルをウィンドウにドロップしても開けます。&lt;/li&gt;&lt;li&gt;「ファイル」の「最近使ったファイル」に最近の5個のファイルが並びます。「起動時に前回のファイルを開く」をチェックすると、次回から自動で開きます。&lt;/li&gt;&lt;li&gt;メニュー「言語 / Language」で日本語と英語を切り替えます。出力ファイルの中身は言語によって変わりません。&lt;/li&gt;&lt;li&gt;ボタンや入力欄にマウスを置くと説明が出ます。&lt;/li&gt;&lt;/ul&gt;</source>
+        <translation>&lt;h3&gt;Handy&lt;/h3&gt;&lt;ul&gt;&lt;li&gt;Ctrl+O opens a file, Ctrl+Q quits, F1 opens this help.&lt;/li&gt;&lt;li&gt;A data file dropped on the window opens too.&lt;/li&gt;&lt;li&gt;&quot;Recent files&quot; in the &quot;File&quot; menu lists the last five files. With &quot;Reopen the last file at start&quot; checked, the last one opens at the next start.&lt;/li&gt;&lt;li&gt;The menu &quot;言語 / Language&quot; switches between Japanese and English. The output files are the same in either language.&lt;/li&gt;&lt;li&gt;Resting the mouse on a button or a field tells what it does.&lt;/li&gt;&lt;/ul&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;毎日の作業&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;データファイルを開く&lt;/b&gt;: 「読み込み」または「velkdata読込」ボタン、あるいはメニュー「ファイル」の「velkdata.csvファイルを開く」で観測データファイル(velkdata.csv)を選びます。読み込むとすぐに全部の計算が行われ、「Main」ページに件数がまとめて表示されます。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ページを確認する&lt;/b&gt;: 「velkdata.csv」に元のデータ、「Report TEXT」に日別・時間別のレポート、「Report10 CSV」と「Report60 CSV」に10分ごとと1時間ごとの表、「No Observe List」に読めなかった行と観測のない時間帯、「RMOB」にUTの月表、「Colorgramme」に月ごとの図、「流星群」に流星群の活動が出ます。設定を変えたら「再計算」を押してください。&lt;/li&gt;&lt;li&gt;&lt;b&gt;ファイルに出力する&lt;/b&gt;: 各欄の「file 出力」ボタンで書き出します。「常にファイルに出力する」をチェックしておくと、読み込みのたびに自動で書き出します。&lt;/li&gt;&lt;/ol&gt;</source>
+        <translation>&lt;h3&gt;Daily work&lt;/h3&gt;&lt;ol&gt;&lt;li&gt;&lt;b&gt;Open the data file&lt;/b&gt;: choose the observation data file (velkdata.csv) with the &quot;Open&quot; or &quot;Open velkdata&quot; button, or with &quot;Open velkdata.csv file&quot; in the &quot;File&quot; menu. Everything is computed as soon as it is read, and the &quot;Main&quot; page shows the counts.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Look at the pages&lt;/b&gt;: &quot;velkdata.csv&quot; shows the raw data, &quot;Report TEXT&quot; the day-by-hour report, &quot;Report10 CSV&quot; and &quot;Report60 CSV&quot; the ten-minute and hourly tables, &quot;No Observe List&quot; the lines that could not be read and the slots not observed, &quot;RMOB&quot; the monthly tables in UT, &quot;Colorgramme&quot; a picture of each month, and &quot;Showers&quot; the activity of meteor showers. After changing a setting, press &quot;Recompute&quot;.&lt;/li&gt;&lt;li&gt;&lt;b&gt;Write the files&lt;/b&gt;: each band&apos;s &quot;Write file&quot; button writes its file. With &quot;Always write the file&quot; checked, the file is written after every read.&lt;/li&gt;&lt;/ol&gt;</translation>
     </message>
 </context>
 <context>
@@ -265,6 +304,51 @@ Echoes are recorded although the observed time is 0.
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <location filename="../src/app/MainWindowLayout.cpp"/>
+        <source>ライブ</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1</source>
+        <translation>Live: %1</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 が短くなりました。最初から読み直しました。</source>
+        <translation>Live: %1 shrank; it was read again from its start.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 が置き換えられました。最初から読み直しました。</source>
+        <translation>Live: %1 was replaced; it was read again from its start.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 の前の部分が変わりました。最初から読み直しました。</source>
+        <translation>Live: %1 changed before its end; it was read again from its start.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 が戻りました。</source>
+        <translation>Live: %1 is back.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: 最終行 %1 (%2 分前)</source>
+        <translation>Live: last line %1 (%2 min ago)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 がありません。最後の内容を表示しています。</source>
+        <translation>Live: %1 is missing; the pages show its last contents.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/MainWindowLive.cpp"/>
+        <source>ライブ: %1 から新しい行が来ていません</source>
+        <translation>Live: no new line since %1</translation>
+    </message>
     <message>
         <location filename="../src/app/MainWindowRun.cpp" line="26"/>
         <source>行の読み取り</source>
@@ -624,6 +708,168 @@ Echoes are recorded although the observed time is 0.
         <source>設定の表示</source>
         <translation>Show settings</translation>
     </message>
+    <message>
+        <source>観測データファイルを選んで読み込み、全部を計算します</source>
+        <translation>Choose an observation data file, read it and compute everything</translation>
+    </message>
+    <message>
+        <source>読み込んだデータファイル</source>
+        <translation>The data file read</translation>
+    </message>
+    <message>
+        <source>出力ファイルはこのフォルダに作られます</source>
+        <translation>The output files are made in this folder</translation>
+    </message>
+    <message>
+        <source>出力ファイルを作るフォルダを選びます</source>
+        <translation>Choose the folder the output files are made in</translation>
+    </message>
+    <message>
+        <source>ファイルの最初のデータ行</source>
+        <translation>The first data line of the file</translation>
+    </message>
+    <message>
+        <source>最後に読み取ったデータ行</source>
+        <translation>The last data line read</translation>
+    </message>
+    <message>
+        <source>最初の10分枠の日時</source>
+        <translation>Date and time of the first ten-minute slot</translation>
+    </message>
+    <message>
+        <source>最後の10分枠の日時</source>
+        <translation>Date and time of the last ten-minute slot</translation>
+    </message>
+    <message>
+        <source>データファイルの行数</source>
+        <translation>Lines in the data file</translation>
+    </message>
+    <message>
+        <source>10分ごとの表の行数 (観測のない枠を含む)</source>
+        <translation>Rows of the ten-minute table (slots not observed included)</translation>
+    </message>
+    <message>
+        <source>読めなかった行と不正な行の数 (No Observe List に一覧)</source>
+        <translation>Lines that could not be read or were implausible (listed on No Observe List)</translation>
+    </message>
+    <message>
+        <source>観測のない10分枠の数</source>
+        <translation>Ten-minute slots not observed</translation>
+    </message>
+    <message>
+        <source>RMOBの表の見出しにロングエコーの継続時間を書きます</source>
+        <translation>Name the long echoes&apos; duration in the RMOB tables&apos; headings</translation>
+    </message>
+    <message>
+        <source>RMOBの表の見出しに Other Data の継続時間を書きます</source>
+        <translation>Name the Other Data duration in the RMOB tables&apos; headings</translation>
+    </message>
+    <message>
+        <source>テキストレポート velkreport.txt を作り直して出力します</source>
+        <translation>Rebuild the text report and write velkreport.txt</translation>
+    </message>
+    <message>
+        <source>読み込みや再計算のたびに velkreport.txt を出力します</source>
+        <translation>Write velkreport.txt after every read and recompute</translation>
+    </message>
+    <message>
+        <source>1時間あたりの数にします。観測が1時間未満の時間には%を付けます</source>
+        <translation>Count per hour; hours observed for less than an hour are marked with %</translation>
+    </message>
+    <message>
+        <source>観測がこの分数以下の時間はノイズとして扱います</source>
+        <translation>Hours observed for this many minutes or fewer count as noise</translation>
+    </message>
+    <message>
+        <source>RMOBの月表 rmob.txt を作り直して出力します</source>
+        <translation>Rebuild the RMOB monthly tables and write rmob.txt</translation>
+    </message>
+    <message>
+        <source>読み込みや再計算のたびに rmob.txt を出力します</source>
+        <translation>Write rmob.txt after every read and recompute</translation>
+    </message>
+    <message>
+        <source>UTとデータファイルの時刻の差 (時間)。日本時間なら -9</source>
+        <translation>Hours between UT and the data file&apos;s times; -9 for Japan Standard Time</translation>
+    </message>
+    <message>
+        <source>10分ごとの表 report10.csv を出力します</source>
+        <translation>Write the ten-minute table report10.csv</translation>
+    </message>
+    <message>
+        <source>1時間ごとの表 report60.csv を出力します</source>
+        <translation>Write the hourly table report60.csv</translation>
+    </message>
+    <message>
+        <source>表の1行目に列の名前を書きます</source>
+        <translation>Write the columns&apos; names on the table&apos;s first line</translation>
+    </message>
+    <message>
+        <source>読み込みや再計算のたびに report10.csv を出力します</source>
+        <translation>Write report10.csv after every read and recompute</translation>
+    </message>
+    <message>
+        <source>読み込みや再計算のたびに report60.csv を出力します</source>
+        <translation>Write report60.csv after every read and recompute</translation>
+    </message>
+    <message>
+        <source>今の設定でデータファイルを読み直して全部を計算します</source>
+        <translation>Read the data file again and compute everything with the settings of now</translation>
+    </message>
+    <message>
+        <source>プログラムを終了します</source>
+        <translation>Quit the program</translation>
+    </message>
+    <message>
+        <source>読み取りは %1 行目のバイト %2 にあるファイル終端の印 (Ctrl-Z) で終わりました。その後の行は読んでいません。</source>
+        <translation>Reading stopped at an end-of-file mark (Ctrl-Z) on line %1, byte %2. The lines after it were not read.</translation>
+    </message>
+    <message>
+        <source>読み取りの終わり: 終端の印 (Ctrl-Z)、%1 行目、バイト %2</source>
+        <translation>Reading stopped: end-of-file mark (Ctrl-Z), line %1, byte %2</translation>
+    </message>
+    <message>
+        <source>ファイル: %1
+行: %2</source>
+        <translation>File: %1
+Line: %2</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>コピー(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>すべて選択(&amp;A)</source>
+        <translation>Select &amp;All</translation>
+    </message>
+    <message>
+        <source>検索(&amp;F)...</source>
+        <translation>&amp;Find...</translation>
+    </message>
+    <message>
+        <source>次を検索(&amp;N)</source>
+        <translation>Find &amp;Next</translation>
+    </message>
+    <message>
+        <source>行へ移動(&amp;G)...</source>
+        <translation>&amp;Go to Line...</translation>
+    </message>
+    <message>
+        <source>手で書き換えてあります。file 出力 で書き出すか、再計算で作り直すまでこの印が付きます。</source>
+        <translation>Edited by hand. The mark stays until the page is written (Write file) or built again (Recompute).</translation>
+    </message>
+    <message>
+        <source>設定が変更されています。保存しますか?</source>
+        <translation>The settings have changed. Save them?</translation>
+    </message>
+    <message>
+        <source>すべての設定を初期値に戻しますか?</source>
+        <translation>Restore every setting to its default?</translation>
+    </message>
 </context>
 <context>
     <name>MessageBoxes</name>
@@ -736,6 +982,49 @@ Cause: %3</translation>
     </message>
 </context>
 <context>
+    <name>ShowerChartView</name>
+    <message>
+        <source>レート</source>
+        <translation>Rate</translation>
+    </message>
+    <message>
+        <source>観測なし</source>
+        <translation>Not observed</translation>
+    </message>
+    <message>
+        <source>バックグラウンド</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source>超過</source>
+        <translation>Excess</translation>
+    </message>
+    <message>
+        <source>当てはめ</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>活動プロファイル (高度係数 1)</source>
+        <translation>Activity profile (elevation factor 1)</translation>
+    </message>
+    <message>
+        <source>日付 (UT)</source>
+        <translation>Date (UT)</translation>
+    </message>
+    <message>
+        <source>太陽黄経 (J2000.0, 度)</source>
+        <translation>Solar longitude (J2000.0, degrees)</translation>
+    </message>
+    <message>
+        <source>エコー数/時</source>
+        <translation>Echoes/hour</translation>
+    </message>
+    <message>
+        <source>超過 (エコー/時)</source>
+        <translation>Excess (echoes/hour)</translation>
+    </message>
+</context>
+<context>
     <name>ShowerPage</name>
     <message>
         <location filename="../src/app/ShowerPage.cpp" line="88"/>
@@ -763,75 +1052,184 @@ Cause: %3</translation>
         <translation>Year</translation>
     </message>
     <message>
-        <location filename="../src/app/ShowerPage.cpp" line="139"/>
-        <location filename="../src/app/ShowerPage.cpp" line="147"/>
-        <source>出力: %1</source>
-        <translation>Written: %1</translation>
-    </message>
-    <message>
         <location filename="../src/app/ShowerPage.cpp" line="218"/>
         <source>一覧のどの流星群の活動期間もデータに含まれていません</source>
         <translation>The data cover the activity period of no listed shower</translation>
     </message>
     <message>
-        <location filename="../src/app/ShowerPage.cpp" line="225"/>
+        <source>表示中の年ごとの表を activity_符号_年.csv として出力します</source>
+        <translation>Writes the table of each year shown as activity_CODE_YEAR.csv</translation>
+    </message>
+    <message>
+        <source>表示中のグラフを 1600 x 900 のPNG画像として出力します</source>
+        <translation>Writes the chart shown as a 1600 x 900 PNG picture</translation>
+    </message>
+    <message>
+        <source>%1 を %2 に出力しました</source>
+        <translation>Wrote %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>ShowerTexts</name>
+    <message>
+        <source>活動期間にバックグラウンドを求められた観測時間がありません</source>
+        <translation>no observed hours with a background in the activity period</translation>
+    </message>
+    <message>
+        <source>バックグラウンドを求める観測日がありません</source>
+        <translation>no observed reference days for the background</translation>
+    </message>
+    <message>
+        <source>活動期間にバックグラウンドを超える時間がありません</source>
+        <translation>no excess over the background in the activity period</translation>
+    </message>
+    <message>
+        <source>ピークがありません</source>
+        <translation>no peak</translation>
+    </message>
+    <message>
+        <source>当てはめるバックグラウンド超過がありません</source>
+        <translation>no excess over the background to fit</translation>
+    </message>
+    <message>
+        <source>誤差を求められない時間があります</source>
+        <translation>a point without a usable error</translation>
+    </message>
+    <message>
+        <source>どの観測時間も放射点が地平線の下でした</source>
+        <translation>the radiant stayed below the horizon in every observed hour</translation>
+    </message>
+    <message>
+        <source>当てはめの値が有限になりません</source>
+        <translation>the fit gave no finite values</translation>
+    </message>
+    <message>
+        <source>データにプロファイルで表せる増減がありません</source>
+        <translation>the data show no rise and fall that the profile could follow</translation>
+    </message>
+    <message>
+        <source>当てはめが収束しませんでした</source>
+        <translation>the fit did not converge</translation>
+    </message>
+    <message>
+        <source>極大は観測時間の外にあります (端に近づくほど当てはまりが良くなります)</source>
+        <translation>the maximum lies beyond the observed hours (the fit improves up to their end)</translation>
+    </message>
+    <message>
+        <source>当てはめのパラメータを区別できません</source>
+        <translation>the fit&apos;s parameters could not be told apart</translation>
+    </message>
+    <message>
+        <source>カタログの極大</source>
+        <translation>the catalogue maximum</translation>
+    </message>
+    <message>
+        <source>ピーク</source>
+        <translation>the peak</translation>
+    </message>
+    <message>
+        <source>当てはめの極大</source>
+        <translation>the fitted maximum</translation>
+    </message>
+    <message>
+        <source> (ほかに %1 個)</source>
+        <translation> (and %1 more)</translation>
+    </message>
+    <message>
+        <source>ピークが同点です: %1 と %2 の移動平均の超過がどちらも %3。早い方をピークとしています</source>
+        <translation>Two hours tie for the peak: %1 and %2 both have a mean excess of %3; the earlier is given</translation>
+    </message>
+    <message>
+        <source>ピーク %1 (超過 %2) と別の候補 %3 (超過 %4) の差 %5 ± %6 は誤差の範囲内です</source>
+        <translation>The peak %1 (excess %2) and another candidate %3 (excess %4) differ by %5 ± %6, within their errors</translation>
+    </message>
+    <message>
+        <source>ピークはバックグラウンドの %1σ 上にすぎません</source>
+        <translation>The peak is only %1σ above the background</translation>
+    </message>
+    <message>
+        <source>当てはめの振幅は %1σ にすぎません</source>
+        <translation>The fitted amplitude is only %1σ above zero</translation>
+    </message>
+    <message>
+        <source>当てはめの極大 (%1) は観測のない時間 (%2 ～ %3) にあります。時刻は前後から推定したものです</source>
+        <translation>The fitted maximum (%1) falls in unobserved hours (%2 to %3): its time is inferred from the flanks</translation>
+    </message>
+    <message>
+        <source>当てはめの極大 (%1) は放射点が地平線の下 (%2°) にある時刻です。時刻は前後から推定したものです</source>
+        <translation>The fitted maximum (%1) falls while the radiant is below the horizon (%2°): its time is inferred from the flanks</translation>
+    </message>
+    <message>
+        <source>当てはめに同じくらいの深さの極小が2つあります: 太陽黄経 %1° (最良) と %2° (カイ二乗が %3 大きい)</source>
+        <translation>The fit has two minima of similar depth: solar longitude %1° (best) and %2° (chi-square higher by %3)</translation>
+    </message>
+    <message>
+        <source>極大の範囲が観測時間の始まり (%1°) に届いています。もっと前まで広がるかもしれません</source>
+        <translation>The interval of the fitted maximum reaches the start of the observed hours (%1°): it may reach further</translation>
+    </message>
+    <message>
+        <source>極大の範囲が観測時間の終わり (%1°) に届いています。もっと後まで広がるかもしれません</source>
+        <translation>The interval of the fitted maximum reaches the end of the observed hours (%1°): it may reach further</translation>
+    </message>
+    <message>
+        <source>当てはめの立ち上がりが上限の急さ (%1 /度) です。極大の位置は少数の時間で決まっています</source>
+        <translation>The fitted rise is as steep as the fit allows (%1 per degree): a few hours decide where the maximum is</translation>
+    </message>
+    <message>
+        <source>当てはめの立ち下がりが上限の急さ (%1 /度) です。極大の位置は少数の時間で決まっています</source>
+        <translation>The fitted fall is as steep as the fit allows (%1 per degree): a few hours decide where the maximum is</translation>
+    </message>
+    <message>
+        <source>%1 (%2) の前後12時間のうち %3 時間は観測がありません (%4 ～ %5)</source>
+        <translation>%3 of the 24 hours within 12 hours of %1 (%2) were not observed (%4 to %5)</translation>
+    </message>
+    <message>
+        <source>バックグラウンドは活動期間の前の日 (%1) だけから求めています。期間中の散在流星の変化には追随できません</source>
+        <translation>The background comes from days before the period only (%1): it cannot follow a drift of the sporadic rate across the period</translation>
+    </message>
+    <message>
+        <source>バックグラウンドは活動期間の後の日 (%1) だけから求めています。期間中の散在流星の変化には追随できません</source>
+        <translation>The background comes from days after the period only (%1): it cannot follow a drift of the sporadic rate across the period</translation>
+    </message>
+    <message>
+        <source>期間外の参照日が足りないため、バックグラウンドは極大から最も遠い観測日 (%1) から求めています</source>
+        <translation>Too few reference days outside the period: the background comes from the observed days farthest from the maximum (%1)</translation>
+    </message>
+    <message>
+        <source>当てはめなし: %1</source>
+        <translation>No fit: %1</translation>
+    </message>
+    <message>
+        <source>極大 (当てはめ) %1  太陽黄経 %2° (範囲 %3° ～ %4°)  超過 %5 ± %6 /時  振幅 %7σ</source>
+        <translation>Maximum (fit) %1  solar longitude %2° (interval %3° to %4°)  excess %5 ± %6 /h  amplitude %7σ</translation>
+    </message>
+    <message>
+        <source>ピークなし: %1</source>
+        <translation>No peak: %1</translation>
+    </message>
+    <message>
+        <source>ピーク (移動平均) %1  太陽黄経 %2°  超過 %3 /時  有意度 %4σ  参照日 %5 日</source>
+        <translation>Peak (running mean) %1  solar longitude %2°  excess %3 /h  significance %4σ  reference days %5</translation>
+    </message>
+    <message>
+        <source>放射点高度 h への応答 sin(h)^%1 cos(h)^%2 (最大 %3°)  換算カイ二乗 %4</source>
+        <translation>Response to the radiant elevation h: sin(h)^%1 cos(h)^%2 (highest at %3°)  reduced chi-square %4</translation>
+    </message>
+    <message>
         <source>観測局の緯度経度がないため放射点高度はありません (設定 &gt; 観測局情報)</source>
         <translation>No radiant elevation: the station has no latitude and longitude (Settings &gt; Station information)</translation>
     </message>
     <message>
-        <location filename="../src/app/ShowerPage.cpp" line="253"/>
-        <location filename="../src/app/ShowerPage.cpp" line="332"/>
-        <source>太陽黄経 (J2000.0, 度)</source>
-        <translation>Solar longitude (J2000.0, degrees)</translation>
+        <source>注意: %1</source>
+        <translation>Warning: %1</translation>
     </message>
     <message>
-        <location filename="../src/app/ShowerPage.cpp" line="255"/>
-        <source>超過 (エコー/時)</source>
-        <translation>Excess (echoes/hour)</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="314"/>
-        <source>日付 (UT)</source>
-        <translation>Date (UT)</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="337"/>
-        <source>エコー数/時</source>
-        <translation>Echoes/hour</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="344"/>
-        <source>レート</source>
-        <translation>Rate</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="349"/>
-        <source>バックグラウンド</source>
-        <translation>Background</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="352"/>
-        <source>超過</source>
-        <translation>Excess</translation>
-    </message>
-    <message>
-        <location filename="../src/app/ShowerPage.cpp" line="355"/>
-        <source>当てはめ</source>
-        <translation>Fit</translation>
+        <source>当てはめには観測時間が足りません (%1 時間、%2 時間必要)</source>
+        <translation>too few observed hours for a fit (%1, need %2)</translation>
     </message>
 </context>
 <context>
     <name>StationDialog</name>
-    <message>
-        <location filename="../src/app/StationDialog.cpp" line="29"/>
-        <source>10進の度、東経が正 (例 139.7583)</source>
-        <translation>Decimal degrees, east positive (e.g. 139.7583)</translation>
-    </message>
-    <message>
-        <location filename="../src/app/StationDialog.cpp" line="32"/>
-        <source>10進の度、北緯が正 (例 35.6889)</source>
-        <translation>Decimal degrees, north positive (e.g. 35.6889)</translation>
-    </message>
     <message>
         <location filename="../src/app/StationDialog.cpp" line="35"/>
         <source>メールアドレス</source>
@@ -851,6 +1249,14 @@ Cause: %3</translation>
         <location filename="../src/app/StationDialog.cpp" line="59"/>
         <source>RMOBの月別ファイルに書き込む観測局の情報です。</source>
         <translation>The station information written into the monthly RMOB files.</translation>
+    </message>
+    <message>
+        <source>度、東経が正 (例 139.7583、139.7583 E)</source>
+        <translation>Degrees, east positive (e.g. 139.7583, 139.7583 E)</translation>
+    </message>
+    <message>
+        <source>度、北緯が正 (例 35.6889、35.6889 N)</source>
+        <translation>Degrees, north positive (e.g. 35.6889, 35.6889 N)</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "WatchCommand.h"
 
+#include "CliTexts.h"
+
 #include "SwappedFile.h"
 #include "Wakeups.h"
 #include "pipeline/LiveRun.h"
@@ -183,7 +185,8 @@ void Watch::start() {
         throwIoError(FileOperation::Open, request_.dataFile, ENOENT);
     }
     if (request_.rmobMonthly) {
-        if (const std::string warning = stationWarningText(request_.station); !warning.empty()) {
+        if (const std::string warning = cliText(stationWarningText(request_.station));
+            !warning.empty()) {
             printLine(stderr, warning);
         }
     }

@@ -3,6 +3,7 @@
 // boxes go to standard error in UTF-8; the summary goes to standard output.
 
 #include "ActivityCommand.h"
+#include "CliTexts.h"
 #include "WatchCommand.h"
 #include "config/ProgramInfo.h"
 #include "config/Settings.h"
@@ -280,7 +281,7 @@ void writeStdout(std::string_view text, bool flush = false) {
 // One write per message: standard error is unbuffered, and a file of a
 // million implausible lines prints a million messages.
 void printMessage(const std::string& cp932) {
-    std::string text = crToLf(cp932ToUtf8(cp932));
+    std::string text = cliText(crToLf(cp932ToUtf8(cp932)));
     text.push_back('\n');
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
@@ -327,6 +328,8 @@ StationInfo loadCliStation(const Options& o, const Settings& settings) {
         o.stationFile ? *o.stationFile : defaultStationFileName(settings.filePath);
     if (o.stationFile) {
         requireRegularFile("Cannot read station file", stationFile);
+    } else if (o.rmobMonthly && !fileExists(stationFile)) {
+        std::cerr << cliText("観測局ファイルがありません: " + stationFile) << std::endl;
     }
     return loadStationInfo(stationFile);
 }
@@ -376,7 +379,7 @@ void printSummary(const Summary& s, const std::vector<std::string>& activityLine
 void writeMonthlyOutputs(const Options& o, const UtHourList& hours, const StationInfo& station,
                          const OutputWriter& writer) {
     if (o.rmobMonthly) {
-        const std::string warning = stationWarningText(station);
+        const std::string warning = cliText(stationWarningText(station));
         if (!warning.empty()) {
             std::cerr << warning << std::endl;
         }
@@ -444,7 +447,7 @@ int run(const Options& o) {
         return 0;
     }
     if (o.showSettings) {
-        writeStdout(crToLf(cp932ToUtf8(settingsDisplayText(settings))), true);
+        writeStdout(cliText(crToLf(cp932ToUtf8(settingsDisplayText(settings)))), true);
         return 0;
     }
     return runDataFile(o, settings);

@@ -5,6 +5,10 @@ CLI=$1
 DATA=$2
 EXAMPLES=$3
 WORK=$(mktemp -d)
+# The messages kept beside the data are the Japanese ones (cli_hostile_test.sh
+# reads them in English).
+unset LC_ALL LC_MESSAGES
+export LANG=ja_JP.UTF-8
 trap 'rm -rf "$WORK"' EXIT
 passed=0
 failed=0
