@@ -5,7 +5,7 @@ BUILD_DIR = build/$(PRESET)
 FUZZ_SECONDS ?= 60
 
 # The window's tests, the code with a worker thread, under ThreadSanitizer.
-TSAN_TESTS = MainWindowTest RunWorkerTest TextViewTest ColorgrammePageTest StationDialogTest DesktopHabitsTest ShowerPageTest AboutBoxTest
+TSAN_TESTS = MainWindowTest RunWorkerTest TextViewTest ColorgrammePageTest StationDialogTest DesktopHabitsTest ShowerPageTest AboutBoxTest LiveModeTest
 # The core's own threads: the ten-minute table formatted beside the reading,
 # the reports made side by side, runs on threads of their own.
 TSAN_CORE_PROGRAMS = velk_data_tests velk_pipeline_tests

@@ -12,6 +12,14 @@
 //
 // The outputs go into a temporary folder, the window's output folder; message
 // boxes are counted instead of shown.
+//
+// With --live LINES [--pace MS] [--page NAME], live mode instead: the window
+// watches a copy of DATAFILE without its last LINES lines, the page NAME in
+// sight (an objectName; default the colorgramme), and a writer thread appends
+// those one at a time, one every MS milliseconds (default 250). Prints the time
+// from each line's write to the pages showing it (median, 95th percentile,
+// slowest), the processor time of the whole program per line, and the
+// resident memory after the first 20 lines and after the last.
 
 #include "app/LargeTextView.h"
 #include "app/LineView.h"
@@ -19,12 +27,16 @@
 #include "app/MemoryUse.h"
 #include "app/MessageBoxes.h"
 #include "app/ShowerPage.h"
+#include "config/Settings.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -32,15 +44,20 @@
 #include <QTimer>
 #include <QtCharts/QChartView>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -243,8 +260,147 @@ struct Options {
     int runs = 5;
     bool verbose = false;
     bool mapBigBlocks = true;
+    int liveLines = 0; // live mode: the lines appended
+    int paceMs = 250;
+    const char* livePage = "ColorgrammePage"; // the page in sight meanwhile
     const char* dataFile = nullptr;
 };
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Appends lines to a file on a thread of its own, one at each pace, and
+// notes when each was written.
+class LineWriter {
+public:
+    LineWriter(const QString& file, std::vector<std::string> lines, std::chrono::milliseconds pace)
+        : lines_(std::move(lines)), written_(lines_.size()),
+          thread_([this, name = QFile::encodeName(file), pace] { write(name, pace); }) {}
+    ~LineWriter() {
+        stop_ = true;
+        thread_.join();
+    }
+    // When line i was written (its end reached the file).
+    SteadyClock::time_point writtenAt(std::size_t i) const {
+        return SteadyClock::time_point(SteadyClock::duration(written_[i].load()));
+    }
+
+private:
+    void write(const QByteArray& name, std::chrono::milliseconds pace) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_APPEND);
+        SteadyClock::time_point next = SteadyClock::now();
+        for (std::size_t i = 0; i < lines_.size() && fd >= 0 && !stop_; ++i) {
+            std::this_thread::sleep_until(next);
+            next += pace;
+            written_[i] = SteadyClock::now().time_since_epoch().count();
+            if (::write(fd, lines_[i].data(), lines_[i].size()) < 0) {
+                break;
+            }
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+
+    std::vector<std::string> lines_;
+    std::vector<std::atomic<SteadyClock::rep>> written_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The file's bytes up to its last `lines` lines, and those lines.
+std::pair<std::string, std::vector<std::string>> splitTail(const std::string& bytes, int lines) {
+    std::vector<std::string> tail;
+    std::size_t end = bytes.size();
+    while (static_cast<int>(tail.size()) < lines && end > 0) {
+        const std::size_t start = bytes.rfind('\n', end - 2);
+        const std::size_t from = start == std::string::npos ? 0 : start + 1;
+        tail.insert(tail.begin(), bytes.substr(from, end - from));
+        end = from;
+    }
+    return {bytes.substr(0, end), tail};
+}
+
+// Live mode on a copy of the file without its last lines, those appended at
+// a fixed pace; see the top of the file for what is printed.
+int timeLive(const QString& dataFile, const Options& options, const QDir& work) {
+    QFile source(dataFile);
+    if (!source.open(QIODevice::ReadOnly)) {
+        return 1;
+    }
+    auto [head, tail] = splitTail(source.readAll().toStdString(), options.liveLines);
+    const QString watched = work.filePath(QStringLiteral("live.csv"));
+    QFile copy(watched);
+    if (!copy.open(QIODevice::WriteOnly) ||
+        copy.write(head.data(), static_cast<qint64>(head.size())) !=
+            static_cast<qint64>(head.size())) {
+        return 1;
+    }
+    copy.close();
+    head = std::string();
+    // Preferences of its own, so that live mode stays off for the other runs.
+    work.mkpath(QStringLiteral("program"));
+    MainWindow form(
+        nullptr,
+        QFile::encodeName(work.filePath(QStringLiteral("program/winbench"))).toStdString());
+    form.show();
+    form.findChild<QAction*>(QStringLiteral("LiveMode"))->trigger();
+    QElapsedTimer firstRead;
+    firstRead.start();
+    form.openFile(watched);
+    while (form.isRunning()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    std::fprintf(stderr, "first read: %.3f s\n", seconds(firstRead.nsecsElapsed()));
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    pages->setCurrentWidget(form.findChild<QWidget*>(QLatin1String(options.livePage)));
+    const auto* lineCount = form.findChild<QLineEdit*>(QStringLiteral("InData"));
+    const long base = lineCount->text().toLong();
+    const std::size_t total = tail.size();
+    const std::size_t warmUp = std::min<std::size_t>(20, total / 2);
+
+    std::vector<double> latencies;
+    double cpuBefore = 0;
+    double residentBefore = 0;
+    QEventLoop loop;
+    LineWriter writer(watched, std::move(tail), std::chrono::milliseconds(options.paceMs));
+    QObject::connect(&form, &MainWindow::liveUpdated, &loop, [&] {
+        const auto now = SteadyClock::now();
+        const auto shown = static_cast<std::size_t>(lineCount->text().toLong() - base);
+        for (std::size_t i = latencies.size(); i < shown && i < total; ++i) {
+            latencies.push_back(std::chrono::duration<double>(now - writer.writtenAt(i)).count());
+            if (i + 1 == warmUp) {
+                cpuBefore = cpuSeconds();
+                residentBefore = residentMb();
+            }
+        }
+        if (latencies.size() >= total) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(static_cast<int>(total) * options.paceMs + 30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (latencies.size() < total) {
+        std::fprintf(stderr, "only %zu of %zu lines were shown\n", latencies.size(), total);
+        return 1;
+    }
+    const double cpuPerLine = (cpuSeconds() - cpuBefore) / static_cast<double>(total - warmUp);
+    const double residentAfter = residentMb();
+    std::sort(latencies.begin(), latencies.end());
+    // Lines, pace ms, latency median / 95% / slowest ms, cpu ms a line, resident MB before, after.
+    std::printf("%zu %d %.1f %.1f %.1f %.2f %.1f %.1f\n", total, options.paceMs,
+                latencies[total / 2] * 1000, latencies[total * 95 / 100] * 1000,
+                latencies.back() * 1000, cpuPerLine * 1000, residentBefore, residentAfter);
+    return 0;
+}
 
 Options optionsOf(int argc, char* argv[]) {
     Options options;
@@ -255,6 +411,12 @@ Options optionsOf(int argc, char* argv[]) {
             options.mapBigBlocks = false; // to weigh mapBigBlocksFromTheSystem
         } else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             options.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--live") == 0 && i + 1 < argc) {
+            options.liveLines = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--pace") == 0 && i + 1 < argc) {
+            options.paceMs = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--page") == 0 && i + 1 < argc) {
+            options.livePage = argv[++i];
         } else {
             options.dataFile = argv[i];
         }
@@ -286,6 +448,9 @@ int main(int argc, char* argv[]) {
     if (!workDir.isValid() || !QDir::setCurrent(workDir.path())) {
         std::fprintf(stderr, "cannot make a working folder\n");
         return 1;
+    }
+    if (options.liveLines > 0) {
+        return timeLive(dataFile, options, QDir(workDir.path()));
     }
 
     MainWindow form;

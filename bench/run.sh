@@ -194,3 +194,24 @@ printf '%-14s %8s %9s %9s %8s\n' file showers "median s" "slowest s" shower
 while read -r name showers choice slowchoice slowcode; do
     printf '%-14s %8s %9s %9s %8s\n' "$name" "$showers" "$choice" "$slowchoice" "$slowcode"
 done < "$tmp/showers"
+
+# Live mode: the window follows the ten-year file while a writer appends its
+# last lines at a fixed pace; from each line's write to the pages showing it.
+echo
+echo "live mode (offscreen): velk-10y.csv followed while its last 300 lines are appended, one"
+echo "every 100 ms; latency from a line's write to the pages showing it"
+printf '%-16s %9s %8s %9s %10s %9s %9s\n' "page in sight" "median ms" "95% ms" "slowest ms" \
+    "cpu ms/line" "MB before" "MB after"
+for page in TabSheetMain ColorgrammePage; do
+    if ! QT_QPA_PLATFORM=offscreen "$WINBENCH" --live 300 --pace 100 --page "$page" \
+        "$DATA/velk-10y.csv" >"$tmp/live" 2>"$tmp/err"; then
+        echo "velk-winbench --live failed:" >&2
+        cat "$tmp/err" >&2
+        exit 1
+    fi
+    read -r lines pace median p95 slowest cpu before after < "$tmp/live"
+    printf '%-16s %9s %8s %9s %10s %9s %9s\n' "$page" "$median" "$p95" "$slowest" "$cpu" "$before" \
+        "$after"
+done
+echo "cpu ms/line: processor time of the whole program (window, worker) per line after the"
+echo "first 20; MB: resident memory after the first 20 lines and after the last."

@@ -14,7 +14,6 @@
 
 namespace {
 constexpr const char* kAuthor = "VelkReport developers";
-constexpr const char* kAuthorMail = "velkreport@example.org";
 constexpr int kNaturalIconSize = 40; // the second picture unstretched
 } // namespace
 
@@ -99,9 +98,11 @@ void AboutBox::buildPanel() {
     authorLabel->setGeometry(8, 94, 44, 16);
     copyrightLabel = new QLabel(QString::fromUtf8(kAuthor), panel);
     copyrightLabel->setGeometry(56, 94, 164, 16);
-    auto* mailLabel = new QLabel(QStringLiteral("E-mail"), panel);
-    mailLabel->setGeometry(8, 114, 44, 16);
-    commentsLabel = new QLabel(QString::fromUtf8(kAuthorMail), panel);
+    // No address is given: the program has none of its own to give. The row
+    // says what it runs on instead, which helps a report of a fault.
+    auto* qtLabel = new QLabel(QStringLiteral("Qt"), panel);
+    qtLabel->setGeometry(8, 114, 44, 16);
+    commentsLabel = new QLabel(QString::fromLatin1(qVersion()), panel);
     commentsLabel->setGeometry(56, 114, 164, 16);
     commentsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }

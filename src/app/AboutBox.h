@@ -27,7 +27,7 @@ public:
     QLabel* versionLabel;
     ClickableLabel* programIconLabel;
     QLabel* copyrightLabel; // author
-    QLabel* commentsLabel;  // e-mail address
+    QLabel* commentsLabel;  // the Qt version the program runs on
     QPushButton* okButton;
     QLabel* authorLabel; // 制 作
 

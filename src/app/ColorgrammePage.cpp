@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QImageWriter>
@@ -24,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -193,6 +195,41 @@ void ColorgrammePage::setMonths(std::vector<ColorgrammeMonth> months) {
     showChosenMonth();
 }
 
+void ColorgrammePage::updateMonthsFrom(std::size_t first, std::vector<ColorgrammeMonth> months) {
+    first = std::min(first, months_.size());
+    const int shown = monthChooser->currentIndex();
+    months_.erase(months_.begin() + static_cast<std::ptrdiff_t>(first), months_.end());
+    months_.insert(months_.end(), std::make_move_iterator(months.begin()),
+                   std::make_move_iterator(months.end()));
+    {
+        const QSignalBlocker blocker(monthChooser);
+        while (monthChooser->count() > static_cast<int>(first)) {
+            monthChooser->removeItem(monthChooser->count() - 1);
+        }
+        for (std::size_t i = first; i < months_.size(); ++i) {
+            monthChooser->addItem(monthText(months_[i].year, months_[i].month));
+        }
+        const int last = monthChooser->count() - 1;
+        monthChooser->setCurrentIndex(shown >= 0 && shown <= last ? shown : last);
+    }
+    exportButton->setEnabled(!months_.empty());
+    rmobFileButton->setEnabled(!months_.empty());
+    const int index = monthChooser->currentIndex();
+    if (index != shown) {
+        showChosenMonth();
+        return;
+    }
+    nextMonthButton->setEnabled(index >= 0 && index + 1 < monthChooser->count());
+    if (index >= 0 && static_cast<std::size_t>(index) >= first) {
+        const ColorgrammeMonth& m = months_[static_cast<std::size_t>(index)];
+        if (!fixedMaximum->isChecked()) {
+            maximumBox->setValue(static_cast<int>(
+                std::min<double>(colorgrammeScaleMaximum(m, std::nullopt), kLargestManualMaximum)));
+        }
+        renderShown();
+    }
+}
+
 void ColorgrammePage::stepMonth(int step) {
     const int index = monthChooser->currentIndex() + step;
     if (index >= 0 && index < monthChooser->count()) {
@@ -358,4 +395,8 @@ QString ColorgrammePage::exportRmobFile(const UtHourList& hours, const Settings&
 void ColorgrammePage::showWritten(const QStringList& names) {
     exportNote->setText(tr("出力: %1").arg(names.join(QStringLiteral(", "))));
     exportNote->setToolTip(exportNote->text());
+    const QString folder =
+        QDir(QFile::decodeName(QByteArray::fromStdString(outputFolder_))).absolutePath();
+    emit written(tr("%1 を %2 に出力しました")
+                     .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(folder)));
 }

@@ -9,7 +9,8 @@
 // per choice. The exports go into the window's output folder and throw
 // IoError like every other output, so the window runs them through its error
 // guard. The month's RMOB file is written from the hours and settings the
-// window hands over when its button is clicked.
+// window hands over when its button is clicked. After each export the page
+// says what it wrote where, on the page and by written() for the status bar.
 
 #include "app/Captions.h"
 #include "reports/Colorgramme.h"
@@ -43,6 +44,10 @@ public:
     // still there; otherwise the latest month is shown.
     void setMonths(std::vector<ColorgrammeMonth> months);
     const std::vector<ColorgrammeMonth>& months() const { return months_; }
+    // Replaces the months from index `first` on (a file that grows, whose
+    // later months were made again). The month shown stays chosen with its
+    // day, and is drawn again only when it was made again.
+    void updateMonthsFrom(std::size_t first, std::vector<ColorgrammeMonth> months);
     // The month in the chooser; nothing without months.
     const ColorgrammeMonth* shownMonth() const;
 
@@ -81,6 +86,10 @@ public:
     ColorgrammeView* view;
     BarChartView* hourChart;
     BarChartView* dayChart;
+
+signals:
+    // "colorgramme_202401.png を /folder に出力しました", in the window's language.
+    void written(const QString& message);
 
 protected:
     void changeEvent(QEvent* event) override;

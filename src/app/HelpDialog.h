@@ -1,13 +1,18 @@
 #pragma once
-// A short guide to the daily work with the program, in Japanese: open the data
-// file, check the pages, write the files. Opened from the help menu.
+// A short guide to the daily work with the program, in the window's language:
+// open the data file, check the pages, write the files, read the shower page,
+// and where the settings and the station are kept (the files actually in
+// use). Opened from the help menu.
 
 #include <QDialog>
+
+#include <string>
 
 class HelpDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit HelpDialog(QWidget* parent = nullptr);
+    // settingsFile: the settings file in use, as the file system spells it.
+    explicit HelpDialog(const std::string& settingsFile, QWidget* parent = nullptr);
 
-    static QString helpText();
+    static QString helpText(const std::string& settingsFile);
 };

@@ -65,12 +65,13 @@ void LargeTextView::buildFindBar() {
     findField = new QLineEdit(findBar_);
     findField->installEventFilter(this);
     findNextButton = new QToolButton(findBar_);
-    findNextButton->setText(tr("次を検索"));
     findPreviousButton = new QToolButton(findBar_);
-    findPreviousButton->setText(tr("前を検索"));
     auto* close = new QToolButton(findBar_);
-    close->setText(tr("閉じる"));
-    bar->addWidget(new QLabel(tr("検索:"), findBar_));
+    close->setObjectName(QStringLiteral("FindClose"));
+    auto* label = new QLabel(findBar_);
+    label->setObjectName(QStringLiteral("FindLabel"));
+    showFindBarTexts();
+    bar->addWidget(label);
     bar->addWidget(findField, 1);
     bar->addWidget(findNextButton);
     bar->addWidget(findPreviousButton);
@@ -82,6 +83,20 @@ void LargeTextView::buildFindBar() {
         findBar_->hide();
         stack_->currentWidget()->setFocus();
     });
+}
+
+void LargeTextView::showFindBarTexts() {
+    findNextButton->setText(tr("次を検索"));
+    findPreviousButton->setText(tr("前を検索"));
+    findBar_->findChild<QToolButton*>(QStringLiteral("FindClose"))->setText(tr("閉じる"));
+    findBar_->findChild<QLabel*>(QStringLiteral("FindLabel"))->setText(tr("検索:"));
+}
+
+void LargeTextView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        showFindBarTexts();
+    }
+    QWidget::changeEvent(event);
 }
 
 void LargeTextView::setText(IndexedText text) {
@@ -99,6 +114,15 @@ void LargeTextView::setBytes(std::string bytes) {
 void LargeTextView::setLines(const std::vector<std::string>& lines) {
     setText(IndexedText());
     setText(IndexedText::ofLines(lines));
+}
+
+bool LargeTextView::applyEdits(const std::vector<TextEdit>& edits, EditUnit unit) {
+    if (edits.empty()) {
+        return true;
+    }
+    dropBuild();
+    dropEditor();
+    return lineView_->applyEdits(edits, unit);
 }
 
 void LargeTextView::clearText() {
@@ -242,8 +266,8 @@ void LargeTextView::becomeEditor(std::unique_ptr<QTextDocument> document) {
     stack_->addWidget(editor_);
     editor_->adoptDocument(std::move(document));
     stack_->setCurrentWidget(editor_);
-    // The line view's text now lives in the editor.
-    lineView_->setText(IndexedText());
+    // The line view keeps its text (shared with the page's table when it is
+    // one), so that a change of a growing file finds the text it was made for.
     // The selection comes along, so that typing over it replaces it.
     const auto offset = [this](LineView::Position p) {
         const QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(p.line));

@@ -9,6 +9,10 @@
 // user's edits included, which is what the text report and the RMOB tables are
 // written from. A new text shows in the line view again.
 //
+// A page that follows a growing file (live mode) takes each change in place
+// (applyEdits); a page the user is editing turns back into the line view of
+// the changed text, as it does for any new text.
+//
 // A big text's editor document is built on a worker thread. Until it is
 // ready the page stays the line view of the same text, and the keys typed
 // meanwhile wait; then the editor takes the page and the keys, in order. A
@@ -18,6 +22,7 @@
 // Shift+F3 likewise, Escape closes it); Ctrl+G goes to a line.
 
 #include "app/LineIndex.h"
+#include "app/LineView.h"
 
 #include <QFutureWatcher>
 #include <QString>
@@ -28,7 +33,6 @@
 #include <string>
 #include <vector>
 
-class LineView;
 class QKeyEvent;
 class QLineEdit;
 class QStackedWidget;
@@ -48,6 +52,10 @@ public:
     void setBytes(std::string bytes);
     void setLines(const std::vector<std::string>& lines);
     void clearText();
+    // Changes the content in place: bytes of a text, or lines of a page of
+    // lines (setLines). False when the edits do not fit what the page holds.
+    using EditUnit = LineView::EditUnit;
+    bool applyEdits(const std::vector<TextEdit>& edits, EditUnit unit);
 
     // What the page shows, line by line, as bytes and as shown text.
     std::vector<std::string> lines() const;
@@ -77,11 +85,13 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override; // the find bar follows the language
 
 private:
     struct EditorBuild;
 
     void buildFindBar();
+    void showFindBarTexts();
     void startEditing(QKeyEvent* event);
     void becomeEditor(std::unique_ptr<QTextDocument> document);
     void dropEditor();

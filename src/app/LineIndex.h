@@ -7,6 +7,10 @@
 //
 // Offsets are 32-bit while the text is below 4 GB, 64-bit beyond: four bytes
 // a line for a decade of data (half a million lines a page).
+//
+// A text that grows (live mode) is changed in place and its index brought up
+// to date from the first line the change can touch (splice), so an appended
+// line costs its own bytes, not the page's.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +25,22 @@ public:
     static LineIndex of(std::string_view text);
 
     std::size_t lineCount() const { return lineCount_; }
+    // Where the line starts; lineStart(lineCount()) is the end of the text.
+    std::size_t lineStart(std::size_t line) const { return start(line); }
     // Bytes of the longest line, its line end left out.
     std::size_t widestLine() const { return widestLine_; }
     // The line's bytes without its line end; std::out_of_range past the last line.
     std::string_view line(std::string_view text, std::size_t line) const;
 
+    // The text changed from byte `from` on (the bytes before it are as
+    // indexed): the lines from the one that holds the byte before `from` are
+    // indexed again. The widest line may stay that of a line since removed.
+    void splice(std::string_view text, std::size_t from);
+
 private:
+    void push(std::size_t offset);
+    void index(std::string_view text, std::size_t from);
+
     std::size_t start(std::size_t line) const {
         return starts32_.empty() ? static_cast<std::size_t>(starts64_[line]) : starts32_[line];
     }
@@ -38,10 +52,23 @@ private:
     std::size_t widestLine_ = 0;
 };
 
-// A page's text and its index, handed on together.
+// One change of a page's text, made on a worker: the bytes [from, from +
+// removed) give way to inserted. On a page of lines (the text report, the
+// RMOB tables) from and removed count lines, and inserted holds the new
+// lines each ended by LF, as IndexedText::ofLines joins them.
+struct TextEdit {
+    std::size_t from = 0;
+    std::size_t removed = 0;
+    std::string inserted;
+};
+
+// A page's text and its index, handed on together. Texts made here are
+// strings of their own (editable): the one holder of such a text may change
+// it in place. Bytes handed in from elsewhere may be truly const.
 struct IndexedText {
-    std::shared_ptr<const std::string> bytes = std::make_shared<const std::string>();
+    std::shared_ptr<const std::string> bytes = std::make_shared<std::string>();
     LineIndex index;
+    bool editable = true;
 
     static IndexedText of(std::shared_ptr<const std::string> bytes);
     static IndexedText of(std::string bytes);

@@ -39,6 +39,67 @@ void LineView::setBytes(std::string bytes) {
     setText(IndexedText::of(std::move(bytes)));
 }
 
+bool LineView::fits(const std::vector<TextEdit>& edits, EditUnit unit) const {
+    // Each edit placed as if those before it had been made.
+    size_t size = unit == EditUnit::Bytes ? text_.bytes->size() : lineCount();
+    for (const TextEdit& edit : edits) {
+        if (edit.from > size || edit.removed > size - edit.from) {
+            return false;
+        }
+        const size_t inserted =
+            unit == EditUnit::Bytes
+                ? edit.inserted.size()
+                : static_cast<size_t>(std::count(edit.inserted.begin(), edit.inserted.end(), '\n'));
+        size = size - edit.removed + inserted;
+    }
+    return true;
+}
+
+bool LineView::applyEdits(const std::vector<TextEdit>& edits, EditUnit unit) {
+    if (!fits(edits, unit)) {
+        return false;
+    }
+    if (edits.empty()) {
+        return true;
+    }
+    const QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum() && bar->maximum() > 0;
+    if (!text_.editable || text_.bytes.use_count() != 1) {
+        text_.bytes = std::make_shared<std::string>(*text_.bytes);
+        text_.editable = true;
+    }
+    // A string of this view's own, made non-const (IndexedText::editable).
+    auto& bytes = const_cast<std::string&>(*text_.bytes);
+    for (const TextEdit& edit : edits) {
+        size_t from = edit.from;
+        size_t removed = edit.removed;
+        if (unit == EditUnit::Lines) {
+            // A page of lines ends every line with LF: lines map to bytes.
+            from = text_.index.lineStart(edit.from);
+            removed = text_.index.lineStart(edit.from + edit.removed) - from;
+        }
+        bytes.replace(from, removed, edit.inserted);
+        text_.index.splice(bytes, from);
+    }
+    cursor_ = clamped(cursor_);
+    anchor_ = clamped(anchor_);
+    updateScrollBars();
+    if (atEnd) {
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    }
+    viewport()->update();
+    return true;
+}
+
+LineView::Position LineView::clamped(Position position) const {
+    if (lineCount() == 0) {
+        return {};
+    }
+    position.line = std::min(position.line, lineCount() - 1);
+    position.column = std::clamp<qsizetype>(position.column, 0, lineText(position.line).size());
+    return position;
+}
+
 std::string_view LineView::lineBytes(size_t line) const {
     return text_.index.line(*text_.bytes, line);
 }
@@ -157,15 +218,9 @@ LineView::Position LineView::positionAt(QPoint point) const {
 }
 
 void LineView::setCursorPosition(Position cursor, bool keepAnchor) {
-    if (lineCount() == 0) {
-        cursor = {};
-    } else {
-        cursor.line = std::min(cursor.line, lineCount() - 1);
-        cursor.column = std::clamp<qsizetype>(cursor.column, 0, lineText(cursor.line).size());
-    }
-    cursor_ = cursor;
+    cursor_ = clamped(cursor);
     if (!keepAnchor) {
-        anchor_ = cursor;
+        anchor_ = cursor_;
     }
     ensureVisible(cursor_);
     viewport()->update();

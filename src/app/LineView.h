@@ -17,6 +17,10 @@
 // in the decoded line's UTF-16 units, so what is selected, copied and found is
 // exactly the text shown.
 //
+// A page that follows a growing file takes its changes (applyEdits) in
+// place, its selection and scroll position kept; a view scrolled to its end
+// stays at the end, showing what came.
+//
 // The view scrolls, selects (mouse, Shift with the cursor keys, Ctrl+A),
 // copies (Ctrl+C), finds (findText) and goes to a line (goToLine). Keys that
 // would change the text are not taken: they are handed to editRequested, so
@@ -50,6 +54,11 @@ public:
     void setText(IndexedText text);
     // The same, indexed here: for texts of a few megabytes at most.
     void setBytes(std::string bytes);
+    // Changes the text in place (a copy first when another holder shares
+    // it, such as a write on a worker). False, with the text unchanged, when
+    // an edit does not fit the text: it was not the text the edits were made for.
+    enum class EditUnit { Bytes, Lines };
+    bool applyEdits(const std::vector<TextEdit>& edits, EditUnit unit);
     std::string_view bytes() const { return *text_.bytes; }
     const std::shared_ptr<const std::string>& sharedBytes() const { return text_.bytes; }
     size_t lineCount() const { return text_.index.lineCount(); }
@@ -93,11 +102,13 @@ private:
     void updateScrollBars();
     void ensureVisible(Position position);
     Position positionAt(QPoint point) const;
+    Position clamped(Position position) const; // within the text
     qsizetype columnAt(const QString& text, int x) const;
     bool findFrom(const QString& text, Position from, bool backward);
     // Where a navigation key moves the cursor; nothing for any other key.
     std::optional<Position> movedBy(const QKeyEvent* event) const;
     bool takeCommand(QKeyEvent* event); // copy, select all, find, go to line
+    bool fits(const std::vector<TextEdit>& edits, EditUnit unit) const;
 
     IndexedText text_;
     Position anchor_;

@@ -4,6 +4,7 @@
 #include "app/ColorgrammePage.h"
 #include "app/HelpDialog.h"
 #include "app/LargeTextView.h"
+#include "app/LiveWatch.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/ReportRunner.h"
@@ -72,11 +73,13 @@ MainWindow::MainWindow(QWidget* parent, const std::string& programFile)
     settingControls_ = new SettingControls(settings_, *this);
     runner_ = new ReportRunner(this);
     tableWriter_ = new WorkerThread(this);
+    live_ = new LiveWatch(this);
     connectHandlers();
     guarded([this] { startUp(); });
 }
 
 MainWindow::~MainWindow() {
+    live_->stop();
     runner_->stopAndWait();
     tableWriter_->wait();
 }
@@ -133,6 +136,8 @@ void MainWindow::connectHandlers() {
     });
     connect(colorgrammePage_->exportButton, &QPushButton::clicked, this,
             [this] { guarded([this] { colorgrammePage_->exportImage(); }); });
+    connect(colorgrammePage_, &ColorgrammePage::written, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     connect(colorgrammePage_->rmobFileButton, &QPushButton::clicked, this, [this] {
         guarded([this] {
             // Written with the settings of now, like the RMOB page's monthly files.
@@ -151,10 +156,11 @@ void MainWindow::connectHandlers() {
             });
     connect(pages_, &QTabWidget::currentChanged, this,
             [this](int index) { guarded([this, index] { pageShown(index); }); });
-    connect(cancelButton_, &QPushButton::clicked, runner_, &ReportRunner::cancel);
+    connect(cancelButton_, &QPushButton::clicked, this, &MainWindow::cancelRun);
     connect(runner_, &ReportRunner::progressed, this, &MainWindow::showRunProgress);
     connect(runner_, &ReportRunner::ended, this, &MainWindow::runFinished);
     connect(tableWriter_, &WorkerThread::finished, this, &MainWindow::tenMinuteTableWritten);
+    connectLive();
 }
 
 void MainWindow::startUp() {
@@ -171,32 +177,42 @@ void MainWindow::startUp() {
     openDefaultButton_->setFocus();
     showOutputFolder();
     restorePreferences();
-    const QStringList recent = recentFiles();
-    if (reopenLastAction_->isChecked() && !recent.isEmpty() && QFile::exists(recent.front())) {
-        openFile(recent.front());
+    restoreWindowHabits();
+    watchHandEdits();
+    showRmobWritable();
+    if (reopenLastAction_->isChecked() && !recentFiles().isEmpty()) {
+        reopenLastFile();
     }
 }
 
 void MainWindow::restorePreferences() {
     const QSignalBlocker quiet(reopenLastAction_);
     reopenLastAction_->setChecked(preferences_->value(QStringLiteral("reopenLastFile")).toBool());
+    {
+        // Live mode follows the next file opened, the one reopened included.
+        const QSignalBlocker quietLive(liveAction_);
+        liveAction_->setChecked(preferences_->value(QStringLiteral("liveMode")).toBool());
+    }
     lastFolder_ = preferences_->value(QStringLiteral("lastFolder")).toString();
     const bool english = language() == Language::English;
     japaneseAction_->setChecked(!english);
     englishAction_->setChecked(english);
     showRecentFiles();
+    // Read whole before any is shown: each shown option writes them all back
+    // (keepColorgrammeOptions), outside the group.
     preferences_->beginGroup(QStringLiteral("colorgramme"));
-    rmobMonthlyPictures_->setChecked(
-        preferences_->value(QStringLiteral("picturesWithMonthlyFiles")).toBool());
-    colorgrammePage_->jpegBox->setChecked(preferences_->value(QStringLiteral("jpeg")).toBool());
-    // The value matters only while fixed; otherwise each month brings its own.
+    const bool pictures = preferences_->value(QStringLiteral("picturesWithMonthlyFiles")).toBool();
+    const bool jpeg = preferences_->value(QStringLiteral("jpeg")).toBool();
     const bool fixed = preferences_->value(QStringLiteral("fixedMaximum")).toBool();
     const int maximum = preferences_->value(QStringLiteral("maximum"), 0).toInt();
+    preferences_->endGroup();
+    rmobMonthlyPictures_->setChecked(pictures);
+    colorgrammePage_->jpegBox->setChecked(jpeg);
+    // The value matters only while fixed; otherwise each month brings its own.
     if (fixed && maximum > 0) {
         colorgrammePage_->maximumBox->setValue(maximum);
     }
     colorgrammePage_->fixedMaximum->setChecked(fixed);
-    preferences_->endGroup();
 }
 
 void MainWindow::keepColorgrammeOptions() {
@@ -211,8 +227,14 @@ void MainWindow::keepColorgrammeOptions() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!askToSaveSettings()) {
+        event->ignore();
+        return;
+    }
+    keepWindowHabits();
     // A run under way stops at its next check; its thread is waited for, so
     // that nothing of it outlives the window.
+    live_->stop();
     runner_->stopAndWait();
     tableWriter_->wait();
     setRunning(false);
@@ -246,7 +268,8 @@ void MainWindow::showRecentFiles() {
         const QString name = recent[i];
         QAction* entry = recentMenu_->addAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(name)));
-        connect(entry, &QAction::triggered, this, [this, name] { openFile(name); });
+        connect(entry, &QAction::triggered, this,
+                [this, name] { guarded([this, name] { openRecentFile(name); }); });
     }
     recentMenu_->setEnabled(!recent.isEmpty());
 }
@@ -263,15 +286,21 @@ void MainWindow::setLanguage(Language language) {
     // Also done on the LanguageChange event, which Qt posts; here at once.
     captions_.retranslate();
     markLaggingPages();
+    showLiveStatus();
+    showRunProgress();
+    retranslateLoadSummary();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         captions_.retranslate();
         markLaggingPages();
+        showLiveStatus();
         if (runner_->isRunning()) {
             setRunning(true); // the caption of the running button
         }
+        showRunProgress(); // the step's caption
+        retranslateLoadSummary();
     }
     QMainWindow::changeEvent(event);
 }
@@ -314,9 +343,16 @@ void MainWindow::chooseOutputFolder() {
     outputFolder_ = QDir(*folder).absolutePath();
     showOutputFolder();
     statusBar()->showMessage(tr("出力フォルダ: %1").arg(QDir::toNativeSeparators(outputFolder_)));
+    if (live_->isWatching()) {
+        startRun(); // the outputs kept current go there now
+    }
 }
 
 void MainWindow::restoreDefaultSettings() {
+    if (askQuestion(this, tr("すべての設定を初期値に戻しますか?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes) {
+        return;
+    }
     setDefaultSettings(settings_);
     settings_.filePath = settingsFile_;
     settingControls_->showAll();
@@ -324,6 +360,7 @@ void MainWindow::restoreDefaultSettings() {
 
 void MainWindow::saveSettingsClicked() {
     saveSettings(settings_);
+    savedSettings_ = settingsToBytes(settings_);
     statusBar()->showMessage(
         tr("設定を %1 に保存しました")
             .arg(QFile::decodeName(QByteArray::fromStdString(settings_.filePath))));
@@ -343,7 +380,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showHelp() {
-    HelpDialog dialog(this);
+    HelpDialog dialog(settings_.filePath, this);
     dialog.setFont(font());
     dialog.exec();
 }
@@ -351,6 +388,7 @@ void MainWindow::showHelp() {
 void MainWindow::stationInfoClick() {
     const std::string path = defaultStationFileName(settings_.filePath);
     StationDialog dialog(path, loadStationInfo(path), this);
+    connect(&dialog, &StationDialog::saved, showerPage_, &ShowerPage::setStation);
     dialog.setFont(font());
     dialog.exec();
 }

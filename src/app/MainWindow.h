@@ -21,6 +21,14 @@
 // The RMOB page also writes the monthly upload files with the station's
 // information, which the dialog 観測局情報 edits.
 //
+// Live mode (ファイル > ライブ, kept between starts) follows the open file
+// while a recorder appends to it (LiveWatch): a run then is the watch's first
+// read of the whole file, and each append brings every page up to date in
+// place, as opening the whole file afresh would show it; the outputs written
+// after every run are written again. 読み込み, 再計算, a changed setting or
+// output folder start the watch afresh. The status bar tells when the last
+// line came and, in a warning colour, when none has come for too long.
+//
 // Every output goes into the output folder, the current folder at start-up
 // until the user chooses another. The messages of a run (implausible lines)
 // come once the run has ended, each box offering to stop showing the rest,
@@ -31,9 +39,13 @@
 #include "app/Language.h"
 #include "config/Settings.h"
 #include "hourly/UtHourList.h"
+#include "pipeline/RecorderHealth.h"
+#include "reports/Colorgramme.h"
 
 #include <QMainWindow>
 
+#include <chrono>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,22 +55,28 @@
 class AboutBox;
 class ColorgrammePage;
 class LargeTextView;
+class LiveWatch;
+struct LivePatch;
 class OutputWriter;
 class QAction;
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSettings;
+class QSystemTrayIcon;
 class QTabWidget;
 class ReportRunner;
 class SettingControls;
 class WorkerThread;
 class ShowerPage;
 struct RunEnd;
+struct RunMessages;
 struct RunOutcome;
+struct Summary;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -94,10 +112,17 @@ public:
     QString outputFolder() const { return outputFolder_; }
     // A run, or a write of the ten-minute table, is under way.
     bool isRunning() const;
+    // The open file is followed (live mode on, a file open).
+    bool isWatching() const;
+    // How long no line may come before the status bar warns (a test's hook;
+    // 30 minutes otherwise).
+    void setLiveStallTime(std::chrono::milliseconds stallAfter);
 
 signals:
     // A run has ended and the window shows what it left, its boxes included.
     void runEnded();
+    // Live mode brought the pages up to what the file holds now.
+    void liveUpdated();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -146,6 +171,38 @@ private:
     void stationInfoClick();
     void exitClicked();
 
+    // Desktop habits (MainWindowHabits.cpp): a recent file that went away,
+    // boxes held until the window is on screen, the load summary and the end
+    // mark, the window kept between starts, questions before settings are lost.
+    void openRecentFile(const QString& name);
+    void reopenLastFile();
+    void forgetFile(const QString& name);
+    void recomputeClicked();
+    void whenOnScreen(std::function<void()> show);
+    void buildLoadSummary(QGridLayout* fileGrid, int row);
+    void showLoadSummary(const Summary& summary);
+    QString loadSummaryText(const Summary& summary, const QString& file,
+                            const QString& folder) const;
+    void hideLoadSummary();
+    void restoreLoadSummary();
+    void retranslateLoadSummary();
+    void showRmobWritable();
+    void showTabMarks(); // after the lag marks: what may be written, what was edited
+    void watchHandEdits();
+    void markEditedTabs();
+    void pageWritten(LargeTextView* view);
+    void restoreWindowHabits();
+    void fitToScreen();
+    void limitMinimumToScreen();
+    QSize screenRoom() const;
+    QSize pagesNeed() const;
+    void keepWindowHabits();
+    bool settingsUnsaved() const;
+    bool askToSaveSettings(); // false: the user stays
+    void buildEditMenu(QMenu* edit);
+    LargeTextView* currentTextView() const;
+    void editCommand(void (*command)(LargeTextView& view));
+
     // Runs (MainWindowRun.cpp).
     void openDataFile();
     void recompute();
@@ -153,10 +210,28 @@ private:
     void showRunProgress();
     void runFinished();
     void applyOutcome(RunOutcome& outcome);
-    void showSummary(const RunOutcome& outcome);
-    void showRunMessages(const RunEnd& end);
+    void endRun(const std::string& dataFile, bool done, const std::function<void()>& applyPages,
+                const RunMessages& messages, std::exception_ptr error, const Summary* summary);
+    void cancelRun();
+    void showSummary(const Summary& summary);
+    void showRunMessages(const RunMessages& messages, const std::string& dataFile);
     void setRunning(bool running);
     void enableDataButtons();
+
+    // Live mode (MainWindowLive.cpp).
+    void connectLive();
+    void liveToggled(bool on);
+    void startWatch();
+    void stopWatch();
+    void liveUpdateEnded();
+    void applyLivePatch(LivePatch& patch);
+    void applyLivePages(LivePatch& patch);
+    void applyLiveHours(LivePatch& patch);
+    void keepMonthsForLater(LivePatch& patch);
+    void bringColorgrammeUp();
+    void noteFileChange(const LivePatch& patch);
+    void showLiveStatus();
+    void liveHealthChanged(HealthChange change);
 
     // Pages and outputs (MainWindowPages.cpp).
     void pageShown(int index);
@@ -209,7 +284,6 @@ private:
     std::string completedFileName_; // the file of the pages
     QString pagesFileText_ = QStringLiteral("velkdata.csv File Name"); // its name as shown
     UtHourList hours_; // the pages' hours, under the rules of their last use
-    std::shared_ptr<const std::string> tenMinuteTable_; // as the last run made it
     bool textReportStale_ = true;
     bool rmobStale_ = true;
     std::optional<PageSettings> rmobBuiltWith_;
@@ -246,4 +320,19 @@ private:
     QLabel* progressStep_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    LiveWatch* live_ = nullptr;
+    QAction* liveAction_ = nullptr;
+    QLabel* liveStatus_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr; // made at the first stall, where there is a tray
+    // Colorgramme months a watch made again while the page was out of sight
+    // (drawing it costs some ten times an update): from this index on.
+    std::optional<std::size_t> monthsFrom_;
+    std::vector<ColorgrammeMonth> laterMonths_;
+    QLabel* loadSummary_ = nullptr; // what the last load read, in the status bar
+    QLabel* endMarkNote_ = nullptr; // where a Ctrl-Z ended the data, under the summary
+    QString shownLoadSummary_;      // the pages' load summary, hidden during a load
+    std::shared_ptr<const Summary> loadSummaryOf_; // what it tells, for another language
+    SettingsBytes savedSettings_{};                // the settings as the file holds them
+    QObject* limitWatcher_ = nullptr;              // keeps the window's minimum up with the pages'
+    std::vector<LargeTextView*> handEdited_;       // written pages edited since their last write
 };

@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -94,6 +95,66 @@ QWidget* makeViewPage(LargeTextView*& view, const QString& initial, const char* 
     return page;
 }
 
+// What each control of the main page does, shown when the mouse rests on it;
+// by the controls' names, so the bands' code stays as it is.
+void addMainPageToolTips(QWidget* page, Captions& captions) {
+    const struct {
+        const char* name;
+        const char* tip;
+    } tips[] = {
+        {"Button1",
+         QT_TRANSLATE_NOOP("MainWindow", "観測データファイルを選んで読み込み、全部を計算します")},
+        {"csvfilename", QT_TRANSLATE_NOOP("MainWindow", "読み込んだデータファイル")},
+        {"OutputFolder", QT_TRANSLATE_NOOP("MainWindow", "出力ファイルはこのフォルダに作られます")},
+        {"ChooseOutputFolderButton",
+         QT_TRANSLATE_NOOP("MainWindow", "出力ファイルを作るフォルダを選びます")},
+        {"StartData", QT_TRANSLATE_NOOP("MainWindow", "ファイルの最初のデータ行")},
+        {"EndData", QT_TRANSLATE_NOOP("MainWindow", "最後に読み取ったデータ行")},
+        {"StartDay", QT_TRANSLATE_NOOP("MainWindow", "最初の10分枠の日時")},
+        {"EndDay", QT_TRANSLATE_NOOP("MainWindow", "最後の10分枠の日時")},
+        {"InData", QT_TRANSLATE_NOOP("MainWindow", "データファイルの行数")},
+        {"AllData", QT_TRANSLATE_NOOP("MainWindow", "10分ごとの表の行数 (観測のない枠を含む)")},
+        {"NGData",
+         QT_TRANSLATE_NOOP("MainWindow", "読めなかった行と不正な行の数 (No Observe List に一覧)")},
+        {"NotData", QT_TRANSLATE_NOOP("MainWindow", "観測のない10分枠の数")},
+        {"CBLE",
+         QT_TRANSLATE_NOOP("MainWindow", "RMOBの表の見出しにロングエコーの継続時間を書きます")},
+        {"CBOD",
+         QT_TRANSLATE_NOOP("MainWindow", "RMOBの表の見出しに Other Data の継続時間を書きます")},
+        {"Button2",
+         QT_TRANSLATE_NOOP("MainWindow", "テキストレポート velkreport.txt を作り直して出力します")},
+        {"CBRepTOF",
+         QT_TRANSLATE_NOOP("MainWindow", "読み込みや再計算のたびに velkreport.txt を出力します")},
+        {"CBHR",
+         QT_TRANSLATE_NOOP("MainWindow",
+                           "1時間あたりの数にします。観測が1時間未満の時間には%を付けます")},
+        {"nd", QT_TRANSLATE_NOOP("MainWindow", "観測がこの分数以下の時間はノイズとして扱います")},
+        {"Button10", QT_TRANSLATE_NOOP("MainWindow", "RMOBの月表 rmob.txt を作り直して出力します")},
+        {"CBRMOBF",
+         QT_TRANSLATE_NOOP("MainWindow", "読み込みや再計算のたびに rmob.txt を出力します")},
+        {"RTZ",
+         QT_TRANSLATE_NOOP("MainWindow", "UTとデータファイルの時刻の差 (時間)。日本時間なら -9")},
+        {"Button7", QT_TRANSLATE_NOOP("MainWindow", "10分ごとの表 report10.csv を出力します")},
+        {"Button8", QT_TRANSLATE_NOOP("MainWindow", "1時間ごとの表 report60.csv を出力します")},
+        {"CBRep1l1", QT_TRANSLATE_NOOP("MainWindow", "表の1行目に列の名前を書きます")},
+        {"CBRep6l1", QT_TRANSLATE_NOOP("MainWindow", "表の1行目に列の名前を書きます")},
+        {"CBRep1OF",
+         QT_TRANSLATE_NOOP("MainWindow", "読み込みや再計算のたびに report10.csv を出力します")},
+        {"CBRep6OF",
+         QT_TRANSLATE_NOOP("MainWindow", "読み込みや再計算のたびに report60.csv を出力します")},
+        {"Button5",
+         QT_TRANSLATE_NOOP("MainWindow", "観測データファイルを選んで読み込み、全部を計算します")},
+        {"Button6",
+         QT_TRANSLATE_NOOP("MainWindow", "今の設定でデータファイルを読み直して全部を計算します")},
+        {"Button9", QT_TRANSLATE_NOOP("MainWindow", "プログラムを終了します")},
+    };
+    for (const auto& t : tips) {
+        if (auto* control = page->findChild<QWidget*>(QLatin1String(t.name))) {
+            captions.toolTip(control, t.tip);
+        }
+    }
+}
+
 } // namespace
 
 QLabel* MainWindow::caption(QWidget* parent, const char* source) {
@@ -140,7 +201,14 @@ QAction* MainWindow::action(QMenu* menu, const char* source, const char* name,
 void MainWindow::buildPages() {
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
-    setCentralWidget(pages_);
+    // On a small screen, or at a large scale, the pages scroll rather than
+    // push the window past the screen's edges.
+    auto* fit = new QScrollArea(this);
+    fit->setObjectName(QStringLiteral("PagesScrollArea"));
+    fit->setFrameShape(QFrame::NoFrame);
+    fit->setWidgetResizable(true);
+    fit->setWidget(pages_);
+    setCentralWidget(fit);
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(pages_->tabBar());
     pages_->tabBar()->setStyle(tabStyle);
@@ -176,7 +244,8 @@ void MainWindow::buildPages() {
     colorgrammePage_->setObjectName(QStringLiteral("ColorgrammePage"));
     pages_->addTab(colorgrammePage_, QStringLiteral("Colorgramme"));
     showerPage_ = new ShowerPage;
-    pages_->addTab(showerPage_, tr("流星群"));
+    pages_->addTab(showerPage_, QString());
+    captions_.tab(pages_, showerPage_, QT_TR_NOOP("流星群"));
 }
 
 QWidget* MainWindow::buildReportPanel() {
@@ -241,6 +310,7 @@ QWidget* MainWindow::buildMainPage() {
                              "Button9", "Button10"}) {
         page->findChild<QPushButton*>(QLatin1String(name))->setMinimumWidth(84);
     }
+    addMainPageToolTips(page, captions_);
     return page;
 }
 
@@ -300,6 +370,7 @@ QWidget* MainWindow::buildFileBand(QWidget* page) {
         }
         summaryFields_.push_back(field);
     }
+    buildLoadSummary(grid, 4);
     return band;
 }
 
@@ -403,7 +474,7 @@ QWidget* MainWindow::buildCommandBand(QWidget* page) {
     row->setContentsMargins(8, 4, 8, 4);
     openDefaultButton_ =
         button(band, QT_TR_NOOP("velkdata読込"), "Button5", &MainWindow::openDataFile);
-    recomputeButton_ = button(band, QT_TR_NOOP("再計算"), "Button6", &MainWindow::recompute);
+    recomputeButton_ = button(band, QT_TR_NOOP("再計算"), "Button6", &MainWindow::recomputeClicked);
     dataButtons_.push_back(recomputeButton_);
     row->addStretch(1);
     row->addWidget(openDefaultButton_);
@@ -429,18 +500,22 @@ void MainWindow::buildMenus() {
     reopenLastAction_ =
         action(file, QT_TR_NOOP("起動時に前回のファイルを開く"), "ReopenLast", nullptr);
     reopenLastAction_->setCheckable(true);
+    liveAction_ = action(file, QT_TR_NOOP("ライブ"), "LiveMode", nullptr);
+    liveAction_->setCheckable(true);
     file->addSeparator();
     action(file, QT_TR_NOOP("出力フォルダの変更(&D)..."), "ChooseOutputFolder",
            &MainWindow::chooseOutputFolder);
     file->addSeparator();
     action(file, QT_TR_NOOP("終了(&X)"), "Exit1", &MainWindow::exitClicked,
            QKeySequence(Qt::CTRL | Qt::Key_Q));
+    buildEditMenu(menu(QT_TR_NOOP("編集(&E)"), "MenuEdit"));
     QMenu* settings = menu(QT_TR_NOOP("設定(&S)"), "MenuSettings");
     action(settings, QT_TR_NOOP("初期設定に戻す(&D)"), "N8", &MainWindow::restoreDefaultSettings);
     action(settings, QT_TR_NOOP("設定を保存(&S)"), "N7", &MainWindow::saveSettingsClicked);
     settings->addSeparator();
     action(settings, QT_TR_NOOP("観測局情報(&I)..."), "StationInfo", &MainWindow::stationInfoClick);
-    // Each language names itself, so that a user lost in the other one finds the way back.
+    // Each language names itself, so that a user lost in the other one finds the
+    // way back.
     QMenu* languages = menuBar()->addMenu(QStringLiteral("言語 / &Language"));
     languages->setObjectName(QStringLiteral("MenuLanguage"));
     japaneseAction_ = languages->addAction(QStringLiteral("日本語"));
@@ -476,8 +551,11 @@ void MainWindow::buildStatusBar() {
     cancelButton_ = new QPushButton(this);
     cancelButton_->setObjectName(QStringLiteral("CancelRun"));
     captions_.text(cancelButton_, QT_TR_NOOP("中止"));
+    // Live mode's note of the recorder's health.
+    liveStatus_ = new QLabel(this);
+    liveStatus_->setObjectName(QStringLiteral("LiveStatus"));
     for (QWidget* widget :
-         std::initializer_list<QWidget*>{progressStep_, progressBar_, cancelButton_}) {
+         std::initializer_list<QWidget*>{progressStep_, progressBar_, cancelButton_, liveStatus_}) {
         statusBar()->addPermanentWidget(widget);
         widget->hide();
     }

@@ -11,6 +11,7 @@
 
 #include "app/ColorgrammePage.h"
 #include "app/LargeTextView.h"
+#include "app/LineView.h"
 #include "app/MessageBoxes.h"
 #include "app/ShowerPage.h"
 #include "app/WorkerThread.h"
@@ -55,6 +56,8 @@ void MainWindow::pageShown(int index) {
         updateRmobTables();
     } else if (page == showerPage_) {
         showShowers();
+    } else if (page == colorgrammePage_) {
+        bringColorgrammeUp();
     }
 }
 
@@ -79,6 +82,7 @@ void MainWindow::rebuildTextReport() {
 
 void MainWindow::writeTextReport() {
     reportWritten(writer().writeTextReport(textReportView_->lines()));
+    pageWritten(textReportView_);
 }
 
 void MainWindow::updateAndWriteTextReport() {
@@ -106,6 +110,7 @@ void MainWindow::buildRmobTables() {
 
 void MainWindow::writeRmobTables() {
     reportWritten(writer().writeRmob(rmobView_->lines()));
+    pageWritten(rmobView_);
 }
 
 void MainWindow::updateAndWriteRmobTables() {
@@ -144,7 +149,10 @@ void MainWindow::writeTenMinuteTable() {
         return;
     }
     tableWrite_ = std::make_shared<TableWrite>();
-    tableWrite_->table = tenMinuteTable_ ? tenMinuteTable_ : std::make_shared<const std::string>();
+    // The page's table as the last run (or watch) made it, shared, not
+    // copied; what the user typed into the page is not written.
+    tableWrite_->table = completedFileName_.empty() ? std::make_shared<const std::string>()
+                                                    : tenMinuteView_->lineView()->sharedBytes();
     tableWrite_->headerLine = settings_.tenMinuteHeaderLine;
     tableWrite_->folder = QFile::encodeName(outputFolder_).toStdString();
     tableWriter_->start([write = tableWrite_.get()] { (*write)(); });
@@ -152,9 +160,8 @@ void MainWindow::writeTenMinuteTable() {
 
 void MainWindow::tenMinuteTableWritten() {
     const std::shared_ptr<TableWrite> done = std::move(tableWrite_);
-    // A run that ended meanwhile brought a table of its own.
-    if (done->adjusted && done->table == tenMinuteTable_) {
-        tenMinuteTable_ = done->adjusted->bytes;
+    // A run that ended meanwhile, or a file that grew, brought a table of its own.
+    if (done->adjusted && done->table == tenMinuteView_->lineView()->sharedBytes()) {
         tenMinuteView_->setText(std::move(*done->adjusted));
     }
     if (done->error) {
@@ -175,6 +182,8 @@ void MainWindow::writeHourTable() {
 }
 
 void MainWindow::rebuildColorgramme() {
+    monthsFrom_.reset(); // the months of now replace any kept for later
+    laterMonths_.clear();
     colorgrammePage_->setMonths(buildColorgrammes(hours()));
     colorgrammeBuiltWith_ = pageSettingsOf(settings_);
     markLaggingPages();
@@ -194,17 +203,19 @@ void MainWindow::rmobMonthlyClick() {
     // The files follow the settings of now; pages that lag are brought up to
     // them first, so that what is shown is what is written.
     bringLaggingPagesUp();
+    bringColorgrammeUp();
     const StationInfo station = loadStationInfo(defaultStationFileName(settings_.filePath));
+    const std::vector<RmobMonthlyFile> files = rmobMonthlyFiles(hours(), station);
+    if (files.empty()) {
+        // Nothing is written, so the station's fields do not matter yet.
+        showMessageBox(this, QMessageBox::Information,
+                       tr("出力する月がありません。先にデータファイルを読み込んでください。"));
+        return;
+    }
     // Incomplete fields do not stop the export: the bulletin's collectors
     // rather have the counts with a gap in the block than no file at all.
     if (const std::string warning = stationWarningTextCp932(station); !warning.empty()) {
         showCp932Message(this, warning);
-    }
-    const std::vector<RmobMonthlyFile> files = rmobMonthlyFiles(hours(), station);
-    if (files.empty()) {
-        showMessageBox(this, QMessageBox::Information,
-                       tr("出力する月がありません。先にデータファイルを読み込んでください。"));
-        return;
     }
     const OutputWriter out = writer();
     out.writeRmobMonthlyFiles(files);
@@ -258,4 +269,5 @@ void MainWindow::markLaggingPages() {
         pages_->setTabText(index, lags ? title + lagNote : title);
         pages_->setTabToolTip(index, lags ? lagTip : QString());
     }
+    showTabMarks();
 }

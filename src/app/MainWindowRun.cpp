@@ -4,7 +4,9 @@
 #include "app/MainWindow.h"
 
 #include "app/ColorgrammePage.h"
+#include "app/CoreTexts.h"
 #include "app/LargeTextView.h"
+#include "app/LiveWatch.h"
 #include "app/MessageBoxes.h"
 #include "app/ReportRunner.h"
 #include "app/ShowerPage.h"
@@ -57,7 +59,7 @@ void MainWindow::openFile(const QString& name) {
 }
 
 bool MainWindow::isRunning() const {
-    return runner_->isRunning() || tableWriter_->isRunning();
+    return runner_->isRunning() || tableWriter_->isRunning() || live_->isReadingWhole();
 }
 
 void MainWindow::recompute() {
@@ -75,6 +77,12 @@ void MainWindow::recompute() {
 
 void MainWindow::startRun() {
     statusBar()->clearMessage(); // what it said is of the pages, which now change
+    hideLoadSummary();
+    if (liveAction_->isChecked()) {
+        startWatch();
+        return;
+    }
+    stopWatch();
     runner_->start(
         RunOrder{dataFileName_, settings_, QFile::encodeName(outputFolder_).toStdString()});
     setRunning(true);
@@ -90,11 +98,26 @@ void MainWindow::setRunning(bool running) {
 }
 
 void MainWindow::showRunProgress() {
+    if (live_->isReadingWhole()) {
+        progressStep_->setText(tr(kStepCaptions[static_cast<int>(JobStep::Reading)]));
+        progressBar_->setValue(static_cast<int>(live_->fraction() * 1000));
+        return;
+    }
     if (!runner_->isRunning()) {
         return;
     }
     progressStep_->setText(tr(kStepCaptions[static_cast<int>(runner_->step())]));
     progressBar_->setValue(static_cast<int>(runner_->fraction() * 1000));
+}
+
+void MainWindow::cancelRun() {
+    if (live_->isReadingWhole()) {
+        // The watch stops with its first read; live mode stays on for the
+        // next file opened.
+        stopWatch();
+        return;
+    }
+    runner_->cancel();
 }
 
 void MainWindow::enableDataButtons() {
@@ -105,41 +128,52 @@ void MainWindow::enableDataButtons() {
 
 void MainWindow::runFinished() {
     RunEnd end = runner_->takeEnd();
+    const bool done = end.kind == RunEnd::Kind::Done;
+    const std::exception_ptr error = end.kind == RunEnd::Kind::Failed ? end.error
+                                     : end.outcome                    ? end.outcome->writeError
+                                                                      : nullptr;
+    endRun(
+        end.order.dataFile, done, [this, &end] { applyOutcome(*end.outcome); }, end.messages, error,
+        done ? &end.outcome->summary : nullptr);
+}
+
+// What a run, or a watch's first read, leaves: when done, its pages; then
+// its messages and its error, or that it was stopped (neither done nor
+// failed).
+void MainWindow::endRun(const std::string& dataFile, bool done,
+                        const std::function<void()>& applyPages, const RunMessages& messages,
+                        std::exception_ptr error, const Summary* summary) {
     setRunning(false);
     enableDataButtons();
-    if (end.kind == RunEnd::Kind::Done) {
-        completedFileName_ = end.order.dataFile;
+    if (done) {
+        completedFileName_ = dataFile;
         pagesFileText_ = QFile::decodeName(QByteArray::fromStdString(completedFileName_));
-        guarded([this, &end] { applyOutcome(*end.outcome); });
+        guarded(applyPages);
     }
     // The name of the file whose data the pages show.
     dataFileName_ = completedFileName_;
     dataFileField_->setText(pagesFileText_);
-    if (end.kind == RunEnd::Kind::Cancelled) {
+    if (done && summary) {
+        showLoadSummary(*summary);
+    } else {
+        restoreLoadSummary(); // the pages' file still
+    }
+    if (!done && !error) {
         statusBar()->showMessage(tr("計算を中止しました。前のデータのままです。"), 10000);
     } else {
-        showRunMessages(end);
+        // At start, not before the window they talk about.
+        whenOnScreen([this, messages, dataFile] { showRunMessages(messages, dataFile); });
     }
-    const std::exception_ptr error = end.kind == RunEnd::Kind::Failed ? end.error
-                                     : end.outcome                    ? end.outcome->writeError
-                                                                      : nullptr;
     if (error) {
         guarded([&error] { std::rethrow_exception(error); });
-    } else if (end.kind == RunEnd::Kind::Done) {
-        statusBar()->showMessage(
-            tr("%1 を読み込みました (%2 行、不良 %3 行)。出力先: %4")
-                .arg(dataFileField_->text(), QString::fromStdString(end.outcome->summary.lineCount),
-                     QString::fromStdString(end.outcome->summary.rejectedCount),
-                     QDir::toNativeSeparators(outputFolder_)));
     }
     emit runEnded();
 }
 
 void MainWindow::applyOutcome(RunOutcome& outcome) {
     hours_ = std::move(outcome.hours);
-    showSummary(outcome);
+    showSummary(outcome.summary);
     rawDataView_->setText(std::move(outcome.rawData));
-    tenMinuteTable_ = outcome.tenMinuteTable.bytes;
     tenMinuteView_->setText(std::move(outcome.tenMinuteTable));
     hourView_->setText(std::move(outcome.hourTable));
     noObsView_->setText(std::move(outcome.noObsList));
@@ -155,6 +189,8 @@ void MainWindow::applyOutcome(RunOutcome& outcome) {
         rmobView_->setLines(*outcome.rmob);
         rmobBuiltWith_ = pageSettingsOf(outcome.settings);
     }
+    monthsFrom_.reset();
+    laterMonths_.clear();
     colorgrammePage_->setMonths(std::move(outcome.months));
     colorgrammeBuiltWith_ = pageSettingsOf(outcome.settings);
     // The page in sight follows at once; the others when shown.
@@ -162,24 +198,31 @@ void MainWindow::applyOutcome(RunOutcome& outcome) {
     markLaggingPages();
 }
 
-void MainWindow::showSummary(const RunOutcome& outcome) {
+void MainWindow::showSummary(const Summary& summary) {
     // In the order of summaryFields_.
     const std::string Summary::*fields[] = {
         &Summary::firstLine, &Summary::firstSlot, &Summary::lineCount,     &Summary::rowCount,
         &Summary::lastLine,  &Summary::lastSlot,  &Summary::rejectedCount, &Summary::gapCount};
     for (size_t i = 0; i < summaryFields_.size(); ++i) {
-        summaryFields_[i]->setText(cp932ToQString(outcome.summary.*fields[i]));
-        // A long line would otherwise show its end, not its start.
-        summaryFields_[i]->setCursorPosition(0);
+        // A field left as it was is not drawn again (live mode changes a few).
+        const QString text = cp932ToQString(summary.*fields[i]);
+        if (summaryFields_[i]->text() != text) {
+            summaryFields_[i]->setText(text);
+            // A long line would otherwise show its end, not its start.
+            summaryFields_[i]->setCursorPosition(0);
+        }
     }
 }
 
-void MainWindow::showRunMessages(const RunEnd& end) {
-    const RunMessages& messages = end.messages;
+void MainWindow::showRunMessages(const RunMessages& messages, const std::string& dataFile) {
     size_t shown = 0;
-    for (const std::string& text : messages.texts) {
+    const QString file = QDir::toNativeSeparators(QFile::decodeName(dataFile.c_str()));
+    for (size_t i = 0; i < messages.texts.size(); ++i) {
         ++shown;
-        if (showCp932MessageOfferingToStop(this, text)) {
+        // The core's text as it stands, then where the line is.
+        const QString text = coreTextForDisplay(messages.texts[i]) + QStringLiteral("\n\n") +
+                             tr("ファイル: %1\n行: %2").arg(file).arg(messages.lines[i]);
+        if (showMessageOfferingToStop(this, text)) {
             break;
         }
     }

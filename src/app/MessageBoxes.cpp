@@ -25,6 +25,11 @@ StopOfferHook& installedStopOfferHook() {
     return hook;
 }
 
+QuestionHook& installedQuestionHook() {
+    static QuestionHook hook;
+    return hook;
+}
+
 QString operationText(FileOperation operation) {
     switch (operation) {
     case FileOperation::Open:
@@ -104,7 +109,10 @@ StopOfferHook setStopOfferHook(StopOfferHook hook) {
 }
 
 bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Text) {
-    const QString text = coreTextForDisplay(cp932Text);
+    return showMessageOfferingToStop(parent, coreTextForDisplay(cp932Text));
+}
+
+bool showMessageOfferingToStop(QWidget* parent, const QString& text) {
     if (const MessageBoxHook& hook = installedHook()) {
         hook(QMessageBox::NoIcon, text);
         const StopOfferHook& answer = installedStopOfferHook();
@@ -120,6 +128,25 @@ bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Tex
     box.setCheckBox(stop);
     box.exec();
     return stop->isChecked();
+}
+
+QuestionHook setQuestionHook(QuestionHook hook) {
+    return std::exchange(installedQuestionHook(), std::move(hook));
+}
+
+QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
+    if (const MessageBoxHook& hook = installedHook()) {
+        hook(QMessageBox::Question, text);
+        const QuestionHook& answer = installedQuestionHook();
+        return answer ? answer(text) : defaultButton;
+    }
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text, buttons,
+                    parent);
+    box.setDefaultButton(defaultButton);
+    box.setWindowModality(Qt::ApplicationModal);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QString errorMessageText(const std::exception& error) {

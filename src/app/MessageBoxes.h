@@ -24,8 +24,18 @@ void showCp932Message(QWidget* parent, const std::string& cp932Text);
 // run's messages; true when the user took that offer. Tests answer through
 // the stop hook (no hook: never taken).
 bool showCp932MessageOfferingToStop(QWidget* parent, const std::string& cp932Text);
+bool showMessageOfferingToStop(QWidget* parent, const QString& text);
 using StopOfferHook = std::function<bool(const QString& text)>;
 StopOfferHook setStopOfferHook(StopOfferHook hook);
+
+// A question with the buttons given; returns the one clicked (Escape: the
+// escape button Qt picks). Tests answer through the question hook; with only
+// the box hook installed, the default button is taken.
+QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton);
+using QuestionHook = std::function<QMessageBox::StandardButton(const QString& text)>;
+QuestionHook setQuestionHook(QuestionHook hook);
 
 // The window's text for a failed action: for a failed file operation Japanese,
 // naming the full path and the cause; for anything else the error's UTF-8 message.

@@ -33,16 +33,19 @@ IndexedText sharedText(std::string text, LineIndex index) {
 
 } // namespace
 
-void RunMessages::add(const std::string& text) {
+void RunMessages::add(const std::string& text, std::size_t line) {
     if (texts.size() < kKept) {
         texts.push_back(text);
+        lines.push_back(line);
     }
     ++count;
 }
 
 RunOutcome runJob(const RunOrder& order, const JobControl& control, RunMessages& messages) {
     RunRequest request = requestOf(order);
-    request.onMessage = [&messages](const std::string& text) { messages.add(text); };
+    request.onLineMessage = [&messages](const std::string& text, std::size_t line) {
+        messages.add(text, line);
+    };
     request.onProgress = [&control](RunStep step, double fraction) {
         control.progress(step == RunStep::Reading ? JobStep::Reading : JobStep::Counting,
                          fraction * kRunShare);

@@ -39,9 +39,10 @@ enum class JobStep : std::uint8_t { Reading, Counting, Writing };
 struct RunMessages {
     static constexpr std::size_t kKept = 1000;
     std::vector<std::string> texts; // code page 932
+    std::vector<std::size_t> lines; // each text's line of the data file
     std::size_t count = 0;
 
-    void add(const std::string& text);
+    void add(const std::string& text, std::size_t line);
 };
 
 struct RunOutcome {

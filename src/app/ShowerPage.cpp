@@ -1,207 +1,72 @@
 #include "app/ShowerPage.h"
 
+#include "activity/ActivityBackground.h"
 #include "activity/StationCoordinates.h"
 #include "activity/UtHourCounts.h"
+#include "app/MessageBoxes.h"
+#include "app/ShowerChartView.h"
+#include "app/ShowerTexts.h"
 #include "app/WorkerThread.h"
-#include "config/StationInfo.h"
 #include "pipeline/OutputWriter.h"
 #include "shared/IoError.h"
 #include "shared/TextFile.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
-#include <QtCharts/QLegendMarker>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QScatterSeries>
-#include <QtCharts/QValueAxis>
 
 #include <algorithm>
-#include <cmath>
+#include <exception>
+#include <iterator>
 #include <utility>
 
-// The chart with the rate's error bars drawn over it: Qt Charts has no error
-// bar series, and one line series per bar would cost a thousand series.
-class ActivityChartView : public QChartView {
-public:
-    using QChartView::QChartView;
-    struct Bar {
-        double x, low, high;
-    };
-    std::vector<Bar> bars;
-    QAbstractSeries* barSeries = nullptr; // the series whose axes place the bars
-
-protected:
-    void drawForeground(QPainter* painter, const QRectF& rect) override {
-        QChartView::drawForeground(painter, rect);
-        if (!barSeries || bars.empty()) {
-            return;
-        }
-        painter->save();
-        painter->setPen(QPen(QColor(40, 80, 200, 150), 1));
-        painter->setClipRect(chart()->plotArea());
-        for (const Bar& b : bars) {
-            const QPointF lo = chart()->mapToPosition(QPointF(b.x, b.low), barSeries);
-            const QPointF hi = chart()->mapToPosition(QPointF(b.x, b.high), barSeries);
-            painter->drawLine(lo, hi);
-        }
-        painter->restore();
-    }
-};
-
 namespace {
-
-// More date ticks than this crowd the labels on a narrow window.
-constexpr std::int64_t kMostDateTicks = 8;
-
-QChart* emptyChart() {
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->setBackgroundRoundness(0);
-    return chart;
-}
-
-double msOfUnixHour(double hour) {
-    return hour * 3600.0 * 1000.0;
-}
-
-struct PlotSpan {
-    int tickCount = 0;
-    double startHour = 0, endHour = 0; // hours since 1970, at UT midnights
-    double degreesPerHour = 0;
-    double firstMiddle = 0; // the middle of the table's first hour
-    double longitudeStart = 0, longitudeEnd = 0;
-};
-
-// The series of a year's plot; the chart takes them over.
-struct YearSeries {
-    QScatterSeries* rate = nullptr;
-    QLineSeries* background = nullptr;
-    QLineSeries* excess = nullptr;
-    QLineSeries* fit = nullptr;
-    std::vector<ActivityChartView::Bar> bars; // the rate's error bars
-    double top = 1, bottom = 0;
-};
 
 QString number(const std::optional<double>& v, int decimals) {
     return v ? QString::number(*v, 'f', decimals) : QString();
 }
 
-// The table runs over whole UT days. Ticks at midnight every few days, so
-// that short dates fit under each; the solar longitude's ticks sit above the
-// same midnights. The Sun's longitude runs almost evenly with time, so its
-// axis is the time axis relabelled by the longitudes at both ends (continued
-// past 360 where the plot crosses it, as the Quadrantids' does).
-PlotSpan plotSpanOf(const ShowerActivity& a) {
-    PlotSpan span;
-    const std::int64_t firstDay = std::llround(std::floor(a.hours.front().hour / 24.0));
-    std::int64_t lastDay = std::llround(std::floor(a.hours.back().hour / 24.0)) + 1;
-    const std::int64_t spanDays = lastDay - firstDay;
-    std::int64_t step = 1;
-    for (std::int64_t s : {1, 2, 3, 4, 5, 7, 10, 14, 21, 28}) {
-        step = s;
-        if ((spanDays + s - 1) / s <= kMostDateTicks) {
-            break;
-        }
-    }
-    lastDay = firstDay + (spanDays + step - 1) / step * step;
-    span.tickCount = static_cast<int>((lastDay - firstDay) / step) + 1;
-    span.startHour = static_cast<double>(firstDay * 24);
-    span.endHour = static_cast<double>(lastDay * 24);
-    const ActivityHour& firstHour = a.hours.front();
-    span.degreesPerHour =
-        a.hours.size() > 1
-            ? std::remainder(a.hours.back().solarLongitude - firstHour.solarLongitude, 360.0) /
-                  static_cast<double>(a.hours.back().hour - firstHour.hour)
-            : 360.0 / 8766.0;
-    span.firstMiddle = static_cast<double>(firstHour.hour) + 0.5;
-    span.longitudeStart =
-        firstHour.solarLongitude + (span.startHour - span.firstMiddle) * span.degreesPerHour;
-    span.longitudeEnd =
-        firstHour.solarLongitude + (span.endHour - span.firstMiddle) * span.degreesPerHour;
-    return span;
+bool samePlace(const std::optional<GeoPosition>& a, const std::optional<GeoPosition>& b) {
+    return a.has_value() == b.has_value() &&
+           (!a || (a->latitude == b->latitude && a->longitude == b->longitude));
 }
 
-// The fitted profile over the whole plot, every ten minutes, with its cusp at
-// the fitted peak itself. The table holds every hour: the longitude between
-// two hours' middles is interpolated, past the ends continued evenly.
-void appendFit(QLineSeries& fit, const ShowerActivity& a, const PlotSpan& span) {
-    const auto longitudeAt = [&](double hour) {
-        const double position = hour - span.firstMiddle;
-        const auto i = static_cast<std::size_t>(
-            std::clamp(std::floor(position), 0.0, static_cast<double>(a.hours.size() - 1)));
-        const double step =
-            i + 1 < a.hours.size()
-                ? std::remainder(a.hours[i + 1].solarLongitude - a.hours[i].solarLongitude, 360.0)
-                : span.degreesPerHour;
-        return a.hours[i].solarLongitude + (position - static_cast<double>(i)) * step;
-    };
-    const auto profileAt = [&](double hour) {
-        return activityProfile(std::remainder(longitudeAt(hour) - a.fit.peakSolarLongitude, 360.0),
-                               0, a.fit.peakExcess, a.fit.riseSlope, a.fit.fallSlope);
-    };
-    const double peakHour = a.fitPeakHour.value_or(span.startHour);
-    bool peakDrawn = !a.fitPeakHour;
-    const auto steps = static_cast<std::int64_t>((span.endHour - span.startHour) * 6);
-    for (std::int64_t k = 0; k <= steps; ++k) {
-        const double hour = span.startHour + static_cast<double>(k) / 6.0;
-        if (!peakDrawn && peakHour <= hour) {
-            fit.append(msOfUnixHour(peakHour), profileAt(peakHour));
-            peakDrawn = true;
-        }
-        fit.append(msOfUnixHour(hour), profileAt(hour));
-    }
+// The first hour after the data's last usable one.
+std::int64_t dataEnd(const std::vector<UtHourCount>& counts) {
+    const auto last =
+        std::find_if(counts.rbegin(), counts.rend(), [](const UtHourCount& c) { return c.usable; });
+    return last == counts.rend() ? 0 : last->hour + 1;
 }
 
-YearSeries yearSeries(const ShowerActivity& a, const PlotSpan& span) {
-    YearSeries series;
-    series.rate = new QScatterSeries;
-    series.rate->setName(ShowerPage::tr("レート"));
-    series.rate->setMarkerSize(4);
-    series.rate->setBorderColor(Qt::transparent);
-    series.rate->setColor(QColor(40, 80, 200));
-    series.background = new QLineSeries;
-    series.background->setName(ShowerPage::tr("バックグラウンド"));
-    series.background->setPen(QPen(QColor(40, 40, 40), 2));
-    series.excess = new QLineSeries;
-    series.excess->setName(ShowerPage::tr("超過"));
-    series.excess->setPen(QPen(QColor(40, 160, 60), 1.2));
-    series.fit = new QLineSeries;
-    series.fit->setName(ShowerPage::tr("当てはめ"));
-    series.fit->setPen(QPen(QColor(200, 30, 30), 2));
-    for (const ActivityHour& h : a.hours) {
-        const double x = msOfUnixHour(static_cast<double>(h.hour) + 0.5);
-        if (h.rate) {
-            series.rate->append(x, *h.rate);
-            series.bars.push_back({x, *h.rate - *h.rateError, *h.rate + *h.rateError});
-            series.top = std::max(series.top, *h.rate + *h.rateError);
-        }
-        if (h.background) {
-            series.background->append(x, *h.background);
-        }
-        if (h.excess) {
-            series.excess->append(x, *h.excess);
-            series.bottom = std::min(series.bottom, *h.excess);
+// The newest of the shower's years whose period ends within the data; the
+// first of them when none does (the least beyond the data's end).
+int newestYearOf(const std::vector<UtHourCount>& counts, const Shower& shower,
+                 const std::vector<int>& years) {
+    const std::int64_t end = dataEnd(counts);
+    for (auto y = years.rbegin(); y != years.rend(); ++y) {
+        if (activityPeriod(shower, *y).second <= end) {
+            return *y;
         }
     }
-    if (a.fit.fitted) {
-        appendFit(*series.fit, a, span);
-        series.top = std::max(series.top, a.fit.peakExcess);
+    return years.empty() ? 0 : years.front();
+}
+
+QString htmlLines(const QStringList& lines) {
+    QStringList html;
+    for (const QString& line : lines) {
+        html << line.toHtmlEscaped();
     }
-    return series;
+    return html.join(QStringLiteral("<br>"));
 }
 
 } // namespace
@@ -209,9 +74,8 @@ YearSeries yearSeries(const ShowerActivity& a, const PlotSpan& span) {
 ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ShowerPage"));
     buildControls();
-    chartView = new ActivityChartView(emptyChart());
+    chartView = new ShowerChartView;
     chartView->setObjectName(QStringLiteral("showerChart"));
-    chartView->setRenderHint(QPainter::Antialiasing);
     // Below this the axes' labels no longer fit and Qt Charts elides them.
     chartView->setMinimumHeight(260);
     table = new QTableWidget;
@@ -222,14 +86,23 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
     // size it, where all of them took most of the time of a choice.
     table->horizontalHeader()->setResizeContentsPrecision(24);
 
+    // The warnings may run to several lines: they scroll rather than squeeze
+    // the chart, and the splitter gives them more room when asked.
+    auto* summaryArea = new QScrollArea;
+    summaryArea->setWidget(summary);
+    summaryArea->setWidgetResizable(true);
+    summaryArea->setFrameShape(QFrame::NoFrame);
     auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(summaryArea);
     splitter->addWidget(chartView);
     splitter->addWidget(table);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 4);
+    splitter->setStretchFactor(2, 2);
+    splitter->setSizes({90, 400, 200});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controlsRow());
-    layout->addWidget(summary);
+    layout->addWidget(exportNote);
     layout->addWidget(splitter, 1);
 
     worker_ = new WorkerThread(this);
@@ -239,28 +112,43 @@ ShowerPage::ShowerPage(QWidget* parent) : QWidget(parent) {
 }
 
 void ShowerPage::buildControls() {
-    const auto named = [](QWidget* widget, const char* name) {
+    const auto named = [](auto* widget, const char* name) {
         widget->setObjectName(QLatin1String(name));
         return widget;
     };
-    showerChooser = static_cast<QComboBox*>(named(new QComboBox, "showerChooser"));
-    yearChooser = static_cast<QComboBox*>(named(new QComboBox, "yearChooser"));
-    overlayYears = static_cast<QCheckBox*>(
-        named(new QCheckBox(tr("年ごとに太陽黄経で重ねる")), "overlayYears"));
-    exportCsvButton =
-        static_cast<QPushButton*>(named(new QPushButton(tr("CSV出力")), "exportCsvButton"));
-    exportPlotButton =
-        static_cast<QPushButton*>(named(new QPushButton(tr("画像出力")), "exportPlotButton"));
-    summary = static_cast<QLabel*>(named(new QLabel, "showerSummary"));
+    showerChooser = named(new QComboBox, "showerChooser");
+    yearChooser = named(new QComboBox, "yearChooser");
+    overlayYears = named(new QCheckBox, "overlayYears");
+    captions_.text(overlayYears, QT_TR_NOOP("年ごとに太陽黄経で重ねる"));
+    exportCsvButton = named(new QPushButton, "exportCsvButton");
+    captions_.text(exportCsvButton, QT_TR_NOOP("CSV出力"));
+    captions_.toolTip(exportCsvButton,
+                      QT_TR_NOOP("表示中の年ごとの表を activity_符号_年.csv として出力します"));
+    exportPlotButton = named(new QPushButton, "exportPlotButton");
+    captions_.text(exportPlotButton, QT_TR_NOOP("画像出力"));
+    captions_.toolTip(exportPlotButton,
+                      QT_TR_NOOP("表示中のグラフを 1600 x 900 のPNG画像として出力します"));
+    summary = named(new QLabel, "showerSummary");
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary->setTextFormat(Qt::RichText);
     summary->setWordWrap(true);
+    summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    exportNote = named(new QLabel, "showerExportNote");
+    exportNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line whatever the folder's length: the whole of it in the tooltip.
+    exportNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    exportNote->hide();
 }
 
 QLayout* ShowerPage::controlsRow() {
     auto* controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(tr("流星群")));
+    auto* showerLabel = new QLabel;
+    captions_.text(showerLabel, QT_TR_NOOP("流星群"));
+    auto* yearLabel = new QLabel;
+    captions_.text(yearLabel, QT_TR_NOOP("年"));
+    controls->addWidget(showerLabel);
     controls->addWidget(showerChooser, 1);
-    controls->addWidget(new QLabel(tr("年")));
+    controls->addWidget(yearLabel);
     controls->addWidget(yearChooser);
     controls->addWidget(overlayYears);
     controls->addStretch(1);
@@ -280,18 +168,41 @@ void ShowerPage::connectControls() {
             drawChart();
         }
     });
-    const auto exporter = [this](QString (ShowerPage::*write)()) {
-        return [this, write] {
-            try {
-                summary->setText(summary->text() + QLatin1Char('\n') +
-                                 tr("出力: %1").arg((this->*write)()));
-            } catch (const std::exception& e) {
-                summary->setText(QString::fromStdString(e.what()));
-            }
-        };
-    };
-    connect(exportCsvButton, &QPushButton::clicked, this, exporter(&ShowerPage::exportCsv));
-    connect(exportPlotButton, &QPushButton::clicked, this, exporter(&ShowerPage::exportPlot));
+    connect(exportCsvButton, &QPushButton::clicked, this,
+            [this] { exportClicked(&ShowerPage::exportCsv); });
+    connect(exportPlotButton, &QPushButton::clicked, this,
+            [this] { exportClicked(&ShowerPage::exportPlot); });
+}
+
+void ShowerPage::exportClicked(QStringList (ShowerPage::*write)()) {
+    try {
+        lastExport_ = (this->*write)();
+        lastExportFolder_ = outputFolder_;
+        showExportNote();
+    } catch (const std::exception& e) {
+        showErrorBox(this, e);
+    }
+}
+
+void ShowerPage::showExportNote() {
+    QString folder = QDir::toNativeSeparators(
+        QDir(QFile::decodeName(QByteArray::fromStdString(lastExportFolder_))).absolutePath());
+    exportNote->setText(
+        tr("%1 を %2 に出力しました").arg(lastExport_.join(QStringLiteral(", ")), folder));
+    exportNote->setToolTip(exportNote->text());
+    exportNote->setVisible(!lastExport_.isEmpty());
+}
+
+void ShowerPage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        captions_.retranslate();
+        showSummary();
+        drawChart(); // the series' names and the axes' titles
+        if (!lastExport_.isEmpty()) {
+            showExportNote();
+        }
+    }
+    QWidget::changeEvent(event);
 }
 
 QChart* ShowerPage::chart() const {
@@ -304,16 +215,25 @@ void ShowerPage::loadFrom(const UtHourList& hours, const Settings& settings) {
         showers = loadShowerList(settings.filePath, std::nullopt);
     } catch (const std::exception& e) {
         setData({}, {}, std::nullopt);
-        summary->setText(QString::fromStdString(e.what()));
+        error_ = errorMessageText(e);
+        showSummary();
         return;
     }
     const StationInfo station = loadStationInfo(defaultStationFileName(settings.filePath));
     // What was drawn from the previous counts goes now rather than be painted
     // until the new chart is drawn. Counting a decade's hours takes a fraction
     // of a millisecond.
-    replaceChart();
+    chartView->showNothing();
     table->setRowCount(0);
     setData(utHourCounts(hours), std::move(showers), stationPosition(station));
+}
+
+void ShowerPage::setStation(const StationInfo& station) {
+    const std::optional<GeoPosition> place = stationPosition(station);
+    if (!samePlace(place, station_)) {
+        station_ = place;
+        yearChosen();
+    }
 }
 
 bool ShowerPage::isDrawingPending() const {
@@ -326,6 +246,7 @@ void ShowerPage::setData(std::vector<UtHourCount> counts, std::vector<Shower> sh
     counts_ = std::make_shared<const std::vector<UtHourCount>>(std::move(counts));
     showers_ = std::make_shared<const std::vector<Shower>>(std::move(showers));
     station_ = station;
+    error_.clear();
     const QSignalBlocker block(showerChooser);
     showerChooser->clear();
     for (const Shower& s : *showers_) {
@@ -335,8 +256,35 @@ void ShowerPage::setData(std::vector<UtHourCount> counts, std::vector<Shower> sh
         }
     }
     const int again = showerChooser->findData(previous);
-    showerChooser->setCurrentIndex(again >= 0 ? again : (showerChooser->count() ? 0 : -1));
+    showerChooser->setCurrentIndex(again >= 0 ? again : newestShowerIndex());
     showerChosen();
+}
+
+// The shower whose newest period within the data ends last; -1 without
+// showers.
+int ShowerPage::newestShowerIndex() const {
+    int newest = showerChooser->count() > 0 ? 0 : -1;
+    std::int64_t newestEnd = 0;
+    const std::int64_t end = dataEnd(*counts_);
+    for (int i = 0; i < showerChooser->count(); ++i) {
+        const Shower* s =
+            findShower(*showers_, showerChooser->itemData(i).toString().toStdString());
+        const int year = newestYearOf(*counts_, *s, showerYears(*counts_, *s));
+        const std::int64_t periodEnd = activityPeriod(*s, year).second;
+        if (periodEnd <= end && periodEnd > newestEnd) {
+            newest = i;
+            newestEnd = periodEnd;
+        }
+    }
+    return newest;
+}
+
+int ShowerPage::newestYearIndex() const {
+    const Shower* s = findShower(*showers_, showerChooser->currentData().toString().toStdString());
+    if (!s) {
+        return -1;
+    }
+    return yearChooser->findData(newestYearOf(*counts_, *s, showerYears(*counts_, *s)));
 }
 
 void ShowerPage::showerChosen() {
@@ -350,7 +298,7 @@ void ShowerPage::showerChosen() {
         }
     }
     const int again = yearChooser->findText(previous);
-    yearChooser->setCurrentIndex(again >= 0 ? again : yearChooser->count() - 1);
+    yearChooser->setCurrentIndex(again >= 0 ? again : newestYearIndex());
     yearChosen();
 }
 
@@ -366,7 +314,7 @@ struct ShowerPage::Work {
     // Out.
     std::optional<ShowerActivity> activity;
     std::vector<ShowerActivity> overlay;
-    std::string error;
+    std::exception_ptr error;
 
     void operator()() {
         try {
@@ -376,9 +324,10 @@ struct ShowerPage::Work {
                                                 : computeShowerActivity(*counts, *showers, shower,
                                                                         other, station));
             }
-        } catch (const std::exception& e) {
+        } catch (const std::exception&) {
             activity.reset();
-            error = e.what();
+            overlay.clear();
+            error = std::current_exception();
         }
     }
 };
@@ -390,7 +339,7 @@ void ShowerPage::yearChosen() {
     exportPlotButton->setEnabled(false);
     const Shower* s = findShower(*showers_, showerChooser->currentData().toString().toStdString());
     if (!s || yearChooser->currentIndex() < 0) {
-        showSummary({});
+        showSummary();
         drawActivity();
         return;
     }
@@ -420,26 +369,38 @@ void ShowerPage::workDone() {
     overlay_ = std::move(done->overlay);
     exportCsvButton->setEnabled(activity_.has_value());
     exportPlotButton->setEnabled(activity_.has_value());
-    showSummary(QString::fromStdString(done->error));
+    error_.clear();
+    if (done->error) {
+        try {
+            std::rethrow_exception(done->error);
+        } catch (const std::exception& e) {
+            error_ = errorMessageText(e);
+        }
+    }
+    showSummary();
     drawActivity();
 }
 
-void ShowerPage::showSummary(const QString& error) {
-    if (!error.isEmpty()) {
-        summary->setText(error);
+void ShowerPage::showSummary() {
+    if (!error_.isEmpty()) {
+        summary->setText(htmlLines(error_.split(QLatin1Char('\n'))));
     } else if (!activity_) {
         summary->setText(showers_->empty() || showerChooser->count()
                              ? QString()
                              : tr("一覧のどの流星群の活動期間もデータに含まれていません"));
     } else {
-        QStringList parts;
-        for (const std::string& line : activitySummaryLines(*activity_)) {
-            parts << QString::fromStdString(line);
+        const QStringList lines = ShowerTexts::summary(*activity_);
+        // The fitted maximum is the headline; the doubts stand out below.
+        QString html = QStringLiteral("<b>%1</b>").arg(lines.front().toHtmlEscaped());
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const bool doubt =
+                i >= lines.size() - static_cast<qsizetype>(activity_->warnings.size());
+            html += QStringLiteral("<br>") +
+                    (doubt ? QStringLiteral("<span style=\"color:#a00000\">%1</span>")
+                                 .arg(lines[i].toHtmlEscaped())
+                           : lines[i].toHtmlEscaped());
         }
-        if (!station_) {
-            parts << tr("観測局の緯度経度がないため放射点高度はありません (設定 > 観測局情報)");
-        }
-        summary->setText(parts.join(QStringLiteral("   ")));
+        summary->setText(html);
     }
 }
 
@@ -448,111 +409,18 @@ void ShowerPage::drawActivity() {
     fillTable();
 }
 
-QChart* ShowerPage::replaceChart() {
-    // A new chart each time: axes removed from a chart leave their labels
-    // painted over the new ones.
-    chartView->bars.clear();
-    chartView->barSeries = nullptr;
-    QChart* chart = emptyChart();
-    QChart* old = chartView->chart();
-    chartView->setChart(chart);
-    delete old;
-    return chart;
-}
-
 void ShowerPage::drawChart() {
-    QChart* chart = replaceChart();
+    showOn(*chartView);
+}
+
+void ShowerPage::showOn(ShowerChartView& view) const {
     if (!activity_) {
-        chart->setTitle(QString());
+        view.showNothing();
+    } else if (overlayYears->isChecked() && !overlay_.empty()) {
+        view.showYears(overlay_);
     } else {
-        chart->setTitle(
-            QString::fromStdString(activity_->shower.name + " " + std::to_string(activity_->year)));
-        if (overlayYears->isChecked()) {
-            drawOverlay(*chart, *activity_);
-        } else if (!activity_->hours.empty()) {
-            drawYear(*chart, *activity_);
-        }
+        view.showYear(*activity_);
     }
-    chartView->viewport()->update();
-}
-
-// Every year's excess by solar longitude, one line each.
-void ShowerPage::drawOverlay(QChart& chart, const ShowerActivity& a) {
-    auto* x = new QValueAxis;
-    x->setTitleText(tr("太陽黄経 (J2000.0, 度)"));
-    auto* y = new QValueAxis;
-    y->setTitleText(tr("超過 (エコー/時)"));
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
-    double low = 1e300, high = -1e300, top = 0;
-    for (const ShowerActivity& other : overlay_) {
-        auto* line = new QLineSeries;
-        line->setName(QString::number(other.year));
-        for (const ActivityHour& h : other.hours) {
-            if (h.inPeriod && h.excess) {
-                const double l =
-                    a.shower.peakSolarLongitude +
-                    std::remainder(h.solarLongitude - a.shower.peakSolarLongitude, 360.0);
-                line->append(l, *h.excess);
-                low = std::min(low, l);
-                high = std::max(high, l);
-                top = std::max(top, *h.excess);
-            }
-        }
-        chart.addSeries(line);
-        line->attachAxis(x);
-        line->attachAxis(y);
-    }
-    if (low < high) {
-        x->setRange(low, high);
-    }
-    y->setRange(std::min(0.0, -0.1 * top), top * 1.1 + 1);
-}
-
-// One year: the rate with its error bars, the background, the excess and the
-// fitted profile against UT date, the solar longitude on the top axis.
-void ShowerPage::drawYear(QChart& chart, const ShowerActivity& a) {
-    const PlotSpan span = plotSpanOf(a);
-    auto* time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("MM/dd"));
-    time->setTickCount(span.tickCount);
-    time->setTitleText(tr("日付 (UT)"));
-    time->setRange(
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(span.startHour)), Qt::UTC),
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msOfUnixHour(span.endHour)), Qt::UTC));
-    auto* longitude = new QValueAxis;
-    longitude->setTitleText(tr("太陽黄経 (J2000.0, 度)"));
-    longitude->setTickCount(span.tickCount);
-    longitude->setLabelFormat(QStringLiteral("%.1f"));
-    longitude->setRange(span.longitudeStart, span.longitudeEnd);
-    auto* y = new QValueAxis;
-    y->setTitleText(tr("エコー数/時"));
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    chart.addAxis(time, Qt::AlignBottom);
-    chart.addAxis(longitude, Qt::AlignTop);
-    chart.addAxis(y, Qt::AlignLeft);
-
-    const YearSeries series = yearSeries(a, span);
-    for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{
-             series.rate, series.excess, series.background, series.fit}) {
-        chart.addSeries(s);
-        s->attachAxis(time);
-        s->attachAxis(y);
-    }
-    chartView->bars = series.bars;
-    chartView->barSeries = series.rate;
-    // An axis with no series of its own is laid out badly: give the top one an
-    // invisible series on the same value axis.
-    auto* carrier = new QLineSeries;
-    carrier->append(span.longitudeStart, 0);
-    carrier->append(span.longitudeEnd, 0);
-    carrier->setVisible(false);
-    chart.addSeries(carrier);
-    carrier->attachAxis(longitude);
-    carrier->attachAxis(y);
-    chart.legend()->markers(carrier).value(0)->setVisible(false);
-    y->setRange(series.bottom * 1.1, series.top * 1.05);
-    y->applyNiceNumbers();
 }
 
 void ShowerPage::fillTable() {
@@ -580,8 +448,10 @@ void ShowerPage::fillTable() {
             number(h.excessError, 2),
             number(h.ratio, 3),
             number(h.radiantElevation, 2),
-            number(h.correctedExcess, 2)};
-        for (int c = 0; c < 11; ++c) {
+            number(h.correctedExcess, 2),
+            number(h.elevationFactor, 3),
+            number(h.fitExcess, 2)};
+        for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (!h.inPeriod) {
                 item->setForeground(QColor(128, 128, 128)); // reference days, for context
@@ -592,24 +462,51 @@ void ShowerPage::fillTable() {
     table->resizeColumnsToContents();
 }
 
-QString ShowerPage::exportCsv() {
-    if (!activity_) {
-        return {};
+QStringList ShowerPage::exportCsv() {
+    std::vector<const ShowerActivity*> shown;
+    if (overlayYears->isChecked() && !overlay_.empty()) {
+        for (const ShowerActivity& a : overlay_) {
+            shown.push_back(&a);
+        }
+    } else if (activity_) {
+        shown.push_back(&*activity_);
     }
-    const std::string name = activityCsvFileName(*activity_);
-    writeLinesToFile(OutputWriter(outputFolder_).pathOf(name), activityCsvLines(*activity_));
-    return QString::fromStdString(name);
+    QStringList written;
+    const OutputWriter out(outputFolder_);
+    for (const ShowerActivity* a : shown) {
+        const std::string name = activityCsvFileName(*a);
+        writeLinesToFile(out.pathOf(name), activityCsvLines(*a));
+        written << QString::fromStdString(name);
+    }
+    return written;
 }
 
-QString ShowerPage::exportPlot() {
+QImage ShowerPage::picture() const {
+    ShowerChartView view;
+    view.resize(kPictureSize);
+    showOn(view);
+    return view.picture();
+}
+
+QStringList ShowerPage::exportPlot() {
     if (!activity_) {
         return {};
     }
     std::string name = activityCsvFileName(*activity_);
+    if (overlayYears->isChecked() && overlay_.size() > 1) {
+        name = "activity_" + activity_->shower.code + "_" + std::to_string(overlay_.front().year) +
+               "-" + std::to_string(overlay_.back().year) + ".csv";
+    }
     name.replace(name.size() - 4, 4, ".png");
     const std::string path = OutputWriter(outputFolder_).pathOf(name);
-    if (!chartView->grab().save(QFile::decodeName(QByteArray::fromStdString(path)), "PNG")) {
-        throw IoError("Cannot write '" + path + "'");
+    // Encoded in memory and written like every other file, so that a failure
+    // names the file and its cause as they do.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!picture().save(&encoded, "PNG")) {
+        throw IoError(FileOperation::Write, path, 0, "PNG");
     }
-    return QString::fromStdString(name);
+    writeBytesToFile(path, std::string_view(encoded.data().constData(),
+                                            static_cast<std::size_t>(encoded.data().size())));
+    return {QString::fromStdString(name)};
 }

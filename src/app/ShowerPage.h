@@ -1,21 +1,26 @@
 #pragma once
 // The shower page: a meteor shower's activity from the station's own counts.
-// Choose a shower (those whose activity period the data cover) and a year; the
-// plot shows the hourly rate with its error bars, the sporadic background,
-// the excess and the fitted profile against UT date with the solar longitude
-// on the top axis, or every year's excess overlaid by solar longitude; the
-// table lists the hours; the CSV table and the plot export into the window's
-// output folder.
+// Choose a shower (those whose activity period the data cover) and a year;
+// the page opens on the newest period that ends within the data. Beside the
+// chart (ShowerChartView) the fitted maximum, the peak with its significance
+// and every doubt about them; the table lists the hours. The overlay shows
+// every year's excess by solar longitude. The CSV tables (one per year shown)
+// and the chart's picture, at a fixed size, go into the window's output
+// folder; a failed export shows the window's error box.
 //
-// The main window calls loadFrom when the page is shown; the page keeps only
-// the UT hour counts and works out the chosen shower and year on demand, on a
-// worker thread: the chart and the table follow once it is done, and a choice
-// made meanwhile is worked out next.
+// The main window calls loadFrom when the page is shown and setStation when
+// the station file is saved; the page keeps only the UT hour counts and works
+// out the chosen shower and year on demand, on a worker thread: the chart and
+// the table follow once it is done, and a choice made meanwhile is worked out
+// next. Its texts follow a change of language at once.
 
 #include "activity/ShowerActivity.h"
+#include "app/Captions.h"
 #include "config/Settings.h"
+#include "config/StationInfo.h"
 #include "hourly/UtHourList.h"
 
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
@@ -31,8 +36,8 @@ class QLabel;
 class QLayout;
 class QPushButton;
 class QTableWidget;
+class ShowerChartView;
 class WorkerThread;
-class ActivityChartView;
 
 class ShowerPage : public QWidget {
     Q_OBJECT
@@ -44,6 +49,8 @@ public:
     void loadFrom(const UtHourList& hours, const Settings& settings);
     void setData(std::vector<UtHourCount> counts, std::vector<Shower> showers,
                  std::optional<GeoPosition> station);
+    // The station file as saved: a new place is worked out at once.
+    void setStation(const StationInfo& station);
     // The chosen year is still being worked out; its chart and table follow.
     bool isDrawingPending() const;
 
@@ -53,10 +60,14 @@ public:
 
     // Where the exports go ("" is the current folder).
     void setOutputFolder(std::string folder) { outputFolder_ = std::move(folder); }
-    // activity_CODE_YYYY.csv / .png in the output folder; the name written.
-    // IoError on failure.
-    QString exportCsv();
-    QString exportPlot();
+    // activity_CODE_YYYY.csv for each year shown, activity_CODE_YYYY.png (or
+    // activity_CODE_FIRST-LAST.png for the overlay) in the output folder; the
+    // names written. IoError on failure.
+    QStringList exportCsv();
+    QStringList exportPlot();
+    // The chart as exported: kPictureSize whatever the window's size.
+    QImage picture() const;
+    static constexpr QSize kPictureSize{1600, 900};
 
     QChart* chart() const;
 
@@ -64,30 +75,37 @@ public:
     QComboBox* yearChooser;
     QCheckBox* overlayYears; // every year's excess by solar longitude
     QLabel* summary;
-    ActivityChartView* chartView;
+    ShowerChartView* chartView;
     QTableWidget* table;
     QPushButton* exportCsvButton;
     QPushButton* exportPlotButton;
+    QLabel* exportNote; // where the last export went
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     QLayout* controlsRow();
     void connectControls();
+    void exportClicked(QStringList (ShowerPage::*write)());
     void showerChosen();
     void yearChosen();
     void workDone();
-    void showSummary(const QString& error);
-    QChart* replaceChart(); // an empty one
+    void showSummary();
+    void showExportNote();
     void drawChart();
-    void drawOverlay(QChart& chart, const ShowerActivity& activity);
-    void drawYear(QChart& chart, const ShowerActivity& activity);
+    void showOn(ShowerChartView& view) const;
     void fillTable();
     void drawActivity();
+    int newestShowerIndex() const;
+    int newestYearIndex() const;
 
     struct Work;
     WorkerThread* worker_;
     std::shared_ptr<Work> work_; // under way
     bool workAgain_ = false;
+    Captions captions_{"ShowerPage"};
 
     std::string outputFolder_;
     // Shared with the work under way.
@@ -98,4 +116,7 @@ private:
     std::optional<GeoPosition> station_;
     std::optional<ShowerActivity> activity_;
     std::vector<ShowerActivity> overlay_; // every year's, when they are overlaid
+    QString error_;                       // why there is nothing to show, in the window's words
+    QStringList lastExport_;              // the names last written
+    std::string lastExportFolder_;
 };

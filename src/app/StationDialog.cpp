@@ -1,5 +1,6 @@
 #include "app/StationDialog.h"
 
+#include "app/CoreTexts.h"
 #include "app/MessageBoxes.h"
 
 #include <QDialogButtonBox>
@@ -26,10 +27,10 @@ QString fieldCaption(const StationField& field) {
 QString fieldHint(const StationField& field) {
     const auto is = [&](const char* key) { return std::strcmp(field.key, key) == 0; };
     if (is("Longitude") || is("LongitudeGMAP")) {
-        return StationDialog::tr("10進の度、東経が正 (例 139.7583)");
+        return StationDialog::tr("度、東経が正 (例 139.7583、139.7583 E)");
     }
     if (is("Latitude") || is("LatitudeGMAP")) {
-        return StationDialog::tr("10進の度、北緯が正 (例 35.6889)");
+        return StationDialog::tr("度、北緯が正 (例 35.6889、35.6889 N)");
     }
     if (is("E")) {
         return StationDialog::tr("メールアドレス");
@@ -84,15 +85,17 @@ StationInfo StationDialog::info() const {
 }
 
 void StationDialog::accept() {
+    const StationInfo edited = info();
     try {
-        saveStationInfo(path_, info());
+        saveStationInfo(path_, edited);
     } catch (const std::exception& error) {
         showErrorBox(this, error);
         return;
     }
     QDialog::accept();
+    emit saved(edited);
 }
 
 void StationDialog::updateWarning() {
-    warning->setText(QString::fromStdString(stationWarningText(info())));
+    warning->setText(coreTextForDisplay(QString::fromStdString(stationWarningText(info()))));
 }

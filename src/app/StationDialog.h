@@ -3,8 +3,10 @@
 // file carries, edited as plain Unicode text and kept in the station file
 // beside the settings file. OK writes the file and closes; when the file
 // cannot be written the error box shows and the dialog stays open with the
-// edits. Cancel leaves the file as it was. A note under the fields names the
-// ones still empty or unreadable, as the monthly export will warn.
+// edits; saved() then tells those who read the station (the shower page).
+// Cancel leaves the file as it was. A note under the fields names the ones
+// still empty or unreadable, as the monthly export will warn, in the window's
+// language.
 
 #include "config/StationInfo.h"
 
@@ -30,6 +32,9 @@ public:
     // One edit per field, in the order of stationFields().
     std::array<QLineEdit*, 16> fields{};
     QLabel* warning;
+
+signals:
+    void saved(const StationInfo& info);
 
 private:
     void updateWarning();

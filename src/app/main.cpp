@@ -1,7 +1,8 @@
 // Program entry: the application titled "VelkReport", the main window (its
 // start-up runs as it is created), the about box created hidden, then the
 // event loop until the main window closes. A file named as the first argument
-// is opened as from the open dialog. Settings are not saved on the way out.
+// is opened as from the open dialog. Settings changed and not saved are saved
+// on the way out only when the user answers so.
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"

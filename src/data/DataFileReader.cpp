@@ -55,7 +55,14 @@ void DataFileReader::read(std::string_view line, std::uint64_t offset) {
     if (!line.empty() || !reading_.endMark) {
         reading_.lastLine.assign(line);
     }
-    if (handleLine(line, settler_, reading_, onMessage_)) {
+    const auto tell = [this](const std::string& text) {
+        if (onLineMessage_) {
+            onLineMessage_(text, reading_.lineCount);
+        } else {
+            deliverMessage(onMessage_, text);
+        }
+    };
+    if (handleLine(line, settler_, reading_, tell)) {
         ++rowLines_;
     }
 }
@@ -69,7 +76,7 @@ DataFileReading DataFileReader::finish() {
 }
 
 DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers) {
-    DataFileReader reader(handlers.onRow, handlers.onMessage);
+    DataFileReader reader(handlers.onRow, handlers.onMessage, handlers.onLineMessage);
     std::size_t untilProgress = kLinesPerProgress;
     while (const std::optional<std::string_view> line = lines.next()) {
         reader.read(*line, lines.lastLineOffset());

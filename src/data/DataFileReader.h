@@ -38,8 +38,9 @@ struct DataFileReading {
 };
 
 struct DataFileHandlers {
-    SlotSettler::Sink onRow;   // each slot, gap rows included, in time order
-    MessageCallback onMessage; // implausible lines; none: standard error
+    SlotSettler::Sink onRow;           // each slot, gap rows included, in time order
+    MessageCallback onMessage;         // implausible lines; none: standard error
+    LineMessageCallback onLineMessage; // the same with the line's number, instead when set
     // Called every few thousand lines with the share of the file read (0 to
     // 1); it may throw to stop the reading.
     std::function<void(double share)> onProgress;
@@ -51,8 +52,10 @@ DataFileReading readDataFile(LineReader& lines, const DataFileHandlers& handlers
 // can be looked at between lines.
 class DataFileReader {
 public:
-    DataFileReader(SlotSettler::Sink onRow, MessageCallback onMessage)
-        : settler_(std::move(onRow)), onMessage_(std::move(onMessage)) {}
+    DataFileReader(SlotSettler::Sink onRow, MessageCallback onMessage,
+                   LineMessageCallback onLineMessage = {})
+        : settler_(std::move(onRow)), onMessage_(std::move(onMessage)),
+          onLineMessage_(std::move(onLineMessage)) {}
 
     // One line without its line end; offset: where it starts in the file.
     void read(std::string_view line, std::uint64_t offset);
@@ -70,6 +73,7 @@ public:
 private:
     SlotSettler settler_;
     MessageCallback onMessage_;
+    LineMessageCallback onLineMessage_;
     DataFileReading reading_;
     std::size_t rowLines_ = 0;
 };

@@ -49,8 +49,8 @@ bool LiveRequest::wants(Output output) const {
 // Everything read and made of the file since its last reading from the start.
 struct LiveRun::State {
     explicit State(const LiveRequest& request)
-        : request(request),
-          reader([this](const TenMinuteRow& row) { settle(row); }, request.onMessage),
+        : request(request), reader([this](const TenMinuteRow& row) { settle(row); },
+                                   request.onMessage, request.onLineMessage),
           textReport(request.settings), rmob(request.settings) {
         if (request.settings.tenMinuteHeaderLine && request.wants(Output::TenMinuteTable)) {
             tenMinuteTable = lineOf(std::string(kTenMinuteHeaderLine));

@@ -43,6 +43,7 @@ struct LiveRequest {
     bool keepDataBytes = false; // keep the data file's complete lines, for a page that shows them
     // Implausible lines, as they are read; none: standard error.
     MessageCallback onMessage;
+    LineMessageCallback onLineMessage; // the same with the line's number, instead when set
     // While the file is read from its start (the share read, 0 to 1) and
     // asked every few thousand lines then; a cancelled read leaves no
     // results, and the next update reads from the start.

@@ -97,6 +97,7 @@ RunResult Run::operator()() {
     DataFileHandlers handlers;
     handlers.onRow = [&folding](const TenMinuteRow& row) { folding.add(row); };
     handlers.onMessage = request_.onMessage;
+    handlers.onLineMessage = request_.onLineMessage;
     handlers.onProgress = [this](double share) { report(RunStep::Reading, kReadingShare * share); };
     DataFileReading reading = readDataFile(lines, handlers);
     report(RunStep::Reports, kReadingShare);

@@ -48,6 +48,7 @@ struct RunRequest {
     std::function<void(std::string_view piece)> tenMinuteTableSink;
     // Implausible lines, as they are read; none: standard error.
     MessageCallback onMessage;
+    LineMessageCallback onLineMessage; // the same with the line's number, instead when set
     // The step and the share of the whole run done (0 to 1).
     std::function<void(RunStep step, double fraction)> onProgress;
     // Asked every few thousand lines and between the steps.

@@ -24,6 +24,7 @@ void TestAboutBox::creationFillsNameAndVersion() {
     QCOMPARE(box.productNameLabel->text(), QStringLiteral("VelkReport"));
     QCOMPARE(box.versionLabel->text(), QStringLiteral("Version 0.12"));
     QCOMPARE(box.okButton->text(), QStringLiteral("OK"));
+    QCOMPARE(box.commentsLabel->text(), QString::fromLatin1(qVersion())); // no invented address
     QCOMPARE(box.size(), QSize(242, 188));
     QCOMPARE(box.pictureLabel->size(), QSize(73, 73));
     QCOMPARE(box.programIconLabel->size(), QSize(57, 57));

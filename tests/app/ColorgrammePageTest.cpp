@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -386,6 +387,10 @@ void TestColorgrammePage::exportWritesTheShownMonthAsTheCoreDrawsIt() {
     QCoreApplication::processEvents();
     QCOMPARE(form->width(), width);
     QCOMPARE(page->exportNote->text(), QStringLiteral("出力: colorgramme_202401.png"));
+    // Where it went, in the status bar.
+    QCOMPARE(form->statusBar()->currentMessage(),
+             QStringLiteral("colorgramme_202401.png を %1 に出力しました")
+                 .arg(ui.outputFolderField->text()));
 
     QImage written(QStringLiteral("colorgramme_202401.png"));
     QVERIFY(!written.isNull());

@@ -16,15 +16,21 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -136,6 +142,43 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("VelkReport Vertion 0.12"));
     }
 
+    void aRunsBarFitsSmallScreensAndFollowsALanguageChosenMeanwhile() {
+        auto form = makeForm(QStringLiteral("language-run"));
+        const WindowUi ui_form(*form);
+        // 1600 x 1000 at twice the scale: the window fits in its smallest size,
+        // before a run and with the run's progress bar.
+        const auto fits = [&form] {
+            const QSize smallest = form->minimumSizeHint();
+            return smallest.width() <= 800 && smallest.height() <= 500;
+        };
+        QVERIFY(fits());
+        form->openFile(path(QStringLiteral("velkdata.csv")));
+        waitForRun(*form);
+        // A pipe held open keeps the next run reading.
+        const QString pipe = path(QStringLiteral("growing.csv"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        const int writer = ::open(QFile::encodeName(pipe).constData(), O_RDWR);
+        QVERIFY(writer >= 0);
+        // Closed on the way out too, or a failed check would leave the run waiting.
+        std::unique_ptr<const int, void (*)(const int*)> closeWriter(
+            &writer, [](const int* fd) { ::close(*fd); });
+        QCOMPARE(::write(writer, kData.constData(), kData.size()), kData.size());
+        form->openFile(pipe);
+        QVERIFY(form->isRunning());
+        QVERIFY(ui_form.progressBar->isVisibleTo(form.get()) && fits());
+        QTest::qWait(100);
+        ui_form.englishAction->trigger();
+        QCOMPARE(ui_form.cancelButton->text(), QStringLiteral("Stop"));
+        QCOMPARE(named<QLabel>(*form, "ProgressStep")->text(), QStringLiteral("Reading the lines"));
+        closeWriter.reset();
+        waitForRun(*form);
+        QVERIFY(named<QLabel>(*form, "LoadSummary")->text().startsWith(QStringLiteral("Read ")));
+        ui_form.japaneseAction->trigger();
+        QCOMPARE(named<QLabel>(*form, "LoadSummary")->toolTip(),
+                 QStringLiteral("%1 を読み込みました (5 行、不良 1 行)。出力先: %2")
+                     .arg(pipe, QDir::toNativeSeparators(QDir::currentPath())));
+    }
+
     void aDroppedFileOpens() {
         auto form = makeForm(QStringLiteral("drop"));
         const WindowUi ui_form(*form);
@@ -187,6 +230,79 @@ private slots:
         waitForRun(*form);
         QCOMPARE(ui_form.dataFileField->text(), names[5]);
         QCOMPARE(ui_form.lineCountField->text(), QStringLiteral("5"));
+
+        // A file gone since: chosen, it says so and leaves the list; the
+        // window stays with the file its pages show.
+        const auto gone = [](const QString& name) {
+            return QStringLiteral("ファイル「%1」を開けません。\n原因: "
+                                  "ファイルまたはフォルダがありません")
+                .arg(name);
+        };
+        QVERIFY(QFile::remove(names[5]));
+        messages_.clear();
+        ui_form.recentMenu->actions().at(0)->trigger();
+        QCOMPARE(messages_, QStringList{gone(names[5])});
+        QCOMPARE(form->recentFiles(), (QStringList{names[3], names[6], names[4], names[2]}));
+        QCOMPARE(ui_form.recentMenu->actions().size(), 4);
+        QVERIFY(!form->isRunning());
+        QCOMPARE(ui_form.dataFileField->text(), names[5]);
+        QCOMPARE(ui_form.lineCountField->text(), QStringLiteral("5"));
+        // 再計算 of it says the same.
+        messages_.clear();
+        ui_form.recomputeButton->click();
+        QCOMPARE(messages_, QStringList{gone(names[5])});
+
+        // Gone at the next start: said, forgotten, nothing claimed read.
+        QVERIFY(QFile::remove(names[3]));
+        messages_.clear();
+        form.reset();
+        form = makeForm(QStringLiteral("recent"));
+        ui_form = WindowUi(*form);
+        QCOMPARE(messages_, QStringList{gone(names[3])});
+        QCOMPARE(form->recentFiles(), (QStringList{names[6], names[4], names[2]}));
+        QVERIFY(!form->isRunning());
+        QCOMPARE(ui_form.lineCountField->text(), QStringLiteral("InData"));
+        QVERIFY(named<QLabel>(*form, "LoadSummary")->isHidden());
+    }
+
+    void optionsFolderAndPageAreKeptAndSettingsAreNotLostUnasked() {
+        auto form = makeForm(QStringLiteral("habits"));
+        WindowUi ui_form(*form);
+        const QString out = path(QStringLiteral("habits-out"));
+        QDir().mkpath(out);
+        form->folderDialog = [out](QWidget*) { return std::optional<QString>(out); };
+        ui_form.chooseOutputFolderAction->trigger();
+        ui_form.rmobMonthlyPictures->click();
+        ui_form.pages->setCurrentWidget(ui_form.rmobTab);
+        QVERIFY(form->close());
+        form.reset();
+        form = makeForm(QStringLiteral("habits"));
+        ui_form = WindowUi(*form);
+        QCOMPARE(form->outputFolder(), out);
+        QCOMPARE(ui_form.pages->currentWidget(), ui_form.rmobTab);
+        QVERIFY(ui_form.rmobMonthlyPictures->isChecked());
+        // Restoring the options writes each key once, in its own group.
+        QSettings kept(form->preferencesFile(), QSettings::IniFormat);
+        kept.beginGroup(QStringLiteral("colorgramme"));
+        QVERIFY(kept.childGroups().isEmpty());
+        QVERIFY(kept.value(QStringLiteral("picturesWithMonthlyFiles")).toBool());
+
+        // A changed setting: quitting asks; Cancel stays, Discard goes unsaved.
+        QList<QMessageBox::StandardButton> answers = {QMessageBox::Cancel, QMessageBox::Discard};
+        setQuestionHook([&](const QString&) { return answers.takeFirst(); });
+        ui_form.utOffsetSpin->setValue(3);
+        messages_.clear();
+        QVERIFY(!form->close());
+        QCOMPARE(messages_, QStringList{QStringLiteral("設定が変更されています。保存しますか?")});
+        QVERIFY(form->close());
+        QVERIFY(answers.isEmpty());
+        QVERIFY(!QFile::exists(QString::fromStdString(form->settings().filePath)));
+        // 初期設定に戻す asks first; No keeps the settings.
+        answers = {QMessageBox::No};
+        ui_form.defaultsAction->trigger();
+        QCOMPARE(form->settings().utOffsetHours, 3);
+        QVERIFY(answers.isEmpty());
+        setQuestionHook({});
     }
 
     void settingsMoveToTheConfigurationFolderWhenTheProgramsFolderTakesNoFiles() {

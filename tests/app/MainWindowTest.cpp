@@ -214,16 +214,20 @@ void TestMainWindow::firstStartShowsDefaultsAndWritesNoFile() {
     QVERIFY(!ui.longEchoSecondsSpin->isEnabled() && !ui.otherDataSecondsSpin->isEnabled());
 
     for (QPushButton* on : {ui.openButton, ui.openDefaultButton, ui.exitButton,
-                            ui.rmobBandWriteButton, ui.rmobWriteButton, ui.rmobRecomputeButton}) {
+                            ui.rmobBandWriteButton, ui.rmobRecomputeButton}) {
         QVERIFY2(on->isEnabled(), qPrintable(on->text()));
     }
+    // The RMOB page's file 出力 too: its page holds no table yet.
     for (QPushButton* off :
          {ui.writeTextReportButton, ui.reportRecomputeButton, ui.reportWriteButton,
-          ui.recomputeButton, ui.tenMinuteWriteButton, ui.hourWriteButton}) {
+          ui.recomputeButton, ui.tenMinuteWriteButton, ui.hourWriteButton, ui.rmobWriteButton}) {
         QVERIFY2(!off->isEnabled(), qPrintable(off->text()));
     }
     QVERIFY(!ui.debugMenu->menuAction()->isVisible());
     QVERIFY(form->textReportStale());
+    showPage(ui, ui.rmobTab);
+    QTest::mouseClick(ui.rmobRecomputeButton, Qt::LeftButton);
+    QVERIFY(ui.rmobWriteButton->isEnabled());
 }
 
 void TestMainWindow::settingsFileBeyondBoundsShowsClampedValues() {
@@ -446,7 +450,10 @@ void TestMainWindow::fullRunFillsPagesSummaryAndWritesOnlyAsSet() {
     // The plausibility message, its CR made a line break.
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_.front().startsWith(QStringLiteral("データが不正です。\n")));
-    QVERIFY(messages_.front().endsWith(QStringLiteral("[ a.dat,2005/01/01 01:00:00,1,0,0,0, ]")));
+    // Beneath the core's text, where the line is.
+    QVERIFY(messages_.front().endsWith(QStringLiteral("[ a.dat,2005/01/01 01:00:00,1,0,0,0, ]"
+                                                      "\n\nファイル: %1\n行: 6")
+                                           .arg(*dialogAnswer_)));
 
     QCOMPARE(ui.dataFileField->text(), *dialogAnswer_);
     QCOMPARE(ui.recomputeButton->text(), QStringLiteral("再計算"));

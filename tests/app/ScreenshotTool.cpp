@@ -1,7 +1,10 @@
 // Grabs every page of the main window, the colorgramme page at a larger size
-// and with a hover text, a run under way and stopped, the station dialog, the
+// and with a hover text, the shower page with its years overlaid and the
+// pictures it exports, a run under way and stopped, the station dialog, the
 // about box and the help dialog as PNG files, for the README and for looking
-// at the layout by eye:
+// at the layout by eye. A station without coordinates gets "139.7 E" and
+// "35.6 N" typed into the station dialog, and the shower page is grabbed
+// again after it. The window's language is the one kept beside the program:
 //   velkreport-screenshots DATAFILE OUTDIR [YYYY-MM]
 // YYYY-MM chooses the colorgramme's month (default: the latest). Run it under a
 // real X server (Xvfb) so that the fonts render as users see them.
@@ -17,11 +20,14 @@
 #include "config/Settings.h"
 #include "config/StationInfo.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -35,6 +41,47 @@ void save(QWidget* widget, const QString& path) {
     if (!widget->grab().save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     }
+}
+
+// The shower page's work done and its chart laid out (on later events).
+void settle(const ShowerPage* showers) {
+    while (showers->isDrawingPending()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 300) {
+        QApplication::processEvents();
+    }
+}
+
+void shootShowers(MainWindow& form, ShowerPage* showers, const QDir& out) {
+    settle(showers);
+    save(&form, out.filePath(QStringLiteral("16-showers-large.png")));
+    showers->picture().save(out.filePath(QStringLiteral("19-showers-export.png")));
+    showers->overlayYears->click();
+    settle(showers);
+    save(&form, out.filePath(QStringLiteral("20-showers-overlay.png")));
+    showers->picture().save(out.filePath(QStringLiteral("21-showers-overlay-export.png")));
+    showers->overlayYears->click();
+    settle(showers);
+    if (!showers->activity() || showers->activity()->hasCoordinates) {
+        return;
+    }
+    // The dialog is modal: typed into and confirmed from the event loop.
+    QTimer::singleShot(300, [&out] {
+        auto* dialog = qobject_cast<StationDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        dialog->fields[3]->setText(QStringLiteral("139.7 E"));
+        dialog->fields[4]->setText(QStringLiteral("35.6 N"));
+        save(dialog, out.filePath(QStringLiteral("22-station-hemispheres.png")));
+        dialog->accept();
+    });
+    form.findChild<QAction*>(QStringLiteral("StationInfo"))->trigger();
+    settle(showers);
+    save(&form, out.filePath(QStringLiteral("23-showers-after-station.png")));
 }
 } // namespace
 
@@ -117,17 +164,7 @@ int main(int argc, char* argv[]) {
     if (const int gem = showers->showerChooser->findData(QStringLiteral("GEM")); gem >= 0) {
         showers->showerChooser->setCurrentIndex(gem);
     }
-    while (showers->isDrawingPending()) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    // The chart lays itself out on later events.
-    for (QElapsedTimer settle; !settle.isValid() || settle.elapsed() < 300;) {
-        if (!settle.isValid()) {
-            settle.start();
-        }
-        QApplication::processEvents();
-    }
-    save(&form, out.filePath(QStringLiteral("16-showers-large.png")));
+    shootShowers(form, showers, out);
     form.resize(706, 530);
     form.move(place);
     pages->setCurrentIndex(0);
@@ -158,7 +195,7 @@ int main(int argc, char* argv[]) {
     about.programIconClicked();
     save(&about, out.filePath(QStringLiteral("13-about-natural.png")));
     about.hide();
-    HelpDialog help(&form);
+    HelpDialog help(form.settings().filePath, &form);
     help.setFont(form.font());
     help.show();
     save(&help, out.filePath(QStringLiteral("14-help.png")));

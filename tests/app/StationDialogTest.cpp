@@ -118,6 +118,8 @@ private slots:
     void monthlyExportWarnsWhenIncompleteAndWritesAnyway();
     void monthlyExportWritesImagesBesideTheFiles();
     void monthlyExportWithoutDataSaysSo();
+    void hemisphereLettersReachTheShowerPageAtOnce();
+    void warningsInTheWindowsLanguage();
 };
 
 std::unique_ptr<MainWindow> TestStationDialog::makeForm() {
@@ -317,6 +319,65 @@ void TestStationDialog::monthlyExportWithoutDataSaysSo() {
     QCOMPARE(messages_, QStringList{QStringLiteral(
                             "出力する月がありません。先にデータファイルを読み込んでください。")});
     QVERIFY(QDir().entryList({QStringLiteral("*rmob.TXT")}, QDir::Files).isEmpty());
+}
+
+void TestStationDialog::hemisphereLettersReachTheShowerPageAtOnce() {
+    auto form = makeForm();
+    const WindowUi ui(*form);
+    clickAndWait(*form, ui.openDefaultButton);
+    ShowerPage* page = ui.showerPage;
+    showPage(ui, page);
+    QTRY_VERIFY_WITH_TIMEOUT(!page->isDrawingPending(), 60000);
+    QVERIFY(page->activity() && !page->activity()->hasCoordinates);
+
+    withModalDialog(
+        [&] { ui.stationAction->trigger(); },
+        [&](StationDialog& dialog) {
+            const StationInfo station = completeStation();
+            const auto& list = stationFields();
+            for (size_t i = 0; i < list.size(); ++i) {
+                dialog.fields[i]->setText(QString::fromStdString(station.*(list[i].member)));
+            }
+            dialog.fields[3]->setText(QStringLiteral("139.7 E"));
+            dialog.fields[4]->setText(QStringLiteral("35.6 N"));
+            QVERIFY2(dialog.warning->text().isEmpty(), qPrintable(dialog.warning->text()));
+            clickButton(dialog, QDialogButtonBox::Ok);
+        });
+    // Worked out again with the new place, no 再計算 needed.
+    QVERIFY(page->isDrawingPending());
+    QTRY_VERIFY_WITH_TIMEOUT(!page->isDrawingPending(), 60000);
+    QVERIFY(page->activity()->hasCoordinates);
+    QVERIFY(page->activity()->hours.front().radiantElevation);
+
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
+    const QByteArray january = readBytes(QStringLiteral("My_Station_012024rmob.TXT"));
+    QVERIFY(january.contains("\r\n[Longitude]139\xB0"
+                             "4200 E\r\n[Latitude ]035\xB0"
+                             "3600 N\r\n"));
+}
+
+void TestStationDialog::warningsInTheWindowsLanguage() {
+    auto form = makeForm();
+    const WindowUi ui(*form);
+    ui.englishAction->trigger();
+    QCOMPARE(ui.pages->tabText(ui.pages->indexOf(ui.showerPage)), QStringLiteral("Showers"));
+    withModalDialog([&] { ui.stationAction->trigger(); },
+                    [&](StationDialog& dialog) {
+                        dialog.fields[3]->setText(QStringLiteral("east"));
+                        const QString text = dialog.warning->text();
+                        QVERIFY2(text.startsWith(QStringLiteral(
+                                     "Station fields not filled in: Observer, Country")) &&
+                                     text.contains(QStringLiteral(
+                                         "Station longitude or latitude cannot be read")),
+                                 qPrintable(text));
+                        clickButton(dialog, QDialogButtonBox::Cancel);
+                    });
+    clickAndWait(*form, ui.openDefaultButton);
+    QTest::mouseClick(ui.rmobMonthlyButton, Qt::LeftButton);
+    QVERIFY(!messages_.isEmpty());
+    QVERIFY2(messages_[0].startsWith(QStringLiteral("Station fields not filled in: Observer")),
+             qPrintable(messages_[0]));
+    ui.japaneseAction->trigger();
 }
 
 QTEST_MAIN(TestStationDialog)

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -83,6 +84,7 @@ private slots:
     void lineViewFindsForwardBackwardAndRound();
     void lineViewGoesToALine();
     void typingTurnsThePageIntoAnEditorOfItsText();
+    void lineViewTakesEditsAsTheWholeTextShowsThem();
 };
 
 void TestTextView::viewsGiveBackTheBytesTheyWereGiven() {
@@ -294,6 +296,39 @@ void TestTextView::typingTurnsThePageIntoAnEditorOfItsText() {
     page->setLines({"new"});
     QVERIFY(!page->isEditing());
     QCOMPARE(page->lines(), std::vector<std::string>{"new"});
+}
+
+// A growing file's page takes edits in place (live mode): after each, its
+// lines are those of the whole text indexed afresh, whatever the edit cut
+// (a CR LF in two, a line in the middle) and wherever it was made.
+void TestTextView::lineViewTakesEditsAsTheWholeTextShowsThem() {
+    LineView view;
+    view.setText(IndexedText::of(std::string()));
+    std::string text;
+    std::mt19937 random(29);
+    const char* pieces[] = {"ab", "\r", "\n", "\r\n", "x", "\x93\xFA"};
+    for (int round = 0; round < 1000; ++round) {
+        std::string inserted;
+        for (int n = static_cast<int>(random() % 4); n >= 0; --n) {
+            inserted += pieces[random() % std::size(pieces)];
+        }
+        // Appended, as a recorder does, or within the text.
+        const size_t from = random() % 2 != 0 ? text.size() : random() % (text.size() + 1);
+        const size_t removed = random() % 8 == 0 ? (text.size() - from) / 2 : 0;
+        QVERIFY(view.applyEdits({TextEdit{from, removed, inserted}}, LineView::EditUnit::Bytes));
+        text.replace(from, removed, inserted);
+        const LineIndex whole = LineIndex::of(text);
+        QCOMPARE(view.lineCount(), whole.lineCount());
+        for (size_t i = 0; i < whole.lineCount(); ++i) {
+            QCOMPARE(view.lineBytes(i), whole.line(text, i));
+        }
+    }
+    // Lines of a page of lines; an edit that does not fit changes nothing.
+    view.setText(IndexedText::ofLines({"a", "b", "c"}));
+    QVERIFY(view.applyEdits({TextEdit{1, 2, "B\nC\nD\n"}}, LineView::EditUnit::Lines));
+    QCOMPARE(view.bytes(), std::string_view("a\nB\nC\nD\n"));
+    QVERIFY(!view.applyEdits({TextEdit{3, 2, "E\n"}}, LineView::EditUnit::Lines));
+    QCOMPARE(view.lineCount(), size_t{4});
 }
 
 QTEST_MAIN(TestTextView)
