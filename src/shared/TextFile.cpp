@@ -40,7 +40,10 @@ std::string readWholeFile(const std::string& name) {
 
 std::string replacementFileName(const std::string& name) {
     const std::filesystem::path path(name);
-    return (path.parent_path() / ("." + path.filename().string() + ".new")).string();
+    std::string hidden = ".";
+    hidden += path.filename().string();
+    hidden += ".new";
+    return (path.parent_path() / hidden).string();
 }
 
 namespace {
