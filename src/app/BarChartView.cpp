@@ -15,15 +15,15 @@ namespace {
 // The height of the mark of a bar without a value, as a share of the axis.
 constexpr double kMissingMark = 0.02;
 
-QString numberText(double v) {
+} // namespace
+
+QString chartNumberText(double v) {
     if (!std::isfinite(v) || std::fabs(v) > 1e15) {
         return QString::number(v, 'g', 6);
     }
     return v == std::floor(v) ? QString::number(static_cast<qint64>(v))
                               : QString::number(v, 'f', 1);
 }
-
-} // namespace
 
 BarChartView::BarChartView(QWidget* parent) : QChartView(new QChart, parent) {
     setFrameShape(QFrame::NoFrame);
@@ -94,10 +94,9 @@ void BarChartView::rebuildSeries() {
     // A changed title, colour or value lays every bar out again: only what
     // changed is set (a day's new hour in live mode changes one or two bars;
     // 20 ms an update down to 10 with the colorgramme in sight).
-    const QString title =
-        QStringLiteral("%1    %2")
-            .arg(title_,
-                 QCoreApplication::translate("ColorgrammeView", "最大 %1").arg(numberText(top)));
+    const QString title = QStringLiteral("%1    %2")
+                              .arg(title_, QCoreApplication::translate("ColorgrammeView", "最大 %1")
+                                               .arg(chartNumberText(top)));
     if (c->title() != title) {
         c->setTitle(title);
     }

@@ -14,6 +14,9 @@
 #include <QStringList>
 #include <QtCharts/QChartView>
 
+// A value as the charts label it: whole numbers without decimals, others with one.
+QString chartNumberText(double v);
+
 class QCategoryAxis;
 class QStackedBarSeries;
 class QValueAxis;

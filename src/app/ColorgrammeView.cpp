@@ -1,5 +1,7 @@
 #include "app/ColorgrammeView.h"
 
+#include "app/BarChartView.h"
+
 #include "app/TextView.h"
 
 #include <QCoreApplication>
@@ -34,14 +36,6 @@ QColor toQColor(Rgb c) {
     return {c.r, c.g, c.b};
 }
 
-QString numberText(double v) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e15) {
-        return QString::number(v, 'g', 6);
-    }
-    return v == std::floor(v) ? QString::number(static_cast<qint64>(v))
-                              : QString::number(v, 'f', 1);
-}
-
 } // namespace
 
 QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
@@ -54,7 +48,7 @@ QString colorgrammeHoverText(const ColorgrammeMonth& month, int day, int hour,
         const double top = colorgrammeScaleMaximum(month, manualMaximum);
         if (manualMaximum && static_cast<double>(cell.value) > top) {
             value += QCoreApplication::translate("ColorgrammeView", " (最大値 %1 を超えています)")
-                         .arg(numberText(top));
+                         .arg(chartNumberText(top));
         }
         break;
     }
@@ -276,7 +270,7 @@ void ColorgrammeView::paintScale(QPainter& painter, double maximum) const {
     const double values[3] = {maximum, maximum / 2, 0};
     for (int i = 0; i < 3; ++i) {
         painter.fillRect(QRectF(bar.x + bar.width, rows[i], 3, 1), toQColor(kColorgrammeText));
-        const QString label = numberText(values[i]) + (i == 0 && clipped ? "+" : "");
+        const QString label = chartNumberText(values[i]) + (i == 0 && clipped ? "+" : "");
         const double y = std::clamp(rows[i] - 6, static_cast<double>(bar.y),
                                     static_cast<double>(bar.y + bar.height - 12));
         painter.drawText(QRectF(bar.x + bar.width + 6, y, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,

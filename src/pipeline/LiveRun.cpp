@@ -238,20 +238,9 @@ void LiveRun::State::publishHours(LiveUpdate& update) {
 
 void LiveRun::State::makeSummary() {
     const DataFileReading& reading = reader.reading();
-    summary.firstLine = reading.firstLine;
-    summary.lastLine = reading.lastLine;
-    summary.endMark = reading.endMark;
-    summary.firstSlot.clear();
-    summary.lastSlot.clear();
-    if (counts.first) {
-        summary.firstSlot = reportTimeText(*counts.first);
-        summary.lastSlot = reportTimeText(counts.last);
-    }
-    summary.lineCount = std::to_string(reading.lineCount);
-    summary.rowCount = std::to_string(counts.rows);
-    summary.gapCount = std::to_string(counts.gaps);
-    summary.rejectedCount =
-        std::to_string(reading.rejectedLines.size() + reader.settler().setAside().size());
+    summary = summaryOfReading(reading.firstLine, reading.lastLine, reading, counts.first,
+                               counts.last, counts.rows, counts.gaps,
+                               reading.rejectedLines.size() + reader.settler().setAside().size());
 }
 
 LiveRun::LiveRun(LiveRequest request)

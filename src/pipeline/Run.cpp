@@ -134,21 +134,9 @@ RunResult Run::operator()() {
 }
 
 Summary Run::summaryOf(DataFileReading& reading, const SlotFolding& folding) const {
-    Summary summary;
-    summary.firstLine = std::move(reading.firstLine);
-    summary.lastLine = std::move(reading.lastLine);
-    summary.endMark = reading.endMark;
-    // A file without a single row leaves both times empty; the run goes on so
-    // that the no-observation list shows why nothing was read.
-    if (folding.firstSlot) {
-        summary.firstSlot = reportTimeText(*folding.firstSlot);
-        summary.lastSlot = reportTimeText(folding.lastSlot);
-    }
-    summary.lineCount = std::to_string(reading.lineCount);
-    summary.rowCount = std::to_string(folding.rowCount);
-    summary.gapCount = std::to_string(folding.gapCount);
-    summary.rejectedCount = std::to_string(reading.rejectedLines.size());
-    return summary;
+    return summaryOfReading(std::move(reading.firstLine), std::move(reading.lastLine), reading,
+                            folding.firstSlot, folding.lastSlot, folding.rowCount, folding.gapCount,
+                            reading.rejectedLines.size());
 }
 
 void Run::makeReports(RunResult& result) const {
@@ -178,6 +166,27 @@ void Run::makeReports(RunResult& result) const {
 }
 
 } // namespace
+
+Summary summaryOfReading(std::string firstLine, std::string lastLine,
+                         const DataFileReading& reading, std::optional<Timestamp> firstSlot,
+                         Timestamp lastSlot, std::size_t rows, std::size_t gaps,
+                         std::size_t rejected) {
+    Summary summary;
+    summary.firstLine = std::move(firstLine);
+    summary.lastLine = std::move(lastLine);
+    summary.endMark = reading.endMark;
+    // A file without a single row leaves both times empty; the run goes on so
+    // that the no-observation list shows why nothing was read.
+    if (firstSlot) {
+        summary.firstSlot = reportTimeText(*firstSlot);
+        summary.lastSlot = reportTimeText(lastSlot);
+    }
+    summary.lineCount = std::to_string(reading.lineCount);
+    summary.rowCount = std::to_string(rows);
+    summary.gapCount = std::to_string(gaps);
+    summary.rejectedCount = std::to_string(rejected);
+    return summary;
+}
 
 bool RunRequest::wants(Output output) const {
     return std::find(outputs.begin(), outputs.end(), output) != outputs.end();

@@ -34,6 +34,15 @@ struct Summary {
     std::optional<EndMark> endMark;
 };
 
+// The summary of a read: its first and last line (given apart, so that a run
+// that is done with them moves them: a line may be 100 MB), its end mark, the
+// first and last slot when there were rows, and the counts (rejected:
+// unreadable, implausible and set aside lines together).
+Summary summaryOfReading(std::string firstLine, std::string lastLine,
+                         const DataFileReading& reading, std::optional<Timestamp> firstSlot,
+                         Timestamp lastSlot, std::size_t rows, std::size_t gaps,
+                         std::size_t rejected);
+
 enum class RunStep { Reading, Reports, Done };
 
 struct RunRequest {
